@@ -1,0 +1,311 @@
+#include "cli/CommandLine.h"
+
+#include <unistd.h>
+#include <cerrno>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "lib/DateTime.h"
+#include "lib/Errors.h"
+#include "lib/Library.h"
+#include "search/TextFile.h"
+
+namespace varko {
+
+namespace {
+
+// The terminal: message boxes on standard error; questions are answered No.
+class TerminalHost final : public QuietRunHost {
+public:
+  explicit TerminalHost(std::ostream& err) : err_(err) {}
+  void showMessage(const Text& text) override {
+    QuietRunHost::showMessage(text);
+    std::string s = textToPath(text);
+    std::string flat;
+    for (size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+      flat.push_back(s[i]);
+    }
+    err_ << "varko-search: " << flat << '\n';
+  }
+private:
+  std::ostream& err_;
+};
+
+Text argText(const std::string& s) { return pathToText(s); }
+
+// "DATE [TIME]": the time is what follows the first blank.
+void splitDateTime(const std::string& value, Text& date, Text& time, const Text& defaultTime) {
+  Text v = xcTrim(argText(value));
+  auto blank = v.find(u' ');
+  if (blank == Text::npos) {
+    date = v;
+    time = defaultTime;
+  } else {
+    date = v.substr(0, blank);
+    time = xcTrim(v.substr(blank + 1));
+  }
+}
+
+bool loadStringsFile(const std::string& name, TextList& strings, std::string& error) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) {
+    error = "cannot read the strings file " + name + ": " + toUtf8(systemErrorText(errno));
+    return false;
+  }
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  TextList lines;
+  xcDecodeLines(ss.str(), lines);
+  for (const auto& line : lines) {
+    Text field = line.substr(0, line.find(u'\t'));
+    if (!xcIsBlank(field)) strings.push_back(field);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CommandLineUsage() {
+  return R"(Usage: varko-search [options] [--string TEXT]... [TEXT]
+Search the text files below one or more folders for one or more strings.
+
+  --folder DIR        folder to search (default: the current folder); repeat for several
+  --filespec MASK     file specification (default *.*); repeat for several
+  --string TEXT       string to search for; repeat for several (a bare TEXT is one --string)
+  --strings-file FILE find strings from a tab-separated string-set file (field 1 of each line)
+  --advanced-folders / --advanced-filespecs / --advanced-strings
+                      use the advanced (list) mode even with one entry; two or more entries
+                      always mean advanced mode
+  -r, --subfolders    search subfolders           -s, --case-sensitive   (default: ignore case)
+  -w, --whole-words   whole words only            --google   all words, any order
+  --search-filename   match the path too          --list-all-filenames
+  --keep-binary       do not omit binary/backup/build files or hidden folders
+  --keep-own-files    do not omit the program's own search/replace files
+  --simple-scan       do not always use the advanced folder scan
+  --test-info         show extra test info
+  --date-from 'DATE [TIME]'  --date-to 'DATE [TIME]'   select files by last-write time
+                      (an advanced option: needs advanced folders or filespecs; a missing
+                      date is today, missing times are 00:00:00 and 23:59:59)
+  --no-match-lines    report lines that do not match   --no-match-files
+  --rows              print every result row instead of matches only
+  --help              show this text
+
+Output: one line per matching line, path:line:position:text. With --rows: every row of the
+result table, its four cells joined by a TAB, then "# " and the summary, "# " and the status.
+Exit status: 0 when a line matched, 1 when none did, 2 when the request was refused.
+)";
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& o, std::string& error) {
+  SearchRequest& r = o.request;
+  r.folder.clear();
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) {
+        error = "option " + a + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--folder") {
+      if (!value(v)) return false;
+      o.folders.push_back(argText(v));
+    } else if (a == "--filespec") {
+      if (!value(v)) return false;
+      o.fileSpecs.push_back(argText(v));
+    } else if (a == "--string") {
+      if (!value(v)) return false;
+      o.strings.push_back(argText(v));
+    } else if (a == "--strings-file") {
+      if (!value(v)) return false;
+      if (!loadStringsFile(v, o.strings, error)) return false;
+    } else if (a == "--advanced-folders") {
+      o.advancedFolders = true;
+    } else if (a == "--advanced-filespecs") {
+      o.advancedFileSpecs = true;
+    } else if (a == "--advanced-strings") {
+      o.advancedStrings = true;
+    } else if (a == "-r" || a == "--subfolders") {
+      r.subFolders = true;
+    } else if (a == "-s" || a == "--case-sensitive") {
+      r.caseInsensitive = false;
+    } else if (a == "-w" || a == "--whole-words") {
+      r.wholeWords = true;
+    } else if (a == "--google") {
+      r.googleFind = true;
+    } else if (a == "--search-filename") {
+      r.searchFilename = true;
+    } else if (a == "--list-all-filenames") {
+      r.listAllFilenames = true;
+    } else if (a == "--keep-binary") {
+      r.omitBinBak = false;
+    } else if (a == "--keep-own-files") {
+      r.omitVarkoSR = false;
+    } else if (a == "--simple-scan") {
+      r.alwaysUseAdvancedFolderScan = false;
+    } else if (a == "--test-info") {
+      r.testInfo = true;
+    } else if (a == "--date-from") {
+      if (!value(v)) return false;
+      splitDateTime(v, r.dates.startDate, r.dates.startTime, u"00:00:00");
+      r.dates.enabled = true;
+      o.dateFrom = true;
+    } else if (a == "--date-to") {
+      if (!value(v)) return false;
+      splitDateTime(v, r.dates.endDate, r.dates.endTime, u"23:59:59");
+      r.dates.enabled = true;
+      o.dateTo = true;
+    } else if (a == "--no-match-lines") {
+      r.replace.showLinesNoMatches = true;
+    } else if (a == "--no-match-files") {
+      r.replace.showFilesWithNoMatches = true;
+    } else if (a == "--rows") {
+      o.rows = true;
+    } else if (a == "--") {
+      for (++i; i < args.size(); ++i) o.strings.push_back(argText(args[i]));
+    } else if (a.size() > 1 && a[0] == '-') {
+      error = "unknown option " + a;
+      return false;
+    } else {
+      o.strings.push_back(argText(a));
+    }
+  }
+  if (!o.help && o.strings.empty()) {
+    error = "nothing to search for: give a TEXT, --string or --strings-file";
+    return false;
+  }
+  return true;
+}
+
+bool PrepareCommandLineRequest(CommandLineOptions& o, SearchSession& session, std::string& error) {
+  SearchRequest& r = o.request;
+  if (o.folders.empty()) {
+    std::string cwd(4096, '\0');
+    if (getcwd(cwd.data(), cwd.size())) o.folders.push_back(pathToText(cwd.c_str()));
+  }
+  if (o.fileSpecs.empty()) o.fileSpecs.push_back(u"*.*");
+  if (o.folders.size() > kAdvancedSlots || o.fileSpecs.size() > kAdvancedSlots) {
+    error = "at most 11 folders and 11 file specifications";
+    return false;
+  }
+  if (o.strings.size() > kMaxStrings) {
+    error = "at most 200 strings";
+    return false;
+  }
+  // The window's date fields start as today, 00:00:00 and 23:59:59.
+  if (r.dates.enabled) {
+    Text today = xcTodayText();
+    if (!o.dateFrom) r.dates.startDate = today, r.dates.startTime = u"00:00:00";
+    if (!o.dateTo) r.dates.endDate = today, r.dates.endTime = u"23:59:59";
+  }
+
+  r.folderMode = (o.advancedFolders || o.folders.size() > 1) ? kAdvancedMode : kSimpleMode;
+  r.fileSpecMode = (o.advancedFileSpecs || o.fileSpecs.size() > 1) ? kAdvancedMode : kSimpleMode;
+  r.stringMode = (o.advancedStrings || o.strings.size() > 1) ? kAdvancedMode : kSimpleMode;
+
+  AdvancedList folders;
+  for (size_t i = 0; i < o.folders.size(); ++i) {
+    folders.texts[i] = o.folders[i];
+    folders.checked[i] = true;
+  }
+  r.folder = o.folders.front();
+  r.selectedFolders = PrepareAdvancedFolders(folders, r.folderMode, r.folder);
+  if (r.folderMode == kSimpleMode) r.folder = o.folders.front();
+
+  AdvancedList specs;
+  for (size_t i = 0; i < o.fileSpecs.size(); ++i) {
+    specs.texts[i] = o.fileSpecs[i];
+    specs.checked[i] = true;
+  }
+  if (r.fileSpecMode == kAdvancedMode) {
+    r.selectedFileSpecs = PrepareAdvancedFileSpecs(specs);
+    r.fileSpec = r.selectedFileSpecs.text;
+  } else {
+    r.fileSpec = o.fileSpecs.front();
+  }
+
+  StringTable& table = session.strings();
+  table = StringTable();
+  for (size_t i = 0; i < o.strings.size(); ++i) table.findStrings[i] = o.strings[i];
+  table.count = static_cast<int>(o.strings.size());
+  if (r.stringMode == kAdvancedMode) {
+    r.selectedStrings = PrepareAdvancedStrings(table);
+    r.searchText = r.selectedStrings.text;
+  } else {
+    r.searchText = o.strings.front();
+  }
+  return true;
+}
+
+std::string EscapeCell(TextView cell) {
+  std::string bytes = textToPath(cell);
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CommandLineOptions options;
+  std::string error;
+  if (!ParseCommandLine(args, options, error)) {
+    err << "varko-search: " << error << "\n\n" << CommandLineUsage();
+    return 2;
+  }
+  if (options.help) {
+    out << CommandLineUsage();
+    return 0;
+  }
+  TerminalHost host(err);
+  setLibraryMessageHandler([&host](const Text& t) { host.showMessage(t); });
+  SearchSession session(host);
+  session.setPrefetchThreads(-1);
+  if (!PrepareCommandLineRequest(options, session, error)) {
+    err << "varko-search: " << error << "\n\n" << CommandLineUsage();
+    return 2;
+  }
+  session.btnGoClick(options.request);
+  setLibraryMessageHandler(nullptr);
+  if (session.lastOutcome() != RunOutcome::Finished) return 2;
+
+  const ResultTable& grid = session.grdFound();
+  int rows = grid.rowCount();
+  std::string line;
+  for (int r = 0; r < rows; ++r) {
+    line.clear();
+    if (options.rows) {
+      for (int c = 0; c < 4; ++c) {
+        if (c) line.push_back('\t');
+        line += EscapeCell(grid.cell(c, r));
+      }
+    } else {
+      if (grid.lineNumberCell(r) <= 0) continue;
+      line = textToPath(grid.pathCell(r)) + ':' + textToPath(grid.cell(0, r)) + ':' + textToPath(grid.cell(3, r)) +
+             ':' + textToPath(grid.textCell(r));
+    }
+    line.push_back('\n');
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  }
+  if (options.rows) {
+    out << "# " << EscapeCell(host.statusText) << '\n';
+    out << "# " << EscapeCell(host.progressText) << '\n';
+  }
+  return session.matchedLines() >= 1 ? 0 : 1;
+}
+
+}  // namespace varko

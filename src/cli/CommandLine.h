@@ -1,0 +1,40 @@
+#pragma once
+// varko-search: the search run with a terminal for its host.
+#include <iosfwd>
+#include <string>
+#include <vector>
+#include "search/SearchRequest.h"
+#include "search/SearchSession.h"
+
+namespace varko {
+
+struct CommandLineOptions {
+  SearchRequest request;
+  TextList folders;
+  TextList fileSpecs;
+  TextList strings;
+  bool advancedFolders = false;
+  bool advancedFileSpecs = false;
+  bool advancedStrings = false;
+  bool rows = false;
+  bool help = false;
+  bool dateFrom = false;
+  bool dateTo = false;
+};
+
+// Returns false with an error text for arguments that cannot be used.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options, std::string& error);
+
+// Fills the request lists and the string table from the options. Returns false with an error text
+// for lists beyond their limits or an unreadable strings file.
+bool PrepareCommandLineRequest(CommandLineOptions& options, SearchSession& session, std::string& error);
+
+std::string CommandLineUsage();
+
+// The whole program: returns the exit status (0 matched, 1 none, 2 refused or bad arguments).
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// A cell of --rows output: backslash, TAB, CR and LF escaped.
+std::string EscapeCell(TextView cell);
+
+}  // namespace varko

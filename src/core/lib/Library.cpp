@@ -1,0 +1,97 @@
+#include "lib/Library.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdlib>
+#include <iostream>
+
+namespace varko {
+
+LibrarySettings& librarySettings() {
+  static LibrarySettings settings;
+  return settings;
+}
+
+namespace {
+LibraryMessageHandler& messageHandler() {
+  static LibraryMessageHandler handler;
+  return handler;
+}
+Text& exePathOverride() {
+  static Text path;
+  return path;
+}
+}  // namespace
+
+void setLibraryMessageHandler(LibraryMessageHandler handler) { messageHandler() = std::move(handler); }
+
+void xcShowLibraryMessage(const Text& message) {
+  if (messageHandler())
+    messageHandler()(message);
+  else
+    std::cerr << toUtf8(message) << '\n';
+}
+
+Text xcExePath() {
+  if (!exePathOverride().empty()) return exePathOverride();
+  static const Text path = [] {
+    std::string buffer(4096, '\0');
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0) return Text(u"./Varko64");
+    buffer.resize(static_cast<size_t>(n));
+    return pathToText(buffer);
+  }();
+  return path;
+}
+
+void setExePathForTesting(const Text& path) { exePathOverride() = path; }
+
+Text xcExeFolder() { return xcExtractFilePath(xcExePath()); }
+Text xcExeFileName() { return xcExtractFileName(xcExePath()); }
+
+Text xcTempFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  Text folder = (dir && *dir) ? pathToText(dir) : Text(u"/tmp");
+  return xcIncludeTrailingSeparator(folder);
+}
+
+bool xcFileExists(const Text& path) {
+  if (path.empty()) return false;
+  struct stat st;
+  return stat(textToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool xcFolderExists(const Text& path) {
+  if (path.empty()) return false;
+  struct stat st;
+  return stat(textToPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+Text xcIncludeTrailingSeparator(const Text& path) {
+  if (!path.empty() && path.back() == u'/') return path;
+  return path + u"/";
+}
+
+Text xcExtractFilePath(const Text& path) {
+  auto p = path.rfind(u'/');
+  return p == Text::npos ? Text() : path.substr(0, p + 1);
+}
+
+Text xcExtractFileName(const Text& path) {
+  auto p = path.rfind(u'/');
+  return p == Text::npos ? path : path.substr(p + 1);
+}
+
+Text xcExtractFileExt(const Text& path) {
+  auto p = path.find_last_of(u"./");
+  if (p == Text::npos || path[p] != u'.') return Text();
+  return path.substr(p);
+}
+
+Text xcChangeFileExt(const Text& path, const Text& ext) {
+  auto p = path.find_last_of(u"./");
+  if (p == Text::npos || path[p] != u'.') return path + ext;
+  return path.substr(0, p) + ext;
+}
+
+}  // namespace varko

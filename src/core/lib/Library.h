@@ -1,0 +1,40 @@
+#pragma once
+// The common library's own configuration and its one window hook.
+#include <functional>
+#include "lib/Text.h"
+
+namespace varko {
+
+struct LibrarySettings {
+  Text logFolder;        // empty: the executable's folder
+  Text jmFolder;         // {JM} path macro
+  Text jFolder;          // {J} path macro
+  int diagnosticLevel = 0;
+};
+LibrarySettings& librarySettings();
+
+// Library routines that show a message box (an invalid channel open) go through this;
+// the window installs a modal box, the command line prints to standard error.
+using LibraryMessageHandler = std::function<void(const Text&)>;
+void setLibraryMessageHandler(LibraryMessageHandler handler);
+void xcShowLibraryMessage(const Text& message);
+
+// The executable's full path, folder (with trailing '/') and file name, from /proc/self/exe.
+// Tests may override the path.
+Text xcExePath();
+Text xcExeFolder();
+Text xcExeFileName();
+void setExePathForTesting(const Text& path);
+
+// $TMPDIR, else /tmp, with a trailing '/'.
+Text xcTempFolder();
+
+bool xcFileExists(const Text& path);    // a regular file (links followed)
+bool xcFolderExists(const Text& path);  // a folder (links followed)
+Text xcIncludeTrailingSeparator(const Text& path);
+Text xcExtractFilePath(const Text& path);  // up to and including the last '/'
+Text xcExtractFileName(const Text& path);
+Text xcExtractFileExt(const Text& path);   // from the last '.', dot included; empty if none
+Text xcChangeFileExt(const Text& path, const Text& ext);
+
+}  // namespace varko

@@ -1,0 +1,254 @@
+#include "results/ResultTable.h"
+
+#include <algorithm>
+
+namespace varko {
+
+namespace {
+
+// A text that converts back to itself as a 32-bit number ("-1", "42"), so it can be kept as one.
+bool canonicalNumber(const Text& t, int32_t& value) {
+  if (t.empty() || t.size() > 11) return false;
+  size_t i = 0;
+  bool negative = false;
+  if (t[0] == u'-') {
+    negative = true;
+    i = 1;
+    if (t.size() == 1) return false;
+  }
+  if (t[i] == u'0' && (t.size() - i > 1 || negative)) return false;
+  long long v = 0;
+  for (; i < t.size(); ++i) {
+    if (t[i] < u'0' || t[i] > u'9') return false;
+    v = v * 10 + (t[i] - u'0');
+  }
+  if (negative) v = -v;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  value = static_cast<int32_t>(v);
+  return true;
+}
+
+uint64_t cellKey(int column, int row) {
+  return (static_cast<uint64_t>(static_cast<uint32_t>(row)) << 16) | static_cast<uint32_t>(column);
+}
+
+const Text& emptyText() {
+  static const Text empty;
+  return empty;
+}
+
+}  // namespace
+
+ResultTable::ResultTable(int columnCount, int fixedRows)
+    : columnCount_(columnCount), fixedRows_(fixedRows) {}
+
+void ResultTable::setRowCount(int count) {
+  if (count < 0) count = 0;
+  if (count == rowCount_) return;
+  bool grew = count > rowCount_;
+  int oldShown = rowCount();
+  if (static_cast<size_t>(count) < rows_.size()) {
+    rows_.resize(static_cast<size_t>(count));
+    if (!otherCells_.empty()) {
+      std::erase_if(otherCells_, [count](const auto& kv) { return static_cast<int>(kv.first >> 16) >= count; });
+    }
+  }
+  if (count == 0) {
+    paths_.clear();
+    pathIds_.clear();
+    lastPathId_ = 0;
+  }
+  rowCount_ = count;
+  if (currentRow_ >= rowCount()) currentRow_ = rowCount() - 1;
+  if (topRow_ >= rowCount()) topRow_ = rowCount() - 1;
+  if (grew && rowCount() > oldShown)
+    notifyAppended(oldShown, rowCount() - 1);
+  else if (!grew) {
+    if (updateDepth_ > 0)
+      pendingReset_ = true;
+    else if (observer_)
+      observer_->tableReset();
+  }
+}
+
+ResultTable::Row& ResultTable::row(int r) {
+  if (static_cast<size_t>(r) >= rows_.size()) rows_.resize(static_cast<size_t>(r) + 1);
+  return rows_[static_cast<size_t>(r)];
+}
+
+const ResultTable::Row* ResultTable::rowIfAny(int r) const {
+  if (r < 0 || static_cast<size_t>(r) >= rows_.size()) return nullptr;
+  return &rows_[static_cast<size_t>(r)];
+}
+
+uint32_t ResultTable::internPath(const Text& path) {
+  if (path.empty()) return 0;
+  // Rows of one file come together: the last path is the usual hit.
+  if (lastPathId_ != 0 && paths_[lastPathId_ - 1] == path) return lastPathId_;
+  auto it = pathIds_.find(path);
+  if (it != pathIds_.end()) return lastPathId_ = it->second;
+  paths_.push_back(path);
+  uint32_t id = static_cast<uint32_t>(paths_.size());
+  pathIds_.emplace(path, id);
+  return lastPathId_ = id;
+}
+
+Text ResultTable::cell(int column, int r) const {
+  const Row* p = rowIfAny(r);
+  if (!p || column < 0 || column >= columnCount_) return Text();
+  switch (column) {
+    case 0:
+      if (p->kind0 == kNumber) return intToText(p->number0);
+      break;
+    case 1:
+      return p->text;
+    case 2:
+      return p->pathId ? paths_[p->pathId - 1] : Text();
+    case 3:
+      if (p->kind3 == kNumber) return intToText(p->number3);
+      break;
+    default:
+      break;
+  }
+  if ((column == 0 && p->kind0 == kEmpty) || (column == 3 && p->kind3 == kEmpty)) return Text();
+  auto it = otherCells_.find(cellKey(column, r));
+  return it == otherCells_.end() ? Text() : it->second;
+}
+
+void ResultTable::setCell(int column, int r, const Text& text) {
+  if (r < 0 || column < 0 || column >= columnCount_) return;
+  if (r >= rowCount_) setRowCount(r + 1);
+  Row& p = row(r);
+  auto setNumberCell = [&](uint8_t& kind, int32_t& number) {
+    otherCells_.erase(cellKey(column, r));
+    if (text.empty()) {
+      kind = kEmpty;
+    } else if (canonicalNumber(text, number)) {
+      kind = kNumber;
+    } else {
+      kind = kOther;
+      otherCells_[cellKey(column, r)] = text;
+    }
+  };
+  switch (column) {
+    case 0:
+      setNumberCell(p.kind0, p.number0);
+      break;
+    case 1:
+      p.text = text;
+      break;
+    case 2:
+      p.pathId = internPath(text);
+      break;
+    case 3:
+      setNumberCell(p.kind3, p.number3);
+      break;
+    default:
+      if (text.empty())
+        otherCells_.erase(cellKey(column, r));
+      else
+        otherCells_[cellKey(column, r)] = text;
+      break;
+  }
+  if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
+}
+
+void ResultTable::clearRow(int r) {
+  const Row* p = rowIfAny(r);
+  if (!p) return;
+  if (p->kind0 == kOther) otherCells_.erase(cellKey(0, r));
+  if (p->kind3 == kOther) otherCells_.erase(cellKey(3, r));
+  for (int c = 4; c < columnCount_; ++c) otherCells_.erase(cellKey(c, r));
+  rows_[static_cast<size_t>(r)] = Row();
+  if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
+}
+
+int32_t ResultTable::lineNumberCell(int r) const {
+  const Row* p = rowIfAny(r);
+  return p && p->kind0 == kNumber ? p->number0 : 0;
+}
+
+int32_t ResultTable::positionCell(int r) const {
+  const Row* p = rowIfAny(r);
+  return p && p->kind3 == kNumber ? p->number3 : 0;
+}
+
+const Text& ResultTable::textCell(int r) const {
+  const Row* p = rowIfAny(r);
+  return p ? p->text : emptyText();
+}
+
+const Text& ResultTable::pathCell(int r) const {
+  const Row* p = rowIfAny(r);
+  return p && p->pathId ? paths_[p->pathId - 1] : emptyText();
+}
+
+void ResultTable::setCurrentRow(int r) {
+  r = std::clamp(r, 0, rowCount() - 1);
+  if (r == currentRow_) return;
+  currentRow_ = r;
+  if (observer_ && updateDepth_ == 0) observer_->currentRowChanged(r);
+}
+
+void ResultTable::setTopRow(int r) {
+  r = std::clamp(r, 0, rowCount() - 1);
+  if (r == topRow_) return;
+  topRow_ = r;
+  if (observer_ && updateDepth_ == 0) observer_->topRowChanged(r);
+}
+
+void ResultTable::notifyAppended(int first, int last) {
+  if (updateDepth_ > 0) {
+    if (pendingFirst_ < 0) pendingFirst_ = first;
+    pendingLast_ = last;
+    return;
+  }
+  if (observer_) observer_->rowsAppended(first, last);
+}
+
+void ResultTable::beginUpdate() { ++updateDepth_; }
+
+void ResultTable::endUpdate() {
+  if (updateDepth_ == 0 || --updateDepth_ > 0) return;
+  if (!observer_) {
+    pendingReset_ = false;
+    pendingFirst_ = pendingLast_ = -1;
+    return;
+  }
+  if (pendingReset_) {
+    observer_->tableReset();
+  } else if (pendingFirst_ >= 0) {
+    observer_->rowsAppended(pendingFirst_, std::min(pendingLast_, rowCount() - 1));
+  }
+  pendingReset_ = false;
+  pendingFirst_ = pendingLast_ = -1;
+  observer_->currentRowChanged(currentRow_);
+  observer_->topRowChanged(topRow_);
+}
+
+void xcGridReset(ResultTable& grid, int32_t keep) {
+  int last = grid.rowCount() > 0 ? grid.rowCount() - 1 : keep;
+  last = std::min(last, 1000);
+  for (int r = std::max(keep, 0); r <= last; ++r) grid.clearRow(r);
+  if (keep <= 0) {
+    grid.setRowCount(0);
+    return;
+  }
+  grid.setRowCount(keep + 1);
+  grid.setCurrentRow(grid.rowCount() - 1);
+  for (int r = 0; r < keep; ++r) grid.clearRow(r);
+  grid.setCurrentRow(keep);
+}
+
+void xcGridAddRow(ResultTable& grid, int32_t& counter) {
+  ++counter;
+  if (counter >= grid.rowCount()) grid.setRowCount(counter + 1);
+  if (grid.fixedRows() == 1 && counter == 0) {
+    grid.setRowCount(2);
+    counter = 1;
+  }
+  grid.clearRow(counter);
+  grid.setCurrentRow(counter);
+}
+
+}  // namespace varko

@@ -1,0 +1,91 @@
+#pragma once
+// The rows of a string grid (the results grid grdFound, the replace log): cells, current row,
+// top visible row. Rows are stored compactly: numbers in columns 0 and 3 as integers and the
+// path of column 2 once per distinct path, so a run of millions of rows stays small.
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+#include "lib/Text.h"
+
+namespace varko {
+
+class ResultTableObserver {
+public:
+  virtual ~ResultTableObserver() = default;
+  virtual void tableReset() = 0;                    // row count or everything changed
+  virtual void rowsAppended(int first, int last) = 0;
+  virtual void rowChanged(int row) = 0;
+  virtual void currentRowChanged(int row) = 0;
+  virtual void topRowChanged(int row) = 0;
+};
+
+class ResultTable {
+public:
+  explicit ResultTable(int columnCount = 4, int fixedRows = 0);
+
+  int columnCount() const { return columnCount_; }
+  int fixedRows() const { return fixedRows_; }
+  // A grid always shows at least one row.
+  int rowCount() const { return rowCount_ < 1 ? 1 : rowCount_; }
+  void setRowCount(int count);
+
+  Text cell(int column, int row) const;
+  void setCell(int column, int row, const Text& text);
+  void clearRow(int row);
+
+  // Quick access for the search run's and the views' common cases.
+  int32_t lineNumberCell(int row) const;  // column 0 as a number, 0 when not a number
+  int32_t positionCell(int row) const;    // column 3 as a number, 0 when not a number
+  const Text& textCell(int row) const;    // column 1
+  const Text& pathCell(int row) const;    // column 2
+
+  int currentRow() const { return currentRow_; }
+  void setCurrentRow(int row);
+  int topRow() const { return topRow_; }
+  void setTopRow(int row);
+
+  void setObserver(ResultTableObserver* observer) { observer_ = observer; }
+  ResultTableObserver* observer() const { return observer_; }
+  // Batched notification: appended rows are reported once when the batch ends.
+  void beginUpdate();
+  void endUpdate();
+
+private:
+  enum CellKind : uint8_t { kEmpty = 0, kNumber = 1, kOther = 2 };
+  struct Row {
+    Text text;             // column 1
+    int32_t number0 = 0;   // column 0 when kNumber
+    int32_t number3 = 0;   // column 3 when kNumber
+    uint32_t pathId = 0;   // column 2: 0 = empty, else index + 1 into paths_
+    uint8_t kind0 = kEmpty;
+    uint8_t kind3 = kEmpty;
+  };
+  Row& row(int r);
+  const Row* rowIfAny(int r) const;
+  uint32_t internPath(const Text& path);
+  void notifyAppended(int first, int last);
+
+  int columnCount_;
+  int fixedRows_;
+  int rowCount_ = 0;
+  int currentRow_ = 0;
+  int topRow_ = 0;
+  std::vector<Row> rows_;
+  std::vector<Text> paths_;
+  std::unordered_map<Text, uint32_t> pathIds_;
+  uint32_t lastPathId_ = 0;
+  // Cells that are not plain numbers in columns 0/3, and every cell of columns beyond 3.
+  std::unordered_map<uint64_t, Text> otherCells_;
+  ResultTableObserver* observer_ = nullptr;
+  int updateDepth_ = 0;
+  int pendingFirst_ = -1;
+  int pendingLast_ = -1;
+  bool pendingReset_ = false;
+};
+
+// Empties rows from keep on; keep <= 0 leaves no rows. See the grid operations of the run.
+void xcGridReset(ResultTable& grid, int32_t keep);
+// Appends a row through the caller's counter; the new row becomes the current row.
+void xcGridAddRow(ResultTable& grid, int32_t& counter);
+
+}  // namespace varko

@@ -1,0 +1,65 @@
+#include "search/Directory.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+
+#include "lib/DateTime.h"
+
+namespace varko {
+
+bool xcNameLess(const Text& a, const Text& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = xcUpCaseChar(a[i]), y = xcUpCaseChar(b[i]);
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates) {
+  std::vector<DirectoryEntry> entries;
+  std::string folderBytes = textToPath(folder);
+  DIR* dir = opendir(folderBytes.c_str());
+  if (!dir) return entries;
+  int dirFd = dirfd(dir);
+  while (dirent* d = readdir(dir)) {
+    DirectoryEntry e;
+    std::string_view name(d->d_name);
+    e.name = pathToText(name);
+    bool dots = name == "." || name == "..";
+    e.isHidden = !dots && name.front() == '.';
+    // d_type spares a stat for plain files and folders; links and unknown types need one.
+    bool needStat = withDates || d->d_type == DT_LNK || d->d_type == DT_UNKNOWN;
+    struct stat st {};
+    if (!needStat) {
+      if (d->d_type == DT_DIR)
+        e.isFolder = true;
+      else if (d->d_type != DT_REG)
+        e.isSystem = true;
+    } else if (fstatat(dirFd, d->d_name, &st, 0) != 0) {
+      e.isSystem = true;  // dangling link or vanished entry
+    } else if (S_ISDIR(st.st_mode)) {
+      e.isFolder = true;
+      if (!dots) {
+        struct stat lst;
+        e.isFolderLink = d->d_type == DT_LNK ||
+                         (d->d_type == DT_UNKNOWN &&
+                          fstatat(dirFd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode));
+      }
+    } else if (!S_ISREG(st.st_mode)) {
+      e.isSystem = true;
+    }
+    if (withDates && !e.isSystem) e.lastWrite = xcUnixToDateTime(st.st_mtime, true);
+    entries.push_back(std::move(e));
+  }
+  closedir(dir);
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return xcNameLess(a.name, b.name); });
+  return entries;
+}
+
+}  // namespace varko

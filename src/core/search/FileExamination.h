@@ -1,0 +1,67 @@
+#pragma once
+// Examining one file of a run: a function of the path and the run's settings that returns what
+// the file gave. The run applies outcomes in list order, so files may be examined ahead on
+// other threads without changing a row.
+#include <cstdint>
+#include <vector>
+#include "lib/Clock.h"
+#include "lib/Text.h"
+#include "search/TextFile.h"
+
+namespace varko {
+
+// The run's line matching, fixed for the whole run.
+struct LineMatcher {
+  bool google = false;
+  TextList googleWords;
+  int requiredWords = 0;
+  bool multiple = false;   // multiple strings: the first that occurs decides
+  Text searchString;       // simple mode, as typed
+  TextList findStrings;    // multiple mode: find strings 1..count, untrimmed
+  bool ignoreCase = true;
+  bool wholeWords = false;
+
+  // Position of the match, 0 for none. anyWord: in Google mode, at least one word occurs.
+  int match(TextView line, bool& anyWord) const;
+};
+
+struct ExamineOptions {
+  bool omitBinBak = true;
+  bool omitVarkoSR = true;
+  bool mapFlag = false;
+  bool searchFilename = false;
+  Text searchString;          // for the file-name test
+  bool ignoreCase = true;
+  bool exactExtension = false;   // simple filespec mode with a 3-letter extension
+  Text fileSpecExtension;
+  bool noMatchLines = false;     // report lines that do not match
+  int loadMethod = 1;
+};
+
+struct ReportedLine {
+  int32_t lineNumber = 0;
+  int32_t position = 0;
+  Text text;
+};
+
+struct FileOutcome {
+  Text path;
+  bool skipped = false;       // not a file, omitted by name, or another extension
+  bool pathMatch = false;     // "Search Filename too" found the string in the path
+  TextTestResult textTest;
+  bool loadAttempted = false;
+  LoadResult load;
+  std::vector<ReportedLine> lines;
+  int32_t matchesInFile = 0;
+  int64_t linesExamined = 0;
+  bool tooSlow = false;       // the two-second limit cut the file short
+};
+
+// True when the omit rules skip the path (substring tests on the whole path).
+bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
+
+// lineBuffer is reused from file to file.
+FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+                          const Clock& clock, TextList& lineBuffer);
+
+}  // namespace varko

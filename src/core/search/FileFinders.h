@@ -1,0 +1,87 @@
+#pragma once
+// The two file finders that build the file search list.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+#include "lib/Clock.h"
+#include "lib/Text.h"
+#include "search/Mask.h"
+
+namespace varko {
+
+// TFileAttrKind as bits.
+enum FileAttrKind : unsigned {
+  ffaReadOnly = 1u << 0,
+  ffaHidden = 1u << 1,
+  ffaSysFile = 1u << 2,
+  ffaVolumeID = 1u << 3,
+  ffaDirectory = 1u << 4,
+  ffaArchive = 1u << 5,
+  ffaAnyFile = 1u << 6,
+};
+
+// The simple finder: one folder, one mask; lists folders too, and "." and "..".
+class TFindFile {
+public:
+  TFindFile();
+  unsigned FileAttr = ffaAnyFile;
+  bool InSubFolders = false;
+  Text FileMask = u"*.*";
+
+  const Text& Path() const { return path_; }
+  // Accepted only when different, not empty and an existing folder.
+  void SetPath(const Text& path);
+
+  const TextList& SearchForFiles();
+  const TextList& result() const { return result_; }
+
+private:
+  void scan(const Text& folder, unsigned attrMask);
+  Text path_;
+  TextList result_;
+};
+
+using TProgressCallback = std::function<void(int64_t folders, int64_t files, int64_t searchFiles)>;
+
+// The multi-path finder: several folders and masks, hidden folders on request, date selection,
+// progress once a second, stoppable through ContinueScan.
+class TZEQFindFiles {
+public:
+  // clock and processEvents are the run's; processEvents runs after each progress report.
+  TZEQFindFiles(const Clock& clock, std::function<void()> processEvents);
+
+  unsigned FileAttr = ffaAnyFile;
+  bool InSubFolders = false;
+  TextList Paths;
+  TextList FileMask;
+  bool Sorted = false;
+  Text Version = u"2.0";
+  unsigned IncludeFields = 0;
+  bool SelectOnDates = false;
+  DateTimeValue SelectStartDate = 0;
+  DateTimeValue SelectEndDate = 0;
+  bool SearchHistory = true;
+  bool ContinueScan = false;
+  TProgressCallback OnProgress;
+
+  int64_t ProgressFolders() const { return progressFolders_; }
+  int64_t ProgressFiles() const { return progressFiles_; }
+
+  // Throws EMaskException when a mask is invalid; the list keeps what was found before.
+  const TextList& SearchForFiles();
+  const TextList& result() const { return result_; }
+
+private:
+  void scan(const Text& folder);
+  bool nameMatches(const Text& name);
+  const Clock& clock_;
+  std::vector<std::optional<varko::FileMask>> masks_;
+  std::function<void()> processEvents_;
+  TextList result_;
+  int64_t progressFolders_ = 0;
+  int64_t progressFiles_ = 0;
+  DateTimeValue nextReport_ = 0;
+};
+
+}  // namespace varko

@@ -1,0 +1,24 @@
+#pragma once
+// Line matching: the word-boundary search and the Google (all words) search.
+#include "lib/Text.h"
+
+namespace varko {
+
+inline constexpr int kMaxGoogleWords = 30;
+
+// Position of the first occurrence accepted by the word-boundary rules, 0 when none.
+// An empty find text is never found.
+int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord);
+
+// Maximal runs of characters above code 32, left to right, at most mostWords of them.
+TextList xcSplitWords(TextView text, int mostWords);
+// Word k (from 1) of xcSplitWords(text, 30), or empty.
+Text xcWordAt(TextView text, int k);
+// Count of words (at most 30); words is filled only when the count is 2 or more, else cleared.
+int xcGoogleWords(TextView text, TextList& words);
+// Searches each word with xcWordPos; foundCount = words found. Result: the smallest found
+// position when foundCount >= required, else 0.
+int xcAllWordsPos(TextView line, const TextList& words, int required, bool ignoreCase,
+                  bool wholeWord, int& foundCount);
+
+}  // namespace varko

@@ -1,0 +1,70 @@
+#pragma once
+// How a search run reaches its user. The window implements it with Qt, the command line with
+// the terminal, tests with a scripted fake.
+#include "lib/Clock.h"
+#include "lib/Text.h"
+
+namespace varko {
+
+enum class ConfirmAnswer { Yes, No, Cancel, NoToAll, YesToAll };
+enum class ConfirmButtons { YesNo, YesNoCancel, YesNoCancelAll };
+
+enum RunState : int { kRunIdle = 1, kRunRunning = 2, kRunFinished = 3 };
+
+class RunHost : public Clock {
+public:
+  // Lets the user's pending events run (where "Stop" can be pressed).
+  virtual void processEvents() = 0;
+  virtual void setStatusText(const Text& text) = 0;    // lblFile
+  virtual void setProgressText(const Text& text) = 0;  // lblProgress2
+  virtual void showMessage(const Text& text) = 0;      // modal message box
+  virtual ConfirmAnswer confirm(const Text& text, ConfirmButtons buttons) = 0;
+
+  // The window side of the run states: buttons, page, title.
+  virtual void runStateChanged(int state) = 0;
+  virtual void setFoundGridShown(bool shown) = 0;
+  virtual void setStatusColour(int mode) = 0;
+  virtual void setReplaceShown(bool on) = 0;  // the "Replace On" label
+  virtual void fitFoundColumns() = 0;
+  // The text column takes the grid's width less the right-hand margin of the first show.
+  virtual void widenFoundTextColumn() = 0;
+  virtual void focusStringField() = 0;
+  virtual void focusFoundGrid() = 0;
+  // The run changed a choice list on the window.
+  virtual void setSpeedDisplayItem(int item) = 0;
+  virtual void setLoadMethodItem(int item) = 0;
+};
+
+// A host that does nothing visible; a base for the command line and tests.
+class QuietRunHost : public RunHost {
+public:
+  DateTimeValue now() const override { return SystemClock::instance().now(); }
+  void processEvents() override {}
+  void setStatusText(const Text& text) override { statusText = text; }
+  void setProgressText(const Text& text) override { progressText = text; }
+  void showMessage(const Text& text) override { messages.push_back(text); }
+  ConfirmAnswer confirm(const Text&, ConfirmButtons) override { return ConfirmAnswer::No; }
+  void runStateChanged(int state) override { runState = state; }
+  void setFoundGridShown(bool shown) override { gridShown = shown; }
+  void setStatusColour(int mode) override { statusColour = mode; }
+  void setReplaceShown(bool on) override { replaceShown = on; }
+  void fitFoundColumns() override {}
+  void widenFoundTextColumn() override {}
+  void focusStringField() override { focus = u"edtString"; }
+  void focusFoundGrid() override { focus = u"grdFound"; }
+  void setSpeedDisplayItem(int item) override { speedDisplayItem = item; }
+  void setLoadMethodItem(int item) override { loadMethodItem = item; }
+
+  Text statusText;
+  Text progressText;
+  TextList messages;
+  int runState = kRunIdle;
+  bool gridShown = true;
+  int statusColour = 0;
+  bool replaceShown = false;
+  Text focus;
+  int speedDisplayItem = 0;
+  int loadMethodItem = 1;
+};
+
+}  // namespace varko

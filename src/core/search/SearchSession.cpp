@@ -1,0 +1,500 @@
+#include "search/SearchSession.h"
+
+#include <algorithm>
+
+#include "lib/DateTime.h"
+#include "lib/Errors.h"
+#include "lib/Library.h"
+#include "search/FileExamination.h"
+#include "search/Matching.h"
+#include "search/Stopwatch.h"
+#include "search/TextFile.h"
+
+namespace varko {
+
+namespace {
+
+const Text kCrLf = u"\r\n";
+
+Text shortPath(const Text& path) {
+  if (path.size() <= 80) return path;
+  return path.substr(0, 20) + u".." + path.substr(path.size() - 20);
+}
+
+}  // namespace
+
+SearchSession::SearchSession(RunHost& host)
+    : host_(host), zeqFindFiles1_(host, [&host] { host.processEvents(); }) {}
+
+SearchSession::~SearchSession() = default;
+
+void SearchSession::btnGoClick(const SearchRequest& request) {
+  host_.processEvents();
+  SetReplaceOffOrOn(1);
+  DoSearch(request);
+}
+
+void SearchSession::btnStopClick() {
+  if (running_) abortedSuffix_ = u" (aborted)";
+  running_ = false;
+  if (scanner_ == kScannerZEQ) zeqFindFiles1_.ContinueScan = false;
+  host_.processEvents();
+}
+
+void SearchSession::SetReplaceOffOrOn(int offOrOn) {
+  if (offOrOn != 1 && offOrOn != 2) return;
+  replaceOn_ = offOrOn == 2;
+  host_.setReplaceShown(replaceOn_);
+}
+
+void SearchSession::SetRunState(int state) {
+  if (state == kRunRunning) {
+    running_ = true;
+  } else if (state == kRunFinished) {
+    running_ = false;
+    host_.setFoundGridShown(true);
+    SetReplaceOffOrOn(1);
+    host_.focusFoundGrid();
+    host_.setProgressText(replacedText_ + abortedSuffix_);
+  }
+  host_.runStateChanged(state);
+  host_.processEvents();
+}
+
+void SearchSession::AddFoundRow(int32_t lineNumber, const Text& text, const Text& filePath, int32_t position) {
+  xcGridAddRow(grdFound_, rowCounter_);
+  int r = rowCounter_;
+  grdFound_.setCell(0, r, (lineNumber > 0 || lineNumber == -1) ? intToText(lineNumber) : Text());
+  grdFound_.setCell(1, r, text);
+  grdFound_.setCell(2, r, filePath);
+  grdFound_.setCell(3, r, position > 0 ? intToText(position) : Text());
+}
+
+void SearchSession::AddFoundMessage(const Text& text) { AddFoundRow(0, text, Text(), 0); }
+
+void SearchSession::AddFoundNotice(const Text& filePath, const Text& text1, const Text& text2) {
+  AddFoundRow(-1, filePath, filePath, 0);
+  AddFoundRow(-1, text1, filePath, 0);
+  AddFoundRow(-1, text2, filePath, 0);
+}
+
+void SearchSession::ShowScanProgress(int64_t folders, int64_t files, int64_t searchFiles) {
+  host_.setStatusText(xcFormat(u"scanning - Folders=%d Files=%d Files to search=%d",
+                               {folders, files, searchFiles}));
+}
+
+void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
+  scanner_ = (request.folderMode == kAdvancedMode || request.fileSpecMode == kAdvancedMode ||
+              request.alwaysUseAdvancedFolderScan)
+                 ? kScannerZEQ
+                 : kScannerFindFile;
+  if (request.stringMode == kSimpleMode) {
+    searchString_ = request.searchText;
+    stringsText_ = request.searchText;
+  } else {
+    stringsText_ = request.selectedStrings.text;
+  }
+  if (scanner_ == kScannerFindFile) {
+    foldersText_ = request.folder;
+    fileSpecsText_ = request.fileSpec;
+    stringsText_ = request.searchText;
+    findFile1_.SetPath(foldersText_);
+    findFile1_.InSubFolders = request.subFolders;
+    findFile1_.FileMask = fileSpecsText_;
+  } else {
+    auto& zeq = zeqFindFiles1_;
+    if (request.folderMode == kAdvancedMode) {
+      zeq.Paths = request.selectedFolders.items;
+      foldersText_ = request.selectedFolders.text;
+    } else {
+      zeq.Paths = {request.folder};
+      foldersText_ = request.folder;
+    }
+    if (request.fileSpecMode == kAdvancedMode) {
+      zeq.FileMask = request.selectedFileSpecs.items;
+      fileSpecsText_ = request.selectedFileSpecs.text;
+    } else {
+      zeq.FileMask = {request.fileSpec};
+      fileSpecsText_ = request.fileSpec;
+    }
+    zeq.InSubFolders = request.subFolders;
+    zeq.SearchHistory = !request.omitBinBak;
+    zeq.OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
+  }
+  Text row = xcFormat(u"Folders=%s Filespec=%s  String=%s", {foldersText_, fileSpecsText_, stringsText_});
+  host_.setProgressText(row);
+  AddFoundMessage(row);
+  host_.processEvents();
+}
+
+void SearchSession::BuildFileSearchList(const SearchRequest& request) {
+  CheckFilesToSearch(request);
+  DateTimeValue stamp = 0;
+  Text elapsed;
+  xcElapsedText(1, stamp, elapsed, host_);
+  Text summary;
+  bool listing = request.testInfo && request.listAllFilenames;
+  if (scanner_ == kScannerFindFile) {
+    const TextList& list = findFile1_.SearchForFiles();
+    fileCount_ = static_cast<int32_t>(list.size());
+    xcElapsedText(2, stamp, elapsed, host_);
+    summary = xcFormat(u"%sFiles=%d  time=%s", {Text(), fileCount_, elapsed});
+    if (listing) {
+      AddFoundMessage(u"Start of listing FIndFileSearchList");
+      for (const auto& entry : list) AddFoundMessage(entry);
+      AddFoundMessage(u"End of listing FIndFileSearchList");
+    }
+  } else {
+    auto& zeq = zeqFindFiles1_;
+    try {
+      zeq.SearchForFiles();
+    } catch (...) {
+      fileCount_ = static_cast<int32_t>(zeq.result().size());
+      throw;
+    }
+    const TextList& list = zeq.result();
+    fileCount_ = static_cast<int32_t>(list.size());
+    xcElapsedText(2, stamp, elapsed, host_);
+    int strings = request.stringMode == kAdvancedMode ? static_cast<int>(request.selectedStrings.items.size()) : 1;
+    summary = xcFormat(u"%sZEQPaths=%d ZEQFileSpec=%d  Strings=%d - Files=%d - folder scan time=%s",
+                       {Text(), static_cast<int>(zeq.Paths.size()), static_cast<int>(zeq.FileMask.size()),
+                        strings, fileCount_, elapsed});
+    for (size_t i = 0; i < zeq.Paths.size(); ++i)
+      AddFoundMessage(xcFormat(u"Path%d = %s", {static_cast<long long>(i), zeq.Paths[i]}));
+    for (size_t i = 0; i < zeq.FileMask.size(); ++i)
+      AddFoundMessage(xcFormat(u"Filemask%d = %s", {static_cast<long long>(i), zeq.FileMask[i]}));
+    for (int n = 1; n <= strings_.count; ++n)
+      AddFoundMessage(xcFormat(u"String%d = %s", {n, strings_.find(n)}));
+    if (listing) {
+      AddFoundMessage(u"Start of listing ZEQFIndFileSearchList");
+      for (const auto& entry : list) AddFoundMessage(entry);
+      AddFoundMessage(u"End of listing ZEQFIndFileSearchList");
+    }
+  }
+  host_.setProgressText(summary);
+  AddFoundMessage(summary);
+  host_.processEvents();
+}
+
+Text SearchSession::FileSearchListItem(int index) const {
+  const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_.result();
+  if (index < 0 || static_cast<size_t>(index) >= list.size()) return Text();
+  return list[static_cast<size_t>(index)];
+}
+
+bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
+  dateSwitch_ = request.dates.enabled;
+  auto& zeq = zeqFindFiles1_;
+  if (!dateSwitch_) {
+    zeq.SelectOnDates = false;
+    return true;
+  }
+  if (request.folderMode == kSimpleMode && request.fileSpecMode == kSimpleMode) {
+    host_.showMessage(Text(u"Varko V7 Selecting by Date/Time is an advanced option") + kCrLf + kCrLf +
+                      u"turn on Advanced Paths or Filespec to select by Date/Time");
+    zeq.SelectOnDates = false;
+    return true;
+  }
+  // A text that cannot be read refuses the run instead of reusing an older window.
+  auto readDate = [&](const Text& text, const char16_t* field, DateTimeValue& value) {
+    Text dateText = text;
+    int32_t number = 0, error = 0;
+    DateTimeValue v = 0;
+    xcDateConvert(1, u"a", u"-", dateText, number, v, error);
+    if (error != 0 && xcTrim(text).size() >= 3) {
+      host_.showMessage(xcFormat(u"The %s \"%s\" on the Date options tab is not a date that can be read "
+                                 u"(for example 05-Mar-24) - fix it or turn off date selection",
+                                 {field, text}));
+      return false;
+    }
+    value = error != 0 ? 0 : v;
+    return true;
+  };
+  auto readTime = [&](const Text& text, const char16_t* field, DateTimeValue& value) {
+    Text timeText = text;
+    int32_t number = 0, error = 0;
+    DateTimeValue v = 0;
+    bool ok = true;
+    try {
+      xcTimeConvert(1, timeText, number, v, error);
+      ok = error == 0;
+    } catch (const EConvertError&) {
+      ok = false;
+    }
+    if (!ok) {
+      host_.showMessage(xcFormat(u"The %s \"%s\" on the Date options tab is not a time that can be read "
+                                 u"(hh:nn:ss) - fix it or turn off date selection",
+                                 {field, text}));
+      return false;
+    }
+    value = v;
+    return true;
+  };
+  DateTimeValue start = 0, end = 0, startTime = 0, endTime = 0;
+  if (!readDate(request.dates.startDate, u"start date", start) ||
+      !readDate(request.dates.endDate, u"end date", end) ||
+      !readTime(request.dates.startTime, u"start time", startTime) ||
+      !readTime(request.dates.endTime, u"end time", endTime))
+    return false;
+  dateStart_ = start + startTime;
+  dateEnd_ = end + endTime;
+  zeq.SelectOnDates = true;
+  zeq.SelectStartDate = dateStart_;
+  zeq.SelectEndDate = dateEnd_;
+  return true;
+}
+
+void SearchSession::DoSearch(const SearchRequest& request) {
+  if (running_) {
+    lastOutcome_ = RunOutcome::Ignored;
+    return;
+  }
+  lastOutcome_ = RunOutcome::Refused;
+  host_.fitFoundColumns();
+  host_.setSpeedDisplayItem(0);
+  showFolder_ = request.folderMode == kAdvancedMode || request.subFolders;
+  host_.setStatusColour(2);
+
+  caseInsensitive_ = request.caseInsensitive;
+  wholeWords_ = request.wholeWords;
+  googleOn_ = request.googleFind;
+  stringMode_ = request.stringMode;
+  loadMethod_ = request.loadMethod;
+
+  mapFlag_ = xcTextPos(request.fileSpec, u".map", 1) > 0;
+  findFile1_.FileMask = request.fileSpec;
+  fileSpecExtension_ = xcTrim(xcExtractFileExt(request.fileSpec));
+  exactExtension_ = fileSpecExtension_.size() == 4 && fileSpecExtension_.back() != u'*';
+
+  xcGridReset(grdFound_, 0);
+  rowCounter_ = -1;
+
+  if (!replaceOn_ && request.fast)
+    host_.setFoundGridShown(false);
+  else
+    host_.setFoundGridShown(true);
+
+  if (request.stringMode == kSimpleMode) {
+    searchString_ = request.searchText;
+    strings_.find(1) = searchString_;
+    strings_.count = 1;
+    stringCount_ = 1;
+    if (searchString_.empty()) {
+      running_ = false;
+      host_.focusStringField();
+      return;
+    }
+    history_.AddStringToHistory(searchString_);
+  } else {
+    zeqFindFiles1_.OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
+    if (strings_.count < 1) {
+      host_.showMessage(u"Nothing to search for");
+      running_ = false;
+      host_.focusStringField();
+      return;
+    }
+    for (int n = 1; n <= strings_.count; ++n) {
+      searchString_ = xcTrim(strings_.find(n));
+      if (searchString_.empty()) {
+        host_.showMessage(u"Search array contains blank elements - fix!");
+        running_ = false;
+        return;
+      }
+    }
+    stringCount_ = strings_.count;
+  }
+
+  abortedSuffix_.clear();
+  replacedText_.clear();
+  SetRunState(kRunRunning);
+
+  if (googleOn_) {
+    requiredWords_ = xcGoogleWords(searchString_, googleWords_);
+    if (requiredWords_ < 2) googleOn_ = false;
+    if (googleOn_ && (replaceOn_ || (stringMode_ == kAdvancedMode && strings_.count > 1)))
+      host_.showMessage(Text(u"Warning - Google find cannot be used with either") + kCrLf + kCrLf +
+                        u"1 - Replace or" + kCrLf + u"2 - Multiple strings find" + kCrLf + kCrLf +
+                        u"Replace and Multiple strings will be turned off");
+  }
+  bool stringsAsSimple = false;
+  if (request.googleFind) {
+    SetReplaceOffOrOn(1);
+    stringsAsSimple = !googleOn_;
+  }
+
+  matchedLines_ = 0;
+  filesWithMatches_ = 0;
+  linesSearched_ = 0;
+  entriesTaken_ = 0;
+  replacedTotal_ = 0;
+  fileCount_ = 0;
+  noMatchFiles_.clear();
+  showNoMatchFiles_ = request.replace.showFilesWithNoMatches;
+  queryFile_ = request.replace.queryFile;
+  queryLine_ = request.replace.queryLine;
+  running_ = true;
+  xcElapsedText(1, runStamp_, elapsedText_, host_);
+
+  runStringsText_ = u"Search Strings: ";
+  if (googleOn_) {
+    runStringsText_ += u"(Google type find)" + kCrLf;
+    for (const auto& w : googleWords_) runStringsText_ += w + kCrLf;
+  } else if (stringMode_ == kSimpleMode || stringsAsSimple) {
+    runStringsText_ += u"(simple)" + kCrLf + searchString_;
+  } else {
+    runStringsText_ += u"(Multiple)" + kCrLf;
+    for (int n = 1; n <= strings_.count; ++n) runStringsText_ += strings_.find(n) + kCrLf;
+  }
+  runFoldersText_ = u"Folders Searched:" + kCrLf;
+
+  try {
+    if (!PrepareDateSelection(request)) {
+      running_ = false;
+      lastOutcome_ = RunOutcome::Refused;
+      SetRunState(kRunFinished);
+      return;
+    }
+    host_.processEvents();
+    lines_.clear();
+    BuildFileSearchList(request);
+    host_.widenFoundTextColumn();
+    host_.setStatusText(u"searching files in ...");
+    host_.processEvents();
+    AddFoundMessage(xcFormat(u"Searching %d files/folders starts %s", {fileCount_, xcTimeText(host_)}));
+    AddFoundMessage(u"_________________________________");
+    host_.setStatusText(u"Searching files..");
+    runEntries(request);
+  } catch (const VarkoError& e) {
+    // A failure the run does not handle itself (an invalid mask) ends it in the finished state.
+    host_.showMessage(e.text());
+  } catch (const std::exception& e) {
+    host_.showMessage(fromUtf8(e.what()));
+  }
+  endOfRun();
+  lastOutcome_ = RunOutcome::Finished;
+}
+
+void SearchSession::runEntries(const SearchRequest& request) {
+  LineMatcher matcher;
+  matcher.google = googleOn_;
+  matcher.googleWords = googleWords_;
+  matcher.requiredWords = requiredWords_;
+  matcher.multiple = stringMode_ == kAdvancedMode;
+  matcher.searchString = searchString_;
+  if (matcher.multiple)
+    matcher.findStrings.assign(strings_.findStrings.begin(), strings_.findStrings.begin() + strings_.count);
+  matcher.ignoreCase = caseInsensitive_;
+  matcher.wholeWords = wholeWords_;
+
+  ExamineOptions options;
+  options.omitBinBak = request.omitBinBak;
+  options.omitVarkoSR = request.omitVarkoSR;
+  options.mapFlag = mapFlag_;
+  options.searchFilename = request.searchFilename;
+  options.searchString = searchString_;
+  options.ignoreCase = caseInsensitive_;
+  options.exactExtension = request.fileSpecMode == kSimpleMode && exactExtension_;
+  options.fileSpecExtension = fileSpecExtension_;
+  options.noMatchLines = request.replace.showLinesNoMatches;
+  options.loadMethod = loadMethod_;
+
+  for (int32_t k = 1; k <= fileCount_ && running_; ++k) {
+    currentFile_ = FileSearchListItem(k - 1);
+    entriesTaken_ = k;
+    FileOutcome outcome = xcExamineFile(currentFile_, options, matcher, host_, lines_);
+    applyOutcome(request, outcome);
+  }
+}
+
+void SearchSession::showProgress(const SearchRequest& request, const Text& path) {
+  if (!request.fast) {
+    host_.setStatusText(intToText(entriesTaken_) + u" of " + intToText(fileCount_) + u" " + shortPath(path));
+    host_.processEvents();
+    return;
+  }
+  DateTimeValue now = host_.now();
+  if (now <= nextDisplayTime_) return;
+  Text status = u"Searching " + intToText(entriesTaken_) + u" of " + intToText(fileCount_);
+  if (matchedLines_ > 0) status += u" Matches=" + intToText(matchedLines_);
+  host_.setStatusText(status);
+  if (showFolder_) host_.setProgressText(xcExtractFilePath(path));
+  host_.processEvents();
+  nextDisplayTime_ = now + kOneSecond;
+}
+
+void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outcome) {
+  if (outcome.skipped) return;
+  const Text& path = outcome.path;
+  bool headerWritten = false;
+  if (outcome.pathMatch) {
+    ++filesWithMatches_;
+    headerWritten = true;
+    AddFoundRow(0, path, path, 0);
+  }
+  if (!outcome.textTest.errorText.empty())
+    AddFoundNotice(path, u"xcIsTextFileAndLoadable: Error reading in file:- ", outcome.textTest.errorText);
+  if (!outcome.textTest.isText) return;
+  showProgress(request, path);
+  if (request.listAllFilenames) AddFoundRow(0, path, path, 0);
+  if (outcome.loadAttempted && loadMethod_ > 1) {
+    loadMethod_ = 0;
+    host_.setLoadMethodItem(0);
+  }
+  if (!outcome.load.loaded) {
+    host_.showMessage(u"Error loading " + path);
+    AddFoundMessage(xcFormat(u"Load File %s error: %s", {path, outcome.load.errorText}));
+    return;
+  }
+  int32_t matchesInFile = outcome.matchesInFile;
+  grdFound_.beginUpdate();
+  for (auto& line : outcome.lines) {
+    ++matchedLines_;
+    if (!headerWritten) {
+      ++filesWithMatches_;
+      if (!request.listAllFilenames) AddFoundRow(0, path, path, 0);
+      headerWritten = true;
+    }
+    AddFoundRow(line.lineNumber, line.text, path, line.position);
+    if (matchedLines_ > 20) grdFound_.setTopRow(rowCounter_ - 20);
+  }
+  grdFound_.endUpdate();
+  if (outcome.tooSlow) AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");
+  linesSearched_ += outcome.linesExamined;
+  if (showNoMatchFiles_ && matchesInFile == 0) noMatchFiles_.push_back(path);
+  if (replaceOn_ && matchesInFile >= 1 && replaceHandler_) {
+    host_.processEvents();
+    bool doReplace = replaceOn_;
+    int replaced = replaceHandler_->VarkoReplaceStrSubFile(path, doReplace, queryFile_, queryLine_, caseInsensitive_,
+                                                           request.replace.preserveSpaces, wholeWords_,
+                                                           request.replace.changeLogFilename);
+    if (!doReplace) SetReplaceOffOrOn(1);
+    replacedTotal_ += replaced;
+    replaceHandler_->ClearReplaceLists();
+  }
+}
+
+void SearchSession::endOfRun() {
+  lines_.clear();
+  lines_.shrink_to_fit();
+  xcElapsedText(2, runStamp_, elapsedText_, host_);
+  replacedText_.clear();
+  if (replaceOn_) replacedText_ = u" Replaced=" + intToText(replacedTotal_);
+  host_.setStatusText(xcFormat(u"Matched Lines=%d of %d - Files=%d of %d - time=%s",
+                               {matchedLines_, static_cast<long long>(linesSearched_), filesWithMatches_,
+                                fileCount_, elapsedText_}));
+  if (showNoMatchFiles_) {
+    AddFoundMessage(u"No Matches");
+    for (const auto& f : noMatchFiles_) AddFoundRow(0, f, f, 0);
+    noMatchFiles_.clear();
+  }
+  int lastRow = rowCounter_;
+  SetRunState(kRunFinished);
+  if (matchedLines_ >= 1) {
+    grdFound_.setCurrentRow(lastRow);
+    host_.focusFoundGrid();
+  } else {
+    AddFoundMessage(u"(No Matches Found)");
+  }
+}
+
+}  // namespace varko
