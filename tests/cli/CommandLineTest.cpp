@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli/CommandLine.h"
+#include "support/TestSupport.h"
+
+using namespace varko;
+using namespace varko::test;
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+Result runCli(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  Result r;
+  r.status = RunCommandLine(args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+std::vector<std::string> lines(const std::string& s) {
+  std::vector<std::string> out;
+  std::istringstream in(s);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+TEST(command_line, prints_path_line_position_text_and_exits_zero_on_a_match) {
+  TempDir dir;
+  std::string a = dir.write("a.txt", "first\r\nsay Hello\r\n");
+  dir.write("b.txt", "nothing\n");
+  auto r = runCli({"--folder", dir.path(), "hello"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, a + ":2:5:say Hello\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(command_line, exit_one_when_nothing_matched_and_two_for_bad_arguments) {
+  TempDir dir;
+  dir.write("a.txt", "first\n");
+  EXPECT_EQ(runCli({"--folder", dir.path(), "absent"}).status, 1);
+  auto bad = runCli({"--folder", dir.path(), "--bogus", "x"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("varko-search: unknown option --bogus"), std::string::npos);
+  EXPECT_NE(bad.err.find("Usage: varko-search"), std::string::npos);
+  EXPECT_EQ(runCli({"--folder", dir.path()}).status, 2);  // nothing to search for
+  auto help = runCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: varko-search", 0), 0u);
+}
+
+TEST(command_line, refused_requests_exit_two_with_the_message_on_standard_error) {
+  TempDir dir;
+  dir.write("a.txt", "x\n");
+  auto r = runCli({"--folder", dir.path(), "--string", "a", "--string", " "});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "varko-search: Search array contains blank elements - fix!\n");
+}
+
+TEST(command_line, rows_prints_every_row_escaped_then_the_two_status_lines) {
+  TempDir dir;
+  std::string a = dir.write("tab\\name.txt", "x\tneedle\\y\n");
+  auto r = runCli({"--folder", dir.path(), "--rows", "needle"});
+  ASSERT_EQ(r.status, 0);
+  auto out = lines(r.out);
+  ASSERT_GE(out.size(), 4u);
+  std::string escapedPath;
+  for (char c : a) escapedPath += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  EXPECT_EQ(out[0], "\tFolders=" + dir.path() + " Filespec=*.*  String=needle\t\t");
+  bool found = false;
+  for (size_t i = 0; i + 1 < out.size(); ++i)
+    if (out[i] == "\t" + escapedPath + "\t" + escapedPath + "\t" && out[i + 1] == "1\tx\\tneedle\\\\y\t" + escapedPath + "\t3")
+      found = true;
+  EXPECT_TRUE(found) << r.out;
+  EXPECT_EQ(out[out.size() - 2].rfind("# Matched Lines=1 of 1 - Files=1 of 1 - time=", 0), 0u);
+  EXPECT_EQ(out.back(), "# ");
+}
+
+TEST(command_line, several_folders_filespecs_and_strings_mean_advanced_lists) {
+  TempDir one, two;
+  std::string a = one.write("a.c", "alpha\n");
+  std::string b = two.write("b.h", "beta\n");
+  two.write("c.txt", "alpha beta\n");
+  auto r = runCli({"--folder", one.path(), "--folder", two.path(), "--filespec", "*.c", "--filespec", "*.h",
+                   "--string", "alpha", "--string", "beta"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, a + ":1:1:alpha\n" + b + ":1:1:beta\n");
+}
+
+TEST(command_line, strings_file_takes_the_first_field_of_each_line) {
+  TempDir dir;
+  std::string a = dir.write("a.txt", "one\ntwo\nthree\n");
+  std::string set = dir.write("set.tsv", "one\tuno\n\t\n   \nthree\ttres\textra\n");
+  auto r = runCli({"--folder", dir.path(), "--filespec", "a.txt", "--strings-file", set});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, a + ":1:1:one\n" + a + ":3:1:three\n");
+}
+
+TEST(command_line, date_window_selects_by_last_write_time) {
+  TempDir dir;
+  std::string in = dir.write("in.txt", "hit\n");
+  std::string out = dir.write("out.txt", "hit\n");
+  setFileTime(in, 2024, 3, 15, 10, 0, 0);
+  setFileTime(out, 2024, 3, 15, 12, 0, 0);
+  auto r = runCli({"--folder", dir.path(), "--advanced-folders", "--date-from", "15-Mar-24 09:00",
+                   "--date-to", "2024-03-15 11:00", "hit"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, in + ":1:1:hit\n");
+  auto simple = runCli({"--folder", dir.path(), "--date-from", "15-Mar-24", "hit"});
+  EXPECT_NE(simple.err.find("varko-search: Varko V7 Selecting by Date/Time is an advanced option\n\n"),
+            std::string::npos);
+}
+
+TEST(command_line, the_program_itself_runs_with_these_exit_statuses) {
+  TempDir dir;
+  std::string a = dir.write("name with blanks.txt", "hit\n");
+  std::string cmd = std::string(VARKO_SEARCH_EXE) + " --folder '" + dir.path() + "' hit 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+  int status = pclose(p);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(out, a + ":1:1:hit\n");
+  cmd = std::string(VARKO_SEARCH_EXE) + " --nonsense >/dev/null 2>&1";
+  EXPECT_EQ(WEXITSTATUS(system(cmd.c_str())), 2);
+}
+
+}  // namespace

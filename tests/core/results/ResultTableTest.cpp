@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "results/ResultTable.h"
+
+using namespace varko;
+
+namespace {
+
+struct RecordingObserver : ResultTableObserver {
+  int resets = 0;
+  std::vector<std::pair<int, int>> appended;
+  int lastCurrent = -1;
+  void tableReset() override { ++resets; }
+  void rowsAppended(int first, int last) override { appended.emplace_back(first, last); }
+  void rowChanged(int) override {}
+  void currentRowChanged(int row) override { lastCurrent = row; }
+  void topRowChanged(int) override {}
+};
+
+}  // namespace
+
+TEST(grid_operations, add_row_starts_at_row_zero_and_makes_each_row_current) {
+  ResultTable grid;
+  int32_t counter = -1;
+  xcGridAddRow(grid, counter);
+  EXPECT_EQ(counter, 0);
+  EXPECT_EQ(grid.rowCount(), 1);
+  xcGridAddRow(grid, counter);
+  xcGridAddRow(grid, counter);
+  EXPECT_EQ(counter, 2);
+  EXPECT_EQ(grid.rowCount(), 3);
+  EXPECT_EQ(grid.currentRow(), 2);
+}
+
+TEST(grid_operations, one_fixed_row_is_never_written) {
+  ResultTable grid(4, 1);
+  int32_t counter = -1;
+  xcGridAddRow(grid, counter);
+  EXPECT_EQ(counter, 1);
+  EXPECT_EQ(grid.rowCount(), 2);
+  EXPECT_EQ(grid.currentRow(), 1);
+}
+
+TEST(grid_operations, add_row_empties_a_row_left_from_before) {
+  ResultTable grid;
+  grid.setCell(1, 0, u"old");
+  grid.setCell(0, 0, u"-1");
+  int32_t counter = -1;
+  xcGridAddRow(grid, counter);
+  EXPECT_EQ(grid.cell(1, 0), u"");
+  EXPECT_EQ(grid.cell(0, 0), u"");
+}
+
+TEST(grid_operations, reset_with_zero_leaves_one_blank_row) {
+  ResultTable grid;
+  int32_t counter = -1;
+  for (int i = 0; i < 5; ++i) {
+    xcGridAddRow(grid, counter);
+    grid.setCell(1, counter, u"row");
+  }
+  xcGridReset(grid, 0);
+  EXPECT_EQ(grid.rowCount(), 1);
+  EXPECT_EQ(grid.cell(1, 0), u"");
+}
+
+TEST(grid_operations, reset_with_keep_one_keeps_a_blank_header_and_a_current_row) {
+  ResultTable grid(4, 1);
+  int32_t counter = -1;
+  for (int i = 0; i < 4; ++i) {
+    xcGridAddRow(grid, counter);
+    grid.setCell(0, counter, u"x");
+  }
+  grid.setCell(0, 0, u"header");
+  xcGridReset(grid, 1);
+  EXPECT_EQ(grid.rowCount(), 2);
+  EXPECT_EQ(grid.currentRow(), 1);
+  EXPECT_EQ(grid.cell(0, 0), u"");
+  EXPECT_EQ(grid.cell(0, 1), u"");
+}
+
+TEST(result_table, cells_keep_exactly_the_text_written) {
+  ResultTable grid;
+  // Numbers are stored compactly, but only texts that read back the same.
+  const Text samples[] = {u"-1", u"0", u"42", u"007", u"-0", u"12a", u" 5", u"2147483648", u""};
+  int r = 0;
+  for (const auto& s : samples) {
+    grid.setCell(0, r, s);
+    grid.setCell(3, r, s);
+    EXPECT_EQ(grid.cell(0, r), s);
+    EXPECT_EQ(grid.cell(3, r), s);
+    ++r;
+  }
+  EXPECT_EQ(grid.lineNumberCell(0), -1);
+  EXPECT_EQ(grid.lineNumberCell(3), 0);  // "007" is not a plain number
+}
+
+TEST(result_table, paths_are_shared_between_rows_and_read_back) {
+  ResultTable grid;
+  grid.setCell(2, 0, u"/a/x.txt");
+  grid.setCell(2, 1, u"/a/y.txt");
+  grid.setCell(2, 2, u"/a/x.txt");
+  EXPECT_EQ(grid.cell(2, 0), u"/a/x.txt");
+  EXPECT_EQ(grid.cell(2, 1), u"/a/y.txt");
+  EXPECT_EQ(grid.pathCell(2), u"/a/x.txt");
+  grid.setCell(2, 1, u"");
+  EXPECT_EQ(grid.cell(2, 1), u"");
+}
+
+TEST(result_table, other_grids_may_use_more_columns) {
+  ResultTable grid(6, 0);
+  grid.setCell(5, 3, u"far");
+  EXPECT_EQ(grid.cell(5, 3), u"far");
+  EXPECT_EQ(grid.rowCount(), 4);
+  grid.setRowCount(2);
+  grid.setRowCount(4);
+  EXPECT_EQ(grid.cell(5, 3), u"");
+}
+
+TEST(result_table, batched_appends_are_reported_once) {
+  ResultTable grid;
+  RecordingObserver observer;
+  grid.setObserver(&observer);
+  int32_t counter = -1;
+  grid.beginUpdate();
+  for (int i = 0; i < 100; ++i) xcGridAddRow(grid, counter);
+  grid.endUpdate();
+  ASSERT_EQ(observer.appended.size(), 1u);
+  EXPECT_EQ(observer.appended[0], std::make_pair(1, 99));
+  EXPECT_EQ(observer.lastCurrent, 99);
+}

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "lib/Errors.h"
+#include "search/FileFinders.h"
+#include "support/TestSupport.h"
+
+using namespace varko;
+using namespace varko::test;
+
+namespace {
+
+std::vector<std::string> relative(const TextList& list, const std::string& base) {
+  std::vector<std::string> out;
+  for (const auto& e : list) {
+    std::string s = textToPath(e);
+    out.push_back(s.rfind(base, 0) == 0 ? s.substr(base.size()) : s);
+  }
+  return out;
+}
+
+using Names = std::vector<std::string>;
+
+class Finders : public ::testing::Test {
+protected:
+  Finders() : zeq(clock, [this] { ++eventRounds; }) {
+    dir.write("README", "x");
+    dir.write("b.txt", "x");
+    dir.write("A.txt", "x");
+    dir.write(".hidden.txt", "x");
+    dir.write("notes.txt/inner.txt", "x");
+    dir.write(".git/config.txt", "x");
+    dir.write("__history/old.txt", "x");
+  }
+  TempDir dir;
+  FakeClock clock;
+  int eventRounds = 0;
+  TZEQFindFiles zeq;
+};
+
+TEST_F(Finders, advanced_scanner_needs_a_dot_for_star_dot_star_and_skips_hidden_files) {
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.*"};
+  EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()), (Names{"A.txt", "b.txt"}));
+}
+
+TEST_F(Finders, advanced_scanner_enters_hidden_folders_only_with_search_history) {
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.txt"};
+  zeq.InSubFolders = true;
+  zeq.SearchHistory = false;
+  EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()),
+            (Names{"A.txt", "b.txt", "notes.txt/inner.txt", "__history/old.txt"}));
+  zeq.SearchHistory = true;
+  EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()),
+            (Names{"A.txt", "b.txt", ".git/config.txt", "notes.txt/inner.txt", "__history/old.txt"}));
+}
+
+TEST_F(Finders, advanced_scanner_takes_several_folders_and_masks_and_skips_missing_ones) {
+  zeq.Paths = {u"  ", dir.text() + u"nowhere", dir.text() + u"__history", dir.text()};
+  zeq.FileMask = {u"READ*", u"a.*"};
+  EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()), (Names{"A.txt", "README"}));
+  EXPECT_EQ(zeq.ProgressFolders(), 2);
+  zeq.FileMask = {};
+  EXPECT_TRUE(zeq.SearchForFiles().empty());
+}
+
+TEST_F(Finders, sorted_lists_ignore_letter_case) {
+  zeq.Paths = {dir.text() + u"notes.txt", dir.text()};
+  zeq.FileMask = {u"*.txt"};
+  zeq.Sorted = true;
+  EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()), (Names{"A.txt", "b.txt", "notes.txt/inner.txt"}));
+}
+
+TEST_F(Finders, an_invalid_mask_fails_the_scan) {
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.txt", u"[z"};
+  try {
+    zeq.SearchForFiles();
+    FAIL() << "no failure";
+  } catch (const EMaskException& e) {
+    EXPECT_EQ(e.text().substr(0, 5), u"'[z' ");
+  }
+}
+
+TEST_F(Finders, date_selection_with_end_zero_selects_nothing) {
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.*"};
+  zeq.SelectOnDates = true;
+  zeq.SelectStartDate = 0;
+  zeq.SelectEndDate = 0;
+  EXPECT_TRUE(zeq.SearchForFiles().empty());
+  zeq.SelectEndDate = 1e6;
+  EXPECT_EQ(zeq.SearchForFiles().size(), 2u);
+}
+
+// Every look at the clock costs 0.3 s, so reports come about every fourth entry.
+class SteppingClock : public Clock {
+public:
+  DateTimeValue now() const override { return value += 0.3 * kOneSecond; }
+  mutable DateTimeValue value = 45000;
+};
+
+TEST(FinderProgress, progress_is_reported_once_a_second_and_stop_keeps_what_was_found) {
+  TempDir dir;
+  for (int i = 0; i < 10; ++i) dir.write("f" + std::to_string(i) + ".txt", "x");
+  SteppingClock clock;
+  int eventRounds = 0;
+  TZEQFindFiles zeq(clock, [&] { ++eventRounds; });
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.txt"};
+  std::vector<int64_t> found;
+  zeq.OnProgress = [&](int64_t folders, int64_t files, int64_t searchFiles) {
+    EXPECT_EQ(folders, 1);
+    EXPECT_EQ(files, 1);  // with the default attributes the folders scanned count as files
+    found.push_back(searchFiles);
+    if (searchFiles >= 4) zeq.ContinueScan = false;
+  };
+  auto list = zeq.SearchForFiles();
+  ASSERT_GE(found.size(), 2u);
+  EXPECT_EQ(static_cast<int>(found.size()), eventRounds);
+  EXPECT_EQ(static_cast<int64_t>(list.size()), found.back());
+  EXPECT_GE(list.size(), 4u);
+  EXPECT_LT(list.size(), 10u);
+  EXPECT_FALSE(zeq.ContinueScan);
+}
+
+TEST_F(Finders, simple_scanner_lists_names_without_dots_folders_and_hidden_files) {
+  TFindFile finder;
+  finder.SetPath(dir.text());
+  EXPECT_EQ(finder.Path(), dir.text());
+  finder.FileMask = u"*.*";
+  EXPECT_EQ(relative(finder.SearchForFiles(), dir.path()),
+            (Names{".", "..", ".git", ".hidden.txt", "A.txt", "b.txt", "notes.txt", "README", "__history"}));
+  finder.FileMask = u"*.txt";
+  finder.InSubFolders = true;
+  // Hidden folders are never entered; a folder named like the mask is listed.
+  EXPECT_EQ(relative(finder.SearchForFiles(), dir.path()),
+            (Names{".hidden.txt", "A.txt", "b.txt", "notes.txt", "notes.txt/inner.txt", "__history/old.txt"}));
+}
+
+TEST_F(Finders, simple_scanner_keeps_its_path_when_given_an_unusable_one) {
+  TFindFile finder;
+  finder.SetPath(dir.text());
+  finder.SetPath(u"");
+  finder.SetPath(dir.text() + u"missing");
+  finder.SetPath(dir.text() + u"README");
+  EXPECT_EQ(finder.Path(), dir.text());
+  finder.SetPath(dir.text() + u"notes.txt");
+  EXPECT_EQ(finder.Path(), dir.text() + u"notes.txt/");
+}
+
+TEST_F(Finders, folder_links_are_listed_but_never_entered) {
+  ASSERT_EQ(symlink(dir.path().c_str(), dir.file("__history/loop").c_str()), 0);
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.txt"};
+  zeq.InSubFolders = true;
+  EXPECT_EQ(zeq.SearchForFiles().size(), 5u);
+  TFindFile finder;
+  finder.SetPath(dir.text());
+  finder.InSubFolders = true;
+  finder.FileMask = u"*.txt";
+  EXPECT_EQ(finder.SearchForFiles().size(), 6u);
+}
+
+}  // namespace

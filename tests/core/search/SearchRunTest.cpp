@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "lib/DateTime.h"
+#include "search/SearchSession.h"
+#include "support/FakeRunHost.h"
+#include "support/TestSupport.h"
+
+using namespace varko;
+using namespace varko::test;
+
+namespace {
+
+struct Row {
+  std::string line, text, path, pos;
+  bool operator==(const Row&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+  return os << "[" << r.line << "|" << r.text << "|" << r.path << "|" << r.pos << "]";
+}
+
+class SearchRun : public ::testing::Test {
+protected:
+  SearchRun() : session(host) {
+    request.folder = dir.text();
+    request.fileSpec = u"*.*";
+  }
+
+  void run(const std::string& text) {
+    request.searchText = T(text);
+    session.btnGoClick(request);
+  }
+
+  std::vector<Row> rows() const {
+    std::vector<Row> out;
+    const auto& g = session.grdFound();
+    for (int r = 0; r < g.rowCount(); ++r)
+      out.push_back({U8(g.cell(0, r)), U8(g.cell(1, r)), U8(g.cell(2, r)), U8(g.cell(3, r))});
+    return out;
+  }
+
+  // The rows after the run's preamble ("_____" row), without the final summary rows.
+  std::vector<Row> resultRows() const {
+    auto all = rows();
+    size_t i = 0;
+    while (i < all.size() && all[i].text != "_________________________________") ++i;
+    return std::vector<Row>(all.begin() + static_cast<long>(std::min(i + 1, all.size())), all.end());
+  }
+
+  std::vector<Row> matchRows() const {
+    std::vector<Row> out;
+    for (const auto& r : rows())
+      if (!r.line.empty() && r.line != "-1") out.push_back(r);
+    return out;
+  }
+
+  bool hasRow(const std::string& text) const {
+    for (const auto& r : rows())
+      if (r.text == text) return true;
+    return false;
+  }
+
+  TempDir dir;
+  FakeRunHost host;
+  SearchSession session;
+  SearchRequest request;
+};
+
+TEST_F(SearchRun, simple_search_writes_request_rows_then_file_and_match_rows_then_summary) {
+  std::string a = dir.write("a.txt", "one mutex\r\ntwo\r\nMUTEX three\r\n");
+  dir.write("b.txt", "nothing here\n");
+  run("mutex");
+  auto all = rows();
+  ASSERT_GE(all.size(), 6u);
+  EXPECT_EQ(all[0].text, "Folders=" + dir.path() + " Filespec=*.*  String=mutex");
+  EXPECT_EQ(all[1].text, "Path0 = " + dir.path());
+  EXPECT_EQ(all[2].text, "Filemask0 = *.*");
+  EXPECT_EQ(all[3].text, "String1 = mutex");
+  EXPECT_EQ(all[4].text.rfind("ZEQPaths=1 ZEQFileSpec=1  Strings=1 - Files=2 - folder scan time=", 0), 0u);
+  EXPECT_EQ(all[5].text.rfind("Searching 2 files/folders starts 12:00:", 0), 0u);
+  std::vector<Row> expected = {
+      {"", a, a, ""},
+      {"1", "one mutex", a, "5"},
+      {"3", "MUTEX three", a, "1"},
+  };
+  EXPECT_EQ(resultRows(), expected);
+  EXPECT_EQ(U8(host.statusText).rfind("Matched Lines=2 of 4 - Files=1 of 2 - time=", 0), 0u);
+  EXPECT_EQ(session.grdFound().currentRow(), session.grdFound().rowCount() - 1);
+  EXPECT_EQ(host.focus, u"grdFound");
+  EXPECT_EQ(host.runState, kRunFinished);
+  EXPECT_FALSE(session.running());
+  EXPECT_EQ(host.progressText, u"");
+}
+
+TEST_F(SearchRun, empty_string_starts_nothing_and_shows_no_message) {
+  dir.write("a.txt", "text\n");
+  session.AddFoundMessage(u"left from before");
+  run("");
+  EXPECT_EQ(session.grdFound().rowCount(), 1);
+  EXPECT_EQ(session.grdFound().cell(1, 0), u"");
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.focus, u"edtString");
+  EXPECT_EQ(session.lastOutcome(), RunOutcome::Refused);
+  EXPECT_TRUE(host.stateHistory.empty());
+}
+
+TEST_F(SearchRun, multiple_mode_refuses_no_strings_and_blank_strings) {
+  request.stringMode = kAdvancedMode;
+  session.strings().count = 0;
+  run("");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], u"Nothing to search for");
+
+  session.strings().count = 2;
+  session.strings().find(1) = u"abc";
+  session.strings().find(2) = u"   ";
+  run("");
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[1], u"Search array contains blank elements - fix!");
+  EXPECT_EQ(session.lastOutcome(), RunOutcome::Refused);
+}
+
+TEST_F(SearchRun, multiple_mode_first_string_in_table_order_decides_the_position) {
+  std::string a = dir.write("a.txt", "xbx abc\nnone\n");
+  request.stringMode = kAdvancedMode;
+  session.strings().count = 2;
+  session.strings().find(1) = u"abc";
+  session.strings().find(2) = u"b";
+  request.selectedStrings = PrepareAdvancedStrings(session.strings());
+  run("");
+  std::vector<Row> expected = {{"1", "xbx abc", a, "5"}};
+  EXPECT_EQ(matchRows(), expected);
+  EXPECT_TRUE(hasRow("String1 = abc"));
+  EXPECT_TRUE(hasRow("String2 = b"));
+  EXPECT_EQ(session.stringsText(), u"Search Strings: (Multiple)\r\nabc\r\nb\r\n");
+}
+
+TEST_F(SearchRun, omit_rules_test_the_whole_path_with_their_own_letter_case) {
+  request.subFolders = true;
+  dir.write("tools.exe.d/inside.txt", "hit\n");
+  std::string dll = dir.write("A.DLL", "hit\n");
+  dir.write("A.BAK", "hit\n");
+  dir.write("x.dcu", "hit\n");
+  dir.write("y.map", "hit\n");
+  dir.write("z-VarkoSearchReplace-1-bak.txt", "hit\n");
+  run("hit");
+  std::vector<Row> expected = {{"1", "hit", dll, "1"}};
+  EXPECT_EQ(matchRows(), expected);
+
+  request.omitBinBak = false;
+  request.omitVarkoSR = false;
+  run("hit");
+  EXPECT_EQ(matchRows().size(), 6u);
+}
+
+TEST_F(SearchRun, a_map_filespec_in_any_case_lets_map_files_through) {
+  std::string map = dir.write("prog.map", "hit\n");
+  request.fileSpec = u"*.MAP";
+  run("hit");
+  std::vector<Row> expected = {{"1", "hit", map, "1"}};
+  EXPECT_EQ(matchRows(), expected);
+}
+
+TEST_F(SearchRun, three_letter_extensions_are_matched_exactly_by_the_simple_scanner_too) {
+  std::string htm = dir.write("page.htm", "hit\n");
+  std::string html = dir.write("page.html", "hit\n");
+  request.alwaysUseAdvancedFolderScan = false;
+  request.fileSpec = u"*.htm";
+  run("hit");
+  ASSERT_EQ(matchRows().size(), 1u);
+  EXPECT_EQ(matchRows()[0].path, htm);
+  request.fileSpec = u"*.ht*";
+  run("hit");
+  EXPECT_EQ(matchRows().size(), 2u);
+}
+
+TEST_F(SearchRun, filename_match_counts_a_file_even_when_it_is_not_text) {
+  std::string bin = dir.write("needle.bin", std::string("\x00\x01\x02\x03\x04\x05\x06", 7) + "abc");
+  request.searchFilename = true;
+  request.wholeWords = true;  // the path test ignores whole words
+  run("needle");
+  std::vector<Row> expected = {{"", bin, bin, ""}};
+  EXPECT_EQ(resultRows(), std::vector<Row>({expected[0], {"", "(No Matches Found)", "", ""}}));
+  EXPECT_EQ(U8(host.statusText).rfind("Matched Lines=0 of 0 - Files=1 of 1", 0), 0u);
+}
+
+TEST_F(SearchRun, list_all_filenames_writes_a_row_for_every_text_file) {
+  std::string a = dir.write("a.txt", "hit\n");
+  std::string b = dir.write("b.txt", "miss\n");
+  std::string c = dir.write("hit.txt", "miss\n");
+  request.listAllFilenames = true;
+  request.searchFilename = true;
+  run("hit");
+  std::vector<Row> expected = {
+      {"", a, a, ""}, {"1", "hit", a, "1"}, {"", b, b, ""}, {"", c, c, ""}, {"", c, c, ""},
+  };
+  EXPECT_EQ(resultRows(), expected);
+}
+
+TEST_F(SearchRun, many_matches_keep_the_newest_rows_in_view) {
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "hit\n";
+  dir.write("a.txt", text);
+  run("hit");
+  const auto& g = session.grdFound();
+  int lastMatchRow = -1;
+  for (int r = 0; r < g.rowCount(); ++r)
+    if (g.lineNumberCell(r) == 30) lastMatchRow = r;
+  ASSERT_GT(lastMatchRow, 0);
+  EXPECT_EQ(g.topRow(), lastMatchRow - 20);
+}
+
+TEST_F(SearchRun, a_slow_file_shows_its_matches_then_the_too_slow_notice) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "hit line\n";
+  std::string a = dir.write("a.txt", text);
+  host.secondsPerClockRead = 0.001;  // every look at the clock costs a millisecond
+  run("hit");
+  auto result = resultRows();
+  ASSERT_GT(result.size(), 10u);
+  size_t firstNotice = 0;
+  while (firstNotice < result.size() && result[firstNotice].line != "-1") ++firstNotice;
+  ASSERT_LT(firstNotice + 2, result.size());
+  EXPECT_GT(firstNotice, 100u);
+  EXPECT_LT(firstNotice, 5000u);
+  EXPECT_EQ(result[firstNotice], (Row{"-1", a, a, ""}));
+  EXPECT_EQ(result[firstNotice + 1], (Row{"-1", "Searching File too slow", a, ""}));
+  EXPECT_EQ(result[firstNotice + 2], (Row{"-1", "aborted after 2 seconds", a, ""}));
+  // The lines examined before the cut are counted.
+  EXPECT_EQ(session.linesSearched(), static_cast<int64_t>(firstNotice - 1));
+}
+
+TEST_F(SearchRun, no_match_lines_and_no_match_files) {
+  std::string a = dir.write("a.txt", "hit\nmiss one\nmiss two\n");
+  std::string b = dir.write("b.txt", "nothing\n");
+  request.replace.showFilesWithNoMatches = true;
+  run("hit");
+  auto result = resultRows();
+  ASSERT_GE(result.size(), 4u);
+  EXPECT_EQ(result[result.size() - 2], (Row{"", "No Matches", "", ""}));
+  EXPECT_EQ(result.back(), (Row{"", b, b, ""}));
+
+  request.replace.showFilesWithNoMatches = false;
+  request.replace.showLinesNoMatches = true;
+  run("hit");
+  std::vector<Row> expected = {{"2", "miss one", a, ""}, {"3", "miss two", a, ""}, {"1", "nothing", b, ""}};
+  EXPECT_EQ(matchRows(), expected);
+  EXPECT_EQ(session.matchedLines(), 3);
+}
+
+TEST_F(SearchRun, stop_ends_the_run_at_the_next_entry_with_the_aborted_suffix) {
+  for (int i = 0; i < 5; ++i) dir.write("f" + std::to_string(i) + ".txt", "hit\n");
+  request.fast = false;  // events run once per file
+  int files = 0;
+  host.onEvents = [&] {
+    if (session.running() && U8(host.statusText).find(" of ") != std::string::npos && ++files == 2)
+      session.btnStopClick();
+  };
+  run("hit");
+  EXPECT_EQ(session.matchedLines(), 2);  // the file being examined is finished first
+  EXPECT_EQ(host.progressText, u" (aborted)");
+  EXPECT_EQ(U8(host.statusText).rfind("Matched Lines=2 of 2 - Files=2 of 5", 0), 0u);
+  EXPECT_EQ(host.runState, kRunFinished);
+  EXPECT_FALSE(session.running());
+}
+
+TEST_F(SearchRun, summary_counts_folder_entries_of_the_simple_scanner) {
+  dir.write("a.txt", "hit\n");
+  dir.mkdir("sub");
+  request.alwaysUseAdvancedFolderScan = false;
+  request.fileSpec = u"*";
+  run("hit");
+  // ".", "..", "a.txt" and "sub" are all list entries.
+  EXPECT_EQ(session.fileSearchListCount(), 4);
+  EXPECT_EQ(U8(host.statusText).rfind("Matched Lines=1 of 1 - Files=1 of 4", 0), 0u);
+}
+
+TEST_F(SearchRun, google_words_match_in_any_order_at_the_leftmost_word) {
+  std::string a = dir.write("a.txt", "dog and cat\ncat only\n");
+  request.googleFind = true;
+  run("cat dog");
+  std::vector<Row> expected = {{"1", "dog and cat", a, "1"}};
+  EXPECT_EQ(matchRows(), expected);
+  EXPECT_EQ(session.stringsText(), u"Search Strings: (Google type find)\r\ncat\r\ndog\r\n");
+}
+
+TEST_F(SearchRun, google_with_several_strings_warns_and_searches_the_single_string) {
+  std::string a = dir.write("a.txt", "dog and cat\ncat only\n");
+  request.googleFind = true;
+  request.stringMode = kAdvancedMode;
+  session.strings().count = 2;
+  session.strings().find(1) = u"zzz";
+  session.strings().find(2) = u"cat dog";
+  run("");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(U8(host.messages[0]).rfind("Warning - Google find cannot be used with either\r\n\r\n1 - Replace or", 0), 0u);
+  EXPECT_EQ(matchRows().size(), 1u);
+}
+
+TEST_F(SearchRun, an_invalid_mask_shows_its_message_and_the_run_finishes) {
+  dir.write("a.txt", "hit\n");
+  request.fileSpec = u"[a";
+  run("hit");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].find(u"is an invalid mask at"), 5u);
+  EXPECT_EQ(host.runState, kRunFinished);
+  EXPECT_FALSE(session.running());
+  EXPECT_TRUE(hasRow("(No Matches Found)"));
+}
+
+TEST_F(SearchRun, fifos_sockets_and_looping_links_do_not_stop_the_run) {
+  request.subFolders = true;
+  request.fileSpec = u"*";
+  std::string a = dir.write("sub/a.txt", "hit\n");
+  ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0644), 0);
+  ASSERT_EQ(symlink(dir.path().c_str(), dir.file("sub/loop").c_str()), 0);
+  int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string sockPath = dir.file("sock");
+  if (sockPath.size() < sizeof addr.sun_path) {
+    std::copy(sockPath.begin(), sockPath.end(), addr.sun_path);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  }
+  run("hit");
+  close(sock);
+  std::vector<Row> expected = {{"1", "hit", a, "1"}};
+  EXPECT_EQ(matchRows(), expected);
+
+  request.alwaysUseAdvancedFolderScan = false;  // the simple scanner lists the FIFO but never opens it
+  run("hit");
+  EXPECT_EQ(matchRows(), expected);
+}
+
+TEST_F(SearchRun, names_that_are_not_utf8_are_found_and_convert_back_to_the_same_bytes) {
+  std::string odd = dir.write("caf\xE9 file.txt", "hit\n");
+  run("hit");
+  auto m = matchRows();
+  ASSERT_EQ(m.size(), 1u);
+  Text path = session.grdFound().pathCell(session.grdFound().currentRow());
+  EXPECT_EQ(textToPath(path), odd);
+  EXPECT_EQ(access(textToPath(path).c_str(), R_OK), 0);
+}
+
+TEST_F(SearchRun, unreadable_files_give_notice_rows_and_the_run_goes_on) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  std::string locked = dir.write("locked.txt", "hit\n");
+  std::string b = dir.write("open.txt", "hit\n");
+  chmod(locked.c_str(), 0);
+  run("hit");
+  EXPECT_TRUE(hasRow("xcIsTextFileAndLoadable: Error reading in file:- "));
+  EXPECT_TRUE(hasRow("Permission denied"));
+  EXPECT_EQ(matchRows().size(), 1u);
+}
+
+TEST_F(SearchRun, a_missing_folder_gives_an_empty_list) {
+  request.folder = dir.text() + u"missing";
+  run("hit");
+  EXPECT_EQ(session.fileSearchListCount(), 0);
+  EXPECT_TRUE(hasRow("(No Matches Found)"));
+  EXPECT_EQ(session.lastOutcome(), RunOutcome::Finished);
+}
+
+TEST_F(SearchRun, date_selection_keeps_files_inside_the_window) {
+  std::string in = dir.write("in.txt", "hit\n");
+  std::string out = dir.write("out.txt", "hit\n");
+  setFileTime(in, 2024, 3, 31, 23, 59, 58);
+  setFileTime(out, 2024, 4, 1, 0, 0, 0);
+  request.fileSpecMode = kAdvancedMode;
+  AdvancedList specs;
+  specs.texts[0] = u"*.txt";
+  specs.checked[0] = true;
+  request.selectedFileSpecs = PrepareAdvancedFileSpecs(specs);
+  request.dates = {true, u"01-Mar-24", u"00:00:00", u"31-Mar-24", u"23:59:59"};
+  run("hit");
+  std::vector<Row> expected = {{"1", "hit", in, "1"}};
+  EXPECT_EQ(matchRows(), expected);
+}
+
+TEST_F(SearchRun, date_selection_needs_an_advanced_mode_and_unreadable_dates_refuse_the_run) {
+  std::string in = dir.write("in.txt", "hit\n");
+  setFileTime(in, 2020, 1, 1, 0, 0, 0);
+  request.dates = {true, u"01-Mar-24", u"00:00:00", u"31-Mar-24", u"23:59:59"};
+  run("hit");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(U8(host.messages[0]).rfind("Varko V7 Selecting by Date/Time is an advanced option\r\n\r\n", 0), 0u);
+  EXPECT_EQ(matchRows().size(), 1u);
+
+  request.folderMode = kAdvancedMode;
+  AdvancedList folders;
+  folders.texts[0] = dir.text();
+  folders.checked[0] = true;
+  request.selectedFolders = PrepareAdvancedFolders(folders, kAdvancedMode, request.folder);
+  request.dates.endDate = u"31-4-24";
+  run("hit");
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_NE(host.messages[1].find(u"end date"), Text::npos);
+  EXPECT_EQ(session.lastOutcome(), RunOutcome::Refused);
+  EXPECT_FALSE(session.running());
+  EXPECT_EQ(matchRows().size(), 0u);
+
+  request.dates.endDate = u"31-Mar-24";
+  request.dates.startTime = u"10:30:45 pm";
+  run("hit");
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_NE(host.messages[2].find(u"start time"), Text::npos);
+}
+
+TEST_F(SearchRun, faster_hides_the_grid_and_shows_progress_at_most_once_a_second) {
+  for (int i = 0; i < 5; ++i) dir.write("f" + std::to_string(i) + ".txt", "hit\n");
+  request.subFolders = true;
+  host.current = 45356.5;
+  run("hit");
+  int searching = 0;
+  for (const auto& s : host.statusHistory)
+    if (U8(s).rfind("Searching ", 0) == 0 && s != u"Searching files..") ++searching;
+  EXPECT_EQ(searching, 1);  // the clock did not move: only the first file was shown
+  EXPECT_TRUE(host.gridShown);  // shown again at the end
+}
+
+TEST_F(SearchRun, a_new_request_while_running_is_ignored) {
+  dir.write("a.txt", "hit\n");
+  bool nested = false;
+  host.onEvents = [&] {
+    if (session.running() && !nested) {
+      nested = true;
+      session.DoSearch(request);
+      EXPECT_EQ(session.lastOutcome(), RunOutcome::Ignored);
+    }
+  };
+  run("hit");
+  EXPECT_TRUE(nested);
+  EXPECT_EQ(session.lastOutcome(), RunOutcome::Finished);
+  EXPECT_EQ(session.matchedLines(), 1);
+}
+
+}  // namespace
