@@ -6,6 +6,7 @@
 #include "lib/Errors.h"
 #include "lib/Library.h"
 #include "search/FileExamination.h"
+#include "search/FilePrefetcher.h"
 #include "search/Matching.h"
 #include "search/Stopwatch.h"
 #include "search/TextFile.h"
@@ -398,10 +399,18 @@ void SearchSession::runEntries(const SearchRequest& request) {
   options.noMatchLines = request.replace.showLinesNoMatches;
   options.loadMethod = loadMethod_;
 
+  // Replace runs change files between entries, so they examine one file at a time.
+  int threads = replaceOn_ ? 0 : FilePrefetcher::threadsFor(prefetchThreads_);
+  std::unique_ptr<FilePrefetcher> prefetcher;
+  if (threads > 0 && fileCount_ > 1) {
+    const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_.result();
+    prefetcher = std::make_unique<FilePrefetcher>(list, options, matcher, host_, threads);
+  }
   for (int32_t k = 1; k <= fileCount_ && running_; ++k) {
     currentFile_ = FileSearchListItem(k - 1);
     entriesTaken_ = k;
-    FileOutcome outcome = xcExamineFile(currentFile_, options, matcher, host_, lines_);
+    FileOutcome outcome = prefetcher ? prefetcher->take(static_cast<size_t>(k - 1))
+                                     : xcExamineFile(currentFile_, options, matcher, host_, lines_);
     applyOutcome(request, outcome);
   }
 }

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "search/SearchSession.h"
+#include "support/TestSupport.h"
+
+using namespace varko;
+using namespace varko::test;
+
+namespace {
+
+// A clock that never moves, read safely from several threads.
+class FixedClockHost : public QuietRunHost {
+public:
+  DateTimeValue now() const override { return 45356.5; }
+};
+
+std::string randomFile(std::mt19937& rng) {
+  static const char* words[] = {"mutex", "Mutex", "lock", "unlock", "MUTEX_T", "x_mutex", "caf\xC3\xA9",
+                                "stra\xC3\x9F" "e", "\t", " ", "(mutex)", "lockmutex", "wait", "a"};
+  std::uniform_int_distribution<int> lines(0, 40), perLine(0, 8), word(0, 13), ending(0, 3), kind(0, 19);
+  std::string out;
+  int k = kind(rng);
+  if (k == 0) return std::string("\x00\x01\x02\x03\x04\x05\x06mutex", 12);  // not text
+  if (k == 1) return "";
+  int n = lines(rng);
+  for (int i = 0; i < n; ++i) {
+    int m = perLine(rng);
+    for (int j = 0; j < m; ++j) out += std::string(words[word(rng)]) + (j + 1 < m ? " " : "");
+    static const char* ends[] = {"\n", "\r\n", "\r", "\n\r"};
+    out += ends[ending(rng)];
+  }
+  if (k == 2) out += "\xE9t\xE9 mutex\n";  // Windows-1252 bytes
+  return out;
+}
+
+struct Snapshot {
+  std::vector<std::array<Text, 4>> rows;
+  Text status, progress;
+};
+
+Snapshot runWith(const SearchRequest& request, const StringTable& strings, int threads) {
+  FixedClockHost host;
+  SearchSession session(host);
+  session.strings() = strings;
+  session.setPrefetchThreads(threads);
+  session.btnGoClick(request);
+  Snapshot s;
+  const auto& g = session.grdFound();
+  for (int r = 0; r < g.rowCount(); ++r) s.rows.push_back({g.cell(0, r), g.cell(1, r), g.cell(2, r), g.cell(3, r)});
+  s.status = host.statusText;
+  s.progress = host.progressText;
+  return s;
+}
+
+TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
+  TempDir dir;
+  std::mt19937 rng(12345);
+  for (int i = 0; i < 300; ++i) {
+    std::string name = "d" + std::to_string(i % 7) + "/sub" + std::to_string(i % 3) + "/f" + std::to_string(i) +
+                       (i % 5 == 0 ? ".h" : ".txt");
+    dir.write(name, randomFile(rng));
+  }
+  SearchRequest base;
+  base.folder = dir.text();
+  base.subFolders = true;
+  base.searchText = u"mutex";
+
+  StringTable strings;
+  strings.find(1) = u"unlock";
+  strings.find(2) = u"mutex";
+  strings.find(3) = u"caf\u00e9";
+  strings.count = 3;
+
+  std::vector<SearchRequest> requests;
+  requests.push_back(base);
+  auto whole = base;
+  whole.wholeWords = true;
+  whole.caseInsensitive = false;
+  requests.push_back(whole);
+  auto google = base;
+  google.googleFind = true;
+  google.searchText = u"lock mutex";
+  requests.push_back(google);
+  auto multiple = base;
+  multiple.stringMode = kAdvancedMode;
+  multiple.selectedStrings = PrepareAdvancedStrings(strings);
+  requests.push_back(multiple);
+  auto extras = base;
+  extras.listAllFilenames = true;
+  extras.searchFilename = true;
+  extras.searchText = u"sub1";
+  extras.replace.showFilesWithNoMatches = true;
+  requests.push_back(extras);
+  auto inverted = base;
+  inverted.replace.showLinesNoMatches = true;
+  inverted.fileSpec = u"*.h";
+  requests.push_back(inverted);
+
+  for (size_t i = 0; i < requests.size(); ++i) {
+    Snapshot one = runWith(requests[i], strings, 0);
+    Snapshot many = runWith(requests[i], strings, 3);
+    ASSERT_GT(one.rows.size(), 20u) << i;
+    EXPECT_EQ(one.rows, many.rows) << "request " << i;
+    EXPECT_EQ(one.status, many.status) << "request " << i;
+    EXPECT_EQ(one.progress, many.progress) << "request " << i;
+  }
+}
+
+TEST(prefetch, stopping_early_leaves_no_worker_behind) {
+  TempDir dir;
+  for (int i = 0; i < 400; ++i) dir.write("f" + std::to_string(i) + ".txt", "mutex\n");
+  class StoppingHost : public FixedClockHost {
+  public:
+    SearchSession* session = nullptr;
+    int rounds = 0;
+    void processEvents() override {
+      if (session && session->running() && ++rounds == 3) session->btnStopClick();
+    }
+  } host;
+  SearchSession session(host);
+  host.session = &session;
+  session.setPrefetchThreads(2);
+  SearchRequest request;
+  request.folder = dir.text();
+  request.fast = false;
+  request.searchText = u"mutex";
+  session.btnGoClick(request);
+  EXPECT_LT(session.matchedLines(), 400);
+  EXPECT_EQ(session.abortedSuffix(), u" (aborted)");
+}
+
+}  // namespace
