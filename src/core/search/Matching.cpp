@@ -1,0 +1,95 @@
+#include "search/Matching.h"
+
+#include <algorithm>
+
+namespace varko {
+
+namespace {
+
+// 1-based position of find in text, 0 when none.
+int firstPos(TextView text, TextView find) {
+  auto p = text.find(find);
+  return p == TextView::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+bool holdsNonBlank(TextView s) {
+  return std::any_of(s.begin(), s.end(), [](char16_t c) { return c > u' '; });
+}
+
+}  // namespace
+
+int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord) {
+  if (find.empty()) return 0;
+  Text upperText, upperFind;
+  if (ignoreCase) {
+    upperText = xcUpperCase(text);
+    upperFind = xcUpperCase(find);
+    text = upperText;
+    find = upperFind;
+  }
+  if (!wholeWord) return firstPos(text, find);
+
+  const int n = static_cast<int>(text.size());
+  const int m = static_cast<int>(find.size());
+  int b = 1;  // where the remainder starts in text
+  int passes = 0;
+  TextView rest = text;
+  for (;;) {
+    ++passes;
+    int p = firstPos(rest, find);
+    if (p == 0) return 0;
+    const int restLength = static_cast<int>(rest.size());
+    bool wordBefore = p > 1 && xcIsWordChar(rest[p - 2]);
+    bool wordAfter = restLength >= p + m && xcIsWordChar(rest[p + m - 1]);
+    if (!wordBefore && !wordAfter) return p + b - 1;
+    // Resume after the refused occurrence: an occurrence starting inside it is never seen,
+    // and one starting right at the new remainder has no left neighbour to test.
+    b += p + m - 1;
+    rest = text.substr(static_cast<size_t>(b - 1));
+    if (rest.empty() || passes > n || !holdsNonBlank(rest)) return 0;
+  }
+}
+
+TextList xcSplitWords(TextView text, int mostWords) {
+  TextList words;
+  size_t i = 0;
+  while (i < text.size() && static_cast<int>(words.size()) < mostWords) {
+    while (i < text.size() && text[i] <= u' ') ++i;
+    size_t start = i;
+    while (i < text.size() && text[i] > u' ') ++i;
+    if (i > start) words.emplace_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+Text xcWordAt(TextView text, int k) {
+  if (k < 1) return Text();
+  TextList words = xcSplitWords(text, kMaxGoogleWords);
+  return k <= static_cast<int>(words.size()) ? words[static_cast<size_t>(k - 1)] : Text();
+}
+
+int xcGoogleWords(TextView text, TextList& words) {
+  TextList found = xcSplitWords(text, kMaxGoogleWords);
+  int count = static_cast<int>(found.size());
+  if (count >= 2)
+    words = std::move(found);
+  else
+    words.clear();
+  return count;
+}
+
+int xcAllWordsPos(TextView line, const TextList& words, int required, bool ignoreCase,
+                  bool wholeWord, int& foundCount) {
+  foundCount = 0;
+  int leftmost = 0;
+  for (const auto& word : words) {
+    int p = xcWordPos(line, word, ignoreCase, wholeWord);
+    if (p > 0) {
+      ++foundCount;
+      if (leftmost == 0 || p < leftmost) leftmost = p;
+    }
+  }
+  return foundCount >= required ? leftmost : 0;
+}
+
+}  // namespace varko
