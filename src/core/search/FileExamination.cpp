@@ -1,5 +1,14 @@
 #include "search/FileExamination.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "lib/Errors.h"
 #include "lib/Library.h"
 #include "search/Matching.h"
 
@@ -22,6 +31,11 @@ int LineMatcher::match(TextView line, bool& anyWord) const {
   return 0;
 }
 
+void LineMatcher::prepare() {
+  const TextList& strings = google ? googleWords : multiple ? findStrings : TextList{searchString};
+  needlesUsable = needles.build(strings, ignoreCase);
+}
+
 bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
   if (omitBinBak) {
     if (xcTextPos(path, u".bak", 1) > 0) return true;
@@ -33,29 +47,27 @@ bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool m
   return false;
 }
 
-FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
-                          const Clock& clock, TextList& lines) {
-  FileOutcome out;
+namespace {
+
+// The tests on the name before any byte is read. False when the file is not to be read.
+bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out) {
   out.path = path;
   if (path.empty() || !xcFileExists(path) ||
       xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag)) {
     out.skipped = true;
-    return out;
+    return false;
   }
   if (options.searchFilename) out.pathMatch = xcWordPos(path, options.searchString, options.ignoreCase, false) > 0;
   if (options.exactExtension && !xcSameText(xcExtractFileExt(path), options.fileSpecExtension)) {
     // The path match above still counts; the file is not searched.
     out.skipped = !out.pathMatch;
-    out.textTest.isText = false;
-    return out;
+    return false;
   }
-  out.textTest = xcIsTextFileAndLoadable(path);
-  if (!out.textTest.isText) return out;
-  out.loadAttempted = true;
-  int method = options.loadMethod;
-  DateTimeValue deadline = 0;
-  out.load = LoadFileLines(path, lines, method, deadline, clock);
-  if (!out.load.loaded) return out;
+  return true;
+}
+
+void matchLines(const TextList& lines, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                DateTimeValue deadline, FileOutcome& out) {
   int64_t i = 0;
   for (const auto& line : lines) {
     if (clock.now() > deadline) {
@@ -73,6 +85,244 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     }
   }
   out.linesExamined = i;
+}
+
+}  // namespace
+
+FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+                                   const Clock& clock, TextList& lines) {
+  FileOutcome out;
+  if (!examineName(path, options, out)) return out;
+  out.textTest = xcIsTextFileAndLoadable(path);
+  if (!out.textTest.isText) return out;
+  out.loadAttempted = true;
+  int method = options.loadMethod;
+  DateTimeValue deadline = 0;
+  out.load = LoadFileLines(path, lines, method, deadline, clock);
+  if (!out.load.loaded) return out;
+  matchLines(lines, options, matcher, clock, deadline, out);
+  return out;
+}
+
+
+namespace {
+
+constexpr size_t kFirstRead = 128 * 1024;
+constexpr size_t kReadPiece = 4 * 1024 * 1024;
+constexpr size_t kScanStretch = 8 * 1024 * 1024;  // bytes searched between looks at the clock
+constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
+constexpr size_t kTextTestBytes = 1000;
+
+bool isTextByte(unsigned char b) { return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 12 || b == 13; }
+
+class Descriptor {
+public:
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  int fd = -1;
+};
+
+ssize_t readSome(int fd, char* to, size_t count) {
+  for (;;) {
+    ssize_t n = ::read(fd, to, count);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
+  if (wanted <= b.capacity) return;
+  size_t capacity = std::max(wanted, b.capacity + b.capacity / 2);
+  std::unique_ptr<char[]> bigger(new char[capacity]);
+  if (used) std::memcpy(bigger.get(), b.bytes.get(), used);
+  b.bytes = std::move(bigger);
+  b.capacity = capacity;
+}
+
+// Line ends between two line starts: LF, CR LF, and CR alone.
+int64_t countBreaks(const char* from, const char* to) {
+  int64_t n = std::count(from, to, '\n');
+  for (const char* p = from; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(to - p)))); ++p) {
+    if (p + 1 >= to || p[1] != '\n') ++n;
+    if (p + 1 >= to) break;
+  }
+  return n;
+}
+
+// Lines from a line start to the end of the text; a final break adds no empty line.
+int64_t countLines(const char* from, const char* end) {
+  if (from >= end) return 0;
+  int64_t n = countBreaks(from, end);
+  if (end[-1] != '\n' && end[-1] != '\r') ++n;
+  return n;
+}
+
+Text decodeLine(const char* from, const char* to, bool utf8) {
+  if (utf8) return fromUtf8(std::string_view(from, static_cast<size_t>(to - from)));
+  Text line(static_cast<size_t>(to - from), u'\0');
+  for (size_t i = 0; i < line.size(); ++i) line[i] = xcWindows1252ToChar(static_cast<unsigned char>(from[i]));
+  return line;
+}
+
+}  // namespace
+
+FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+                          const Clock& clock, ExamineBuffers& buffers) {
+  FileOutcome out;
+  if (!examineName(path, options, out)) return out;
+
+  // One open serves the text test and the load.
+  Descriptor file;
+  std::string name = textToPath(path);
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) {
+    out.textTest.errorText = systemErrorText(errno);
+    return out;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    out.textTest.errorText = u"Not a regular file";
+    return out;
+  }
+  file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
+    out.textTest.errorText = systemErrorText(errno);
+    return out;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    out.textTest.errorText = u"Not a regular file";
+    return out;
+  }
+  auto size = static_cast<size_t>(st.st_size);
+  if (size == 0) return out;
+
+  size_t first = std::min(size, kFirstRead);
+  ensureCapacity(buffers, first, 0);
+  size_t used = 0;
+  while (used < first) {
+    ssize_t n = readSome(file.fd, buffers.bytes.get() + used, first - used);
+    if (n < 0) {
+      out.textTest.errorText = systemErrorText(errno);
+      return out;
+    }
+    if (n == 0) break;
+    used += static_cast<size_t>(n);
+  }
+  if (used == 0) return out;
+  size_t tested = std::min(used, kTextTestBytes);
+  for (size_t i = 0; i < tested; ++i) {
+    if (isTextByte(static_cast<unsigned char>(buffers.bytes[i])))
+      ++out.textTest.textBytes;
+    else
+      ++out.textTest.otherBytes;
+  }
+  out.textTest.isText = !(out.textTest.otherBytes > 5 || out.textTest.textBytes < out.textTest.otherBytes);
+  if (!out.textTest.isText) return out;
+
+  out.loadAttempted = true;
+  DateTimeValue deadline = clock.now() + 2 * kOneSecond;
+  // The rest of the file, in pieces, as long as the deadline allows.
+  for (bool more = used == first; more;) {
+    try {
+      ensureCapacity(buffers, std::max(used + kReadPiece, std::min(size + 1, used + 4 * kReadPiece)), used);
+    } catch (const std::bad_alloc&) {
+      out.load.cutShort = true;
+      break;
+    }
+    size_t room = buffers.capacity - used;
+    ssize_t n = readSome(file.fd, buffers.bytes.get() + used, std::min(room, kReadPiece));
+    if (n < 0) {
+      out.load.errorText = systemErrorText(errno);
+      return out;
+    }
+    used += static_cast<size_t>(n);
+    if (n == 0) break;
+    if (clock.now() > deadline) {
+      out.load.cutShort = true;
+      break;
+    }
+  }
+  out.load.loaded = true;
+
+  const char* begin = buffers.bytes.get();
+  const char* end = begin + used;
+  std::string_view all(begin, used);
+  bool bom = used >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0;
+  bool utf16 = used >= 2 && ((static_cast<unsigned char>(begin[0]) == 0xFF && static_cast<unsigned char>(begin[1]) == 0xFE) ||
+                             (static_cast<unsigned char>(begin[0]) == 0xFE && static_cast<unsigned char>(begin[1]) == 0xFF));
+  if (out.load.cutShort && !bom && !utf16) {
+    // Reading stopped somewhere in a line: search the complete lines only.
+    const char* lastBreak = end;
+    while (lastBreak > begin && lastBreak[-1] != '\n' && lastBreak[-1] != '\r') --lastBreak;
+    if (lastBreak > begin) end = lastBreak;
+  }
+  bool utf8 = bom || (!utf16 && xcIsValidUtf8(begin, static_cast<size_t>(end - begin)));
+  if (bom) begin += 3;
+
+  auto releaseBig = [&] {
+    if (buffers.capacity > kKeptCapacity) {
+      buffers.bytes.reset();
+      buffers.capacity = 0;
+    }
+  };
+  if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
+    // Lines are needed whole: decode them all.
+    xcDecodeLines(all.substr(0, static_cast<size_t>(end - buffers.bytes.get())), buffers.lines);
+    releaseBig();
+    matchLines(buffers.lines, options, matcher, clock, deadline, out);
+    buffers.lines.clear();
+    if (buffers.lines.capacity() > (1u << 20)) TextList().swap(buffers.lines);
+    return out;
+  }
+
+  int64_t lineNumber = 0;  // lines before p
+  const char* p = begin;
+  while (p < end) {
+    // Search a stretch that ends at a line start, then look at the clock.
+    const char* stretchEnd = end;
+    if (static_cast<size_t>(end - p) > kScanStretch) {
+      const char* s = p + kScanStretch;
+      while (s < end && s[-1] != '\n' && s[-1] != '\r') ++s;
+      if (s < end && s[-1] == '\r' && *s == '\n') ++s;
+      stretchEnd = s;
+    }
+    const char* hit = matcher.needles.find(p, stretchEnd, end);
+    if (hit == stretchEnd) {
+      if (stretchEnd == end) break;
+      lineNumber += countBreaks(p, stretchEnd);
+      p = stretchEnd;
+      if (clock.now() > deadline) {
+        out.tooSlow = true;
+        out.linesExamined = lineNumber;
+        releaseBig();
+        return out;
+      }
+      continue;
+    }
+    const char* lineStart = hit;
+    while (lineStart > p && lineStart[-1] != '\n' && lineStart[-1] != '\r') --lineStart;
+    const char* lineEnd = hit;
+    while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+    lineNumber += countBreaks(p, lineStart);
+    if (clock.now() > deadline) {
+      out.tooSlow = true;
+      out.linesExamined = lineNumber;
+      releaseBig();
+      return out;
+    }
+    ++lineNumber;
+    Text line = decodeLine(lineStart, lineEnd, utf8);
+    bool anyWord = false;
+    int pos = matcher.match(line, anyWord);
+    if (anyWord) ++out.matchesInFile;
+    if (pos > 0) {
+      ++out.matchesInFile;
+      out.lines.push_back({static_cast<int32_t>(lineNumber), pos, std::move(line)});
+    }
+    p = lineEnd;
+    if (p < end) p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+  }
+  out.linesExamined = lineNumber + countLines(p, end);
+  releaseBig();
   return out;
 }
 

@@ -3,9 +3,11 @@
 // the file gave. The run applies outcomes in list order, so files may be examined ahead on
 // other threads without changing a row.
 #include <cstdint>
+#include <memory>
 #include <vector>
 #include "lib/Clock.h"
 #include "lib/Text.h"
+#include "search/ByteSearch.h"
 #include "search/TextFile.h"
 
 namespace varko {
@@ -23,6 +25,12 @@ struct LineMatcher {
 
   // Position of the match, 0 for none. anyWord: in Google mode, at least one word occurs.
   int match(TextView line, bool& anyWord) const;
+
+  // Builds the byte search; call once the fields above are set.
+  void prepare();
+  // A line without any of these strings cannot match (nor hold a Google word).
+  ByteNeedles needles;
+  bool needlesUsable = false;  // every string is ASCII
 };
 
 struct ExamineOptions {
@@ -60,8 +68,20 @@ struct FileOutcome {
 // True when the omit rules skip the path (substring tests on the whole path).
 bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
 
-// lineBuffer is reused from file to file.
+// Read buffer and line list, reused from file to file by one thread.
+struct ExamineBuffers {
+  std::unique_ptr<char[]> bytes;
+  size_t capacity = 0;
+  TextList lines;
+};
+
+// Reads each file once and matches on its raw bytes, decoding only the lines where a string
+// occurs; gives exactly the outcome of xcExamineFileReference.
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
-                          const Clock& clock, TextList& lineBuffer);
+                          const Clock& clock, ExamineBuffers& buffers);
+
+// The straightforward way: text test, load every line, match every line.
+FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+                                   const Clock& clock, TextList& lineBuffer);
 
 }  // namespace varko

@@ -32,7 +32,7 @@ FilePrefetcher::~FilePrefetcher() {
 }
 
 void FilePrefetcher::work() {
-  TextList lines;  // one buffer per worker, reused for every file
+  ExamineBuffers buffers;  // one buffer per worker, reused for every file
   for (;;) {
     size_t index;
     {
@@ -45,8 +45,7 @@ void FilePrefetcher::work() {
         done_.push_back(false);
       }
     }
-    FileOutcome outcome = xcExamineFile(paths_[index], options_, matcher_, clock_, lines);
-    if (lines.capacity() > 1 << 20) TextList().swap(lines);  // a huge file: give its memory back
+    FileOutcome outcome = xcExamineFile(paths_[index], options_, matcher_, clock_, buffers);
     {
       std::lock_guard lock(mutex_);
       size_t slot = index - nextToTake_;

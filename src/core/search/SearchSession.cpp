@@ -356,7 +356,6 @@ void SearchSession::DoSearch(const SearchRequest& request) {
       return;
     }
     host_.processEvents();
-    lines_.clear();
     BuildFileSearchList(request);
     host_.widenFoundTextColumn();
     host_.setStatusText(u"searching files in ...");
@@ -386,6 +385,7 @@ void SearchSession::runEntries(const SearchRequest& request) {
     matcher.findStrings.assign(strings_.findStrings.begin(), strings_.findStrings.begin() + strings_.count);
   matcher.ignoreCase = caseInsensitive_;
   matcher.wholeWords = wholeWords_;
+  matcher.prepare();
 
   ExamineOptions options;
   options.omitBinBak = request.omitBinBak;
@@ -410,7 +410,7 @@ void SearchSession::runEntries(const SearchRequest& request) {
     currentFile_ = FileSearchListItem(k - 1);
     entriesTaken_ = k;
     FileOutcome outcome = prefetcher ? prefetcher->take(static_cast<size_t>(k - 1))
-                                     : xcExamineFile(currentFile_, options, matcher, host_, lines_);
+                                     : xcExamineFile(currentFile_, options, matcher, host_, buffers_);
     applyOutcome(request, outcome);
   }
 }
@@ -483,8 +483,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
 }
 
 void SearchSession::endOfRun() {
-  lines_.clear();
-  lines_.shrink_to_fit();
+  buffers_ = ExamineBuffers();
   xcElapsedText(2, runStamp_, elapsedText_, host_);
   replacedText_.clear();
   if (replaceOn_) replacedText_ = u" Replaced=" + intToText(replacedTotal_);

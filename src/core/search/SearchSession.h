@@ -5,6 +5,7 @@
 #include <memory>
 #include "lib/Clock.h"
 #include "results/ResultTable.h"
+#include "search/FileExamination.h"
 #include "search/FileFinders.h"
 #include "search/RunHost.h"
 #include "search/SearchRequest.h"
@@ -22,8 +23,6 @@ public:
                                      bool aWordFl, const Text& aLogFilename) = 0;
   virtual void ClearReplaceLists() = 0;
 };
-
-struct FileOutcome;
 
 enum class RunOutcome { None, Ignored, Refused, Finished };
 
@@ -149,7 +148,7 @@ private:
   DateTimeValue dateStart_ = 0;
   DateTimeValue dateEnd_ = 0;
 
-  TextList lines_;  // one line list serves every file of a run
+  ExamineBuffers buffers_;  // one buffer serves every file of a run
 };
 
 }  // namespace varko

@@ -1,0 +1,154 @@
+#include "search/ByteSearch.h"
+
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace varko {
+
+bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
+  ignoreCase_ = ignoreCase;
+  for (int b = 0; b < 256; ++b) fold_[static_cast<size_t>(b)] = static_cast<unsigned char>(b);
+  if (ignoreCase)
+    for (int b = 'A'; b <= 'Z'; ++b) fold_[static_cast<size_t>(b)] = static_cast<unsigned char>(b | 0x20);
+  needles_.clear();
+  for (const auto& n : needles) {
+    if (n.empty()) continue;
+    std::string bytes;
+    for (char16_t c : n) {
+      if (c > 127) return false;
+      bytes.push_back(static_cast<char>(fold_[c]));
+    }
+    needles_.push_back(std::move(bytes));
+  }
+  pairBits_.assign(1024, 0);
+  pairNeedles_.clear();
+  singleByte_.fill(false);
+  anySingle_ = false;
+  if (needles_.size() > 1) {
+    pairNeedles_.resize(65536);
+    for (uint32_t i = 0; i < needles_.size(); ++i) {
+      const auto& n = needles_[i];
+      if (n.size() == 1) {
+        singleByte_[static_cast<unsigned char>(n[0])] = true;
+        anySingle_ = true;
+        continue;
+      }
+      unsigned key = static_cast<unsigned char>(n[0]) << 8 | static_cast<unsigned char>(n[1]);
+      pairBits_[key >> 6] |= uint64_t{1} << (key & 63);
+      pairNeedles_[key].push_back(i);
+    }
+  }
+  return true;
+}
+
+bool ByteNeedles::matchesAt(const char* at, const std::string& needle) const {
+  for (size_t i = 0; i < needle.size(); ++i)
+    if (fold_[static_cast<unsigned char>(at[i])] != static_cast<unsigned char>(needle[i])) return false;
+  return true;
+}
+
+const char* ByteNeedles::find(const char* from, const char* startLimit, const char* end) const {
+  if (needles_.empty() || from >= startLimit) return startLimit;
+  return needles_.size() == 1 ? findOne(from, startLimit, end) : findMany(from, startLimit, end);
+}
+
+const char* ByteNeedles::findOne(const char* from, const char* startLimit, const char* end) const {
+  const std::string& n = needles_[0];
+  size_t m = n.size();
+  if (static_cast<size_t>(end - from) < m) return startLimit;
+  const char* lastStart = end - m;  // inclusive
+  const char* limit = startLimit <= lastStart ? startLimit : lastStart + 1;
+  const char* p = from;
+  auto firstByte = static_cast<unsigned char>(n[0]);
+  auto lastByte = static_cast<unsigned char>(n[m - 1]);
+  bool foldFirst = ignoreCase_ && firstByte >= 'a' && firstByte <= 'z';
+  bool foldLast = ignoreCase_ && lastByte >= 'a' && lastByte <= 'z';
+  if (m == 1 && !foldFirst) {
+    const void* hit = std::memchr(p, firstByte, static_cast<size_t>(limit - p));
+    return hit ? static_cast<const char*>(hit) : startLimit;
+  }
+#if defined(__SSE2__)
+  // Compare the first and last byte of 16 candidate starts at once; check the middle on a hit.
+  const __m128i first = _mm_set1_epi8(static_cast<char>(firstByte));
+  const __m128i last = _mm_set1_epi8(static_cast<char>(lastByte));
+  const __m128i firstFold = _mm_set1_epi8(foldFirst ? 0x20 : 0);
+  const __m128i lastFold = _mm_set1_epi8(foldLast ? 0x20 : 0);
+  while (p + 16 <= limit && p + 16 + m - 1 <= end) {
+    __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), firstFold);
+    __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + m - 1)), lastFold);
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    while (mask) {
+      int bit = __builtin_ctz(mask);
+      if (matchesAt(p + bit, n)) return p + bit;
+      mask &= mask - 1;
+    }
+    p += 16;
+  }
+#endif
+  for (; p < limit; ++p)
+    if (fold_[static_cast<unsigned char>(*p)] == firstByte && matchesAt(p, n)) return p;
+  return startLimit;
+}
+
+const char* ByteNeedles::findMany(const char* from, const char* startLimit, const char* end) const {
+  const char* limit = startLimit < end ? startLimit : end;
+  for (const char* p = from; p < limit; ++p) {
+    unsigned char a = fold_[static_cast<unsigned char>(p[0])];
+    if (anySingle_ && singleByte_[a]) return p;
+    if (p + 1 >= end) break;
+    unsigned key = a << 8 | fold_[static_cast<unsigned char>(p[1])];
+    if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) continue;
+    for (uint32_t i : pairNeedles_[key]) {
+      const auto& n = needles_[i];
+      if (static_cast<size_t>(end - p) >= n.size() && matchesAt(p, n)) return p;
+    }
+  }
+  return startLimit;
+}
+
+bool xcIsValidUtf8(const char* data, size_t size) {
+  const auto* s = reinterpret_cast<const unsigned char*>(data);
+  size_t i = 0;
+  while (i < size) {
+    if (i + 8 <= size) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    unsigned char b = s[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t len;
+    uint32_t cp;
+    if ((b & 0xE0) == 0xC0) {
+      len = 2;
+      cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      len = 3;
+      cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      len = 4;
+      cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + len > size) return false;
+    for (size_t k = 1; k < len; ++k) {
+      if ((s[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    static constexpr uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+}  // namespace varko

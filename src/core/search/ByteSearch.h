@@ -1,0 +1,40 @@
+#pragma once
+// Finding ASCII strings in raw file bytes, letter case of a-z optionally ignored. ASCII bytes
+// stand for themselves in UTF-8 and in Windows-1252, so an occurrence in the bytes is exactly an
+// occurrence in the decoded line.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "lib/Text.h"
+
+namespace varko {
+
+class ByteNeedles {
+public:
+  // False when a non-empty needle has a character above 127; empty needles are left out.
+  bool build(const TextList& needles, bool ignoreCase);
+  bool empty() const { return needles_.empty(); }
+  // The earliest position in [from, startLimit) where a needle starts (it may run on to end),
+  // or startLimit when none does.
+  const char* find(const char* from, const char* startLimit, const char* end) const;
+
+private:
+  const char* findOne(const char* from, const char* startLimit, const char* end) const;
+  const char* findMany(const char* from, const char* startLimit, const char* end) const;
+  bool matchesAt(const char* at, const std::string& needle) const;
+
+  std::vector<std::string> needles_;  // folded to lower case when ignoring case
+  bool ignoreCase_ = false;
+  std::array<unsigned char, 256> fold_{};
+  // Several needles: which byte pairs start one, and the needles per pair.
+  std::vector<uint64_t> pairBits_;
+  std::vector<std::vector<uint32_t>> pairNeedles_;
+  std::array<bool, 256> singleByte_{};
+  bool anySingle_ = false;
+};
+
+// Valid UTF-8 throughout (ASCII runs are skipped a word at a time).
+bool xcIsValidUtf8(const char* data, size_t size);
+
+}  // namespace varko

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "search/ByteSearch.h"
+#include "search/FileExamination.h"
+#include "support/TestSupport.h"
+
+using namespace varko;
+using namespace varko::test;
+
+namespace {
+
+// Content with mixed case, word and non-word characters, CR/LF mixes, repeats and overlaps,
+// multi-byte UTF-8, Windows-1252 bytes, control characters, marks.
+std::string randomContent(std::mt19937& rng, int flavour) {
+  static const char* pieces[] = {"ab", "AB", "aB", "abab", "a", "b", "_", "9", " ", "  ", "\t", "x", "ab_", "(ab)",
+                                 "ba a a", "mutex", "MuTeX", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "caf",
+                                 "\x01", "-", "."};
+  static const char* breaks[] = {"\n", "\r\n", "\r", "\n\r", "\r\r\n"};
+  std::uniform_int_distribution<int> piece(0, 23), lineLength(0, 12), lineCount(0, 30), brk(0, 4), coin(0, 9);
+  std::string out;
+  if (flavour == 1) out = "\xEF\xBB\xBF";
+  int lines = lineCount(rng);
+  for (int i = 0; i < lines; ++i) {
+    int n = lineLength(rng);
+    for (int j = 0; j < n; ++j) out += pieces[piece(rng)];
+    if (flavour == 2 && coin(rng) == 0) out += "\xE9\x81";  // not UTF-8: the file reads as Windows-1252
+    if (i + 1 < lines || coin(rng) < 5) out += breaks[brk(rng)];
+  }
+  return out;
+}
+
+Text randomNeedle(std::mt19937& rng) {
+  static const char16_t* needles[] = {u"ab", u"AB", u"a", u"b a", u"ab ", u" ab", u"mutex", u"MUTEX", u"x_",
+                                      u"caf\u00e9", u"\u00e9", u"ba", u"aba", u"(", u"_", u"9", u"a a"};
+  std::uniform_int_distribution<int> pick(0, 16);
+  return needles[pick(rng)];
+}
+
+struct Compared {
+  int checked = 0;
+};
+
+void expectSame(const FileOutcome& a, const FileOutcome& b, const std::string& what) {
+  ASSERT_EQ(a.skipped, b.skipped) << what;
+  ASSERT_EQ(a.pathMatch, b.pathMatch) << what;
+  ASSERT_EQ(a.textTest.isText, b.textTest.isText) << what;
+  ASSERT_EQ(a.textTest.errorText, b.textTest.errorText) << what;
+  ASSERT_EQ(a.load.loaded, b.load.loaded) << what;
+  ASSERT_EQ(a.matchesInFile, b.matchesInFile) << what;
+  ASSERT_EQ(a.linesExamined, b.linesExamined) << what;
+  ASSERT_EQ(a.lines.size(), b.lines.size()) << what;
+  for (size_t i = 0; i < a.lines.size(); ++i) {
+    ASSERT_EQ(a.lines[i].lineNumber, b.lines[i].lineNumber) << what << " row " << i;
+    ASSERT_EQ(a.lines[i].position, b.lines[i].position) << what << " row " << i;
+    ASSERT_EQ(a.lines[i].text, b.lines[i].text) << what << " row " << i;
+  }
+}
+
+TEST(fast_examination, gives_the_outcome_of_the_straightforward_routines_on_generated_files) {
+  TempDir dir;
+  std::mt19937 rng(2024);
+  FakeClock clock;
+  ExamineBuffers buffers;
+  TextList lines;
+  std::uniform_int_distribution<int> flavour(0, 2), coin(0, 1), many(1, 5), mode(0, 3);
+  for (int round = 0; round < 600; ++round) {
+    std::string content = randomContent(rng, flavour(rng));
+    std::string path = dir.write("f" + std::to_string(round % 17) + ".txt", content);
+    LineMatcher matcher;
+    matcher.ignoreCase = coin(rng);
+    matcher.wholeWords = coin(rng);
+    int m = mode(rng);
+    if (m == 0) {
+      matcher.searchString = randomNeedle(rng);
+    } else if (m == 1) {
+      matcher.multiple = true;
+      int n = many(rng);
+      for (int i = 0; i < n; ++i) matcher.findStrings.push_back(i == 2 ? Text() : randomNeedle(rng));
+    } else {
+      matcher.google = true;
+      int n = many(rng) + 1;
+      for (int i = 0; i < n; ++i) matcher.googleWords.push_back(randomNeedle(rng));
+      matcher.requiredWords = n;
+    }
+    matcher.prepare();
+    ExamineOptions options;
+    options.ignoreCase = matcher.ignoreCase;
+    options.noMatchLines = m == 3;
+    if (m == 3) matcher.searchString = randomNeedle(rng), matcher.prepare();
+    FileOutcome fast = xcExamineFile(pathToText(path), options, matcher, clock, buffers);
+    FileOutcome reference = xcExamineFileReference(pathToText(path), options, matcher, clock, lines);
+    expectSame(fast, reference, "round " + std::to_string(round));
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) {
+  TempDir dir;
+  std::string content;
+  for (int i = 0; i < 400000; ++i) content += (i % 9973 == 0 ? "a Mutex here\r\n" : "nothing to see on this line\n");
+  content += "last mutex";  // no final break
+  std::string path = dir.write("big.txt", content);
+  FakeClock clock;
+  ExamineBuffers buffers;
+  TextList lines;
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.prepare();
+  ExamineOptions options;
+  FileOutcome fast = xcExamineFile(pathToText(path), options, matcher, clock, buffers);
+  FileOutcome reference = xcExamineFileReference(pathToText(path), options, matcher, clock, lines);
+  expectSame(fast, reference, "big");
+  EXPECT_EQ(fast.linesExamined, 400001);
+  EXPECT_EQ(fast.lines.back().lineNumber, 400001);
+}
+
+TEST(byte_search, finds_each_needle_where_a_plain_search_does) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> byte(0, 5), len(0, 80), count(1, 4);
+  const char alphabet[] = {'a', 'A', 'b', 'B', '\n', '_'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string hay;
+    int n = len(rng);
+    for (int i = 0; i < n; ++i) hay.push_back(alphabet[byte(rng)]);
+    TextList needles;
+    int k = count(rng);
+    for (int i = 0; i < k; ++i) {
+      Text needle;
+      int l = 1 + len(rng) % 4;
+      for (int j = 0; j < l; ++j) needle.push_back(static_cast<char16_t>(alphabet[byte(rng) % 4]));
+      needles.push_back(needle);
+    }
+    bool ignoreCase = round % 2;
+    ByteNeedles search;
+    ASSERT_TRUE(search.build(needles, ignoreCase));
+    // The expected earliest start, by brute force.
+    size_t expected = hay.size();
+    for (const auto& needle : needles) {
+      std::string nb;
+      for (char16_t c : needle) nb.push_back(static_cast<char>(c));
+      for (size_t i = 0; i + nb.size() <= hay.size(); ++i) {
+        bool same = true;
+        for (size_t j = 0; j < nb.size() && same; ++j) {
+          char a = hay[i + j], b = nb[j];
+          same = ignoreCase ? std::tolower(a) == std::tolower(b) : a == b;
+        }
+        if (same) {
+          expected = std::min(expected, i);
+          break;
+        }
+      }
+    }
+    const char* begin = hay.data();
+    const char* hit = search.find(begin, begin + hay.size(), begin + hay.size());
+    ASSERT_EQ(static_cast<size_t>(hit - begin), expected) << hay;
+  }
+  ByteNeedles nonAscii;
+  EXPECT_FALSE(nonAscii.build({u"caf\u00e9"}, true));
+}
+
+}  // namespace
