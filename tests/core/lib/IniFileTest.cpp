@@ -1,0 +1,183 @@
+#include "lib/IniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lib/Errors.h"
+#include "lib/Library.h"
+#include "support/TestSupport.h"
+
+namespace varko {
+namespace {
+
+using test::readFileBytes;
+using test::T;
+
+class IniFileTest : public ::testing::Test {
+protected:
+  IniFile iniWith(std::string_view bytes) { return IniFile(T(dir_.write("Varko64.INI", bytes))); }
+  std::string bytes() const { return readFileBytes(dir_.file("Varko64.INI")); }
+  void expectRefused(IniFile& ini) {
+    try {
+      ini.WriteInteger(u"Settings", u"SimpleOrAdvancedFolders", 2);
+      FAIL() << "expected EIniFileException";
+    } catch (const EIniFileException& e) {
+      EXPECT_EQ(e.text(), u"Unable to write to " + ini.fileName());
+    }
+  }
+
+  test::TempDir dir_;
+  IniFile missing_{T(dir_.file("Varko64.INI"))};
+};
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefaultAndCreatesNothing) {
+  EXPECT_EQ(missing_.ReadString(u"Viewer", u"txt", u"ASK"), u"ASK");
+  EXPECT_TRUE(missing_.ReadBool(u"Testing", u"ReplaceExtraInfo", true));
+  EXPECT_FALSE(missing_.SectionExists(u"Settings"));
+  EXPECT_FALSE(xcFileExists(missing_.fileName()));
+  IniFile ini = iniWith("[Settings]\r\nA=2\r\n");
+  EXPECT_EQ(ini.ReadInteger(u"Folders", u"A", 7), 7);
+  EXPECT_EQ(ini.ReadString(u"Settings", u"B", u" as given "), u" as given ");
+}
+
+TEST_F(IniFileTest, NamesIgnoreLetterCaseAndValuesAreTrimmed) {
+  IniFile ini = iniWith(
+      "\xEF\xBB\xBF[settings]\nsimpleoradvancedfilespec=2\n  [ Folders ] \r\n  SavedFolder0 \t=  /src/a=b \t\r\n"
+      "SavedFolder1=\r\n[\xC3\xA9t\xC3\xA9]\r\nk=1\r\n");
+  EXPECT_EQ(ini.ReadInteger(u"Settings", u"SimpleOrAdvancedFileSpec", 1), 2);
+  EXPECT_EQ(ini.ReadString(u"FOLDERS", u"savedfolder0", u"-"), u"/src/a=b");
+  EXPECT_EQ(ini.ReadString(u"Folders", u"SavedFolder1", u"-"), u"");
+  EXPECT_EQ(ini.ReadInteger(u"\u00E9t\u00E9", u"K", 0), 1);
+  EXPECT_EQ(ini.ReadInteger(u"\u00C9T\u00C9", u"K", 0), 0);  // only a-z ignore case
+  EXPECT_TRUE(ini.SectionExists(u"SETTINGS"));
+}
+
+TEST_F(IniFileTest, KeysOutsideTheirSectionOrCommentedOutAreNotRead) {
+  IniFile ini = iniWith("k=before\r\n[A]\r\n;k=commented\r\n[B]\r\nk=other\r\n");
+  EXPECT_EQ(ini.ReadString(u"A", u"k", u"none"), u"none");
+}
+
+TEST_F(IniFileTest, AtMost2047CharactersOfAValueAreRead) {
+  IniFile ini = iniWith("[S]\r\nlong=" + std::string(3000, 'a') + "\r\n");
+  EXPECT_EQ(ini.ReadString(u"S", u"long", u""), Text(2047, u'a'));
+}
+
+TEST_F(IniFileTest, IntegersAreDecimalOrHexadecimalAfter0xAndBooleansAnyNonZero) {
+  IniFile ini = iniWith(
+      "[N]\r\ndec= -17 \r\nhex=0x1F\r\nHEX2=0X10\r\nall=0xFFFFFFFF\r\nblank=\r\ntext=two\r\ntrail=12abc\r\n"
+      "frac=1.5\r\nbare=0x\r\nhuge=99999999999\r\nhugehex=0x100000000\r\nfive=5\r\nzero=0\r\n");
+  EXPECT_EQ(ini.ReadInteger(u"N", u"dec", 0), -17);
+  EXPECT_EQ(ini.ReadInteger(u"N", u"hex", 0), 31);
+  EXPECT_EQ(ini.ReadInteger(u"N", u"hex2", 0), 16);
+  EXPECT_EQ(ini.ReadInteger(u"N", u"all", 0), -1);
+  for (const char16_t* key : {u"blank", u"text", u"trail", u"frac", u"bare", u"huge", u"hugehex"})
+    EXPECT_EQ(ini.ReadInteger(u"N", key, 1234), 1234) << test::U8(key);
+  EXPECT_TRUE(ini.ReadBool(u"N", u"five", false));
+  EXPECT_FALSE(ini.ReadBool(u"N", u"zero", true));
+  EXPECT_TRUE(ini.ReadBool(u"N", u"text", true));
+  EXPECT_FALSE(ini.ReadBool(u"N", u"text", false));
+}
+
+TEST_F(IniFileTest, FirstWriteCreatesTheFileWithCrLfUtf8Lines) {
+  missing_.WriteInteger(u"Settings", u"SimpleOrAdvancedFolders", 2);
+  missing_.WriteBool(u"Testing", u"ReplaceExtraInfo", true);
+  missing_.WriteBool(u"Testing", u"Other", false);
+  missing_.WriteString(u"Folders", u"SavedFolder7", u"");
+  missing_.WriteInteger(u"Settings", u"Negative", -12);
+  missing_.WriteString(u"Folders", u"SavedFolder0", u"/j\u00FCrgen/\u20AC");
+  EXPECT_EQ(bytes(),
+            "[Settings]\r\nSimpleOrAdvancedFolders=2\r\nNegative=-12\r\n[Testing]\r\nReplaceExtraInfo=1\r\n"
+            "Other=0\r\n[Folders]\r\nSavedFolder7=\r\nSavedFolder0=/j\xC3\xBCrgen/\xE2\x82\xAC\r\n");
+  EXPECT_EQ(missing_.ReadString(u"Folders", u"SavedFolder0", u""), u"/j\u00FCrgen/\u20AC");
+}
+
+TEST_F(IniFileTest, HandEditedFileKeepsEveryOtherLineByteForByte) {
+  const std::string before =
+      "; edited by hand\n"
+      "garbage line without equals\r\n"
+      "\x01\xFF\xFE odd = \x80\x81\r\n"
+      "[Viewer]\n"
+      "txt = gedit   \n"
+      "\t\r\n"
+      "[settings]\r\n"
+      "simpleoradvancedfolders=1\r\n"
+      "   ; comment\r\n"
+      "[broken section\r\n"
+      "Strings=2\n"
+      "\r\n"
+      "[Folders]\r\n"
+      "SavedFolder0=/data/caf\xE9\r\n"  // another code page
+      "[settings]\r\nsimpleoradvancedfolders=7\r\n"
+      "no line end";
+  IniFile ini = iniWith(before);
+  std::string expected = before;
+  ini.WriteInteger(u"Settings", u"SimpleOrAdvancedFolders", 2);  // the first section and key win
+  expected.replace(expected.find("simpleoradvancedfolders=1"), 25, "simpleoradvancedfolders=2");
+  ini.WriteString(u"VIEWER", u"txt", u"kate");
+  expected.replace(expected.find("txt = gedit   \n"), 15, "txt = kate\r\n");
+  ini.WriteString(u"Settings", u"New", u"x");
+  expected.insert(expected.find("\n\r\n[Folders]") + 1, "New=x\r\n");  // after the last key line
+  ini.WriteString(u"Folders", u"SavedFolder0", ini.ReadString(u"Folders", u"SavedFolder0", u""));
+  EXPECT_EQ(bytes(), expected);
+
+  ini.WriteString(u"Added", u"k", u"v");
+  EXPECT_EQ(bytes(), expected + "\r\n[Added]\r\nk=v\r\n");
+  ini.WriteString(u"Added", u"line", u"a\r\n[Evil]");  // a line break must not add lines
+  EXPECT_FALSE(ini.SectionExists(u"Evil"));
+}
+
+TEST_F(IniFileTest, NewKeyInASectionWithoutKeysFollowsItsHeader) {
+  IniFile ini = iniWith("[Empty]\n\n[Next]\nk=1");
+  ini.WriteString(u"Empty", u"k", u"v");
+  ini.WriteString(u"Next", u"j", u"2");
+  EXPECT_EQ(bytes(), "[Empty]\nk=v\r\n\n[Next]\nk=1\r\nj=2\r\n");
+}
+
+TEST_F(IniFileTest, WriteKeepsPermissionsAndSymbolicLinksAndLeavesNoTemporaryFile) {
+  const std::string real = dir_.write("real.ini", "[S]\r\nk=1\r\n");
+  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+  ASSERT_EQ(symlink(real.c_str(), dir_.file("link.ini").c_str()), 0);
+  IniFile(T(dir_.file("link.ini"))).WriteInteger(u"S", u"k", 2);
+
+  struct stat st;
+  ASSERT_EQ(lstat(dir_.file("link.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(readFileBytes(real), "[S]\r\nk=2\r\n");
+  auto it = std::filesystem::directory_iterator(dir_.path());
+  EXPECT_EQ(std::distance(begin(it), end(it)), 2);
+}
+
+TEST_F(IniFileTest, WriteWhereAFolderOrFileIsInTheWayIsRefused) {
+  dir_.write("notafolder", "x");
+  IniFile under(T(dir_.file("notafolder/Varko64.INI")));
+  expectRefused(under);
+  EXPECT_EQ(readFileBytes(dir_.file("notafolder")), "x");
+  dir_.mkdir("Varko64.INI");
+  expectRefused(missing_);
+}
+
+TEST_F(IniFileTest, WriteToAReadOnlyFileIsRefusedAndLeavesItAsItWas) {
+  IniFile ini = iniWith("[Settings]\r\nSimpleOrAdvancedFolders=1\r\n");
+  ASSERT_EQ(chmod(dir_.file("Varko64.INI").c_str(), 0444), 0);
+  if (access(dir_.file("Varko64.INI").c_str(), W_OK) == 0) GTEST_SKIP() << "root may write a read-only file";
+  expectRefused(ini);
+  EXPECT_EQ(bytes(), "[Settings]\r\nSimpleOrAdvancedFolders=1\r\n");
+}
+
+TEST_F(IniFileTest, WriteInAFolderWithoutWritePermissionIsRefused) {
+  const std::string folder = dir_.mkdir("locked");
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  if (access(folder.c_str(), W_OK) == 0) GTEST_SKIP() << "root may write in a read-only folder";
+  IniFile ini(T(folder + "/Varko64.INI"));
+  expectRefused(ini);
+  EXPECT_FALSE(xcFileExists(ini.fileName()));
+}
+
+}  // namespace
+}  // namespace varko
