@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "lib/Errors.h"
 #include "lib/Library.h"
@@ -50,10 +53,9 @@ bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool m
 namespace {
 
 // The tests on the name before any byte is read. False when the file is not to be read.
-bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out) {
+bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out, bool isFile) {
   out.path = path;
-  if (path.empty() || !xcFileExists(path) ||
-      xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag)) {
+  if (path.empty() || !isFile || xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag)) {
     out.skipped = true;
     return false;
   }
@@ -92,7 +94,7 @@ void matchLines(const TextList& lines, const ExamineOptions& options, const Line
 FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                                    const Clock& clock, TextList& lines) {
   FileOutcome out;
-  if (!examineName(path, options, out)) return out;
+  if (!examineName(path, options, out, xcFileExists(path))) return out;
   out.textTest = xcIsTextFileAndLoadable(path);
   if (!out.textTest.isText) return out;
   out.loadAttempted = true;
@@ -140,8 +142,27 @@ void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
 }
 
 // Line ends between two line starts: LF, CR LF, and CR alone.
+int64_t countByte(const char* from, const char* to, char byte) {
+  int64_t n = 0;
+  const char* p = from;
+#if defined(__SSE2__)
+  // Byte counters in 16 lanes, summed every 255 blocks before they could overflow.
+  const __m128i wanted = _mm_set1_epi8(byte);
+  const __m128i zero = _mm_setzero_si128();
+  while (p + 16 <= to) {
+    __m128i counts = zero;
+    for (int k = 0; k < 255 && p + 16 <= to; ++k, p += 16)
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted));
+    __m128i sums = _mm_sad_epu8(counts, zero);
+    n += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
+  }
+#endif
+  for (; p < to; ++p) n += *p == byte;
+  return n;
+}
+
 int64_t countBreaks(const char* from, const char* to) {
-  int64_t n = std::count(from, to, '\n');
+  int64_t n = countByte(from, to, '\n');
   for (const char* p = from; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(to - p)))); ++p) {
     if (p + 1 >= to || p[1] != '\n') ++n;
     if (p + 1 >= to) break;
@@ -169,33 +190,23 @@ Text decodeLine(const char* from, const char* to, bool utf8) {
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers) {
   FileOutcome out;
-  if (!examineName(path, options, out)) return out;
-
-  // One open serves the text test and the load.
-  Descriptor file;
+  // One stat tells whether the entry is a file to search; one open serves the text test and the
+  // load. Nothing but a regular file is opened.
   std::string name = textToPath(path);
   struct stat st {};
-  if (::stat(name.c_str(), &st) != 0) {
-    out.textTest.errorText = systemErrorText(errno);
-    return out;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    out.textTest.errorText = u"Not a regular file";
-    return out;
-  }
+  bool isFile = !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (!examineName(path, options, out, isFile)) return out;
+  Descriptor file;
   file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
+  if (file.fd < 0) {
     out.textTest.errorText = systemErrorText(errno);
-    return out;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    out.textTest.errorText = u"Not a regular file";
     return out;
   }
   auto size = static_cast<size_t>(st.st_size);
   if (size == 0) return out;
 
-  size_t first = std::min(size, kFirstRead);
+  // One byte more than the size: a short read then means the end, without another read.
+  size_t first = std::min(size + 1, kFirstRead);
   ensureCapacity(buffers, first, 0);
   size_t used = 0;
   while (used < first) {
@@ -207,7 +218,7 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     if (n == 0) break;
     used += static_cast<size_t>(n);
   }
-  if (used == 0) return out;
+  if (used == 0) return out;  // the file shrank since its size was taken
   size_t tested = std::min(used, kTextTestBytes);
   for (size_t i = 0; i < tested; ++i) {
     if (isTextByte(static_cast<unsigned char>(buffers.bytes[i])))
@@ -255,8 +266,13 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     while (lastBreak > begin && lastBreak[-1] != '\n' && lastBreak[-1] != '\r') --lastBreak;
     if (lastBreak > begin) end = lastBreak;
   }
-  bool utf8 = bom || (!utf16 && xcIsValidUtf8(begin, static_cast<size_t>(end - begin)));
   if (bom) begin += 3;
+  // Whether the bytes are UTF-8 matters only when a line is decoded.
+  int utf8State = bom ? 1 : -1;
+  auto isUtf8 = [&] {
+    if (utf8State < 0) utf8State = xcIsValidUtf8(begin, static_cast<size_t>(end - begin)) ? 1 : 0;
+    return utf8State == 1;
+  };
 
   auto releaseBig = [&] {
     if (buffers.capacity > kKeptCapacity) {
@@ -310,7 +326,7 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
       return out;
     }
     ++lineNumber;
-    Text line = decodeLine(lineStart, lineEnd, utf8);
+    Text line = decodeLine(lineStart, lineEnd, isUtf8());
     bool anyWord = false;
     int pos = matcher.match(line, anyWord);
     if (anyWord) ++out.matchesInFile;
