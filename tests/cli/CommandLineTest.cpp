@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -134,6 +135,40 @@ TEST(command_line, the_program_itself_runs_with_these_exit_statuses) {
   EXPECT_EQ(out, a + ":1:1:hit\n");
   cmd = std::string(VARKO_SEARCH_EXE) + " --nonsense >/dev/null 2>&1";
   EXPECT_EQ(WEXITSTATUS(system(cmd.c_str())), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Root reads every file, so the permission cases run the program as an unprivileged user.
+TEST(command_line, unreadable_files_and_folders_give_notices_and_the_run_goes_on) {
+  TempDir dir;
+  std::string locked = dir.write("locked.txt", "hit\n");
+  std::string open = dir.write("open.txt", "hit\n");
+  dir.write("closed/inside.txt", "hit\n");
+  chmod(dir.path().c_str(), 0755);
+  chmod(locked.c_str(), 0);
+  chmod(dir.file("closed").c_str(), 0);
+  std::string prefix;
+  if (geteuid() == 0) {
+    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "no setpriv to drop root";
+    prefix = "/usr/bin/setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    if (system((prefix + "test -x " VARKO_SEARCH_EXE).c_str()) != 0) GTEST_SKIP() << "program not reachable";
+  }
+  std::string cmd = prefix + VARKO_SEARCH_EXE + " --folder " + dir.path() + " -r --rows hit 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+  EXPECT_EQ(WEXITSTATUS(pclose(p)), 0);
+  EXPECT_NE(out.find("-1\t" + locked + "\t" + locked + "\t\n-1\txcIsTextFileAndLoadable: Error reading in file:- \t" +
+                     locked + "\t\n-1\tPermission denied\t" + locked + "\t\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("1\thit\t" + open + "\t1\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("inside.txt"), std::string::npos);
 }
 
 }  // namespace

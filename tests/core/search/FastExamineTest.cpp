@@ -116,6 +116,35 @@ TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) 
   EXPECT_EQ(fast.lines.back().lineNumber, 400001);
 }
 
+// Every look at the clock costs 0.6 s.
+class SlowClock : public Clock {
+public:
+  DateTimeValue now() const override { return value += 0.6 * kOneSecond; }
+  mutable DateTimeValue value = 45000;
+};
+
+TEST(fast_examination, a_huge_file_stops_being_read_when_its_two_seconds_are_up) {
+  TempDir dir;
+  std::string line(99, 'x');
+  line += '\n';
+  std::string content;
+  content.reserve(40u << 20);
+  while (content.size() < (40u << 20)) content += line;
+  content += "mutex at the end\n";
+  std::string path = dir.write("huge.txt", content);
+  SlowClock clock;
+  ExamineBuffers buffers;
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.prepare();
+  FileOutcome out = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+  EXPECT_TRUE(out.load.loaded);
+  EXPECT_TRUE(out.load.cutShort);
+  EXPECT_TRUE(out.tooSlow);
+  EXPECT_TRUE(out.lines.empty());
+  EXPECT_LT(out.linesExamined, static_cast<int64_t>(content.size() / 100));
+}
+
 TEST(byte_search, finds_each_needle_where_a_plain_search_does) {
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> byte(0, 5), len(0, 80), count(1, 4);
