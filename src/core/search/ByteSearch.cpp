@@ -13,8 +13,12 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
   if (ignoreCase)
     for (int b = 'A'; b <= 'Z'; ++b) fold_[static_cast<size_t>(b)] = static_cast<unsigned char>(b | 0x20);
   needles_.clear();
-  for (const auto& n : needles) {
+  listIndex_.clear();
+  listSize_ = needles.size();
+  for (size_t k = 0; k < needles.size(); ++k) {
+    const Text& n = needles[k];
     if (n.empty()) continue;
+    listIndex_.push_back(static_cast<uint32_t>(k));
     std::string bytes;
     for (char16_t c : n) {
       if (c > 127) return false;
@@ -106,6 +110,27 @@ const char* ByteNeedles::findMany(const char* from, const char* startLimit, cons
     }
   }
   return startLimit;
+}
+
+void ByteNeedles::occurring(const char* from, const char* end, std::vector<uint8_t>& flags) const {
+  flags.assign(listSize_, 0);
+  if (needles_.size() == 1) {
+    flags[listIndex_[0]] = findOne(from, end, end) != end;
+    return;
+  }
+  for (const char* p = from; p < end; ++p) {
+    unsigned char a = fold_[static_cast<unsigned char>(p[0])];
+    if (anySingle_ && singleByte_[a])
+      for (size_t i = 0; i < needles_.size(); ++i)
+        if (needles_[i].size() == 1 && static_cast<unsigned char>(needles_[i][0]) == a) flags[listIndex_[i]] = 1;
+    if (p + 1 >= end) break;
+    unsigned key = a << 8 | fold_[static_cast<unsigned char>(p[1])];
+    if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) continue;
+    for (uint32_t i : pairNeedles_[key]) {
+      const auto& n = needles_[i];
+      if (static_cast<size_t>(end - p) >= n.size() && matchesAt(p, n)) flags[listIndex_[i]] = 1;
+    }
+  }
 }
 
 bool xcIsValidUtf8(const char* data, size_t size) {

@@ -19,12 +19,17 @@ public:
   // or startLimit when none does.
   const char* find(const char* from, const char* startLimit, const char* end) const;
 
+  // flags[i] := whether needle i of the list given to build occurs in [from, end).
+  void occurring(const char* from, const char* end, std::vector<uint8_t>& flags) const;
+
 private:
   const char* findOne(const char* from, const char* startLimit, const char* end) const;
   const char* findMany(const char* from, const char* startLimit, const char* end) const;
   bool matchesAt(const char* at, const std::string& needle) const;
 
   std::vector<std::string> needles_;  // folded to lower case when ignoring case
+  std::vector<uint32_t> listIndex_;   // needle -> its index in the list given to build
+  size_t listSize_ = 0;
   bool ignoreCase_ = false;
   std::array<unsigned char, 256> fold_{};
   // Several needles: which byte pairs start one, and the needles per pair.

@@ -17,7 +17,7 @@
 
 namespace varko {
 
-int LineMatcher::match(TextView line, bool& anyWord) const {
+int LineMatcher::match(TextView line, bool& anyWord, const std::vector<uint8_t>* present) const {
   anyWord = false;
   if (google) {
     int found = 0;
@@ -26,8 +26,10 @@ int LineMatcher::match(TextView line, bool& anyWord) const {
     return pos;
   }
   if (!multiple) return xcWordPos(line, searchString, ignoreCase, wholeWords);
-  for (const auto& s : findStrings) {
-    if (s.empty()) continue;
+  for (size_t i = 0; i < findStrings.size(); ++i) {
+    const Text& s = findStrings[i];
+    // A string that does not occur in the line's bytes cannot be found in it.
+    if (s.empty() || (present && !(*present)[i])) continue;
     int pos = xcWordPos(line, s, ignoreCase, wholeWords);
     if (pos > 0) return pos;
   }
@@ -290,6 +292,7 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     return out;
   }
 
+  std::vector<uint8_t> presentFlags;
   int64_t lineNumber = 0;  // lines before p
   const char* p = begin;
   while (p < end) {
@@ -328,7 +331,12 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     ++lineNumber;
     Text line = decodeLine(lineStart, lineEnd, isUtf8());
     bool anyWord = false;
-    int pos = matcher.match(line, anyWord);
+    const std::vector<uint8_t>* present = nullptr;
+    if (matcher.multiple) {
+      matcher.needles.occurring(lineStart, lineEnd, presentFlags);
+      present = &presentFlags;
+    }
+    int pos = matcher.match(line, anyWord, present);
     if (anyWord) ++out.matchesInFile;
     if (pos > 0) {
       ++out.matchesInFile;

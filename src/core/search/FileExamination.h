@@ -24,7 +24,8 @@ struct LineMatcher {
   bool wholeWords = false;
 
   // Position of the match, 0 for none. anyWord: in Google mode, at least one word occurs.
-  int match(TextView line, bool& anyWord) const;
+  // present, when given, flags the find strings that occur in the line's bytes.
+  int match(TextView line, bool& anyWord, const std::vector<uint8_t>* present = nullptr) const;
 
   // Builds the byte search; call once the fields above are set.
   void prepare();
