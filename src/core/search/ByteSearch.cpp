@@ -1,5 +1,6 @@
 #include "search/ByteSearch.h"
 
+#include <algorithm>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -43,8 +44,46 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
       pairBits_[key >> 6] |= uint64_t{1} << (key & 63);
       pairNeedles_[key].push_back(i);
     }
+    buildNibbleFilter();
   }
   return true;
+}
+
+void ByteNeedles::buildNibbleFilter() {
+  useNibbleFilter_ = false;
+  for (auto& m : lowMasks_) m.fill(0);
+  for (auto& m : highMasks_) m.fill(0);
+  if (anySingle_ || !xcCpuHasShuffle()) return;
+  size_t shortest = 4;
+  for (const auto& n : needles_) shortest = std::min(shortest, n.size());
+  fingerprint_ = static_cast<int>(shortest);
+  for (size_t i = 0; i < needles_.size(); ++i) {
+    const auto& n = needles_[i];
+    // Needles sharing a first byte share a bucket, which keeps the buckets' masks tight.
+    uint8_t bucket = static_cast<uint8_t>(1u << (static_cast<unsigned char>(n[0]) % 8));
+    for (size_t k = 0; k < shortest; ++k) {
+      auto b = static_cast<unsigned char>(n[k]);
+      // Both letter cases pass the filter when case is ignored; the pair check folds.
+      unsigned char forms[2] = {b, b};
+      if (ignoreCase_ && b >= 'a' && b <= 'z') forms[1] = static_cast<unsigned char>(b - 32);
+      for (unsigned char f : forms) {
+        lowMasks_[k][f & 15] |= bucket;
+        highMasks_[k][f >> 4] |= bucket;
+      }
+    }
+  }
+  useNibbleFilter_ = true;
+}
+
+const char* ByteNeedles::verifyPairs(const char* p, const char* end) const {
+  if (p + 1 >= end) return nullptr;
+  unsigned key = fold_[static_cast<unsigned char>(p[0])] << 8 | fold_[static_cast<unsigned char>(p[1])];
+  if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) return nullptr;
+  for (uint32_t i : pairNeedles_[key]) {
+    const auto& n = needles_[i];
+    if (static_cast<size_t>(end - p) >= n.size() && matchesAt(p, n)) return p;
+  }
+  return nullptr;
 }
 
 bool ByteNeedles::matchesAt(const char* at, const std::string& needle) const {
@@ -97,6 +136,7 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
 }
 
 const char* ByteNeedles::findMany(const char* from, const char* startLimit, const char* end) const {
+  if (useNibbleFilter_) return findManyNibbles(from, startLimit, end);
   const char* limit = startLimit < end ? startLimit : end;
   for (const char* p = from; p < limit; ++p) {
     unsigned char a = fold_[static_cast<unsigned char>(p[0])];

@@ -37,7 +37,19 @@ private:
   std::vector<std::vector<uint32_t>> pairNeedles_;
   std::array<bool, 256> singleByte_{};
   bool anySingle_ = false;
+  // Several needles of 2 bytes or more: nibble masks of their first (up to four) bytes in 8
+  // buckets, so 16 positions are ruled out at once (a shuffle-based filter); see ByteSearchSimd.cpp.
+  bool useNibbleFilter_ = false;
+  int fingerprint_ = 0;  // bytes of each needle the filter looks at
+  alignas(16) std::array<std::array<uint8_t, 16>, 4> lowMasks_{};
+  alignas(16) std::array<std::array<uint8_t, 16>, 4> highMasks_{};
+  void buildNibbleFilter();
+  const char* findManyNibbles(const char* from, const char* startLimit, const char* end) const;
+  const char* verifyPairs(const char* p, const char* end) const;
 };
+
+// The processor has the byte shuffle the several-needle filter needs (SSSE3).
+bool xcCpuHasShuffle();
 
 // Valid UTF-8 throughout (ASCII runs are skipped a word at a time).
 bool xcIsValidUtf8(const char* data, size_t size);
