@@ -286,6 +286,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   const ResultTable& grid = session.grdFound();
   int rows = grid.rowCount();
   std::string line;
+  const Text* lastPath = nullptr;  // rows of one file share their path
+  std::string pathBytes;
   for (int r = 0; r < rows; ++r) {
     line.clear();
     if (options.rows) {
@@ -294,9 +296,20 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         line += EscapeCell(grid.cell(c, r));
       }
     } else {
-      if (grid.lineNumberCell(r) <= 0) continue;
-      line = textToPath(grid.pathCell(r)) + ':' + textToPath(grid.cell(0, r)) + ':' + textToPath(grid.cell(3, r)) +
-             ':' + textToPath(grid.textCell(r));
+      int32_t number = grid.lineNumberCell(r);
+      if (number <= 0) continue;
+      const Text& path = grid.pathCell(r);
+      if (&path != lastPath) {
+        lastPath = &path;
+        pathBytes = textToPath(path);
+      }
+      line = pathBytes;
+      line += ':';
+      line += std::to_string(number);
+      line += ':';
+      if (int32_t pos = grid.positionCell(r); pos > 0) line += std::to_string(pos);
+      line += ':';
+      grid.appendTextCellBytes(r, line);
     }
     line.push_back('\n');
     out.write(line.data(), static_cast<std::streamsize>(line.size()));

@@ -1,6 +1,7 @@
 #include "results/ResultTable.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace varko {
 
@@ -37,6 +38,22 @@ const Text& emptyText() {
   return empty;
 }
 
+// UTF-8 holds a text exactly unless it has a surrogate that is not half of a pair.
+bool fitsUtf8(const Text& t) {
+  for (size_t i = 0; i < t.size(); ++i) {
+    char16_t c = t[i];
+    if (c < 0xD800 || c > 0xDFFF) continue;
+    if (c <= 0xDBFF && i + 1 < t.size() && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF) {
+      ++i;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+constexpr size_t kBlockSize = 256 * 1024;
+
 }  // namespace
 
 ResultTable::ResultTable(int columnCount, int fixedRows)
@@ -47,8 +64,11 @@ void ResultTable::setRowCount(int count) {
   if (count == rowCount_) return;
   bool grew = count > rowCount_;
   int oldShown = rowCount();
-  if (static_cast<size_t>(count) < rows_.size()) {
-    rows_.resize(static_cast<size_t>(count));
+  if (static_cast<size_t>(count) < storedRows_) {
+    for (size_t r = static_cast<size_t>(count); r < storedRows_ && (r & ((1u << kChunkBits) - 1)); ++r)
+      rowChunks_[r >> kChunkBits][r & ((1u << kChunkBits) - 1)] = Row();
+    rowChunks_.resize((static_cast<size_t>(count) + (1u << kChunkBits) - 1) >> kChunkBits);
+    storedRows_ = static_cast<size_t>(count);
     if (!otherCells_.empty()) {
       std::erase_if(otherCells_, [count](const auto& kv) { return static_cast<int>(kv.first >> 16) >= count; });
     }
@@ -57,6 +77,9 @@ void ResultTable::setRowCount(int count) {
     paths_.clear();
     pathIds_.clear();
     lastPathId_ = 0;
+    blocks_.clear();
+    blockUsed_ = blockSize_ = 0;
+    otherCells_.clear();
   }
   rowCount_ = count;
   if (currentRow_ >= rowCount()) currentRow_ = rowCount() - 1;
@@ -72,13 +95,17 @@ void ResultTable::setRowCount(int count) {
 }
 
 ResultTable::Row& ResultTable::row(int r) {
-  if (static_cast<size_t>(r) >= rows_.size()) rows_.resize(static_cast<size_t>(r) + 1);
-  return rows_[static_cast<size_t>(r)];
+  auto index = static_cast<size_t>(r);
+  while ((index >> kChunkBits) >= rowChunks_.size())
+    rowChunks_.push_back(std::unique_ptr<Row[]>(new Row[size_t{1} << kChunkBits]));
+  if (index >= storedRows_) storedRows_ = index + 1;
+  return rowChunks_[index >> kChunkBits][index & ((1u << kChunkBits) - 1)];
 }
 
 const ResultTable::Row* ResultTable::rowIfAny(int r) const {
-  if (r < 0 || static_cast<size_t>(r) >= rows_.size()) return nullptr;
-  return &rows_[static_cast<size_t>(r)];
+  if (r < 0 || static_cast<size_t>(r) >= storedRows_) return nullptr;
+  auto index = static_cast<size_t>(r);
+  return &rowChunks_[index >> kChunkBits][index & ((1u << kChunkBits) - 1)];
 }
 
 uint32_t ResultTable::internPath(const Text& path) {
@@ -89,7 +116,7 @@ uint32_t ResultTable::internPath(const Text& path) {
   if (it != pathIds_.end()) return lastPathId_ = it->second;
   paths_.push_back(path);
   uint32_t id = static_cast<uint32_t>(paths_.size());
-  pathIds_.emplace(path, id);
+  pathIds_.emplace(TextView(paths_.back()), id);
   return lastPathId_ = id;
 }
 
@@ -101,7 +128,7 @@ Text ResultTable::cell(int column, int r) const {
       if (p->kind0 == kNumber) return intToText(p->number0);
       break;
     case 1:
-      return p->text;
+      return textCell(r);
     case 2:
       return p->pathId ? paths_[p->pathId - 1] : Text();
     case 3:
@@ -135,7 +162,7 @@ void ResultTable::setCell(int column, int r, const Text& text) {
       setNumberCell(p.kind0, p.number0);
       break;
     case 1:
-      p.text = text;
+      storeText(p, r, text);
       break;
     case 2:
       p.pathId = internPath(text);
@@ -158,8 +185,9 @@ void ResultTable::clearRow(int r) {
   if (!p) return;
   if (p->kind0 == kOther) otherCells_.erase(cellKey(0, r));
   if (p->kind3 == kOther) otherCells_.erase(cellKey(3, r));
+  if (p->kind1 == kOther) otherCells_.erase(cellKey(1, r));
   for (int c = 4; c < columnCount_; ++c) otherCells_.erase(cellKey(c, r));
-  rows_[static_cast<size_t>(r)] = Row();
+  row(r) = Row();
   if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
 }
 
@@ -173,9 +201,48 @@ int32_t ResultTable::positionCell(int r) const {
   return p && p->kind3 == kNumber ? p->number3 : 0;
 }
 
-const Text& ResultTable::textCell(int r) const {
+void ResultTable::storeText(Row& p, int r, const Text& text) {
+  if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
+  p.kind1 = kEmpty;
+  p.length = 0;
+  if (text.empty()) return;
+  if (!fitsUtf8(text)) {
+    p.kind1 = kOther;
+    otherCells_[cellKey(1, r)] = text;
+    return;
+  }
+  std::string bytes = toUtf8(text);
+  if (blocks_.empty() || blockUsed_ + bytes.size() > blockSize_) {
+    blockSize_ = std::max(kBlockSize, bytes.size());
+    blocks_.push_back(std::unique_ptr<char[]>(new char[blockSize_]));
+    blockUsed_ = 0;
+  }
+  std::memcpy(blocks_.back().get() + blockUsed_, bytes.data(), bytes.size());
+  p.kind1 = kNumber;
+  p.block = static_cast<uint32_t>(blocks_.size() - 1);
+  p.offset = static_cast<uint32_t>(blockUsed_);
+  p.length = static_cast<uint32_t>(bytes.size());
+  blockUsed_ += bytes.size();
+}
+
+Text ResultTable::textCell(int r) const {
   const Row* p = rowIfAny(r);
-  return p ? p->text : emptyText();
+  if (!p || p->kind1 == kEmpty) return Text();
+  if (p->kind1 == kOther) {
+    auto it = otherCells_.find(cellKey(1, r));
+    return it == otherCells_.end() ? Text() : it->second;
+  }
+  return fromUtf8(std::string_view(blocks_[p->block].get() + p->offset, p->length));
+}
+
+void ResultTable::appendTextCellBytes(int r, std::string& out) const {
+  const Row* p = rowIfAny(r);
+  if (!p || p->kind1 == kEmpty) return;
+  if (p->kind1 == kOther) {
+    out += textToPath(textCell(r));
+    return;
+  }
+  out.append(blocks_[p->block].get() + p->offset, p->length);
 }
 
 const Text& ResultTable::pathCell(int r) const {

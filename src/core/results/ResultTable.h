@@ -3,6 +3,9 @@
 // top visible row. Rows are stored compactly: numbers in columns 0 and 3 as integers and the
 // path of column 2 once per distinct path, so a run of millions of rows stays small.
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 #include "lib/Text.h"
@@ -36,7 +39,9 @@ public:
   // Quick access for the search run's and the views' common cases.
   int32_t lineNumberCell(int row) const;  // column 0 as a number, 0 when not a number
   int32_t positionCell(int row) const;    // column 3 as a number, 0 when not a number
-  const Text& textCell(int row) const;    // column 1
+  Text textCell(int row) const;           // column 1
+  // Appends column 1 as UTF-8 (file names keep their own bytes).
+  void appendTextCellBytes(int row, std::string& out) const;
   const Text& pathCell(int row) const;    // column 2
 
   int currentRow() const { return currentRow_; }
@@ -52,14 +57,22 @@ public:
 
 private:
   enum CellKind : uint8_t { kEmpty = 0, kNumber = 1, kOther = 2 };
+  // Column 1 lives in blocks of UTF-8 bytes, not one allocation per row.
   struct Row {
-    Text text;             // column 1
+    uint32_t block = 0;
+    uint32_t offset = 0;
+    uint32_t length = 0;
     int32_t number0 = 0;   // column 0 when kNumber
     int32_t number3 = 0;   // column 3 when kNumber
     uint32_t pathId = 0;   // column 2: 0 = empty, else index + 1 into paths_
     uint8_t kind0 = kEmpty;
+    uint8_t kind1 = kEmpty;  // kNumber here means "in the blocks"
     uint8_t kind3 = kEmpty;
   };
+  void storeText(Row& row, int r, const Text& text);
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  size_t blockUsed_ = 0;
+  size_t blockSize_ = 0;
   Row& row(int r);
   const Row* rowIfAny(int r) const;
   uint32_t internPath(const Text& path);
@@ -70,9 +83,12 @@ private:
   int rowCount_ = 0;
   int currentRow_ = 0;
   int topRow_ = 0;
-  std::vector<Row> rows_;
-  std::vector<Text> paths_;
-  std::unordered_map<Text, uint32_t> pathIds_;
+  // Rows in chunks, so a long run never copies them all to grow.
+  static constexpr int kChunkBits = 14;
+  std::vector<std::unique_ptr<Row[]>> rowChunks_;
+  size_t storedRows_ = 0;
+  std::deque<Text> paths_;  // stable addresses: the map's keys look into them
+  std::unordered_map<TextView, uint32_t> pathIds_;
   uint32_t lastPathId_ = 0;
   // Cells that are not plain numbers in columns 0/3, and every cell of columns beyond 3.
   std::unordered_map<uint64_t, Text> otherCells_;
