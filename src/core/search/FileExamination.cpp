@@ -187,6 +187,171 @@ Text decodeLine(const char* from, const char* to, bool utf8) {
   return line;
 }
 
+
+// Reads the rest of the file whole and matches every decoded line: for UTF-16 files, for
+// reporting the lines that do not match, and for strings the byte search cannot look for.
+void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const ExamineOptions& options,
+                     const LineMatcher& matcher, const Clock& clock, DateTimeValue deadline,
+                     ExamineBuffers& buffers, FileOutcome& out) {
+  while (!endOfFile) {
+    try {
+      // The whole file at once when its size is known (one spare byte shows the end); a file
+      // that grows gets room a piece at a time.
+      if (buffers.capacity <= used) ensureCapacity(buffers, used < size ? size + 1 : used + kReadPiece, used);
+      else if (used < size) ensureCapacity(buffers, size + 1, used);
+    } catch (const std::bad_alloc&) {
+      out.load.cutShort = true;
+      break;
+    }
+    size_t wanted = std::min(buffers.capacity - used, kReadPiece);
+    ssize_t n = readSome(fd, buffers.bytes.get() + used, wanted);
+    if (n < 0) {
+      out.load.errorText = systemErrorText(errno);
+      return;
+    }
+    used += static_cast<size_t>(n);
+    endOfFile = static_cast<size_t>(n) < wanted;
+    if (!endOfFile && clock.now() > deadline) {
+      out.load.cutShort = true;
+      break;
+    }
+  }
+  out.load.loaded = true;
+  std::string_view all(buffers.bytes.get(), used);
+  if (out.load.cutShort) {
+    // Reading stopped somewhere in a line: the complete lines only.
+    size_t lastBreak = all.find_last_of("\r\n");
+    if (lastBreak != std::string_view::npos) all = all.substr(0, lastBreak + 1);
+  }
+  xcDecodeLines(all, buffers.lines);
+  matchLines(buffers.lines, options, matcher, clock, deadline, out);
+  buffers.lines.clear();
+  if (buffers.lines.capacity() > (1u << 20)) TextList().swap(buffers.lines);
+}
+
+bool isAscii(const char* from, const char* to) {
+  for (const char* p = from; p < to; ++p)
+    if (static_cast<unsigned char>(*p) >= 0x80) return false;
+  return true;
+}
+
+// Reads the file through one buffer a piece at a time, searching the raw bytes of each run of
+// complete lines and decoding only the lines where a string occurs. Whether the file is UTF-8 is
+// known only at its end, so a line with non-ASCII bytes is matched once that is known.
+void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
+                    DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
+  struct Candidate {
+    int64_t lineNumber;
+    std::string bytes;  // the raw line, waiting for the encoding
+    int position = 0;   // once matched
+    bool anyWord = false;
+    Text text;
+    bool waiting = false;
+  };
+  std::vector<Candidate> candidates;
+  std::vector<uint8_t> presentFlags;
+  auto matchLine = [&](Candidate& c, const char* from, const char* to, bool utf8) {
+    const std::vector<uint8_t>* present = nullptr;
+    if (matcher.multiple) {
+      matcher.needles.occurring(from, to, presentFlags);
+      present = &presentFlags;
+    }
+    c.text = decodeLine(from, to, utf8);
+    c.position = matcher.match(c.text, c.anyWord, present);
+  };
+  bool validSoFar = true;
+  int64_t lineNumber = 0;  // lines before the next line start
+  size_t start = bom ? 3 : 0;
+
+  // Searches [from, to): complete lines, or the rest of the file at its end.
+  auto searchRegion = [&](const char* from, const char* to, bool last) {
+    if (!bom && validSoFar) validSoFar = xcIsValidUtf8(from, static_cast<size_t>(to - from));
+    const char* p = from;
+    while (p < to) {
+      const char* hit = matcher.needles.find(p, to, to);
+      if (hit == to) break;
+      const char* lineStart = hit;
+      while (lineStart > p && lineStart[-1] != '\n' && lineStart[-1] != '\r') --lineStart;
+      const char* lineEnd = hit;
+      while (lineEnd < to && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+      lineNumber += countBreaks(p, lineStart);
+      if (clock.now() > deadline) {
+        out.tooSlow = true;
+        return false;
+      }
+      ++lineNumber;
+      Candidate c;
+      c.lineNumber = lineNumber;
+      if (bom || !validSoFar || isAscii(lineStart, lineEnd)) {
+        matchLine(c, lineStart, lineEnd, bom || validSoFar);
+        if (c.position > 0 || c.anyWord) candidates.push_back(std::move(c));
+      } else {
+        c.bytes.assign(lineStart, lineEnd);
+        c.waiting = true;
+        candidates.push_back(std::move(c));
+      }
+      p = lineEnd;
+      if (p < to) p += (*p == '\r' && p + 1 < to && p[1] == '\n') ? 2 : 1;
+    }
+    lineNumber += last ? countLines(p, to) : countBreaks(p, to);
+    return true;
+  };
+
+  for (;;) {
+    char* data = buffers.bytes.get();
+    size_t regionEnd = used;
+    if (!endOfFile) {
+      // Up to the last line break; a CR at the very end may be half of a CR LF.
+      regionEnd = start;
+      for (size_t i = used; i > start; --i) {
+        char c = data[i - 1];
+        if (c == '\n' || (c == '\r' && i < used)) {
+          regionEnd = i;
+          break;
+        }
+      }
+    }
+    if (!searchRegion(data + start, data + regionEnd, endOfFile)) break;
+    if (endOfFile) break;
+    // Keep the unfinished line, then read on.
+    size_t carry = used - regionEnd;
+    if (carry) std::memmove(data, data + regionEnd, carry);
+    used = carry;
+    start = 0;
+    if (clock.now() > deadline) {
+      out.load.cutShort = true;
+      out.tooSlow = true;
+      break;
+    }
+    try {
+      ensureCapacity(buffers, std::max(used + kReadPiece / 4, kReadPiece / 4), used);
+    } catch (const std::bad_alloc&) {
+      out.load.cutShort = true;
+      out.tooSlow = true;
+      break;
+    }
+    size_t wanted = buffers.capacity - used;
+    ssize_t n = readSome(fd, buffers.bytes.get() + used, wanted);
+    if (n < 0) {
+      out.load.errorText = systemErrorText(errno);
+      return;
+    }
+    used += static_cast<size_t>(n);
+    endOfFile = static_cast<size_t>(n) < wanted;
+  }
+  out.load.loaded = true;
+  out.linesExamined = lineNumber;
+
+  for (auto& c : candidates) {
+    if (c.waiting) matchLine(c, c.bytes.data(), c.bytes.data() + c.bytes.size(), bom || validSoFar);
+    if (c.anyWord) ++out.matchesInFile;
+    if (c.position > 0) {
+      ++out.matchesInFile;
+      out.lines.push_back({static_cast<int32_t>(c.lineNumber), c.position, std::move(c.text)});
+    }
+  }
+}
+
 }  // namespace
 
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
@@ -233,120 +398,19 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
 
   out.loadAttempted = true;
   DateTimeValue deadline = clock.now() + 2 * kOneSecond;
-  // The rest of the file, in pieces, as long as the deadline allows.
-  for (bool more = used == first; more;) {
-    try {
-      ensureCapacity(buffers, std::max(used + kReadPiece, std::min(size + 1, used + 4 * kReadPiece)), used);
-    } catch (const std::bad_alloc&) {
-      out.load.cutShort = true;
-      break;
-    }
-    size_t room = buffers.capacity - used;
-    ssize_t n = readSome(file.fd, buffers.bytes.get() + used, std::min(room, kReadPiece));
-    if (n < 0) {
-      out.load.errorText = systemErrorText(errno);
-      return out;
-    }
-    used += static_cast<size_t>(n);
-    if (n == 0) break;
-    if (clock.now() > deadline) {
-      out.load.cutShort = true;
-      break;
-    }
+  const char* head = buffers.bytes.get();
+  bool bom = used >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0;
+  bool utf16 = used >= 2 && ((static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFE) ||
+                             (static_cast<unsigned char>(head[0]) == 0xFE && static_cast<unsigned char>(head[1]) == 0xFF));
+  bool endOfFile = used < first;
+  if (utf16 || options.noMatchLines || !matcher.needlesUsable)
+    readAllAndMatch(file.fd, size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+  else
+    streamAndMatch(file.fd, used, endOfFile, bom, matcher, clock, deadline, buffers, out);
+  if (buffers.capacity > kKeptCapacity) {
+    buffers.bytes.reset();
+    buffers.capacity = 0;
   }
-  out.load.loaded = true;
-
-  const char* begin = buffers.bytes.get();
-  const char* end = begin + used;
-  std::string_view all(begin, used);
-  bool bom = used >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0;
-  bool utf16 = used >= 2 && ((static_cast<unsigned char>(begin[0]) == 0xFF && static_cast<unsigned char>(begin[1]) == 0xFE) ||
-                             (static_cast<unsigned char>(begin[0]) == 0xFE && static_cast<unsigned char>(begin[1]) == 0xFF));
-  if (out.load.cutShort && !bom && !utf16) {
-    // Reading stopped somewhere in a line: search the complete lines only.
-    const char* lastBreak = end;
-    while (lastBreak > begin && lastBreak[-1] != '\n' && lastBreak[-1] != '\r') --lastBreak;
-    if (lastBreak > begin) end = lastBreak;
-  }
-  if (bom) begin += 3;
-  // Whether the bytes are UTF-8 matters only when a line is decoded.
-  int utf8State = bom ? 1 : -1;
-  auto isUtf8 = [&] {
-    if (utf8State < 0) utf8State = xcIsValidUtf8(begin, static_cast<size_t>(end - begin)) ? 1 : 0;
-    return utf8State == 1;
-  };
-
-  auto releaseBig = [&] {
-    if (buffers.capacity > kKeptCapacity) {
-      buffers.bytes.reset();
-      buffers.capacity = 0;
-    }
-  };
-  if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
-    // Lines are needed whole: decode them all.
-    xcDecodeLines(all.substr(0, static_cast<size_t>(end - buffers.bytes.get())), buffers.lines);
-    releaseBig();
-    matchLines(buffers.lines, options, matcher, clock, deadline, out);
-    buffers.lines.clear();
-    if (buffers.lines.capacity() > (1u << 20)) TextList().swap(buffers.lines);
-    return out;
-  }
-
-  std::vector<uint8_t> presentFlags;
-  int64_t lineNumber = 0;  // lines before p
-  const char* p = begin;
-  while (p < end) {
-    // Search a stretch that ends at a line start, then look at the clock.
-    const char* stretchEnd = end;
-    if (static_cast<size_t>(end - p) > kScanStretch) {
-      const char* s = p + kScanStretch;
-      while (s < end && s[-1] != '\n' && s[-1] != '\r') ++s;
-      if (s < end && s[-1] == '\r' && *s == '\n') ++s;
-      stretchEnd = s;
-    }
-    const char* hit = matcher.needles.find(p, stretchEnd, end);
-    if (hit == stretchEnd) {
-      if (stretchEnd == end) break;
-      lineNumber += countBreaks(p, stretchEnd);
-      p = stretchEnd;
-      if (clock.now() > deadline) {
-        out.tooSlow = true;
-        out.linesExamined = lineNumber;
-        releaseBig();
-        return out;
-      }
-      continue;
-    }
-    const char* lineStart = hit;
-    while (lineStart > p && lineStart[-1] != '\n' && lineStart[-1] != '\r') --lineStart;
-    const char* lineEnd = hit;
-    while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
-    lineNumber += countBreaks(p, lineStart);
-    if (clock.now() > deadline) {
-      out.tooSlow = true;
-      out.linesExamined = lineNumber;
-      releaseBig();
-      return out;
-    }
-    ++lineNumber;
-    Text line = decodeLine(lineStart, lineEnd, isUtf8());
-    bool anyWord = false;
-    const std::vector<uint8_t>* present = nullptr;
-    if (matcher.multiple) {
-      matcher.needles.occurring(lineStart, lineEnd, presentFlags);
-      present = &presentFlags;
-    }
-    int pos = matcher.match(line, anyWord, present);
-    if (anyWord) ++out.matchesInFile;
-    if (pos > 0) {
-      ++out.matchesInFile;
-      out.lines.push_back({static_cast<int32_t>(lineNumber), pos, std::move(line)});
-    }
-    p = lineEnd;
-    if (p < end) p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-  }
-  out.linesExamined = lineNumber + countLines(p, end);
-  releaseBig();
   return out;
 }
 

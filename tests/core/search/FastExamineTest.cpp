@@ -116,6 +116,48 @@ TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) 
   EXPECT_EQ(fast.lines.back().lineNumber, 400001);
 }
 
+// Files read in several pieces: lines cut at piece ends, CR LF split between pieces, and an
+// invalid byte late in the file that makes every earlier non-ASCII line read as Windows-1252.
+TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_whole) {
+  TempDir dir;
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> word(0, 7), length(0, 14), brk(0, 2);
+  static const char* words[] = {"mutex", "caf\xC3\xA9", "ab", "x", "Mutex", "\xE2\x82\xAC", " ", "lock"};
+  static const char* breaks[] = {"\n", "\r\n", "\r"};
+  FakeClock clock;
+  ExamineBuffers buffers;
+  TextList lines;
+  for (int variant = 0; variant < 4; ++variant) {
+    // The first 1000 bytes plain ASCII, so the file passes the text test.
+    std::string content(1200, 'a');
+    content += "\n";
+    while (content.size() < (3u << 20)) {
+      int n = length(rng);
+      for (int i = 0; i < n; ++i) content += words[word(rng)];
+      if (variant == 1 && content.size() > (5u << 19) && content.find('\xFF') == std::string::npos) content += "\xFF";
+      content += variant == 2 ? "\r" : breaks[brk(rng)];
+    }
+    if (variant == 3) content = "\xEF\xBB\xBF" + content;
+    std::string path = dir.write("piece" + std::to_string(variant) + ".txt", content);
+    for (int mode = 0; mode < 3; ++mode) {
+      LineMatcher matcher;
+      matcher.ignoreCase = mode != 1;
+      matcher.wholeWords = mode == 1;
+      if (mode == 2) {
+        matcher.multiple = true;
+        matcher.findStrings = {u"lock", u"ab", u"mutex"};
+      } else {
+        matcher.searchString = u"mutex";
+      }
+      matcher.prepare();
+      FileOutcome fast = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+      FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
+      ASSERT_GT(reference.lines.size(), 1000u);
+      expectSame(fast, reference, "variant " + std::to_string(variant) + " mode " + std::to_string(mode));
+    }
+  }
+}
+
 // Every look at the clock costs 0.6 s.
 class SlowClock : public Clock {
 public:
