@@ -1,0 +1,277 @@
+#pragma once
+// The main window: the search inputs and options ("Select"), the results grid ("Matches") and the
+// bottom bar. The search itself is the core's SearchSession; this window fills its request from the
+// controls and is its RunHost. Other windows are reached through hooks that main() wires.
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include "results/OpenCommand.h"
+#include "search/SearchSession.h"
+#include "setup/SearchInputs.h"
+#include "setup/Settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+class FoundTableModel;
+
+// The other windows the main window opens, each shown modally unless said otherwise.
+struct TfrmVarko1Hooks {
+  std::function<void(int page)> showTips;           // tips window on a page (0, 1, 2)
+  std::function<void()> showFeedback;               // "Contact NORV"
+  std::function<void(const varko::Text& settingsFile, const varko::Text& description)> recordUse;
+  std::function<void()> editAdvancedFolders;        // before the folder selection is made again
+  std::function<void()> editAdvancedFileSpecs;
+  std::function<void()> editAdvancedStrings;
+  std::function<void()> showHistory;
+  std::function<void()> showReplaceOptions;
+  std::function<void()> viewFile;                   // "View" and Ctrl+V
+  std::function<void()> toggleFileWindow;           // Ctrl+W
+  std::function<void()> hideFileWindow;             // a row change hides the file window
+  std::function<void()> printResults;               // "Text/Print"
+  std::function<void(int row)> openResult;          // double click on a result row
+  std::function<void(int field)> pickDate;          // 1 start, 2 end
+  std::function<void(int field)> pickTime;
+  // Folder picker; an empty result means cancelled.
+  std::function<QString(const QString& startFolder)> pickFolder;
+  // Starts a program or opens a document; false with the system's error text on failure.
+  std::function<bool(const varko::LaunchCommand& command, varko::Text& error)> launch;
+};
+
+class TfrmVarko1 : public QMainWindow, public varko::RunHost {
+  Q_OBJECT
+public:
+  // An empty settings file name means the one beside the executable.
+  explicit TfrmVarko1(const QString& settingsFile = QString(), QWidget* parent = nullptr);
+  ~TfrmVarko1() override;
+
+  TfrmVarko1Hooks hooks;
+
+  varko::SearchSession& session() { return session_; }
+  varko::SavedSettings& savedSettings() { return saved_; }
+  // Another window read the saved setup again: its modes and lists replace the window's.
+  void adoptSavedSettings(const varko::SavedSettings& settings);
+  const varko::Text& settingsFileName() const { return settingsFile_; }
+  FoundTableModel* foundModel() const { return foundModel_; }
+  // The "-v" argument: test information on without the check box.
+  void setTestInfoArgument(bool on) { testInfoArgument_ = on; }
+  bool testInfoOn() const;
+  void setClock(const varko::Clock* clock) { clock_ = clock; }
+  int resultsFontSize() const { return resultsFontSize_; }
+  int runState() const { return runState_; }
+  const varko::Text& searchStringsText() const { return searchStringsText_; }
+  varko::SearchRequest buildRequest() const;
+
+  // Operations named as the program names them.
+  void SetRunState(int state);
+  void SetStatusColour(int mode);
+  void SetAdvancedColours();
+  void UpdateFolderSelection();
+  void UpdateFilespecSelection();
+  void UpdateFieldHints();
+  void ShowAdvancedSwitches();
+  void FillEmptyFolder();
+  void FillDateDefaults();
+  void FitFoundColumns();
+  void PrepareAdvancedFolders();
+  void PrepareAdvancedFileSpecs();
+  void PrepareAdvancedStrings();
+  void ToggleFolderMode();
+  void ToggleFilespecMode();
+  void ToggleStringMode();
+  void SaveSettingsAsDefault();
+  void xcEditFiles(const varko::Text& files);
+  void SelectNextFile();
+  void SelectPrevFile();
+
+  // RunHost.
+  varko::DateTimeValue now() const override;
+  void processEvents() override;
+  void setStatusText(const varko::Text& text) override;
+  void setProgressText(const varko::Text& text) override;
+  void showMessage(const varko::Text& text) override;
+  varko::ConfirmAnswer confirm(const varko::Text& text, varko::ConfirmButtons buttons) override;
+  void runStateChanged(int state) override;
+  void setFoundGridShown(bool shown) override;
+  void setStatusColour(int mode) override { SetStatusColour(mode); }
+  void setReplaceShown(bool on) override;
+  void fitFoundColumns() override { FitFoundColumns(); }
+  void widenFoundTextColumn() override;
+  void focusStringField() override;
+  void focusFoundGrid() override;
+  void setSpeedDisplayItem(int item) override;
+  void setLoadMethodItem(int item) override;
+
+  // Bottom bar.
+  QPushButton* btnFontMinus = nullptr;
+  QPushButton* btnFontPlus = nullptr;
+  QLabel* lblFont = nullptr;
+  QPushButton* btnSelect = nullptr;
+  QPushButton* btnGo = nullptr;
+  QPushButton* btnStop = nullptr;
+  QLabel* lblProgress2 = nullptr;
+  QLabel* lblFile = nullptr;
+  QLabel* lblAdvancedVals = nullptr;
+  QFrame* shapeReplaceOn = nullptr;
+  QLabel* lblReplaceOn = nullptr;
+  QPushButton* btnView = nullptr;
+  QPushButton* btnPrint = nullptr;
+  QToolButton* btnResizeVertical = nullptr;
+
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSelect = nullptr;
+  QWidget* TabMatches = nullptr;
+  QTableView* grdFound = nullptr;
+
+  // "Select" page.
+  QLabel* Image1 = nullptr;
+  QPushButton* btnTips = nullptr;
+  QPushButton* btnAdvancedInfo = nullptr;
+  QPushButton* btnCurrent = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* edtFolder = nullptr;
+  QPushButton* btnBrowse = nullptr;
+  QLabel* lblFolderCount = nullptr;
+  QCheckBox* cbxAdvancedFolders = nullptr;
+  QToolButton* ImageFolder = nullptr;
+  QLabel* lblpAdvancedFolder = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* edtFileSpec = nullptr;
+  QLabel* lblFilespecCount = nullptr;
+  QCheckBox* cbxAdvancedFileSpec = nullptr;
+  QToolButton* ImageFilespec = nullptr;
+  QLabel* lblpAdvancedFilespec = nullptr;
+  QCheckBox* cbxSubFolders = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* edtString = nullptr;
+  QToolButton* btnHistory = nullptr;
+  QLabel* lblStringsCount = nullptr;
+  QCheckBox* cbxAdvancedStrings = nullptr;
+  QToolButton* ImageString = nullptr;
+  QLabel* lblpAdvancedString = nullptr;
+  QLabel* ImageSwitchOff = nullptr;
+  QLabel* ImageSwitchOn = nullptr;
+  QTabWidget* PageControl2 = nullptr;
+  QPushButton* btnSetupOptions = nullptr;
+  QPushButton* btnReplace = nullptr;
+
+  // "Main options".
+  QLabel* Label6 = nullptr;
+  QCheckBox* cbxCasefl = nullptr;
+  QCheckBox* cbxMatchWholeWordsOnly = nullptr;
+  QCheckBox* cbxSearchFilename = nullptr;
+  QCheckBox* cbxListAllFilenames = nullptr;
+  QCheckBox* cbxCopyToCB = nullptr;
+  QCheckBox* cbxOmitBinBak = nullptr;
+  QCheckBox* cbxOmitVarkoSR = nullptr;
+  QCheckBox* cbxFast = nullptr;
+  QCheckBox* cbxGoogleFind = nullptr;
+  QCheckBox* cbxReuseFileSearchList = nullptr;
+  // "Date options".
+  QCheckBox* cbxEnableDateSelections = nullptr;
+  QLineEdit* edtSelDate1 = nullptr;
+  QLineEdit* edtSelDate2 = nullptr;
+  QLineEdit* edtSelTime1 = nullptr;
+  QLineEdit* edtSelTime2 = nullptr;
+  QPushButton* btnSelDate1 = nullptr;
+  QPushButton* btnSelDate2 = nullptr;
+  QPushButton* btnSelTime1 = nullptr;
+  QPushButton* btnSelTime2 = nullptr;
+  QDateEdit* DateTimePicker1 = nullptr;
+  // "View etc options".
+  QCheckBox* cbxViewWindowCourier = nullptr;
+  QCheckBox* cbxTestInfo = nullptr;
+  QCheckBox* cbxAlwaysUseAdvancedFolderScan = nullptr;
+  QCheckBox* cbxShowAdvancedButtons = nullptr;
+  QLabel* Label7 = nullptr;
+  QComboBox* cbxLoadFromFileMethod = nullptr;
+  QLabel* Label8 = nullptr;
+  QComboBox* cmbSpeedDisplay = nullptr;
+  QLabel* Label9 = nullptr;
+  QPushButton* btnContactNORV = nullptr;
+  // "Extra options".
+  QCheckBox* cbxEnableReplace = nullptr;
+
+  // Handlers.
+  void btnGoClick();
+  void btnStopClick();
+  void btnSelectClick();
+  void btnFontMinusClick();
+  void btnFontPlusClick();
+  void btnResizeVerticalClick();
+  void btnSetupOptionsClick();
+  void btnCurrentClick();
+  void btnBrowseClick();
+  void edtFolderDblClick();
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void FormCreate();
+  void FormShow();
+  void buildWindow();
+  QWidget* buildBottomBar();
+  QWidget* buildSelectPage();
+  QWidget* buildMainOptions();
+  QWidget* buildDateOptions();
+  QWidget* buildViewOptions();
+  QWidget* buildExtraOptions();
+  void buildFoundGrid();
+  void PageControl1Change(int index);
+  void PageControl2Change(int index);
+  void applyResultsFont();
+  void grdFoundClick();
+  bool grdFoundKeyDown(QKeyEvent* event);
+  bool grdFoundKeyUp(QKeyEvent* event);
+  void showFoundCurrentRow(int row);
+  int foundGridWidth() const;
+  void runHook(const std::function<void()>& hook);
+  void editFieldClick(QLineEdit* field);
+  void editFieldExit(QLineEdit* field);
+  varko::FieldTexts fieldTexts() const;
+  QString pickFolder(const QString& startFolder);
+  QString currentFolder() const;
+
+  varko::Text settingsFile_;
+  varko::SavedSettings saved_;
+  varko::SearchSession session_;
+  FoundTableModel* foundModel_ = nullptr;
+  const varko::Clock* clock_ = nullptr;
+
+  varko::RequestList foldersSelection_;
+  varko::RequestList fileSpecsSelection_;
+  varko::RequestList stringsSelection_;
+  varko::Text folderText_;
+  int folderCount_ = 1;
+  bool foldersWithBlank_ = false;
+  varko::Text fileSpecText_;
+  int fileSpecCount_ = 1;
+  varko::FieldTexts textsAtFocus_;
+  varko::ReplaceRunOptions replaceOptions_;
+
+  int runState_ = varko::kRunIdle;
+  bool startingUp_ = true;
+  bool firstShowDone_ = false;
+  bool changingRunState_ = false;
+  bool testInfoArgument_ = false;
+  int resultsFontSize_ = 9;
+  bool expanded_ = false;
+  int savedTop_ = 0;
+  int savedHeight_ = 0;
+  varko::Text searchStringsText_;
+  int firstShowGridWidth_ = 0;
+  int firstShowColumn1Width_ = 0;
+  bool syncingCurrentRow_ = false;
+  int foundColumn_ = 1;
+};

@@ -1,0 +1,607 @@
+// The main window driven as a user would: typing, clicking, keys, a real search on a fixture.
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "FoundTableModel.h"
+#include "GuiTestSupport.h"
+#include "TfrmVarko1.h"
+#include "results/FoundRowStyle.h"
+#include "results/GridFind.h"
+
+using namespace varko;
+using guitest::whenModal;
+
+namespace {
+
+// Presses Stop once the file list is built, from the run's own event processing.
+class StoppingWindow : public TfrmVarko1 {
+public:
+  using TfrmVarko1::TfrmVarko1;
+  void runStateChanged(int state) override {
+    TfrmVarko1::runStateChanged(state);
+    states.push_back(state);
+  }
+  void setStatusText(const Text& text) override {
+    TfrmVarko1::setStatusText(text);
+    if (text == u"searching files in ...") {
+      stopVisible = btnStop->isVisible();
+      QTimer::singleShot(0, btnStop, [this] { QTest::mouseClick(btnStop, Qt::LeftButton); });
+    }
+  }
+  std::vector<int> states;
+  bool stopVisible = false;
+};
+
+// Clicks a check box on its tick, as a user does (its middle may be empty space).
+void clickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
+
+QColor colourOf(const QAbstractItemModel* model, int row, int role) {
+  return model->data(model->index(row, 1), role).value<QColor>();
+}
+
+}  // namespace
+
+class TfrmVarko1Test : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir_;
+  QString settingsFile() const { return dir_.filePath("Varko64.INI"); }
+  QString fixture() const { return dir_.filePath("fixture"); }
+  std::vector<LaunchCommand> launches_;
+
+  std::unique_ptr<TfrmVarko1> makeWindow(bool show = true) {
+    auto window = std::make_unique<TfrmVarko1>(settingsFile());
+    prepare(*window);
+    if (show) {
+      window->show();
+      if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
+    }
+    return window;
+  }
+  void prepare(TfrmVarko1& window) {
+    window.hooks.launch = [this](const LaunchCommand& command, Text&) {
+      launches_.push_back(command);
+      return true;
+    };
+  }
+  void search(TfrmVarko1& window, const QString& text) {
+    window.edtFolder->setText(fixture());
+    window.edtString->clear();
+    QTest::keyClicks(window.edtString, text);
+    QTest::mouseClick(window.btnGo, Qt::LeftButton);
+  }
+  int rowWith(const TfrmVarko1& window, int column, const QString& text) {
+    const ResultTable& table = const_cast<TfrmVarko1&>(window).session().grdFound();
+    for (int r = 0; r < table.rowCount(); ++r)
+      if (QString::fromStdU16String(table.cell(column, r)) == text) return r;
+    return -1;
+  }
+
+private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    guitest::writeFixture(fixture());
+    QApplication::setApplicationName("Tessel");
+  }
+  void init() {
+    QFile::remove(settingsFile());
+    launches_.clear();
+    xcGridFindText().clear();
+  }
+
+  void first_show_sets_the_idle_state_and_the_defaults() {
+    auto w = makeWindow();
+    QCOMPARE(w->windowTitle(), QString("Tessel v7.25.7.28"));
+    QCOMPARE(w->PageControl1->currentWidget(), w->TabSelect);
+    QVERIFY(w->btnGo->isVisible());
+    QVERIFY(!w->btnStop->isVisible());
+    QVERIFY(!w->btnSelect->isVisible());
+    QVERIFY(!w->btnFontPlus->isVisible() && !w->btnFontMinus->isVisible() && !w->lblFont->isVisible());
+    QVERIFY(w->btnView->isVisible() && w->btnPrint->isVisible());
+    QCOMPARE(w->edtFileSpec->text(), QString("*.*"));
+    QCOMPARE(w->edtFolder->text(), QDir::currentPath());
+    QVERIFY(w->cbxCasefl->isChecked() && w->cbxCopyToCB->isChecked() && w->cbxOmitBinBak->isChecked() &&
+            w->cbxOmitVarkoSR->isChecked() && w->cbxFast->isChecked() && w->cbxAlwaysUseAdvancedFolderScan->isChecked() &&
+            w->cbxShowAdvancedButtons->isChecked());
+    QVERIFY(!w->cbxSubFolders->isChecked() && !w->cbxGoogleFind->isChecked() && !w->cbxEnableReplace->isChecked());
+    QVERIFY(!w->cbxReuseFileSearchList->isEnabled());
+    QVERIFY(!w->cmbSpeedDisplay->isEnabled());
+    QCOMPARE(w->cmbSpeedDisplay->currentIndex(), 0);
+    QCOMPARE(w->cbxLoadFromFileMethod->currentIndex(), 1);
+    QVERIFY(!w->btnReplace->isEnabled());
+    QCOMPARE(w->PageControl2->currentIndex(), 0);
+    QCOMPARE(w->PageControl2->tabText(3), QString("Extra options"));
+    QCOMPARE(w->edtSelTime1->text(), QString("00:00:00"));
+    QCOMPARE(w->edtSelTime2->text(), QString("23:59:59"));
+    QCOMPARE(w->edtSelDate1->text().size(), 9);
+    QCOMPARE(w->lblFile->text(), QString("(Stopped)"));
+    QCOMPARE(w->resultsFontSize(), 9);
+    QCOMPARE(w->grdFound->verticalHeader()->defaultSectionSize(), 16);
+    QVERIFY(w->ImageFolder->isVisible() && !w->cbxAdvancedFolders->isVisible());
+    QCOMPARE(w->edtFolder->toolTip(), QString("Double-click or click Browse to choose folder"));
+    QCOMPARE(w->btnCurrent->toolTip(), "Current folder - " + QDir::currentPath());
+    QCOMPARE(w->grdFound->toolTip(), QString::fromStdU16String(kFoundGridFirstHint));
+    QVERIFY(w->grdFound->isColumnHidden(2) && w->grdFound->isColumnHidden(3));
+    QCOMPARE(QApplication::focusWidget(), w->edtFolder);
+  }
+
+  void every_control_can_be_found_by_a_screen_reader() {
+    auto w = makeWindow();
+    for (QLabel* label : w->findChildren<QLabel*>())
+      QVERIFY2(label->accessibleName().isEmpty(), qPrintable(label->objectName()));
+    QSet<QWidget*> labelled;
+    for (QLabel* label : w->findChildren<QLabel*>())
+      if (label->buddy()) labelled.insert(label->buddy());
+    for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
+      if (field->parent() && qobject_cast<QAbstractSpinBox*>(field->parentWidget())) continue;
+      QVERIFY2(labelled.contains(field) || !field->accessibleName().isEmpty(), qPrintable(field->objectName()));
+    }
+    for (QComboBox* box : w->findChildren<QComboBox*>())
+      QVERIFY2(labelled.contains(box) || !box->accessibleName().isEmpty(), qPrintable(box->objectName()));
+    for (QAbstractButton* button : w->findChildren<QAbstractButton*>()) {
+      if (button->objectName().isEmpty()) continue;  // the tab bars' own scroll buttons
+      QVERIFY2(!button->text().trimmed().isEmpty() || !button->accessibleName().isEmpty(),
+               qPrintable(button->objectName()));
+    }
+    QCOMPARE(w->Label1->buddy(), w->edtFolder);
+    QCOMPARE(w->Label3->buddy(), w->edtString);
+  }
+
+  void replace_button_follows_enable_search_replace() {
+    auto w = makeWindow();
+    w->PageControl2->setCurrentIndex(3);
+    clickBox(w->cbxEnableReplace);
+    QVERIFY(w->btnReplace->isEnabled());
+    clickBox(w->cbxEnableReplace);
+    QVERIFY(!w->btnReplace->isEnabled());
+  }
+
+  void enter_and_esc_move_the_focus_and_start_nothing() {
+    auto w = makeWindow();
+    w->edtString->setFocus();
+    QTest::keyClicks(w->edtString, "needle");
+    QTest::keyClick(w->edtString, Qt::Key_Return);
+    QTRY_VERIFY(QApplication::focusWidget() != w->edtString);
+    QCOMPARE(w->runState(), int(kRunIdle));
+    QCOMPARE(w->session().lastOutcome(), RunOutcome::None);
+    w->cbxCasefl->setFocus();
+    QTest::keyClick(w->cbxCasefl, Qt::Key_Escape);
+    QVERIFY(QApplication::focusWidget() != w->cbxCasefl);
+    QVERIFY(w->isVisible());
+    QVERIFY(w->cbxCasefl->isChecked());
+  }
+
+  void typing_a_string_and_moving_on_leads_to_search_and_greys_the_status() {
+    auto w = makeWindow();
+    w->edtString->setFocus();
+    QTest::keyClicks(w->edtString, "abc");
+    QTest::keyClick(w->edtString, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->btnGo));
+    QCOMPARE(w->lblFile->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+    QCOMPARE(w->searchStringsText(), Text(u"abc"));
+  }
+
+  void a_search_fills_the_grid_with_its_rows_and_colours() {
+    auto w = makeWindow();
+    QAbstractItemModelTester tester(w->foundModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    search(*w, "needle");
+    QCOMPARE(w->runState(), int(kRunFinished));
+    QCOMPARE(w->windowTitle(), QString("Tessel v7.25.7.28 - needle"));
+    QCOMPARE(w->PageControl1->currentWidget(), w->TabMatches);
+    QVERIFY(w->btnSelect->isVisible() && !w->btnGo->isVisible() && !w->btnStop->isVisible());
+    QVERIFY(w->btnFontPlus->isVisible());
+    QCOMPARE(w->lblFont->text(), QString("9"));
+    QVERIFY(w->grdFound->isVisible());
+    QVERIFY2(w->lblFile->text().startsWith("Matched Lines=3 of 6 - Files=2 of "), qPrintable(w->lblFile->text()));
+    QCOMPARE(w->lblFile->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80));
+
+    const QAbstractItemModel* model = w->grdFound->model();
+    const ResultTable& table = w->session().grdFound();
+    QCOMPARE(model->rowCount(), table.rowCount());
+    int pasName = rowWith(*w, 1, fixture() + "/alpha.pas");
+    int txtName = rowWith(*w, 1, fixture() + "/beta.txt");
+    QVERIFY(pasName >= 0 && txtName > pasName);
+    QCOMPARE(colourOf(model, pasName, Qt::ForegroundRole), QColor(0x80, 0x00, 0x00));
+    QVERIFY(model->data(model->index(pasName, 1), Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(colourOf(model, txtName, Qt::ForegroundRole), QColor(0, 0, 0));
+    QCOMPARE(model->data(model->index(pasName + 1, 0)).toString(), QString("2"));
+    QCOMPARE(model->data(model->index(pasName + 1, 1)).toString(), QString("needle one"));
+    QCOMPARE(model->data(model->index(pasName + 1, 3)).toString(), QString("1"));
+    QCOMPARE(colourOf(model, pasName + 1, Qt::ForegroundRole), QColor(0x00, 0x00, 0x80));
+    QVERIFY(!model->data(model->index(pasName + 1, 1), Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(colourOf(model, 0, Qt::ForegroundRole), QColor(0x80, 0x00, 0x80));  // the request row
+
+    const int last = table.rowCount() - 1;
+    QCOMPARE(table.currentRow(), last);
+    QCOMPARE(w->grdFound->currentIndex().row(), last);
+    QCOMPARE(colourOf(model, last, Qt::BackgroundRole), QColor(0xF3, 0xDF, 0xDF));
+    QCOMPARE(colourOf(model, pasName, Qt::BackgroundRole), QColor(Qt::white));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->grdFound));
+    QVERIFY(w->grdFound->toolTip().startsWith(fixture() + "/beta.txt\r\n"));
+    QVERIFY(w->grdFound->toolTip().endsWith("CTRL+N=Next File   CTRL+P=Prev File"));
+  }
+
+  void the_newest_rows_stay_in_view_while_a_run_writes_them() {
+    // Looks at the grid when the run lets events through at the second file.
+    struct Watching : TfrmVarko1 {
+      using TfrmVarko1::TfrmVarko1;
+      void processEvents() override {
+        TfrmVarko1::processEvents();
+        if (lblFile->text().startsWith("2 of ") && scrolledTo < 0) {
+          scrolledTo = grdFound->verticalScrollBar()->value();
+          lastRow = grdFound->model()->rowCount() - 1;
+        }
+      }
+      int scrolledTo = -1;
+      int lastRow = -1;
+    } w(settingsFile());
+    prepare(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QByteArray many;
+    for (int i = 0; i < 60; ++i) many += "needle " + QByteArray::number(i) + "\r\n";
+    guitest::writeFile(dir_.filePath("many/a-lines.txt"), many);
+    guitest::writeFile(dir_.filePath("many/b-other.txt"), "nothing\r\n");
+    w.cbxFast->setChecked(false);
+    // Tall rows: fewer than 21 fit, so keeping the top row differs from showing the last row.
+    for (int i = 0; i < 11; ++i) w.btnFontPlusClick();
+    w.edtFolder->setText(dir_.filePath("many"));
+    QTest::keyClicks(w.edtString, "needle");
+    QTest::mouseClick(w.btnGo, Qt::LeftButton);
+    QVERIFY(w.lastRow > 60);
+    QCOMPARE(w.scrolledTo, w.lastRow - 20);
+    QCOMPARE(w.grdFound->currentIndex().row(), w.grdFound->model()->rowCount() - 1);
+  }
+
+  void selecting_matches_again_makes_the_first_result_current() {
+    auto w = makeWindow();
+    search(*w, "needle");
+    const int firstMatch = rowWith(*w, 1, "needle one");
+    QVERIFY(firstMatch > 0);
+    w->btnSelect->click();
+    QCOMPARE(w->runState(), int(kRunIdle));
+    QCOMPARE(w->windowTitle(), QString("Tessel v7.25.7.28"));
+    QVERIFY(w->lblProgress2->text().isEmpty());
+    QVERIFY(!w->btnFontPlus->isVisible());
+    w->PageControl1->setCurrentIndex(1);
+    QCOMPARE(w->runState(), int(kRunFinished));
+    QCOMPARE(w->grdFound->currentIndex().row(), firstMatch);
+    w->PageControl1->setCurrentIndex(0);
+    QCOMPARE(w->runState(), int(kRunIdle));
+    QVERIFY(w->btnGo->isVisible());
+  }
+
+  void an_empty_string_empties_the_grid_and_runs_nothing() {
+    auto w = makeWindow();
+    search(*w, "needle");
+    w->btnSelect->click();
+    w->edtString->clear();
+    w->btnGo->click();
+    QCOMPARE(w->runState(), int(kRunIdle));
+    QCOMPARE(w->session().lastOutcome(), RunOutcome::Refused);
+    QCOMPARE(w->grdFound->model()->rowCount(), 1);
+    QVERIFY(w->grdFound->model()->index(0, 1).data().toString().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), w->edtString);
+  }
+
+  void stop_ends_the_run_with_the_aborted_suffix() {
+    StoppingWindow w(settingsFile());
+    prepare(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    search(w, "needle");
+    QCOMPARE(w.states, (std::vector<int>{kRunIdle, kRunRunning, kRunFinished}));
+    QVERIFY(w.stopVisible);
+    QVERIFY(!w.session().running());
+    QVERIFY2(w.lblProgress2->text().endsWith(" (aborted)"), qPrintable(w.lblProgress2->text()));
+    QVERIFY2(w.lblFile->text().startsWith("Matched Lines=0 of 0 - Files=0 of 3"), qPrintable(w.lblFile->text()));
+    QVERIFY(w.btnSelect->isVisible() && !w.btnStop->isVisible());
+    QVERIFY(rowWith(w, 1, "(No Matches Found)") >= 0);
+  }
+
+  void results_font_size_stays_between_4_and_20() {
+    auto w = makeWindow();
+    search(*w, "needle");
+    const int last = w->grdFound->model()->rowCount() - 1;
+    QCOMPARE(w->grdFound->currentIndex().row(), last);
+    w->btnFontPlus->click();
+    QCOMPARE(w->grdFound->currentIndex().row(), last);  // the current row stays where it was
+    for (int i = 0; i < 14; ++i) w->btnFontPlus->click();
+    QCOMPARE(w->resultsFontSize(), 20);
+    QCOMPARE(w->lblFont->text(), QString("20"));
+    QCOMPARE(w->grdFound->verticalHeader()->defaultSectionSize(), 38);
+    QCOMPARE(w->foundModel()->rowFont().pointSize(), 20);
+    QVERIFY(w->grdFound->isVisible());
+    for (int i = 0; i < 20; ++i) w->btnFontMinus->click();
+    QCOMPARE(w->resultsFontSize(), 4);
+    QCOMPARE(w->grdFound->verticalHeader()->defaultSectionSize(), 6);
+  }
+
+  void grid_keys_find_and_jump_between_files() {
+    auto w = makeWindow();
+    SearchSession& s = w->session();
+    s.AddFoundMessage(u"Folders=/d Filespec=*.*  String=x");
+    s.AddFoundRow(0, u"/d/a.pas", u"/d/a.pas", 0);
+    s.AddFoundRow(3, u"x one", u"/d/a.pas", 1);
+    s.AddFoundRow(9, u"x two", u"/d/a.pas", 1);
+    s.AddFoundRow(0, u"/d/b.txt", u"/d/b.txt", 0);
+    s.AddFoundRow(4, u"x three", u"/d/b.txt", 1);
+    w->PageControl1->setCurrentIndex(1);
+    QTRY_COMPARE(w->grdFound->model()->rowCount(), 6);
+    s.grdFound().setCurrentRow(2);
+    QCOMPARE(w->grdFound->currentIndex().row(), 2);
+    QVERIFY(w->grdFound->toolTip().startsWith("/d/a.pas\r\n"));
+
+    QTest::keyClick(w->grdFound, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w->grdFound->currentIndex().row(), 4);
+    QVERIFY(w->grdFound->toolTip().startsWith("/d/b.txt\r\n"));
+    QTest::keyClick(w->grdFound, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w->grdFound->currentIndex().row(), 4);
+    QTest::keyClick(w->grdFound, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(w->grdFound->currentIndex().row(), 3);
+
+    // Ctrl+F offers the current cell; the text typed is found in the hidden path column too.
+    s.grdFound().setCurrentRow(0);
+    QString offered;
+    whenModal([&offered](QWidget* modal) {
+      auto* prompt = qobject_cast<QInputDialog*>(modal);
+      QVERIFY(prompt);
+      QCOMPARE(prompt->windowTitle(), QString("Find:"));
+      QCOMPARE(prompt->labelText(), QString("Text to find:"));
+      offered = prompt->textValue();
+      prompt->setTextValue("b.TXT");
+      prompt->accept();
+    });
+    QTest::keyClick(w->grdFound, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(w->grdFound->currentIndex().row(), 4);
+    QCOMPARE(w->grdFound->currentIndex().column(), 1);
+    QCOMPARE(xcGridFindText(), Text(u"b.TXT"));
+    QTest::keyClick(w->grdFound, Qt::Key_F3);
+    QCOMPARE(w->grdFound->currentIndex().row(), 5);
+    QCOMPARE(w->grdFound->currentIndex().column(), 2);
+    QTest::keyClick(w->grdFound, Qt::Key_F3);
+    QCOMPARE(w->grdFound->currentIndex().row(), 5);  // no wrap-around
+    QTest::keyClick(w->grdFound, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(w->grdFound->currentIndex().row(), 4);
+    QVERIFY(offered.startsWith("Folders=") || offered.isEmpty());
+  }
+
+  void ctrl_v_and_ctrl_w_go_to_their_windows_and_a_row_change_hides_the_file_window() {
+    auto w = makeWindow();
+    int views = 0, toggles = 0, hides = 0;
+    w->hooks.viewFile = [&] { ++views; };
+    w->hooks.toggleFileWindow = [&] { ++toggles; };
+    w->hooks.hideFileWindow = [&] { ++hides; };
+    search(*w, "needle");
+    QTest::keyClick(w->grdFound, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(w->grdFound, Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(views, 1);
+    QCOMPARE(toggles, 1);
+    hides = 0;
+    QTest::keyClick(w->grdFound, Qt::Key_Up);
+    QCOMPARE(hides, 1);
+  }
+
+  void switches_toggle_modes_colours_and_keep_the_first_entry() {
+    auto w = makeWindow();
+    w->edtFolder->setText("/tmp/a,/tmp/b");
+    QTest::mouseClick(w->ImageFolder, Qt::LeftButton);
+    QCOMPARE(w->savedSettings().folderMode, kAdvancedMode);
+    QVERIFY(w->edtFolder->isReadOnly());
+    QCOMPARE(w->edtFolder->palette().color(QPalette::Text), QColor(0x00, 0x80, 0x00));
+    QVERIFY(w->edtFolder->font().bold());
+    QCOMPARE(w->lblpAdvancedFolder->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
+    QVERIFY(!w->btnCurrent->isEnabled() && !w->btnBrowse->isEnabled());
+    QCOMPARE(w->edtFolder->toolTip(), QString("Click Browse to choose folder"));
+    QTest::mouseClick(w->ImageFolder, Qt::LeftButton);
+    QCOMPARE(w->savedSettings().folderMode, kSimpleMode);
+    QCOMPARE(w->edtFolder->text(), QString("/tmp/a"));
+    QVERIFY(!w->edtFolder->isReadOnly() && !w->edtFolder->font().bold());
+    QCOMPARE(w->edtFolder->palette().color(QPalette::Text), QColor(0x00, 0x00, 0x80));
+    QVERIFY(w->btnCurrent->isEnabled() && w->btnBrowse->isEnabled());
+
+    w->edtFileSpec->setText("*.pas,*.dfm");
+    QTest::mouseClick(w->ImageFilespec, Qt::LeftButton);
+    QTest::mouseClick(w->ImageFilespec, Qt::LeftButton);
+    QCOMPARE(w->edtFileSpec->text(), QString("*.pas"));
+    QCOMPARE(w->savedSettings().fileSpecMode, kSimpleMode);
+
+    w->cbxGoogleFind->setChecked(true);
+    QTest::mouseClick(w->ImageString, Qt::LeftButton);
+    QVERIFY(!w->cbxGoogleFind->isChecked() && !w->cbxGoogleFind->isEnabled() && !w->btnHistory->isEnabled());
+    QCOMPARE(w->edtString->toolTip(), QString("Click select button to select multiple strings"));
+    QTest::mouseClick(w->ImageString, Qt::LeftButton);
+    QVERIFY(w->cbxGoogleFind->isEnabled() && w->btnHistory->isEnabled());
+  }
+
+  void check_boxes_replace_the_pictures_when_buttons_are_off() {
+    auto w = makeWindow();
+    w->PageControl2->setCurrentIndex(2);
+    clickBox(w->cbxShowAdvancedButtons);
+    QVERIFY(!w->ImageFolder->isVisible() && !w->lblpAdvancedFolder->isVisible());
+    QVERIFY(w->cbxAdvancedFolders->isVisible() && w->cbxAdvancedFileSpec->isVisible() && w->cbxAdvancedStrings->isVisible());
+    clickBox(w->cbxAdvancedStrings);
+    QCOMPARE(w->savedSettings().stringMode, kAdvancedMode);
+    QVERIFY(w->cbxAdvancedStrings->isChecked());
+    clickBox(w->cbxShowAdvancedButtons);
+    QVERIFY(w->ImageFolder->isVisible() && !w->cbxAdvancedFolders->isVisible());
+  }
+
+  void date_page_defaults_refill_blank_fields_on_the_view_page() {
+    auto w = makeWindow();
+    w->edtSelTime2->clear();
+    w->edtSelDate1->clear();
+    w->PageControl2->setCurrentIndex(1);
+    QVERIFY(w->edtSelTime2->text().isEmpty());
+    w->PageControl2->setCurrentIndex(2);
+    QCOMPARE(w->edtSelTime2->text(), QString("23:59:59"));
+    QCOMPARE(w->edtSelDate1->text(), w->edtSelDate2->text());
+    int picked = 0;
+    w->hooks.pickDate = [&](int field) { picked = field; };
+    w->PageControl2->setCurrentIndex(1);
+    w->btnSelDate2->click();
+    QCOMPARE(picked, 2);
+  }
+
+  void advanced_folders_at_start_check_subfolders_and_ignore_clicks_until_shown() {
+    guitest::writeFile(settingsFile(), "[Settings]\r\nSimpleOrAdvancedFolders=2\r\n[Folders]\r\nSavedFolder0=" +
+                                           fixture().toUtf8() + "\r\nSavedFolderSelected0=1\r\n");
+    TfrmVarko1 w(settingsFile());
+    prepare(w);
+    int opened = 0;
+    w.hooks.editAdvancedFolders = [&] { ++opened; };
+    QTest::mouseClick(w.edtFolder, Qt::LeftButton);
+    QCOMPARE(opened, 0);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.cbxSubFolders->isChecked());
+    QCOMPARE(w.edtFolder->text(), fixture());
+    QCOMPARE(w.lblFolderCount->text(), QString("1 Folder"));
+    QVERIFY(w.ImageFolder->icon().pixmap(44, 22).toImage() == QIcon(w.ImageSwitchOn->pixmap()).pixmap(44, 22).toImage());
+    QTest::mouseClick(w.edtFolder, Qt::LeftButton);
+    QCOMPARE(opened, 1);
+    QTest::keyClick(w.edtFolder, Qt::Key_A);
+    QCOMPARE(opened, 2);
+
+    // The advanced folder list is what the run searches.
+    QTest::keyClicks(w.edtString, "needle");
+    w.btnGo->click();
+    QCOMPARE(w.runState(), int(kRunFinished));
+    QVERIFY(rowWith(w, 1, "needle one") >= 0);
+  }
+
+  void browse_and_double_click_pick_a_folder() {
+    auto w = makeWindow();
+    QString offered;
+    QString answer = "/picked/folder";
+    w->hooks.pickFolder = [&](const QString& start) {
+      offered = start;
+      return answer;
+    };
+    w->edtFolder->setText("/typed");
+    w->btnBrowse->click();
+    QCOMPARE(offered, QString("/typed"));
+    QCOMPARE(w->edtFolder->text(), QString("/picked/folder"));
+    answer.clear();
+    QTest::mouseDClick(w->edtFolder, Qt::LeftButton);
+    QCOMPARE(offered, QDir::currentPath());
+    QCOMPARE(w->edtFolder->text(), QString("/picked/folder"));  // cancelled: unchanged
+    w->edtFolder->setText("/elsewhere");
+    w->btnCurrent->click();
+    QCOMPARE(w->edtFolder->text(), QDir::currentPath());
+  }
+
+  void settings_button_saves_after_yes_and_opens_the_file() {
+    auto w = makeWindow();
+    std::vector<int> tipPages;
+    w->hooks.showTips = [&](int page) { tipPages.push_back(page); };
+    QString question;
+    whenModal([&question](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box);
+      question = box->text();
+      box->button(QMessageBox::Yes)->click();
+    });
+    w->btnSetupOptions->click();
+    QCOMPARE(tipPages, std::vector<int>{2});
+    QCOMPARE(question, QString("Save current settings?"));
+    const QByteArray written = guitest::readFile(settingsFile());
+    QVERIFY2(written.contains("[Folders]\r\nSavedFolder0="), written.constData());
+    QVERIFY(written.contains("SavedFolder10=\r\n"));
+    QVERIFY(written.contains("SimpleOrAdvancedFolders=1\r\n"));
+    QVERIFY(written.contains("[Testing]\r\nReplaceExtraInfo=0"));
+    QVERIFY(!written.contains("[Filespec]"));
+    QCOMPARE(launches_.size(), size_t(1));
+    const LaunchCommand& launch = launches_.front();
+    const Text path = settingsFile().toStdU16String();
+    QVERIFY(launch.document == path || (!launch.arguments.empty() && launch.arguments.front() == path));
+  }
+
+  void settings_button_answered_no_writes_nothing_and_still_opens_the_editor() {
+    auto w = makeWindow();
+    whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+    w->btnSetupOptions->click();
+    QVERIFY(!QFile::exists(settingsFile()));
+    QCOMPARE(launches_.size(), size_t(1));
+  }
+
+  void a_refused_settings_write_shows_unable_to_write() {
+    const QString unwritable = dir_.filePath("no-such-folder/Varko64.INI");
+    TfrmVarko1 w(unwritable);
+    prepare(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QString message;
+    whenModal([&message](QWidget* modal) {
+      qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
+      whenModal([&message](QWidget* next) {
+        auto* box = qobject_cast<QMessageBox*>(next);
+        message = box->text();
+        box->accept();
+      });
+    });
+    w.btnSetupOptions->click();
+    QCOMPARE(message, "Unable to write to " + unwritable);
+    QCOMPARE(launches_.size(), size_t(1));
+  }
+
+  void a_failed_editor_start_is_reported() {
+    auto w = makeWindow();
+    w->hooks.launch = [](const LaunchCommand&, Text& error) {
+      error = u"No such file or directory";
+      return false;
+    };
+    QString message;
+    whenModal([&message](QWidget* modal) {
+      qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click();
+      whenModal([&message](QWidget* next) {
+        message = qobject_cast<QMessageBox*>(next)->text();
+        qobject_cast<QMessageBox*>(next)->accept();
+      });
+    });
+    w->btnSetupOptions->click();
+    QVERIFY2(message.startsWith("Command problem:"), qPrintable(message));
+    QVERIFY(message.endsWith("\r\nNo such file or directory"));
+  }
+
+  void expand_vertically_and_back() {
+    auto w = makeWindow();
+    const int height = w->height();
+    const int top = w->pos().y();
+    w->btnResizeVertical->click();
+    QCOMPARE(w->btnResizeVertical->toolTip(), QString("Shrink to original height"));
+    const QRect work = w->screen()->availableGeometry();
+    QCOMPARE(w->pos().y(), work.top());
+    QVERIFY(w->height() >= height || w->height() == work.height() - (w->frameGeometry().height() - w->height()));
+    w->btnResizeVertical->click();
+    QCOMPARE(w->btnResizeVertical->toolTip(), QString("Expand vertically"));
+    QCOMPARE(w->height(), height);
+    QCOMPARE(w->pos().y(), top);
+  }
+
+  void test_info_follows_the_check_box_or_the_argument() {
+    auto w = makeWindow();
+    QVERIFY(!w->testInfoOn());
+    w->setTestInfoArgument(true);
+    QVERIFY(w->buildRequest().testInfo);
+    w->setTestInfoArgument(false);
+    w->cbxTestInfo->setChecked(true);
+    QVERIFY(w->buildRequest().testInfo);
+  }
+};
+
+QTEST_MAIN(TfrmVarko1Test)
+#include "TfrmVarko1Test.moc"
