@@ -113,6 +113,8 @@ TfrmVarko1::TfrmVarko1(const QString& settingsFile, QWidget* parent)
       settingsFile_(settingsFile.isEmpty() ? SettingsFileName() : toText(settingsFile)),
       session_(*this) {
   setObjectName(QStringLiteral("frmVarko1"));
+  // Files are examined ahead on worker threads; the rows still arrive in list order here.
+  session_.setPrefetchThreads(-1);
   buildWindow();
   FormCreate();
 }

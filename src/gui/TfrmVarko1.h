@@ -63,7 +63,11 @@ public:
   // The "-v" argument: test information on without the check box.
   void setTestInfoArgument(bool on) { testInfoArgument_ = on; }
   bool testInfoOn() const;
-  void setClock(const varko::Clock* clock) { clock_ = clock; }
+  // A test's clock is read from the run's thread only, so the run then examines files itself.
+  void setClock(const varko::Clock* clock) {
+    clock_ = clock;
+    session_.setPrefetchThreads(clock ? 0 : -1);
+  }
   int resultsFontSize() const { return resultsFontSize_; }
   int runState() const { return runState_; }
   const varko::Text& searchStringsText() const { return searchStringsText_; }
