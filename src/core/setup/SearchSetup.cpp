@@ -31,9 +31,9 @@ RequestList PrepareAdvancedFileSpecs(const AdvancedList& fileSpecs) {
   bool all = false;
   for (int i = 0; i < kAdvancedSlots; ++i) {
     if (!fileSpecs.checked[static_cast<size_t>(i)]) continue;
-    const Text& spec = fileSpecs.texts[static_cast<size_t>(i)];
-    append(list, spec);
-    if (xcSameText(spec, u"*.*")) all = true;
+    const Text& mask = fileSpecs.texts[static_cast<size_t>(i)];
+    append(list, mask);
+    if (xcSameText(mask, u"*.*")) all = true;
   }
   if (all) {
     list.items = {u"*.*"};
