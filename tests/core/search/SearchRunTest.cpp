@@ -201,6 +201,35 @@ TEST_F(SearchRun, list_all_filenames_writes_a_row_for_every_text_file) {
   EXPECT_EQ(resultRows(), expected);
 }
 
+TEST_F(SearchRun, test_info_with_list_all_lists_the_file_search_list_of_either_scanner) {
+  std::string a = dir.write("a.txt", "miss\n");
+  request.testInfo = true;
+  request.listAllFilenames = true;
+  run("hit");
+  auto all = rows();
+  auto at = [&](const std::string& text) {
+    for (size_t i = 0; i < all.size(); ++i)
+      if (all[i].text == text) return static_cast<long>(i);
+    return -1L;
+  };
+  long start = at("Start of listing ZEQFIndFileSearchList");
+  ASSERT_GE(start, 0);
+  EXPECT_EQ(all[static_cast<size_t>(start) + 1].text, a);
+  EXPECT_EQ(all[static_cast<size_t>(start) + 2].text, "End of listing ZEQFIndFileSearchList");
+  EXPECT_EQ(session.FileSearchListItem(0), pathToText(a));
+  EXPECT_EQ(session.FileSearchListItem(1), u"");
+  EXPECT_EQ(session.FileSearchListItem(-1), u"");
+
+  request.alwaysUseAdvancedFolderScan = false;
+  run("hit");
+  all = rows();
+  start = at("Start of listing FIndFileSearchList");
+  ASSERT_GE(start, 0);
+  EXPECT_EQ(all[static_cast<size_t>(start) + 1].text, dir.path() + ".");
+  EXPECT_EQ(U8(host.progressText), "");
+  EXPECT_EQ(session.scannerChoice(), kScannerFindFile);
+}
+
 TEST_F(SearchRun, many_matches_keep_the_newest_rows_in_view) {
   std::string text;
   for (int i = 0; i < 30; ++i) text += "hit\n";
