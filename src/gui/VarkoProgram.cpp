@@ -1,0 +1,144 @@
+#include "VarkoProgram.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "DateFieldPicker.h"
+#include "ResultOpener.h"
+#include "TfrmFWindow.h"
+#include "TfrmNORVPostcard.h"
+#include "TfrmTimePicker.h"
+#include "TfrmVarko1.h"
+#include "TfrmVarkoEditOptions.h"
+#include "TfrmVarkoFileSpec.h"
+#include "TfrmVarkoFolders.h"
+#include "TfrmVarkoHistory.h"
+#include "TfrmVarkoStrings.h"
+#include "TfrmVarkoTips.h"
+#include "TfrmView2.h"
+#include "lib/IniFile.h"
+#include "results/GridFind.h"
+#include "results/OpenCommand.h"
+
+namespace {
+QString toQString(const varko::Text& text) { return QString::fromStdU16String(text); }
+}  // namespace
+
+VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& firstArgument) {
+  // The main window first, so that it is the application's main window. Every other window
+  // lives as long as it does and is shown when needed.
+  frmVarko1_ = std::make_unique<TfrmVarko1>(settingsFile);
+  TfrmVarko1* frmVarko1 = frmVarko1_.get();
+  frmVarko1->setTestInfoArgument(varko::TestInfoSwitch(false, firstArgument));
+  const QString settings = toQString(frmVarko1->settingsFileName());
+
+  frmVarkoHistory_ = new TfrmVarkoHistory(frmVarko1);
+  frmVarkoFileSpec_ = new TfrmVarkoFileSpec(frmVarko1, settings);
+  frmVarkoStrings_ = new TfrmVarkoStrings(frmVarko1->session().strings(), frmVarko1, settings);
+  frmView2_ = new TfrmView2(varko::xcGridFindText(), frmVarko1);
+  frmVarkoEditOptions_ = new TfrmVarkoEditOptions(frmVarko1);
+  frmFWindow_ = new TfrmFWindow(frmVarko1);
+  frmVarkoFolders_ = new TfrmVarkoFolders(frmVarko1, settings);
+  frmNORVPostcard_ = new TfrmNORVPostcard(frmVarko1);
+  frmVarkoTips_ = new TfrmVarkoTips(frmVarko1);
+  frmTimePicker_ = new TfrmTimePicker(frmVarko1);
+  resultOpener_ = std::make_unique<ResultOpener>(frmVarko1, *frmVarkoEditOptions_);
+
+  frmVarkoHistory_->attach(frmVarko1->session().strings(), stringSetFileName_, multipleSearchText_);
+
+  startDatePicker_ = new DateFieldPicker(frmVarko1->edtSelDate1, frmVarko1->btnSelDate1, frmVarko1);
+  endDatePicker_ = new DateFieldPicker(frmVarko1->edtSelDate2, frmVarko1->btnSelDate2, frmVarko1);
+  startDatePicker_->setDateOrderFields(frmVarko1->edtSelDate1, frmVarko1->edtSelDate2);
+  endDatePicker_->setDateOrderFields(frmVarko1->edtSelDate1, frmVarko1->edtSelDate2);
+
+  wireHooks();
+}
+
+VarkoProgram::~VarkoProgram() {
+  // The windows go first: the history window points at the texts kept here.
+  frmVarko1_.reset();
+}
+
+void VarkoProgram::ViewCurrentFile() {
+  TfrmVarko1* frmVarko1 = frmVarko1_.get();
+  const varko::ResultTable& table = frmVarko1->session().grdFound();
+  const int row = table.currentRow();
+  // Ready for a search in the view or an editor, also when the view is already open.
+  if (frmVarko1->cbxCopyToCB->isChecked())
+    QGuiApplication::clipboard()->setText(toQString(varko::xcTrim(frmVarko1->edtString->text().toStdU16String())));
+  frmView2_->viewFile(toQString(table.pathCell(row)), table.lineNumberCell(row),
+                      frmVarko1->cbxViewWindowCourier->isChecked());
+}
+
+void VarkoProgram::btnHistoryClick() {
+  TfrmVarko1* frmVarko1 = frmVarko1_.get();
+  varko::SearchSession& session = frmVarko1->session();
+  // A text typed but not yet searched is offered as well as the last one searched.
+  session.history().AddStringToHistory(frmVarko1->edtString->text().toStdU16String());
+  session.history().AddStringToHistory(session.searchString());
+  varko::SavedSettings& saved = frmVarko1->savedSettings();
+  frmVarkoHistory_->showHistory(session.history().items(), saved.stringMode, saved.folders.texts[0]);
+  if (frmVarkoHistory_->historyEntryChosen()) frmVarko1->edtString->setText(frmVarkoHistory_->chosenEntry());
+  if (frmVarkoHistory_->multipleFindTaken()) frmVarko1->PrepareAdvancedStrings();
+  frmVarko1->btnGo->setFocus();
+}
+
+void VarkoProgram::wireHooks() {
+  TfrmVarko1* frmVarko1 = frmVarko1_.get();
+  TfrmVarko1Hooks& hooks = frmVarko1->hooks;
+  hooks.showTips = [this](int page) { frmVarkoTips_->showPage(page); };
+  hooks.recordUse = [this](const varko::Text& pinifile, const varko::Text& description) {
+    frmNORVPostcard_->RecordUse(toQString(pinifile), toQString(description));
+  };
+  hooks.showFeedback = [this] {
+    frmNORVPostcard_->setProgramDescription(toQString(varko::kProgramDescription));
+    frmNORVPostcard_->exec();
+  };
+  hooks.editAdvancedFolders = [this, frmVarko1] {
+    varko::SavedSettings& saved = frmVarko1->savedSettings();
+    frmVarkoFolders_->setFolders(saved.folders, saved.folderMode);
+    frmVarkoFolders_->exec();
+    if (frmVarkoFolders_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoFolders_->reloadedSettings());
+    frmVarko1->savedSettings().folders = frmVarkoFolders_->folders();
+  };
+  hooks.editAdvancedFileSpecs = [this, frmVarko1] {
+    varko::SavedSettings& saved = frmVarko1->savedSettings();
+    frmVarkoFileSpec_->setFileSpecs(saved.fileSpecs, saved.fileSpecMode);
+    frmVarkoFileSpec_->exec();
+    if (frmVarkoFileSpec_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoFileSpec_->reloadedSettings());
+    frmVarko1->savedSettings().fileSpecs = frmVarkoFileSpec_->fileSpecs();
+  };
+  hooks.editAdvancedStrings = [this, frmVarko1] {
+    frmVarkoStrings_->setSimpleString(frmVarko1->edtString->text());
+    frmVarkoStrings_->exec();
+    if (frmVarkoStrings_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoStrings_->reloadedSettings());
+  };
+  hooks.showHistory = [this] { btnHistoryClick(); };
+  hooks.viewFile = [this] { ViewCurrentFile(); };
+  hooks.toggleFileWindow = [this, frmVarko1] {
+    const varko::ResultTable& table = frmVarko1->session().grdFound();
+    const int row = table.currentRow();
+    frmFWindow_->ToggleFileWindow(toQString(table.pathCell(row)), table.lineNumberCell(row));
+  };
+  hooks.hideFileWindow = [this] {
+    if (frmFWindow_->fileWindowFlag()) frmFWindow_->HideFileWindow();
+  };
+  hooks.openResult = [this, frmVarko1](int row) {
+    const varko::ResultTable& table = frmVarko1->session().grdFound();
+    varko::DoubleClickInput input;
+    input.row = {table.cell(0, row), table.pathCell(row), table.cell(3, row)};
+    input.copyToClipboard = frmVarko1->cbxCopyToCB->isChecked();
+    input.searchString = frmVarko1->edtString->text().toStdU16String();
+    input.testInfo = frmVarko1->testInfoOn();
+    resultOpener_->open(input, varko::IniFile(frmVarko1->settingsFileName()), [frmVarko1] {
+      if (frmVarko1->hooks.viewFile) frmVarko1->hooks.viewFile();
+    });
+  };
+  hooks.pickTime = [this, frmVarko1](int field) {
+    QLineEdit* edit = field == 1 ? frmVarko1->edtSelTime1 : frmVarko1->edtSelTime2;
+    frmTimePicker_->pickForField(edit, edit->mapToGlobal(QPoint(0, edit->height())));
+  };
+}

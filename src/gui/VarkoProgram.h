@@ -1,0 +1,75 @@
+#pragma once
+// The program's windows, created once in their order with the main window first, and the hooks
+// through which the main window opens the others.
+//
+// Use: make one after the QApplication (main() does, and so do tests), show main() and run the
+// event loop. Every window lives as long as this object; the main window is the parent of all
+// the others.
+#include <QString>
+#include <memory>
+#include "lib/Text.h"
+
+class DateFieldPicker;
+class ResultOpener;
+class TfrmFWindow;
+class TfrmNORVPostcard;
+class TfrmTimePicker;
+class TfrmVarko1;
+class TfrmVarkoEditOptions;
+class TfrmVarkoFileSpec;
+class TfrmVarkoFolders;
+class TfrmVarkoHistory;
+class TfrmVarkoStrings;
+class TfrmVarkoTips;
+class TfrmView2;
+
+class VarkoProgram {
+public:
+  // An empty settings file name means the one beside the executable; firstArgument is the first
+  // command-line argument ("-v" turns test information on).
+  explicit VarkoProgram(const QString& settingsFile = QString(), const varko::Text& firstArgument = varko::Text());
+  ~VarkoProgram();
+  VarkoProgram(const VarkoProgram&) = delete;
+  VarkoProgram& operator=(const VarkoProgram&) = delete;
+
+  TfrmVarko1* main() const { return frmVarko1_.get(); }
+  TfrmVarkoHistory* history() const { return frmVarkoHistory_; }
+  TfrmVarkoFileSpec* fileSpecs() const { return frmVarkoFileSpec_; }
+  TfrmVarkoStrings* strings() const { return frmVarkoStrings_; }
+  TfrmView2* view() const { return frmView2_; }
+  TfrmVarkoEditOptions* editOptions() const { return frmVarkoEditOptions_; }
+  TfrmFWindow* fileWindow() const { return frmFWindow_; }
+  TfrmVarkoFolders* folders() const { return frmVarkoFolders_; }
+  TfrmNORVPostcard* postcard() const { return frmNORVPostcard_; }
+  TfrmVarkoTips* tips() const { return frmVarkoTips_; }
+  TfrmTimePicker* timePicker() const { return frmTimePicker_; }
+  DateFieldPicker* startDatePicker() const { return startDatePicker_; }
+  DateFieldPicker* endDatePicker() const { return endDatePicker_; }
+  ResultOpener& resultOpener() const { return *resultOpener_; }
+
+  // The history window's string-set file and multiple-search text, kept for the whole run.
+  const varko::Text& stringSetFileName() const { return stringSetFileName_; }
+  const varko::Text& multipleSearchText() const { return multipleSearchText_; }
+
+private:
+  void wireHooks();
+  void ViewCurrentFile();
+  void btnHistoryClick();
+
+  varko::Text stringSetFileName_;
+  varko::Text multipleSearchText_;
+  std::unique_ptr<TfrmVarko1> frmVarko1_;
+  TfrmVarkoHistory* frmVarkoHistory_ = nullptr;
+  TfrmVarkoFileSpec* frmVarkoFileSpec_ = nullptr;
+  TfrmVarkoStrings* frmVarkoStrings_ = nullptr;
+  TfrmView2* frmView2_ = nullptr;
+  TfrmVarkoEditOptions* frmVarkoEditOptions_ = nullptr;
+  TfrmFWindow* frmFWindow_ = nullptr;
+  TfrmVarkoFolders* frmVarkoFolders_ = nullptr;
+  TfrmNORVPostcard* frmNORVPostcard_ = nullptr;
+  TfrmVarkoTips* frmVarkoTips_ = nullptr;
+  TfrmTimePicker* frmTimePicker_ = nullptr;
+  DateFieldPicker* startDatePicker_ = nullptr;
+  DateFieldPicker* endDatePicker_ = nullptr;
+  std::unique_ptr<ResultOpener> resultOpener_;
+};
