@@ -27,7 +27,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "DesktopLaunch.h"
+#include "Launcher.h"
 #include "FoundItemDelegate.h"
 #include "FoundTableModel.h"
 #include "VarkoPictures.h"
@@ -1160,7 +1160,7 @@ void TfrmVarko1::SaveSettingsAsDefault() {
 void TfrmVarko1::xcEditFiles(const Text& files) {
   EditFilesCommand command = xcEditFilesCommand(files);
   Text error;
-  bool started = hooks.launch ? hooks.launch(command.launch, error) : LaunchOnDesktop(command.launch, error);
+  bool started = hooks.launch ? hooks.launch(command.launch, error) : Launcher::launch(command.launch, error);
   if (!started) showMessage(command.FailureText(error));
 }
 

@@ -119,6 +119,29 @@ constexpr size_t kTextTestBytes = 1000;
 
 bool isTextByte(unsigned char b) { return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 12 || b == 13; }
 
+// Bytes that are not text: below 32 except tab, LF, FF and CR, and 128 and above.
+int64_t countOtherBytes(const char* data, size_t size) {
+  int64_t n = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(32);
+  for (; i + 16 <= size; i += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    // Signed: bytes of 128 and above compare below 32 too.
+    __m128i low = _mm_cmplt_epi8(v, blank);
+    __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(9)), _mm_cmpeq_epi8(v, _mm_set1_epi8(10))),
+                                   _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(12)), _mm_cmpeq_epi8(v, _mm_set1_epi8(13))));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, low)));
+    while (mask) {
+      ++n;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i < size; ++i) n += !isTextByte(static_cast<unsigned char>(data[i]));
+  return n;
+}
+
 class Descriptor {
 public:
   ~Descriptor() {
@@ -263,9 +286,24 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   int64_t lineNumber = 0;  // lines before the next line start
   size_t start = bom ? 3 : 0;
 
+  // Whether the last region is UTF-8 is worked out only when a line there needs it.
+  const char* lastFrom = nullptr;
+  const char* lastTo = nullptr;
+  auto validUpToLast = [&] {
+    if (lastFrom && !bom && validSoFar) validSoFar = xcIsValidUtf8(lastFrom, static_cast<size_t>(lastTo - lastFrom));
+    lastFrom = lastTo = nullptr;
+    return validSoFar;
+  };
+  bool anyWaiting = false;
+
   // Searches [from, to): complete lines, or the rest of the file at its end.
   auto searchRegion = [&](const char* from, const char* to, bool last) {
-    if (!bom && validSoFar) validSoFar = xcIsValidUtf8(from, static_cast<size_t>(to - from));
+    if (last) {
+      lastFrom = from;
+      lastTo = to;
+    } else if (!bom && validSoFar) {
+      validSoFar = xcIsValidUtf8(from, static_cast<size_t>(to - from));
+    }
     const char* p = from;
     while (p < to) {
       const char* hit = matcher.needles.find(p, to, to);
@@ -282,12 +320,15 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       ++lineNumber;
       Candidate c;
       c.lineNumber = lineNumber;
-      if (bom || !validSoFar || isAscii(lineStart, lineEnd)) {
-        matchLine(c, lineStart, lineEnd, bom || validSoFar);
+      // An ASCII line reads the same either way; in the last region the whole file is known.
+      bool ascii = isAscii(lineStart, lineEnd);
+      if (bom || ascii || !validSoFar || last) {
+        matchLine(c, lineStart, lineEnd, bom || ascii || (last ? validUpToLast() : validSoFar));
         if (c.position > 0 || c.anyWord) candidates.push_back(std::move(c));
       } else {
         c.bytes.assign(lineStart, lineEnd);
         c.waiting = true;
+        anyWaiting = true;
         candidates.push_back(std::move(c));
       }
       p = lineEnd;
@@ -342,8 +383,9 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   out.load.loaded = true;
   out.linesExamined = lineNumber;
 
+  bool utf8 = bom || !anyWaiting || validUpToLast();
   for (auto& c : candidates) {
-    if (c.waiting) matchLine(c, c.bytes.data(), c.bytes.data() + c.bytes.size(), bom || validSoFar);
+    if (c.waiting) matchLine(c, c.bytes.data(), c.bytes.data() + c.bytes.size(), utf8);
     if (c.anyWord) ++out.matchesInFile;
     if (c.position > 0) {
       ++out.matchesInFile;
@@ -357,17 +399,31 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers) {
   FileOutcome out;
-  // One stat tells whether the entry is a file to search; one open serves the text test and the
-  // load. Nothing but a regular file is opened.
+  // One look at the file system tells whether the entry is a file to search; one open serves the
+  // text test and the load. Nothing but a regular file is opened.
   std::string name = textToPath(path);
   struct stat st {};
-  bool isFile = !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-  if (!examineName(path, options, out, isFile)) return out;
   Descriptor file;
-  file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (file.fd < 0) {
-    out.textTest.errorText = systemErrorText(errno);
-    return out;
+  if (options.entriesAreFiles) {
+    // The listing saw a regular file: open it straight away and check what was opened.
+    bool omitted = path.empty() || xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+    if (!omitted) file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    bool gone = !omitted && file.fd < 0 && (errno == ENOENT || errno == ENOTDIR);
+    int openError = errno;
+    bool isFile = !omitted && !gone && (file.fd < 0 || (::fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode)));
+    if (!examineName(path, options, out, isFile)) return out;
+    if (file.fd < 0) {
+      out.textTest.errorText = systemErrorText(openError);
+      return out;
+    }
+  } else {
+    bool isFile = !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (!examineName(path, options, out, isFile)) return out;
+    file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) {
+      out.textTest.errorText = systemErrorText(errno);
+      return out;
+    }
   }
   auto size = static_cast<size_t>(st.st_size);
   if (size == 0) return out;
@@ -387,12 +443,8 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
   }
   if (used == 0) return out;  // the file shrank since its size was taken
   size_t tested = std::min(used, kTextTestBytes);
-  for (size_t i = 0; i < tested; ++i) {
-    if (isTextByte(static_cast<unsigned char>(buffers.bytes[i])))
-      ++out.textTest.textBytes;
-    else
-      ++out.textTest.otherBytes;
-  }
+  out.textTest.otherBytes = countOtherBytes(buffers.bytes.get(), tested);
+  out.textTest.textBytes = static_cast<int64_t>(tested) - out.textTest.otherBytes;
   out.textTest.isText = !(out.textTest.otherBytes > 5 || out.textTest.textBytes < out.textTest.otherBytes);
   if (!out.textTest.isText) return out;
 

@@ -45,6 +45,7 @@ struct ExamineOptions {
   Text fileSpecExtension;
   bool noMatchLines = false;     // report lines that do not match
   int loadMethod = 1;
+  bool entriesAreFiles = false;  // the listing saw only regular files: open without a stat first
 };
 
 struct ReportedLine {

@@ -37,7 +37,9 @@ void FilePrefetcher::work() {
     size_t index;
     {
       std::unique_lock lock(mutex_);
+      ++workersWaiting_;
       room_.wait(lock, [&] { return stopping_ || nextToClaim_ < std::min(paths_.size(), nextToTake_ + ahead_); });
+      --workersWaiting_;
       if (stopping_) return;
       index = nextToClaim_++;
       while (outcomes_.size() <= index - nextToTake_) {
@@ -46,32 +48,42 @@ void FilePrefetcher::work() {
       }
     }
     FileOutcome outcome = xcExamineFile(paths_[index], options_, matcher_, clock_, buffers);
+    bool wake;
     {
       std::lock_guard lock(mutex_);
       size_t slot = index - nextToTake_;
       outcomes_[slot] = std::move(outcome);
       done_[slot] = true;
+      // Wake the run only when it waits for this very entry: fewer switches between threads.
+      wake = consumerWaiting_ && slot == 0;
     }
-    ready_.notify_all();
+    if (wake) ready_.notify_one();
   }
 }
 
 FileOutcome FilePrefetcher::take(size_t index) {
   std::unique_lock lock(mutex_);
+  auto frontReady = [&] { return !done_.empty() && done_.front(); };
+  auto waitFront = [&] {
+    consumerWaiting_ = true;
+    ready_.wait(lock, frontReady);
+    consumerWaiting_ = false;
+  };
   // Entries are taken in order; the run may only skip ahead by stopping.
   while (nextToTake_ < index) {
-    ready_.wait(lock, [&] { return !done_.empty() && done_.front(); });
+    waitFront();
     outcomes_.pop_front();
     done_.erase(done_.begin());
     ++nextToTake_;
   }
-  ready_.wait(lock, [&] { return !done_.empty() && done_.front(); });
+  waitFront();
   FileOutcome outcome = std::move(outcomes_.front());
   outcomes_.pop_front();
   done_.erase(done_.begin());
   ++nextToTake_;
+  bool wake = workersWaiting_ > 0;
   lock.unlock();
-  room_.notify_all();
+  if (wake) room_.notify_all();
   return outcome;
 }
 

@@ -40,6 +40,8 @@ private:
   std::deque<FileOutcome> outcomes_;  // slot i holds entry nextToTake_ + i
   std::vector<bool> done_;            // parallel to outcomes_
   bool stopping_ = false;
+  bool consumerWaiting_ = false;
+  int workersWaiting_ = 0;
   std::vector<std::thread> workers_;
 };
 

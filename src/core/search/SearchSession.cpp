@@ -398,6 +398,7 @@ void SearchSession::runEntries(const SearchRequest& request) {
   options.fileSpecExtension = fileSpecExtension_;
   options.noMatchLines = request.replace.showLinesNoMatches;
   options.loadMethod = loadMethod_;
+  options.entriesAreFiles = scanner_ == kScannerZEQ;
 
   // Replace runs change files between entries, so they examine one file at a time.
   int threads = replaceOn_ ? 0 : FilePrefetcher::threadsFor(prefetchThreads_);

@@ -46,6 +46,8 @@ void expectSame(const FileOutcome& a, const FileOutcome& b, const std::string& w
   ASSERT_EQ(a.skipped, b.skipped) << what;
   ASSERT_EQ(a.pathMatch, b.pathMatch) << what;
   ASSERT_EQ(a.textTest.isText, b.textTest.isText) << what;
+  ASSERT_EQ(a.textTest.textBytes, b.textTest.textBytes) << what;
+  ASSERT_EQ(a.textTest.otherBytes, b.textTest.otherBytes) << what;
   ASSERT_EQ(a.textTest.errorText, b.textTest.errorText) << what;
   ASSERT_EQ(a.load.loaded, b.load.loaded) << what;
   ASSERT_EQ(a.matchesInFile, b.matchesInFile) << what;
