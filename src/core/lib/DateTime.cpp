@@ -128,7 +128,15 @@ void rejectDate(Text& dateText, int32_t& dateNumber, int32_t& errorFlag) {
 DateTimeValue SystemClock::now() const {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
-  return xcUnixToDateTime(ts.tv_sec) + double(ts.tv_nsec / 1000000) / double(kMsPerDay);
+  // Local time takes a process-wide lock; the search threads read the clock for every file, so
+  // each thread converts a given second only once.
+  thread_local std::time_t cachedSecond = -1;
+  thread_local DateTimeValue cachedValue = 0;
+  if (ts.tv_sec != cachedSecond) {
+    cachedValue = xcUnixToDateTime(ts.tv_sec);
+    cachedSecond = ts.tv_sec;
+  }
+  return cachedValue + double(ts.tv_nsec / 1000000) / double(kMsPerDay);
 }
 
 const SystemClock& SystemClock::instance() {

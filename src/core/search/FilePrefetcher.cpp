@@ -1,5 +1,6 @@
 #include "search/FilePrefetcher.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace varko {
@@ -17,74 +18,51 @@ int FilePrefetcher::threadsFor(int requested) {
 
 FilePrefetcher::FilePrefetcher(const TextList& paths, const ExamineOptions& options, const LineMatcher& matcher,
                                const Clock& clock, int threads, size_t ahead)
-    : paths_(paths), options_(options), matcher_(matcher), clock_(clock), ahead_(ahead) {
+    : paths_(paths), options_(options), matcher_(matcher), clock_(clock), ahead_(std::max<size_t>(ahead, 1)),
+      slots_(new Slot[ahead_]) {
   for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
 }
 
 FilePrefetcher::~FilePrefetcher() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  room_.notify_all();
-  ready_.notify_all();
+  stopping_.store(true);
+  // Workers waiting for room look at nextToTake_; move it on so they wake and see the stop.
+  nextToTake_.store(UINT64_MAX / 2);
+  nextToTake_.notify_all();
   for (auto& t : workers_) t.join();
 }
 
 void FilePrefetcher::work() {
   ExamineBuffers buffers;  // one buffer per worker, reused for every file
   for (;;) {
-    size_t index;
-    {
-      std::unique_lock lock(mutex_);
-      ++workersWaiting_;
-      room_.wait(lock, [&] { return stopping_ || nextToClaim_ < std::min(paths_.size(), nextToTake_ + ahead_); });
-      --workersWaiting_;
-      if (stopping_) return;
-      index = nextToClaim_++;
-      while (outcomes_.size() <= index - nextToTake_) {
-        outcomes_.emplace_back();
-        done_.push_back(false);
-      }
+    uint64_t index = nextToClaim_.fetch_add(1);
+    if (index >= paths_.size()) return;
+    // Wait for room: the slot of this entry is free once the run took the entry ahead_ before it.
+    for (uint64_t taken = nextToTake_.load(); index >= taken + ahead_; taken = nextToTake_.load()) {
+      if (stopping_.load()) return;
+      nextToTake_.wait(taken);
     }
+    if (stopping_.load()) return;
     FileOutcome outcome = xcExamineFile(paths_[index], options_, matcher_, clock_, buffers);
-    bool wake;
-    {
-      std::lock_guard lock(mutex_);
-      size_t slot = index - nextToTake_;
-      outcomes_[slot] = std::move(outcome);
-      done_[slot] = true;
-      // Wake the run only when it waits for this very entry: fewer switches between threads.
-      wake = consumerWaiting_ && slot == 0;
-    }
-    if (wake) ready_.notify_one();
+    Slot& slot = slots_[index % ahead_];
+    slot.outcome = std::move(outcome);
+    slot.ready.store(index + 1, std::memory_order_release);
+    slot.ready.notify_one();
   }
 }
 
 FileOutcome FilePrefetcher::take(size_t index) {
-  std::unique_lock lock(mutex_);
-  auto frontReady = [&] { return !done_.empty() && done_.front(); };
-  auto waitFront = [&] {
-    consumerWaiting_ = true;
-    ready_.wait(lock, frontReady);
-    consumerWaiting_ = false;
-  };
   // Entries are taken in order; the run may only skip ahead by stopping.
-  while (nextToTake_ < index) {
-    waitFront();
-    outcomes_.pop_front();
-    done_.erase(done_.begin());
-    ++nextToTake_;
+  for (uint64_t next = nextToTake_.load();; ++next) {
+    Slot& slot = slots_[next % ahead_];
+    for (uint64_t seen = slot.ready.load(std::memory_order_acquire); seen != next + 1;
+         seen = slot.ready.load(std::memory_order_acquire))
+      slot.ready.wait(seen, std::memory_order_acquire);
+    FileOutcome outcome = std::move(slot.outcome);
+    slot.outcome = FileOutcome();
+    nextToTake_.store(next + 1);
+    nextToTake_.notify_all();
+    if (next == index) return outcome;
   }
-  waitFront();
-  FileOutcome outcome = std::move(outcomes_.front());
-  outcomes_.pop_front();
-  done_.erase(done_.begin());
-  ++nextToTake_;
-  bool wake = workersWaiting_ > 0;
-  lock.unlock();
-  if (wake) room_.notify_all();
-  return outcome;
 }
 
 }  // namespace varko

@@ -1,9 +1,10 @@
 #pragma once
 // Examines the files of a run on worker threads ahead of the run, handing the outcomes back in
-// list order. Workers stay a bounded number of files ahead so memory stays small.
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+// list order. Workers stay a bounded number of files ahead so memory stays small. Entries are
+// claimed and handed over through atomics, so threads meet in the kernel only when one waits.
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <thread>
 #include <vector>
 #include "search/FileExamination.h"
@@ -26,22 +27,20 @@ public:
   static int threadsFor(int requested);
 
 private:
+  struct Slot {
+    std::atomic<uint64_t> ready{0};  // entry index + 1 once its outcome is here
+    FileOutcome outcome;
+  };
   void work();
   const TextList& paths_;
   ExamineOptions options_;
   LineMatcher matcher_;
   const Clock& clock_;
   size_t ahead_;
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::condition_variable room_;
-  size_t nextToClaim_ = 0;
-  size_t nextToTake_ = 0;
-  std::deque<FileOutcome> outcomes_;  // slot i holds entry nextToTake_ + i
-  std::vector<bool> done_;            // parallel to outcomes_
-  bool stopping_ = false;
-  bool consumerWaiting_ = false;
-  int workersWaiting_ = 0;
+  std::unique_ptr<Slot[]> slots_;   // entry i lives in slot i % ahead_
+  std::atomic<uint64_t> nextToClaim_{0};
+  std::atomic<uint64_t> nextToTake_{0};
+  std::atomic<bool> stopping_{false};
   std::vector<std::thread> workers_;
 };
 
