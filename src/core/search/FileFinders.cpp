@@ -110,7 +110,10 @@ void TZEQFindFiles::scan(const Text& folder) {
       bool selected = true;
       if (SelectOnDates)
         selected = !(SelectStartDate > e.lastWrite || SelectEndDate <= 0 || e.lastWrite > SelectEndDate);
-      if (selected) result_.push_back(folder + e.name);
+      if (selected) {
+        result_.push_back(folder + e.name);
+        if (OnFound) OnFound(result_.back());
+      }
     }
     DateTimeValue now = clock_.now();
     if (now > nextReport_) {

@@ -64,6 +64,8 @@ public:
   bool SearchHistory = true;
   bool ContinueScan = false;
   TProgressCallback OnProgress;
+  // Each entry as it joins the list, for work that starts before the scan ends.
+  std::function<void(const Text&)> OnFound;
 
   int64_t ProgressFolders() const { return progressFolders_; }
   int64_t ProgressFiles() const { return progressFiles_; }

@@ -16,15 +16,47 @@ int FilePrefetcher::threadsFor(int requested) {
   return static_cast<int>(std::min(cores, 8u));
 }
 
-FilePrefetcher::FilePrefetcher(const TextList& paths, const ExamineOptions& options, const LineMatcher& matcher,
+PathFeed::PathFeed() : chunks_(new std::unique_ptr<Text[]>[kChunks]) {}
+
+PathFeed::~PathFeed() = default;
+
+void PathFeed::push(const Text& path) {
+  uint64_t n = published_.load(std::memory_order_relaxed);
+  size_t chunk = n >> kChunkBits;
+  if (chunk >= kChunks) return;  // beyond a billion entries the rest are examined by the run
+  if (!chunks_[chunk]) chunks_[chunk].reset(new Text[size_t{1} << kChunkBits]);
+  chunks_[chunk][n & ((1u << kChunkBits) - 1)] = path;
+  published_.store(n + 1, std::memory_order_release);
+  changes_.fetch_add(1);
+  changes_.notify_all();
+}
+
+void PathFeed::finish() {
+  finished_.store(true);
+  changes_.fetch_add(1);
+  changes_.notify_all();
+}
+
+const Text* PathFeed::at(size_t index) {
+  for (;;) {
+    uint64_t seen = changes_.load();
+    uint64_t n = published_.load(std::memory_order_acquire);
+    if (index < n) return &chunks_[index >> kChunkBits][index & ((1u << kChunkBits) - 1)];
+    if (finished_.load()) return nullptr;
+    changes_.wait(seen);
+  }
+}
+
+FilePrefetcher::FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher,
                                const Clock& clock, int threads, size_t ahead)
-    : paths_(paths), options_(options), matcher_(matcher), clock_(clock), ahead_(std::max<size_t>(ahead, 1)),
+    : feed_(feed), options_(options), matcher_(matcher), clock_(clock), ahead_(std::max<size_t>(ahead, 1)),
       slots_(new Slot[ahead_]) {
   for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
 }
 
 FilePrefetcher::~FilePrefetcher() {
   stopping_.store(true);
+  feed_.finish();
   // Workers waiting for room look at nextToTake_; move it on so they wake and see the stop.
   nextToTake_.store(UINT64_MAX / 2);
   nextToTake_.notify_all();
@@ -35,14 +67,15 @@ void FilePrefetcher::work() {
   ExamineBuffers buffers;  // one buffer per worker, reused for every file
   for (;;) {
     uint64_t index = nextToClaim_.fetch_add(1);
-    if (index >= paths_.size()) return;
+    const Text* path = feed_.at(index);
+    if (!path || stopping_.load()) return;
     // Wait for room: the slot of this entry is free once the run took the entry ahead_ before it.
     for (uint64_t taken = nextToTake_.load(); index >= taken + ahead_; taken = nextToTake_.load()) {
       if (stopping_.load()) return;
       nextToTake_.wait(taken);
     }
     if (stopping_.load()) return;
-    FileOutcome outcome = xcExamineFile(paths_[index], options_, matcher_, clock_, buffers);
+    FileOutcome outcome = xcExamineFile(*path, options_, matcher_, clock_, buffers);
     Slot& slot = slots_[index % ahead_];
     slot.outcome = std::move(outcome);
     slot.ready.store(index + 1, std::memory_order_release);

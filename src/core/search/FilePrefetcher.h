@@ -11,11 +11,32 @@
 
 namespace varko {
 
+// The entries of a file search list as the scan finds them, so workers can start on the first
+// files while later folders are still being listed. One thread pushes; any thread reads.
+class PathFeed {
+public:
+  PathFeed();
+  ~PathFeed();
+  void push(const Text& path);
+  // No more entries will come (also after a failed or stopped scan).
+  void finish();
+  // Entry index, waiting until it is pushed; nullptr when the feed finished before it.
+  const Text* at(size_t index);
+
+private:
+  static constexpr size_t kChunkBits = 14;
+  static constexpr size_t kChunks = 65536;
+  std::unique_ptr<std::unique_ptr<Text[]>[]> chunks_;
+  std::atomic<uint64_t> published_{0};
+  std::atomic<bool> finished_{false};
+  std::atomic<uint64_t> changes_{0};  // moves on every push and at the finish: readers wait on it
+};
+
 class FilePrefetcher {
 public:
-  // paths must outlive the prefetcher; clock.now() must be safe to call from several threads.
-  FilePrefetcher(const TextList& paths, const ExamineOptions& options, const LineMatcher& matcher,
-                 const Clock& clock, int threads, size_t ahead = 256);
+  // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
+  FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                 int threads, size_t ahead = 256);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
@@ -32,7 +53,7 @@ private:
     FileOutcome outcome;
   };
   void work();
-  const TextList& paths_;
+  PathFeed& feed_;
   ExamineOptions options_;
   LineMatcher matcher_;
   const Clock& clock_;

@@ -84,11 +84,15 @@ void SearchSession::ShowScanProgress(int64_t folders, int64_t files, int64_t sea
                                {folders, files, searchFiles}));
 }
 
+int ScannerFor(const SearchRequest& request) {
+  return (request.folderMode == kAdvancedMode || request.fileSpecMode == kAdvancedMode ||
+          request.alwaysUseAdvancedFolderScan)
+             ? kScannerZEQ
+             : kScannerFindFile;
+}
+
 void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
-  scanner_ = (request.folderMode == kAdvancedMode || request.fileSpecMode == kAdvancedMode ||
-              request.alwaysUseAdvancedFolderScan)
-                 ? kScannerZEQ
-                 : kScannerFindFile;
+  scanner_ = ScannerFor(request);
   if (request.stringMode == kSimpleMode) {
     searchString_ = request.searchText;
     stringsText_ = request.searchText;
@@ -356,7 +360,14 @@ void SearchSession::DoSearch(const SearchRequest& request) {
       return;
     }
     host_.processEvents();
-    BuildFileSearchList(request);
+    prepareExamination(request);
+    try {
+      BuildFileSearchList(request);
+    } catch (...) {
+      finishFeed();
+      throw;
+    }
+    finishFeed();
     host_.widenFoundTextColumn();
     host_.setStatusText(u"searching files in ...");
     host_.processEvents();
@@ -374,44 +385,59 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   lastOutcome_ = RunOutcome::Finished;
 }
 
-void SearchSession::runEntries(const SearchRequest& request) {
-  LineMatcher matcher;
-  matcher.google = googleOn_;
-  matcher.googleWords = googleWords_;
-  matcher.requiredWords = requiredWords_;
-  matcher.multiple = stringMode_ == kAdvancedMode;
-  matcher.searchString = searchString_;
-  if (matcher.multiple)
-    matcher.findStrings.assign(strings_.findStrings.begin(), strings_.findStrings.begin() + strings_.count);
-  matcher.ignoreCase = caseInsensitive_;
-  matcher.wholeWords = wholeWords_;
-  matcher.prepare();
+void SearchSession::prepareExamination(const SearchRequest& request) {
+  matcher_ = LineMatcher();
+  matcher_.google = googleOn_;
+  matcher_.googleWords = googleWords_;
+  matcher_.requiredWords = requiredWords_;
+  matcher_.multiple = stringMode_ == kAdvancedMode;
+  matcher_.searchString = searchString_;
+  if (matcher_.multiple)
+    matcher_.findStrings.assign(strings_.findStrings.begin(), strings_.findStrings.begin() + strings_.count);
+  matcher_.ignoreCase = caseInsensitive_;
+  matcher_.wholeWords = wholeWords_;
+  matcher_.prepare();
 
-  ExamineOptions options;
-  options.omitBinBak = request.omitBinBak;
-  options.omitVarkoSR = request.omitVarkoSR;
-  options.mapFlag = mapFlag_;
-  options.searchFilename = request.searchFilename;
-  options.searchString = searchString_;
-  options.ignoreCase = caseInsensitive_;
-  options.exactExtension = request.fileSpecMode == kSimpleMode && exactExtension_;
-  options.fileSpecExtension = fileSpecExtension_;
-  options.noMatchLines = request.replace.showLinesNoMatches;
-  options.loadMethod = loadMethod_;
-  options.entriesAreFiles = scanner_ == kScannerZEQ;
+  bool multiPath = ScannerFor(request) == kScannerZEQ;
+  options_ = ExamineOptions();
+  options_.omitBinBak = request.omitBinBak;
+  options_.omitVarkoSR = request.omitVarkoSR;
+  options_.mapFlag = mapFlag_;
+  options_.searchFilename = request.searchFilename;
+  options_.searchString = searchString_;
+  options_.ignoreCase = caseInsensitive_;
+  options_.exactExtension = request.fileSpecMode == kSimpleMode && exactExtension_;
+  options_.fileSpecExtension = fileSpecExtension_;
+  options_.noMatchLines = request.replace.showLinesNoMatches;
+  options_.loadMethod = loadMethod_;
+  options_.entriesAreFiles = multiPath;
 
-  // Replace runs change files between entries, so they examine one file at a time.
+  // Workers start on the files while the folders are still being listed. Replace runs change
+  // files between entries, so they examine one file at a time.
   int threads = replaceOn_ ? 0 : FilePrefetcher::threadsFor(prefetchThreads_);
-  std::unique_ptr<FilePrefetcher> prefetcher;
-  if (threads > 0 && fileCount_ > 1) {
-    const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_.result();
-    prefetcher = std::make_unique<FilePrefetcher>(list, options, matcher, host_, threads);
+  if (threads > 0) {
+    feed_ = std::make_unique<PathFeed>();
+    prefetcher_ = std::make_unique<FilePrefetcher>(*feed_, options_, matcher_, host_, threads);
+    // A sorted list is known only at the end of the scan.
+    feedLive_ = multiPath && !zeqFindFiles1_.Sorted;
+    if (feedLive_) zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path) { feed->push(path); };
   }
+}
+
+void SearchSession::finishFeed() {
+  zeqFindFiles1_.OnFound = nullptr;
+  if (!feed_) return;
+  if (!feedLive_)
+    for (int k = 0; k < fileCount_; ++k) feed_->push(FileSearchListItem(k));
+  feed_->finish();
+}
+
+void SearchSession::runEntries(const SearchRequest& request) {
   for (int32_t k = 1; k <= fileCount_ && running_; ++k) {
     currentFile_ = FileSearchListItem(k - 1);
     entriesTaken_ = k;
-    FileOutcome outcome = prefetcher ? prefetcher->take(static_cast<size_t>(k - 1))
-                                     : xcExamineFile(currentFile_, options, matcher, host_, buffers_);
+    FileOutcome outcome = prefetcher_ ? prefetcher_->take(static_cast<size_t>(k - 1))
+                                      : xcExamineFile(currentFile_, options_, matcher_, host_, buffers_);
     applyOutcome(request, outcome);
   }
 }
@@ -484,6 +510,8 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
 }
 
 void SearchSession::endOfRun() {
+  prefetcher_.reset();
+  feed_.reset();
   buffers_ = ExamineBuffers();
   xcElapsedText(2, runStamp_, elapsedText_, host_);
   replacedText_.clear();

@@ -7,6 +7,7 @@
 #include "results/ResultTable.h"
 #include "search/FileExamination.h"
 #include "search/FileFinders.h"
+#include "search/FilePrefetcher.h"
 #include "search/RunHost.h"
 #include "search/SearchRequest.h"
 #include "setup/SearchSetup.h"
@@ -27,6 +28,9 @@ public:
 enum class RunOutcome { None, Ignored, Refused, Finished };
 
 enum ScannerChoice : int { kScannerFindFile = 1, kScannerZEQ = 2 };
+
+// The finder a request uses: the multi-path one for any advanced list, or when always asked.
+int ScannerFor(const SearchRequest& request);
 
 class SearchSession {
 public:
@@ -91,6 +95,8 @@ public:
   void setPrefetchThreads(int threads) { prefetchThreads_ = threads; }
 
 private:
+  void prepareExamination(const SearchRequest& request);
+  void finishFeed();
   void runEntries(const SearchRequest& request);
   void applyOutcome(const SearchRequest& request, FileOutcome& outcome);
   void showProgress(const SearchRequest& request, const Text& path);
@@ -149,6 +155,11 @@ private:
   DateTimeValue dateEnd_ = 0;
 
   ExamineBuffers buffers_;  // one buffer serves every file of a run
+  LineMatcher matcher_;
+  ExamineOptions options_;
+  std::unique_ptr<PathFeed> feed_;
+  std::unique_ptr<FilePrefetcher> prefetcher_;
+  bool feedLive_ = false;  // the scan feeds the workers as it goes
 };
 
 }  // namespace varko

@@ -93,6 +93,9 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
   extras.searchText = u"sub1";
   extras.replace.showFilesWithNoMatches = true;
   requests.push_back(extras);
+  auto simpleScan = base;
+  simpleScan.alwaysUseAdvancedFolderScan = false;  // the list is fed to the workers after the scan
+  requests.push_back(simpleScan);
   auto inverted = base;
   inverted.replace.showLinesNoMatches = true;
   inverted.fileSpec = u"*.h";
