@@ -83,6 +83,7 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   result_.clear();
   progressFolders_ = 0;
   progressFiles_ = 0;
+  found_ = 0;
   nextReport_ = clock_.now();
   ContinueScan = true;
   masks_.assign(FileMask.size(), std::nullopt);
@@ -111,13 +112,18 @@ void TZEQFindFiles::scan(const Text& folder) {
       if (SelectOnDates)
         selected = !(SelectStartDate > e.lastWrite || SelectEndDate <= 0 || e.lastWrite > SelectEndDate);
       if (selected) {
-        result_.push_back(folder + e.name);
-        if (OnFound) OnFound(result_.back());
+        ++found_;
+        if (KeepList) {
+          result_.push_back(folder + e.name);
+          if (OnFound) OnFound(result_.back());
+        } else if (OnFound) {
+          OnFound(folder + e.name);
+        }
       }
     }
     DateTimeValue now = clock_.now();
     if (now > nextReport_) {
-      if (OnProgress) OnProgress(progressFolders_, progressFiles_, static_cast<int64_t>(result_.size()));
+      if (OnProgress) OnProgress(progressFolders_, progressFiles_, found_);
       nextReport_ = now + kOneSecond;
       if (processEvents_) processEvents_();
     }

@@ -66,6 +66,9 @@ public:
   TProgressCallback OnProgress;
   // Each entry as it joins the list, for work that starts before the scan ends.
   std::function<void(const Text&)> OnFound;
+  // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
+  bool KeepList = true;
+  int64_t FoundCount() const { return found_; }
 
   int64_t ProgressFolders() const { return progressFolders_; }
   int64_t ProgressFiles() const { return progressFiles_; }
@@ -83,6 +86,7 @@ private:
   TextList result_;
   int64_t progressFolders_ = 0;
   int64_t progressFiles_ = 0;
+  int64_t found_ = 0;
   DateTimeValue nextReport_ = 0;
 };
 

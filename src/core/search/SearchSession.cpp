@@ -154,11 +154,10 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
     try {
       zeq.SearchForFiles();
     } catch (...) {
-      fileCount_ = static_cast<int32_t>(zeq.result().size());
+      fileCount_ = static_cast<int32_t>(zeq.FoundCount());
       throw;
     }
-    const TextList& list = zeq.result();
-    fileCount_ = static_cast<int32_t>(list.size());
+    fileCount_ = static_cast<int32_t>(zeq.FoundCount());
     xcElapsedText(2, stamp, elapsed, host_);
     int strings = request.stringMode == kAdvancedMode ? static_cast<int>(request.selectedStrings.items.size()) : 1;
     summary = xcFormat(u"%sZEQPaths=%d ZEQFileSpec=%d  Strings=%d - Files=%d - folder scan time=%s",
@@ -172,7 +171,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
       AddFoundMessage(xcFormat(u"String%d = %s", {n, strings_.find(n)}));
     if (listing) {
       AddFoundMessage(u"Start of listing ZEQFIndFileSearchList");
-      for (const auto& entry : list) AddFoundMessage(entry);
+      for (int k = 0; k < fileCount_; ++k) AddFoundMessage(FileSearchListItem(k));
       AddFoundMessage(u"End of listing ZEQFIndFileSearchList");
     }
   }
@@ -182,6 +181,11 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
 }
 
 Text SearchSession::FileSearchListItem(int index) const {
+  if (feedLive_ && scanner_ == kScannerZEQ) {
+    if (index < 0 || index >= fileCount_ || !feed_) return Text();
+    const Text* entry = feed_->at(static_cast<size_t>(index));
+    return entry ? *entry : Text();
+  }
   const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_.result();
   if (index < 0 || static_cast<size_t>(index) >= list.size()) return Text();
   return list[static_cast<size_t>(index)];
@@ -386,6 +390,9 @@ void SearchSession::DoSearch(const SearchRequest& request) {
 }
 
 void SearchSession::prepareExamination(const SearchRequest& request) {
+  prefetcher_.reset();
+  feed_.reset();
+  feedLive_ = false;
   matcher_ = LineMatcher();
   matcher_.google = googleOn_;
   matcher_.googleWords = googleWords_;
@@ -420,12 +427,17 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
     prefetcher_ = std::make_unique<FilePrefetcher>(*feed_, options_, matcher_, host_, threads);
     // A sorted list is known only at the end of the scan.
     feedLive_ = multiPath && !zeqFindFiles1_.Sorted;
-    if (feedLive_) zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path) { feed->push(path); };
+    if (feedLive_) {
+      // The feed is the file search list then: the finder keeps no second copy.
+      zeqFindFiles1_.KeepList = false;
+      zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path) { feed->push(path); };
+    }
   }
 }
 
 void SearchSession::finishFeed() {
   zeqFindFiles1_.OnFound = nullptr;
+  zeqFindFiles1_.KeepList = true;
   if (!feed_) return;
   if (!feedLive_)
     for (int k = 0; k < fileCount_; ++k) feed_->push(FileSearchListItem(k));
@@ -510,8 +522,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
 }
 
 void SearchSession::endOfRun() {
-  prefetcher_.reset();
-  feed_.reset();
+  prefetcher_.reset();  // the feed stays: it is the file search list of this run
   buffers_ = ExamineBuffers();
   xcElapsedText(2, runStamp_, elapsedText_, host_);
   replacedText_.clear();

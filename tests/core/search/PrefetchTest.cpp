@@ -89,6 +89,7 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
   requests.push_back(multiple);
   auto extras = base;
   extras.listAllFilenames = true;
+  extras.testInfo = true;  // the file search list itself is listed too
   extras.searchFilename = true;
   extras.searchText = u"sub1";
   extras.replace.showFilesWithNoMatches = true;
