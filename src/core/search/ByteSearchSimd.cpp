@@ -40,9 +40,12 @@ __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const 
     auto mask = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_cmpeq_epi8(result, _mm_setzero_si128()))) ^ 0xFFFFu;
     while (mask) {
-      int bit = __builtin_ctz(mask);
-      if (const char* hit = verifyPairs(p + bit, end)) return hit;
+      const char* at = p + __builtin_ctz(mask);
       mask &= mask - 1;
+      // Most positions that pass the nibbles fail on their first two bytes: test those here.
+      unsigned key = fold_[static_cast<unsigned char>(at[0])] << 8 | fold_[static_cast<unsigned char>(at[1])];
+      if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) continue;
+      if (const char* hit = verifyPairs(at, end)) return hit;
     }
     p += 16;
   }
