@@ -7,12 +7,10 @@
 #include <QVBoxLayout>
 
 #include "DateFieldPicker.h"
+#include "GuiTestSupport.h"
 
 namespace {
-void grab(QWidget* w, const QString& name) {
-  const QByteArray dir = qgetenv("VARKO_GRAB_DIR");
-  if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-}
+using guitest::grab;
 }  // namespace
 
 class DateFieldPickerTest : public QObject {

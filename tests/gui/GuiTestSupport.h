@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for the window tests: answering modal windows from the test, fixture folders.
 #include <QApplication>
+#include <QCoreApplication>
+#include <QString>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,37 @@
 #include <functional>
 
 namespace guitest {
+
+// Runs f on the modal window once it is up (nullptr when none came), for the boxes an action
+// opens; afterwards the action's caller waits with finish() until f has run.
+class ModalAnswer {
+public:
+  explicit ModalAnswer(std::function<void(QWidget*)> f) : f_(std::move(f)) { post(50); }
+  ~ModalAnswer() { finish(); }
+  void finish() {
+    while (!done_) QCoreApplication::processEvents();
+  }
+private:
+  void post(int tries) {
+    QTimer::singleShot(0, [this, tries] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal || tries == 0) {
+        f_(modal);
+        done_ = true;
+      } else {
+        post(tries - 1);
+      }
+    });
+  }
+  std::function<void(QWidget*)> f_;
+  bool done_ = false;
+};
+
+// Saves a picture of the window when VARKO_GRAB_DIR names a folder.
+inline void grab(QWidget* w, const QString& name) {
+  const QByteArray dir = qgetenv("VARKO_GRAB_DIR");
+  if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+}
 
 // Acts on the next modal window as soon as it is up (a message box, a prompt), from inside its
 // own event loop.

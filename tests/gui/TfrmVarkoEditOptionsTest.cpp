@@ -7,37 +7,13 @@
 #include <functional>
 
 #include "TfrmVarkoEditOptions.h"
+#include "GuiTestSupport.h"
 
 namespace {
 
-// Runs f on the modal window once it is up (nullptr when none came).
-class ModalAnswer {
-public:
-  explicit ModalAnswer(std::function<void(QWidget*)> f) : f_(std::move(f)) { post(50); }
-  ~ModalAnswer() { finish(); }
-  void finish() {
-    while (!done_) QCoreApplication::processEvents();
-  }
-private:
-  void post(int tries) {
-    QTimer::singleShot(0, [this, tries] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (modal || tries == 0) {
-        f_(modal);
-        done_ = true;
-      } else {
-        post(tries - 1);
-      }
-    });
-  }
-  std::function<void(QWidget*)> f_;
-  bool done_ = false;
-};
+using guitest::ModalAnswer;
 
-void grab(QWidget* w, const QString& name) {
-  const QByteArray dir = qgetenv("VARKO_GRAB_DIR");
-  if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-}
+using guitest::grab;
 
 }  // namespace
 

@@ -16,35 +16,13 @@
 
 #include "TfrmVarkoFileSpec.h"
 #include "lib/IniFile.h"
+#include "GuiTestSupport.h"
 
 using namespace varko;
 
 namespace {
 
-// Runs f on the modal window once it is up (nullptr when none came), for the boxes an action
-// opens; afterwards the action's caller waits with finish() until f has run.
-class ModalAnswer {
-public:
-  explicit ModalAnswer(std::function<void(QWidget*)> f) : f_(std::move(f)) { post(50); }
-  ~ModalAnswer() { finish(); }
-  void finish() {
-    while (!done_) QCoreApplication::processEvents();
-  }
-private:
-  void post(int tries) {
-    QTimer::singleShot(0, [this, tries] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (modal || tries == 0) {
-        f_(modal);
-        done_ = true;
-      } else {
-        post(tries - 1);
-      }
-    });
-  }
-  std::function<void(QWidget*)> f_;
-  bool done_ = false;
-};
+using guitest::ModalAnswer;
 
 QStringList lines(const QListWidget* list) {
   QStringList out;
@@ -66,10 +44,7 @@ void clickCheckBox(QListWidget* list, int row) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 10, r.center().y()));
 }
 
-void grab(QWidget* w, const QString& name) {
-  const QByteArray dir = qgetenv("VARKO_GRAB_DIR");
-  if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-}
+using guitest::grab;
 
 }  // namespace
 

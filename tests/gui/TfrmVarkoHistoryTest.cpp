@@ -12,15 +12,13 @@
 
 #include "TfrmVarkoHistory.h"
 #include "setup/SearchSetup.h"
+#include "GuiTestSupport.h"
 
 using namespace varko;
 
 namespace {
 
-void grab(QWidget* w, const QString& name) {
-  const QByteArray dir = qgetenv("VARKO_GRAB_DIR");
-  if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-}
+using guitest::grab;
 
 QStringList listed(const TfrmVarkoHistory& w) {
   QStringList items;
