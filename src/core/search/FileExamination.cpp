@@ -54,10 +54,14 @@ bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool m
 
 namespace {
 
+bool omittedByName(const Text& path, const ExamineOptions& options) {
+  return path.empty() || xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+}
+
 // The tests on the name before any byte is read. False when the file is not to be read.
-bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out, bool isFile) {
+bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out, bool isFile, bool omitted) {
   out.path = path;
-  if (path.empty() || !isFile || xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag)) {
+  if (!isFile || omitted) {
     out.skipped = true;
     return false;
   }
@@ -96,7 +100,7 @@ void matchLines(const TextList& lines, const ExamineOptions& options, const Line
 FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                                    const Clock& clock, TextList& lines) {
   FileOutcome out;
-  if (!examineName(path, options, out, xcFileExists(path))) return out;
+  if (!examineName(path, options, out, xcFileExists(path), omittedByName(path, options))) return out;
   out.textTest = xcIsTextFileAndLoadable(path);
   if (!out.textTest.isText) return out;
   out.loadAttempted = true;
@@ -117,8 +121,6 @@ constexpr size_t kScanStretch = 8 * 1024 * 1024;  // bytes searched between look
 constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
 constexpr size_t kTextTestBytes = 1000;
 
-bool isTextByte(unsigned char b) { return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 12 || b == 13; }
-
 // Bytes that are not text: below 32 except tab, LF, FF and CR, and 128 and above.
 int64_t countOtherBytes(const char* data, size_t size) {
   int64_t n = 0;
@@ -138,7 +140,7 @@ int64_t countOtherBytes(const char* data, size_t size) {
     }
   }
 #endif
-  for (; i < size; ++i) n += !isTextByte(static_cast<unsigned char>(data[i]));
+  for (; i < size; ++i) n += !xcIsTextByte(static_cast<unsigned char>(data[i]));
   return n;
 }
 
@@ -406,19 +408,21 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
   Descriptor file;
   if (options.entriesAreFiles) {
     // The listing saw a regular file: open it straight away and check what was opened.
-    bool omitted = path.empty() || xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+    bool omitted = omittedByName(path, options);
     if (!omitted) file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool gone = !omitted && file.fd < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
     bool isFile = !omitted && !gone && (file.fd < 0 || (::fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode)));
-    if (!examineName(path, options, out, isFile)) return out;
+    if (!examineName(path, options, out, isFile, omitted)) return out;
     if (file.fd < 0) {
       out.textTest.errorText = systemErrorText(openError);
       return out;
     }
   } else {
-    bool isFile = !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    if (!examineName(path, options, out, isFile)) return out;
+    bool omitted = omittedByName(path, options);
+    // The omit test first: an omitted entry needs no look at the file system.
+    bool isFile = !omitted && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (!examineName(path, options, out, isFile, omitted)) return out;
     file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file.fd < 0) {
       out.textTest.errorText = systemErrorText(errno);

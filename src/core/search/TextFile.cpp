@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lib/Errors.h"
+#include "search/ByteSearch.h"
 
 namespace varko {
 
@@ -21,7 +22,6 @@ constexpr size_t kLoadPiece = size_t{1} << 20;
 constexpr size_t kMostReserved = size_t{256} << 20;
 const char16_t* const kNotRegularFile = u"Not a regular file";
 
-bool isTextByte(unsigned char b) { return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 12 || b == 13; }
 
 // Owns a descriptor; opened only for regular files, so a FIFO or device never blocks us.
 class InputFile {
@@ -100,15 +100,7 @@ int utf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
   return length;
 }
 
-bool isValidUtf8(std::string_view bytes) {
-  char32_t cp;
-  for (size_t i = 0; i < bytes.size();) {
-    int n = utf8Sequence(bytes, i, cp);
-    if (n <= 0) return false;
-    i += static_cast<size_t>(n);
-  }
-  return true;
-}
+bool isValidUtf8(std::string_view bytes) { return xcIsValidUtf8(bytes.data(), bytes.size()); }
 
 // Count of bytes at the end that start a sequence the read stopped in the middle of.
 size_t incompleteUtf8Tail(std::string_view bytes) {
@@ -258,7 +250,7 @@ TextTestResult xcIsTextFileAndLoadable(const Text& path) {
   }
   if (got == 0) return result;
   for (size_t i = 0; i < got; ++i) {
-    if (isTextByte(static_cast<unsigned char>(buffer[i])))
+    if (xcIsTextByte(static_cast<unsigned char>(buffer[i])))
       ++result.textBytes;
     else
       ++result.otherBytes;

@@ -7,6 +7,9 @@
 
 namespace varko {
 
+// Text bytes: 32 to 127, tab, line feed, form feed and carriage return.
+inline bool xcIsTextByte(unsigned char b) { return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 12 || b == 13; }
+
 struct TextTestResult {
   bool isText = false;
   int64_t textBytes = 0;
