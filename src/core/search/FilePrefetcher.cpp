@@ -37,6 +37,12 @@ void PathFeed::finish() {
   changes_.notify_all();
 }
 
+bool PathFeed::finishedCount(size_t& count) const {
+  if (!finished_.load()) return false;
+  count = published_.load(std::memory_order_acquire);
+  return true;
+}
+
 const Text* PathFeed::at(size_t index) {
   for (;;) {
     uint64_t seen = changes_.load();
@@ -75,7 +81,7 @@ void FilePrefetcher::work() {
       nextToTake_.wait(taken);
     }
     if (stopping_.load()) return;
-    FileOutcome outcome = xcExamineFile(*path, options_, matcher_, clock_, buffers);
+    auto outcome = std::make_unique<FileOutcome>(xcExamineFile(*path, options_, matcher_, clock_, buffers));
     Slot& slot = slots_[index % ahead_];
     slot.outcome = std::move(outcome);
     slot.ready.store(index + 1, std::memory_order_release);
@@ -83,18 +89,31 @@ void FilePrefetcher::work() {
   }
 }
 
+void FilePrefetcher::waitForBatch(uint64_t next) {
+  // Waking the run costs more than examining a small file, so once the run has caught up it
+  // sleeps until a batch of entries is ready rather than waking for each one. Workers claim in
+  // order and finish almost in order, so the batch's last entry is ready about last.
+  size_t total = 0;
+  if (!feed_.finishedCount(total) || next >= total) return;
+  uint64_t last = std::min<uint64_t>({next + kBatch, total - 1, next + ahead_ - 1});
+  Slot& slot = slots_[last % ahead_];
+  for (uint64_t seen = slot.ready.load(std::memory_order_acquire); seen != last + 1;
+       seen = slot.ready.load(std::memory_order_acquire))
+    slot.ready.wait(seen, std::memory_order_acquire);
+}
+
 FileOutcome FilePrefetcher::take(size_t index) {
   // Entries are taken in order; the run may only skip ahead by stopping.
   for (uint64_t next = nextToTake_.load();; ++next) {
     Slot& slot = slots_[next % ahead_];
+    if (slot.ready.load(std::memory_order_acquire) != next + 1) waitForBatch(next);
     for (uint64_t seen = slot.ready.load(std::memory_order_acquire); seen != next + 1;
          seen = slot.ready.load(std::memory_order_acquire))
       slot.ready.wait(seen, std::memory_order_acquire);
-    FileOutcome outcome = std::move(slot.outcome);
-    slot.outcome = FileOutcome();
+    std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
     nextToTake_.store(next + 1);
     nextToTake_.notify_all();
-    if (next == index) return outcome;
+    if (next == index) return std::move(*outcome);
   }
 }
 

@@ -22,6 +22,8 @@ public:
   void finish();
   // Entry index, waiting until it is pushed; nullptr when the feed finished before it.
   const Text* at(size_t index);
+  // The number of entries, once the feed is finished.
+  bool finishedCount(size_t& count) const;
 
 private:
   static constexpr size_t kChunkBits = 14;
@@ -36,7 +38,7 @@ class FilePrefetcher {
 public:
   // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
   FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                 int threads, size_t ahead = 256);
+                 int threads, size_t ahead = 16384);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
@@ -50,9 +52,11 @@ public:
 private:
   struct Slot {
     std::atomic<uint64_t> ready{0};  // entry index + 1 once its outcome is here
-    FileOutcome outcome;
+    std::unique_ptr<FileOutcome> outcome;  // small slots: a long ring costs little to set up
   };
   void work();
+  void waitForBatch(uint64_t next);
+  static constexpr uint64_t kBatch = 64;
   PathFeed& feed_;
   ExamineOptions options_;
   LineMatcher matcher_;
