@@ -406,18 +406,21 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
   std::string name = textToPath(path);
   struct stat st {};
   Descriptor file;
+  bool sizeKnown = true;
   if (options.entriesAreFiles) {
-    // The listing saw a regular file: open it straight away and check what was opened.
+    // The listing saw a regular file: open it straight away. Its size is not needed, as a short
+    // read shows the end, so a small file costs an open, one read and a close. The open does
+    // not wait even if the entry was swapped for a FIFO meanwhile.
     bool omitted = omittedByName(path, options);
     if (!omitted) file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool gone = !omitted && file.fd < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
-    bool isFile = !omitted && !gone && (file.fd < 0 || (::fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode)));
-    if (!examineName(path, options, out, isFile, omitted)) return out;
+    if (!examineName(path, options, out, !omitted && !gone, omitted)) return out;
     if (file.fd < 0) {
       out.textTest.errorText = systemErrorText(openError);
       return out;
     }
+    sizeKnown = false;
   } else {
     bool omitted = omittedByName(path, options);
     // The omit test first: an omitted entry needs no look at the file system.
@@ -430,10 +433,11 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     }
   }
   auto size = static_cast<size_t>(st.st_size);
-  if (size == 0) return out;
+  if (sizeKnown && size == 0) return out;
 
-  // One byte more than the size: a short read then means the end, without another read.
-  size_t first = std::min(size + 1, kFirstRead);
+  // One byte more than the size: a short read then means the end, without another read. A
+  // regular file reads short only at its end.
+  size_t first = sizeKnown ? std::min(size + 1, kFirstRead) : kFirstRead;
   ensureCapacity(buffers, first, 0);
   size_t used = 0;
   while (used < first) {
@@ -442,10 +446,10 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
       out.textTest.errorText = systemErrorText(errno);
       return out;
     }
-    if (n == 0) break;
     used += static_cast<size_t>(n);
+    if (n == 0 || !sizeKnown) break;
   }
-  if (used == 0) return out;  // the file shrank since its size was taken
+  if (used == 0) return out;  // empty, or it shrank since its size was taken
   size_t tested = std::min(used, kTextTestBytes);
   out.textTest.otherBytes = countOtherBytes(buffers.bytes.get(), tested);
   out.textTest.textBytes = static_cast<int64_t>(tested) - out.textTest.otherBytes;
@@ -459,10 +463,13 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
   bool utf16 = used >= 2 && ((static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFE) ||
                              (static_cast<unsigned char>(head[0]) == 0xFE && static_cast<unsigned char>(head[1]) == 0xFF));
   bool endOfFile = used < first;
-  if (utf16 || options.noMatchLines || !matcher.needlesUsable)
+  if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
+    // Reading it whole: the size lets one allocation hold the file.
+    if (!sizeKnown && !endOfFile && ::fstat(file.fd, &st) == 0) size = static_cast<size_t>(st.st_size);
     readAllAndMatch(file.fd, size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-  else
+  } else {
     streamAndMatch(file.fd, used, endOfFile, bom, matcher, clock, deadline, buffers, out);
+  }
   if (buffers.capacity > kKeptCapacity) {
     buffers.bytes.reset();
     buffers.capacity = 0;
