@@ -137,9 +137,14 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 Text decodeUtf8(std::string_view s, bool escapeInvalid) {
-  Text out;
+  // Plain ASCII, the common case, is widened without looking at sequences.
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+  Text out(ascii, u'\0');
+  for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char16_t>(s[i]);
+  if (ascii == s.size()) return out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
+  for (size_t i = ascii; i < s.size();) {
     char32_t cp;
     size_t n = utf8Sequence(s, i, cp);
     if (n == 0) {
@@ -155,9 +160,13 @@ Text decodeUtf8(std::string_view s, bool escapeInvalid) {
 }
 
 std::string encodeUtf8(TextView s, bool unescape) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
+  size_t ascii = 0;
+  while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
+  std::string out(ascii, '\0');
+  for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(s[i]);
+  if (ascii == s.size()) return out;
+  out.reserve(s.size() + s.size() / 2);
+  for (size_t i = ascii; i < s.size(); ++i) {
     char16_t c = s[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       appendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00));

@@ -1,6 +1,7 @@
 #include "results/ResultTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace varko {
@@ -38,21 +39,37 @@ const Text& emptyText() {
   return empty;
 }
 
-// UTF-8 holds a text exactly unless it has a surrogate that is not half of a pair.
-bool fitsUtf8(const Text& t) {
-  for (size_t i = 0; i < t.size(); ++i) {
-    char16_t c = t[i];
-    if (c < 0xD800 || c > 0xDFFF) continue;
-    if (c <= 0xDBFF && i + 1 < t.size() && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF) {
-      ++i;
+constexpr size_t kBlockSize = 256 * 1024;
+constexpr size_t kNoFit = SIZE_MAX;
+
+// The UTF-8 bytes of a text, or kNoFit when it has a surrogate that is not half of a pair
+// (UTF-8 cannot hold it).
+size_t encodeInto(const Text& t, char* out) {
+  char* o = out;
+  for (size_t i = 0, n = t.size(); i < n; ++i) {
+    char32_t c = t[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
       continue;
     }
-    return false;
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c > 0xDBFF || i + 1 >= n || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF) return kNoFit;
+      c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(t[++i]) - 0xDC00);
+    }
+    if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (c >> 12));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xF0 | (c >> 18));
+      *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (c & 0x3F));
   }
-  return true;
+  return static_cast<size_t>(o - out);
 }
-
-constexpr size_t kBlockSize = 256 * 1024;
 
 }  // namespace
 
@@ -111,7 +128,10 @@ const ResultTable::Row* ResultTable::rowIfAny(int r) const {
 uint32_t ResultTable::internPath(const Text& path) {
   if (path.empty()) return 0;
   // Rows of one file come together: the last path is the usual hit.
-  if (lastPathId_ != 0 && paths_[lastPathId_ - 1] == path) return lastPathId_;
+  if (lastPathId_ != 0) {
+    const Text& last = paths_[lastPathId_ - 1];
+    if (&last == &path || last == path) return lastPathId_;
+  }
   auto it = pathIds_.find(path);
   if (it != pathIds_.end()) return lastPathId_ = it->second;
   paths_.push_back(path);
@@ -206,23 +226,40 @@ void ResultTable::storeText(Row& p, int r, const Text& text) {
   p.kind1 = kEmpty;
   p.length = 0;
   if (text.empty()) return;
-  if (!fitsUtf8(text)) {
+  // Encoded straight into the block: a UTF-16 unit takes at most three bytes.
+  size_t room = text.size() * 3;
+  if (blocks_.empty() || blockUsed_ + room > blockSize_) {
+    blockSize_ = std::max(kBlockSize, room);
+    blocks_.push_back(std::unique_ptr<char[]>(new char[blockSize_]));
+    blockUsed_ = 0;
+  }
+  size_t length = encodeInto(text, blocks_.back().get() + blockUsed_);
+  if (length == kNoFit) {
     p.kind1 = kOther;
     otherCells_[cellKey(1, r)] = text;
     return;
   }
-  std::string bytes = toUtf8(text);
-  if (blocks_.empty() || blockUsed_ + bytes.size() > blockSize_) {
-    blockSize_ = std::max(kBlockSize, bytes.size());
-    blocks_.push_back(std::unique_ptr<char[]>(new char[blockSize_]));
-    blockUsed_ = 0;
-  }
-  std::memcpy(blocks_.back().get() + blockUsed_, bytes.data(), bytes.size());
   p.kind1 = kNumber;
   p.block = static_cast<uint32_t>(blocks_.size() - 1);
   p.offset = static_cast<uint32_t>(blockUsed_);
-  p.length = static_cast<uint32_t>(bytes.size());
-  blockUsed_ += bytes.size();
+  p.length = static_cast<uint32_t>(length);
+  blockUsed_ += length;
+}
+
+void ResultTable::setFoundRow(int r, int32_t lineNumber, const Text& text, const Text& path, int32_t position) {
+  if (r < 0) return;
+  if (r >= rowCount_) setRowCount(r + 1);
+  Row& p = row(r);
+  auto setNumber = [&](int column, uint8_t& kind, int32_t& number, bool present, int32_t value) {
+    if (kind == kOther) otherCells_.erase(cellKey(column, r));
+    kind = present ? kNumber : kEmpty;
+    number = value;
+  };
+  setNumber(0, p.kind0, p.number0, lineNumber > 0 || lineNumber == -1, lineNumber);
+  storeText(p, r, text);
+  p.pathId = internPath(path);
+  setNumber(3, p.kind3, p.number3, position > 0, position);
+  if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
 }
 
 Text ResultTable::textCell(int r) const {

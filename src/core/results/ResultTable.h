@@ -35,6 +35,9 @@ public:
   Text cell(int column, int row) const;
   void setCell(int column, int row, const Text& text);
   void clearRow(int row);
+  // Columns 0-3 of a results row at once: the line number and position as numbers (shown when
+  // above 0, or -1 for the line), as setCell with their texts would store them.
+  void setFoundRow(int row, int32_t lineNumber, const Text& text, const Text& path, int32_t position);
 
   // Quick access for the search run's and the views' common cases.
   int32_t lineNumberCell(int row) const;  // column 0 as a number, 0 when not a number

@@ -1,7 +1,9 @@
 #include "search/ByteSearch.h"
+#include "search/ByteSearchInline.h"
 
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -27,24 +29,38 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
     }
     needles_.push_back(std::move(bytes));
   }
-  pairBits_.assign(1024, 0);
-  pairNeedles_.clear();
-  singleByte_.fill(false);
-  anySingle_ = false;
+  keyBits_.clear();
+  keyStart_.clear();
+  keyNeedles_.clear();
+  heads_.clear();
+  useNibbleFilter_ = false;
   if (needles_.size() > 1) {
-    pairNeedles_.resize(65536);
+    size_t shortest = 4;
+    for (const auto& n : needles_) shortest = std::min(shortest, n.size());
+    keyBytes_ = static_cast<int>(shortest);
+    keyMask_ = shortest >= 4 ? 0xFFFFFFFFu : (uint32_t{1} << (8 * shortest)) - 1;
+    heads_.resize(needles_.size());
+    std::vector<uint32_t> hashes(needles_.size());
+    keyBits_.assign((size_t{1} << kHashBits) / 64, 0);
+    keyStart_.assign((size_t{1} << kHashBits) + 1, 0);
     for (uint32_t i = 0; i < needles_.size(); ++i) {
       const auto& n = needles_[i];
-      if (n.size() == 1) {
-        singleByte_[static_cast<unsigned char>(n[0])] = true;
-        anySingle_ = true;
-        continue;
+      Head& h = heads_[i];
+      for (size_t k = 0; k < 8 && k < n.size(); ++k) {
+        auto b = static_cast<unsigned char>(n[k]);
+        h.bytes |= uint64_t{b} << (8 * k);
+        h.mask |= uint64_t{0xFF} << (8 * k);
+        if (ignoreCase_ && b >= 'a' && b <= 'z') h.fold |= uint64_t{0x20} << (8 * k);
       }
-      unsigned key = static_cast<unsigned char>(n[0]) << 8 | static_cast<unsigned char>(n[1]);
-      pairBits_[key >> 6] |= uint64_t{1} << (key & 63);
-      pairNeedles_[key].push_back(i);
+      hashes[i] = keyHashAt(n.data(), n.data() + n.size());
+      keyBits_[hashes[i] >> 6] |= uint64_t{1} << (hashes[i] & 63);
+      ++keyStart_[hashes[i] + 1];
     }
-    buildNibbleFilter();
+    for (size_t h = 1; h < keyStart_.size(); ++h) keyStart_[h] += keyStart_[h - 1];
+    keyNeedles_.resize(needles_.size());
+    std::vector<uint32_t> filled(keyStart_.begin(), keyStart_.end() - 1);
+    for (uint32_t i = 0; i < needles_.size(); ++i) keyNeedles_[filled[hashes[i]]++] = i;
+    if (shortest >= 2) buildNibbleFilter();
   }
   return true;
 }
@@ -53,17 +69,15 @@ void ByteNeedles::buildNibbleFilter() {
   useNibbleFilter_ = false;
   for (auto& m : lowMasks_) m.fill(0);
   for (auto& m : highMasks_) m.fill(0);
-  if (anySingle_ || !xcCpuHasShuffle()) return;
-  size_t shortest = 4;
-  for (const auto& n : needles_) shortest = std::min(shortest, n.size());
-  fingerprint_ = static_cast<int>(shortest);
+  if (!xcCpuHasShuffle()) return;
+  fingerprint_ = keyBytes_;
   for (size_t i = 0; i < needles_.size(); ++i) {
     const auto& n = needles_[i];
     // Needles sharing a first byte share a bucket, which keeps the buckets' masks tight.
     uint8_t bucket = static_cast<uint8_t>(1u << (static_cast<unsigned char>(n[0]) % 8));
-    for (size_t k = 0; k < shortest; ++k) {
+    for (size_t k = 0; k < static_cast<size_t>(fingerprint_); ++k) {
       auto b = static_cast<unsigned char>(n[k]);
-      // Both letter cases pass the filter when case is ignored; the pair check folds.
+      // Both letter cases pass the filter when case is ignored; the exact check folds.
       unsigned char forms[2] = {b, b};
       if (ignoreCase_ && b >= 'a' && b <= 'z') forms[1] = static_cast<unsigned char>(b - 32);
       for (unsigned char f : forms) {
@@ -73,17 +87,6 @@ void ByteNeedles::buildNibbleFilter() {
     }
   }
   useNibbleFilter_ = true;
-}
-
-const char* ByteNeedles::verifyPairs(const char* p, const char* end) const {
-  if (p + 1 >= end) return nullptr;
-  unsigned key = fold_[static_cast<unsigned char>(p[0])] << 8 | fold_[static_cast<unsigned char>(p[1])];
-  if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) return nullptr;
-  for (uint32_t i : pairNeedles_[key]) {
-    const auto& n = needles_[i];
-    if (static_cast<size_t>(end - p) >= n.size() && matchesAt(p, n)) return p;
-  }
-  return nullptr;
 }
 
 bool ByteNeedles::matchesAt(const char* at, const std::string& needle) const {
@@ -136,39 +139,26 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
 }
 
 const char* ByteNeedles::findMany(const char* from, const char* startLimit, const char* end) const {
-  if (useNibbleFilter_) return findManyNibbles(from, startLimit, end);
+  if (useNibbleFilter_ && !getenv("NONIB")) return findManyNibbles(from, startLimit, end);
   const char* limit = startLimit < end ? startLimit : end;
-  for (const char* p = from; p < limit; ++p) {
-    unsigned char a = fold_[static_cast<unsigned char>(p[0])];
-    if (anySingle_ && singleByte_[a]) return p;
-    if (p + 1 >= end) break;
-    unsigned key = a << 8 | fold_[static_cast<unsigned char>(p[1])];
-    if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) continue;
-    for (uint32_t i : pairNeedles_[key]) {
-      const auto& n = needles_[i];
-      if (static_cast<size_t>(end - p) >= n.size() && matchesAt(p, n)) return p;
-    }
-  }
+  for (const char* p = from; p < limit; ++p)
+    if (verifyAt(p, end)) return p;
   return startLimit;
 }
 
 void ByteNeedles::occurring(const char* from, const char* end, std::vector<uint8_t>& flags) const {
   flags.assign(listSize_, 0);
+  if (needles_.empty()) return;
   if (needles_.size() == 1) {
     flags[listIndex_[0]] = findOne(from, end, end) != end;
     return;
   }
+  uint32_t hash;
   for (const char* p = from; p < end; ++p) {
-    unsigned char a = fold_[static_cast<unsigned char>(p[0])];
-    if (anySingle_ && singleByte_[a])
-      for (size_t i = 0; i < needles_.size(); ++i)
-        if (needles_[i].size() == 1 && static_cast<unsigned char>(needles_[i][0]) == a) flags[listIndex_[i]] = 1;
-    if (p + 1 >= end) break;
-    unsigned key = a << 8 | fold_[static_cast<unsigned char>(p[1])];
-    if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) continue;
-    for (uint32_t i : pairNeedles_[key]) {
-      const auto& n = needles_[i];
-      if (static_cast<size_t>(end - p) >= n.size() && matchesAt(p, n)) flags[listIndex_[i]] = 1;
+    if (!keyMayStartAt(p, end, hash)) continue;
+    for (uint32_t k = keyStart_[hash]; k < keyStart_[hash + 1]; ++k) {
+      uint32_t i = keyNeedles_[k];
+      if (needleAt(p, end, i)) flags[listIndex_[i]] = 1;
     }
   }
 }

@@ -32,11 +32,27 @@ private:
   size_t listSize_ = 0;
   bool ignoreCase_ = false;
   std::array<unsigned char, 256> fold_{};
-  // Several needles: which byte pairs start one, and the needles per pair.
-  std::vector<uint64_t> pairBits_;
-  std::vector<std::vector<uint32_t>> pairNeedles_;
-  std::array<bool, 256> singleByte_{};
-  bool anySingle_ = false;
+
+  // Several needles: the first keyBytes_ bytes of every needle (its key, up to four) are hashed
+  // into a bit table, so most positions are ruled out by one lookup; the needles with a key's
+  // hash are listed together and compared eight bytes at a time.
+  struct Head {
+    uint64_t bytes = 0;  // the needle's first eight bytes (fewer: zeros)
+    uint64_t mask = 0;   // which of them belong to the needle
+    uint64_t fold = 0;   // 0x20 where case is ignored and the byte is a letter
+  };
+  int keyBytes_ = 0;
+  uint32_t keyMask_ = 0;
+  std::vector<uint64_t> keyBits_;
+  std::vector<uint32_t> keyStart_;  // hash -> its first entry in keyNeedles_, and one past
+  std::vector<uint32_t> keyNeedles_;
+  std::vector<Head> heads_;
+  static constexpr int kHashBits = 16;
+  uint32_t keyHashAt(const char* at, const char* end) const;
+  bool keyMayStartAt(const char* at, const char* end, uint32_t& hash) const;
+  bool needleAt(const char* at, const char* end, uint32_t needle) const;
+  const char* verifyAt(const char* at, const char* end) const;
+
   // Several needles of 2 bytes or more: nibble masks of their first (up to four) bytes in 8
   // buckets, so 16 positions are ruled out at once (a shuffle-based filter); see ByteSearchSimd.cpp.
   bool useNibbleFilter_ = false;
@@ -45,7 +61,6 @@ private:
   alignas(16) std::array<std::array<uint8_t, 16>, 4> highMasks_{};
   void buildNibbleFilter();
   const char* findManyNibbles(const char* from, const char* startLimit, const char* end) const;
-  const char* verifyPairs(const char* p, const char* end) const;
 };
 
 // The processor has the byte shuffle the several-needle filter needs (SSSE3).

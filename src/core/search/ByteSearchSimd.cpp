@@ -2,6 +2,7 @@
 // needles could start there judging by the nibbles of their first bytes. Only positions
 // that pass are checked exactly. Compiled for SSSE3 and used only where the processor has it.
 #include "search/ByteSearch.h"
+#include "search/ByteSearchInline.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -42,15 +43,12 @@ __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const 
     while (mask) {
       const char* at = p + __builtin_ctz(mask);
       mask &= mask - 1;
-      // Most positions that pass the nibbles fail on their first two bytes: test those here.
-      unsigned key = fold_[static_cast<unsigned char>(at[0])] << 8 | fold_[static_cast<unsigned char>(at[1])];
-      if (!(pairBits_[key >> 6] & (uint64_t{1} << (key & 63)))) continue;
-      if (const char* hit = verifyPairs(at, end)) return hit;
+      if (verifyAt(at, end)) return at;
     }
     p += 16;
   }
   for (; p < limit; ++p)
-    if (const char* hit = verifyPairs(p, end)) return hit;
+    if (verifyAt(p, end)) return p;
   return startLimit;
 }
 

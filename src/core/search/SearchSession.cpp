@@ -65,10 +65,7 @@ void SearchSession::SetRunState(int state) {
 void SearchSession::AddFoundRow(int32_t lineNumber, const Text& text, const Text& filePath, int32_t position) {
   xcGridAddRow(grdFound_, rowCounter_);
   int r = rowCounter_;
-  grdFound_.setCell(0, r, (lineNumber > 0 || lineNumber == -1) ? intToText(lineNumber) : Text());
-  grdFound_.setCell(1, r, text);
-  grdFound_.setCell(2, r, filePath);
-  grdFound_.setCell(3, r, position > 0 ? intToText(position) : Text());
+  grdFound_.setFoundRow(r, lineNumber, text, filePath, position);
 }
 
 void SearchSession::AddFoundMessage(const Text& text) { AddFoundRow(0, text, Text(), 0); }
