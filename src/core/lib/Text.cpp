@@ -136,13 +136,13 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-Text decodeUtf8(std::string_view s, bool escapeInvalid) {
+void decodeUtf8Into(std::string_view s, bool escapeInvalid, Text& out) {
   // Plain ASCII, the common case, is widened without looking at sequences.
   size_t ascii = 0;
   while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
-  Text out(ascii, u'\0');
+  out.resize(ascii);
   for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char16_t>(s[i]);
-  if (ascii == s.size()) return out;
+  if (ascii == s.size()) return;
   out.reserve(s.size());
   for (size_t i = ascii; i < s.size();) {
     char32_t cp;
@@ -156,6 +156,11 @@ Text decodeUtf8(std::string_view s, bool escapeInvalid) {
       i += n;
     }
   }
+}
+
+Text decodeUtf8(std::string_view s, bool escapeInvalid) {
+  Text out;
+  decodeUtf8Into(s, escapeInvalid, out);
   return out;
 }
 
@@ -185,6 +190,7 @@ std::string encodeUtf8(TextView s, bool unescape) {
 }  // namespace
 
 Text fromUtf8(std::string_view s) { return decodeUtf8(s, false); }
+void fromUtf8Into(std::string_view s, Text& out) { decodeUtf8Into(s, false, out); }
 std::string toUtf8(TextView s) { return encodeUtf8(s, false); }
 Text pathToText(std::string_view bytes) { return decodeUtf8(bytes, true); }
 std::string textToPath(TextView name) { return encodeUtf8(name, true); }

@@ -39,6 +39,7 @@ inline bool xcIsWordChar(char16_t c) {
 // Conversions. UTF-8 decoding here is lenient (invalid bytes become U+FFFD); file names use
 // the lossless pair below instead.
 Text fromUtf8(std::string_view s);
+void fromUtf8Into(std::string_view s, Text& out);  // reuses out's storage
 std::string toUtf8(TextView s);
 Text fromAscii(std::string_view s);  // each byte one character (for literals and numbers)
 Text intToText(long long v);

@@ -44,7 +44,7 @@ constexpr size_t kNoFit = SIZE_MAX;
 
 // The UTF-8 bytes of a text, or kNoFit when it has a surrogate that is not half of a pair
 // (UTF-8 cannot hold it).
-size_t encodeInto(const Text& t, char* out) {
+size_t encodeInto(TextView t, char* out) {
   char* o = out;
   for (size_t i = 0, n = t.size(); i < n; ++i) {
     char32_t c = t[i];
@@ -221,7 +221,7 @@ int32_t ResultTable::positionCell(int r) const {
   return p && p->kind3 == kNumber ? p->number3 : 0;
 }
 
-void ResultTable::storeText(Row& p, int r, const Text& text) {
+void ResultTable::storeText(Row& p, int r, TextView text) {
   if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
   p.kind1 = kEmpty;
   p.length = 0;
@@ -236,7 +236,7 @@ void ResultTable::storeText(Row& p, int r, const Text& text) {
   size_t length = encodeInto(text, blocks_.back().get() + blockUsed_);
   if (length == kNoFit) {
     p.kind1 = kOther;
-    otherCells_[cellKey(1, r)] = text;
+    otherCells_[cellKey(1, r)] = Text(text);
     return;
   }
   p.kind1 = kNumber;
@@ -246,7 +246,7 @@ void ResultTable::storeText(Row& p, int r, const Text& text) {
   blockUsed_ += length;
 }
 
-void ResultTable::setFoundRow(int r, int32_t lineNumber, const Text& text, const Text& path, int32_t position) {
+void ResultTable::setFoundRow(int r, int32_t lineNumber, TextView text, const Text& path, int32_t position) {
   if (r < 0) return;
   if (r >= rowCount_) setRowCount(r + 1);
   Row& p = row(r);

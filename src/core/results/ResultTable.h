@@ -37,7 +37,7 @@ public:
   void clearRow(int row);
   // Columns 0-3 of a results row at once: the line number and position as numbers (shown when
   // above 0, or -1 for the line), as setCell with their texts would store them.
-  void setFoundRow(int row, int32_t lineNumber, const Text& text, const Text& path, int32_t position);
+  void setFoundRow(int row, int32_t lineNumber, TextView text, const Text& path, int32_t position);
 
   // Quick access for the search run's and the views' common cases.
   int32_t lineNumberCell(int row) const;  // column 0 as a number, 0 when not a number
@@ -72,7 +72,7 @@ private:
     uint8_t kind1 = kEmpty;  // kNumber here means "in the blocks"
     uint8_t kind3 = kEmpty;
   };
-  void storeText(Row& row, int r, const Text& text);
+  void storeText(Row& row, int r, TextView text);
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t blockUsed_ = 0;
   size_t blockSize_ = 0;

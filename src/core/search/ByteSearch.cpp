@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cstdlib>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -60,7 +59,9 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
     keyNeedles_.resize(needles_.size());
     std::vector<uint32_t> filled(keyStart_.begin(), keyStart_.end() - 1);
     for (uint32_t i = 0; i < needles_.size(); ++i) keyNeedles_[filled[hashes[i]]++] = i;
-    if (shortest >= 2) buildNibbleFilter();
+    // The nibble filter rules out most positions while the needles are few; with many, nearly
+    // every letter passes it and the hashed keys alone are quicker.
+    if (shortest >= 2 && needles_.size() <= kNibbleNeedles) buildNibbleFilter();
   }
   return true;
 }
@@ -139,9 +140,48 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
 }
 
 const char* ByteNeedles::findMany(const char* from, const char* startLimit, const char* end) const {
-  if (useNibbleFilter_ && !getenv("NONIB")) return findManyNibbles(from, startLimit, end);
+  if (useNibbleFilter_) return findManyNibbles(from, startLimit, end);
+  if (keyBytes_ >= 2) return ignoreCase_ ? findManyHashed<true>(from, startLimit, end)
+                                         : findManyHashed<false>(from, startLimit, end);
   const char* limit = startLimit < end ? startLimit : end;
   for (const char* p = from; p < limit; ++p)
+    if (verifyAt(p, end)) return p;
+  return startLimit;
+}
+
+template <bool kIgnoreCase>
+const char* ByteNeedles::findManyHashed(const char* from, const char* startLimit, const char* end) const {
+  const char* limit = startLimit < end ? startLimit : end;
+  const char* p = from;
+  const uint64_t* bits = keyBits_.data();
+  const uint32_t keyMask = keyMask_;
+  // Eight positions a round from two overlapping words, testing their bits without a branch;
+  // positions are looked at one by one only when one of them passes.
+  auto hashOf = [keyMask](uint64_t word, int shift) {
+    uint32_t key = static_cast<uint32_t>(word >> shift) & keyMask;
+    return (key * 0x9E3779B1u) >> (32 - kHashBits);
+  };
+  while (p + 8 <= limit && p + 12 <= end) {
+    uint64_t w0, w1;
+    std::memcpy(&w0, p, 8);
+    std::memcpy(&w1, p + 4, 8);
+    if (kIgnoreCase) {
+      w0 = xcFoldUpperBytes64(w0);
+      w1 = xcFoldUpperBytes64(w1);
+    }
+    uint32_t h[8] = {hashOf(w0, 0),  hashOf(w0, 8),  hashOf(w0, 16), hashOf(w0, 24),
+                     hashOf(w1, 0),  hashOf(w1, 8),  hashOf(w1, 16), hashOf(w1, 24)};
+    uint64_t any = 0;
+    for (int i = 0; i < 8; ++i) any |= bits[h[i] >> 6] >> (h[i] & 63);
+    if (any & 1) {
+      for (int i = 0; i < 8; ++i)
+        if ((bits[h[i] >> 6] >> (h[i] & 63)) & 1)
+          for (uint32_t k = keyStart_[h[i]]; k < keyStart_[h[i] + 1]; ++k)
+            if (needleAt(p + i, end, keyNeedles_[k])) return p + i;
+    }
+    p += 8;
+  }
+  for (; p < limit; ++p)
     if (verifyAt(p, end)) return p;
   return startLimit;
 }

@@ -52,9 +52,12 @@ private:
   bool keyMayStartAt(const char* at, const char* end, uint32_t& hash) const;
   bool needleAt(const char* at, const char* end, uint32_t needle) const;
   const char* verifyAt(const char* at, const char* end) const;
+  template <bool kIgnoreCase>
+  const char* findManyHashed(const char* from, const char* startLimit, const char* end) const;
 
   // Several needles of 2 bytes or more: nibble masks of their first (up to four) bytes in 8
   // buckets, so 16 positions are ruled out at once (a shuffle-based filter); see ByteSearchSimd.cpp.
+  static constexpr size_t kNibbleNeedles = 24;
   bool useNibbleFilter_ = false;
   int fingerprint_ = 0;  // bytes of each needle the filter looks at
   alignas(16) std::array<std::array<uint8_t, 16>, 4> lowMasks_{};

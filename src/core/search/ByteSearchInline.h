@@ -14,6 +14,14 @@ inline uint32_t xcFoldUpperBytes(uint32_t x) {
   return x | (upper >> 2);
 }
 
+inline uint64_t xcFoldUpperBytes64(uint64_t x) {
+  uint64_t low7 = x & 0x7F7F7F7F7F7F7F7FULL;
+  uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3FULL;
+  uint64_t aboveZ = low7 + 0x2525252525252525ULL;
+  uint64_t upper = atLeastA & ~aboveZ & ~x & 0x8080808080808080ULL;
+  return x | (upper >> 2);
+}
+
 inline uint32_t ByteNeedles::keyHashAt(const char* at, const char* end) const {
   uint32_t key = 0;
   if (end - at >= 4) {

@@ -89,7 +89,7 @@ void matchLines(const TextList& lines, const ExamineOptions& options, const Line
     bool reported = options.noMatchLines ? pos == 0 : pos > 0;
     if (reported) {
       ++out.matchesInFile;
-      out.lines.push_back({static_cast<int32_t>(i), pos, line});
+      out.addLine(static_cast<int32_t>(i), pos, line);
     }
   }
   out.linesExamined = i;
@@ -205,11 +205,10 @@ int64_t countLines(const char* from, const char* end) {
   return n;
 }
 
-Text decodeLine(const char* from, const char* to, bool utf8) {
-  if (utf8) return fromUtf8(std::string_view(from, static_cast<size_t>(to - from)));
-  Text line(static_cast<size_t>(to - from), u'\0');
+void decodeLine(const char* from, const char* to, bool utf8, Text& line) {
+  if (utf8) return fromUtf8Into(std::string_view(from, static_cast<size_t>(to - from)), line);
+  line.resize(static_cast<size_t>(to - from));
   for (size_t i = 0; i < line.size(); ++i) line[i] = xcWindows1252ToChar(static_cast<unsigned char>(from[i]));
-  return line;
 }
 
 
@@ -270,19 +269,26 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     std::string bytes;  // the raw line, waiting for the encoding
     int position = 0;   // once matched
     bool anyWord = false;
-    Text text;
+    size_t textStart = 0;  // in out.lineTexts, once matched
+    size_t textLength = 0;
     bool waiting = false;
   };
   std::vector<Candidate> candidates;
   std::vector<uint8_t> presentFlags;
+  Text& line = buffers.line;
   auto matchLine = [&](Candidate& c, const char* from, const char* to, bool utf8) {
     const std::vector<uint8_t>* present = nullptr;
     if (matcher.multiple) {
       matcher.needles.occurring(from, to, presentFlags);
       present = &presentFlags;
     }
-    c.text = decodeLine(from, to, utf8);
-    c.position = matcher.match(c.text, c.anyWord, present);
+    decodeLine(from, to, utf8, line);
+    c.position = matcher.match(line, c.anyWord, present);
+    if (c.position > 0) {
+      c.textStart = out.lineTexts.size();
+      c.textLength = line.size();
+      out.lineTexts += line;
+    }
   };
   bool validSoFar = true;
   int64_t lineNumber = 0;  // lines before the next line start
@@ -391,7 +397,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     if (c.anyWord) ++out.matchesInFile;
     if (c.position > 0) {
       ++out.matchesInFile;
-      out.lines.push_back({static_cast<int32_t>(c.lineNumber), c.position, std::move(c.text)});
+      out.lines.push_back({static_cast<int32_t>(c.lineNumber), c.position, c.textStart, c.textLength});
     }
   }
 }
@@ -474,6 +480,7 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     buffers.bytes.reset();
     buffers.capacity = 0;
   }
+  if (buffers.line.capacity() > (1u << 20)) Text().swap(buffers.line);
   return out;
 }
 

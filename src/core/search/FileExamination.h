@@ -51,7 +51,8 @@ struct ExamineOptions {
 struct ReportedLine {
   int32_t lineNumber = 0;
   int32_t position = 0;
-  Text text;
+  size_t textStart = 0;   // the line's text in its outcome's lineTexts
+  size_t textLength = 0;
 };
 
 struct FileOutcome {
@@ -62,9 +63,16 @@ struct FileOutcome {
   bool loadAttempted = false;
   LoadResult load;
   std::vector<ReportedLine> lines;
+  Text lineTexts;  // the reported lines' texts one after another: one allocation per file
   int32_t matchesInFile = 0;
   int64_t linesExamined = 0;
   bool tooSlow = false;       // the two-second limit cut the file short
+
+  TextView text(const ReportedLine& line) const { return TextView(lineTexts).substr(line.textStart, line.textLength); }
+  void addLine(int32_t lineNumber, int32_t position, TextView text) {
+    lines.push_back({lineNumber, position, lineTexts.size(), text.size()});
+    lineTexts += text;
+  }
 };
 
 // True when the omit rules skip the path (substring tests on the whole path).
@@ -75,6 +83,7 @@ struct ExamineBuffers {
   std::unique_ptr<char[]> bytes;
   size_t capacity = 0;
   TextList lines;
+  Text line;  // the line being matched
 };
 
 // Reads each file once and matches on its raw bytes, decoding only the lines where a string

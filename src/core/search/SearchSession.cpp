@@ -62,7 +62,7 @@ void SearchSession::SetRunState(int state) {
   host_.processEvents();
 }
 
-void SearchSession::AddFoundRow(int32_t lineNumber, const Text& text, const Text& filePath, int32_t position) {
+void SearchSession::AddFoundRow(int32_t lineNumber, TextView text, const Text& filePath, int32_t position) {
   xcGridAddRow(grdFound_, rowCounter_);
   int r = rowCounter_;
   grdFound_.setFoundRow(r, lineNumber, text, filePath, position);
@@ -499,7 +499,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
       if (!request.listAllFilenames) AddFoundRow(0, path, path, 0);
       headerWritten = true;
     }
-    AddFoundRow(line.lineNumber, line.text, path, line.position);
+    AddFoundRow(line.lineNumber, outcome.text(line), path, line.position);
     if (matchedLines_ > 20) grdFound_.setTopRow(rowCounter_ - 20);
   }
   grdFound_.endUpdate();

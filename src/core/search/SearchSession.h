@@ -50,7 +50,7 @@ public:
   void CheckFilesToSearch(const SearchRequest& request);
   void BuildFileSearchList(const SearchRequest& request);
   Text FileSearchListItem(int index) const;
-  void AddFoundRow(int32_t lineNumber, const Text& text, const Text& filePath, int32_t position);
+  void AddFoundRow(int32_t lineNumber, TextView text, const Text& filePath, int32_t position);
   void AddFoundMessage(const Text& text);
   void AddFoundNotice(const Text& filePath, const Text& text1, const Text& text2);
   void ShowScanProgress(int64_t folders, int64_t files, int64_t searchFiles);

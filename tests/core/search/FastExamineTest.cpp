@@ -56,7 +56,7 @@ void expectSame(const FileOutcome& a, const FileOutcome& b, const std::string& w
   for (size_t i = 0; i < a.lines.size(); ++i) {
     ASSERT_EQ(a.lines[i].lineNumber, b.lines[i].lineNumber) << what << " row " << i;
     ASSERT_EQ(a.lines[i].position, b.lines[i].position) << what << " row " << i;
-    ASSERT_EQ(a.lines[i].text, b.lines[i].text) << what << " row " << i;
+    ASSERT_EQ(a.text(a.lines[i]), b.text(b.lines[i])) << what << " row " << i;
   }
 }
 
