@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <iostream>
@@ -260,6 +261,67 @@ std::string EscapeCell(TextView cell) {
   return out;
 }
 
+namespace {
+
+// Writes the results as the run adds them, so the output overlaps the search. A row is final
+// once the run has started the next one; the rest is written when the run ends.
+class RowPrinter final : public ResultTableObserver {
+public:
+  RowPrinter(const ResultTable& grid, bool allCells, std::ostream& out) : grid_(grid), allCells_(allCells), out_(out) {}
+  void tableReset() override {}
+  void rowsAppended(int first, int) override { printUpTo(first); }
+  void rowChanged(int) override {}
+  void currentRowChanged(int) override {}
+  void topRowChanged(int) override {}
+
+  // Rows before `end` that are not written yet.
+  void printUpTo(int end) {
+    end = std::min(end, grid_.rowCount());
+    for (; printed_ < end; ++printed_) printRow(printed_);
+    if (buffer_.size() >= (1u << 16)) flush();
+  }
+  void flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+  }
+
+private:
+  void printRow(int r) {
+    if (allCells_) {
+      for (int c = 0; c < 4; ++c) {
+        if (c) buffer_.push_back('\t');
+        buffer_ += EscapeCell(grid_.cell(c, r));
+      }
+    } else {
+      int32_t number = grid_.lineNumberCell(r);
+      if (number <= 0) return;
+      const Text& path = grid_.pathCell(r);
+      if (&path != lastPath_) {
+        lastPath_ = &path;
+        pathBytes_ = textToPath(path);
+      }
+      buffer_ += pathBytes_;
+      buffer_ += ':';
+      buffer_ += std::to_string(number);
+      buffer_ += ':';
+      if (int32_t pos = grid_.positionCell(r); pos > 0) buffer_ += std::to_string(pos);
+      buffer_ += ':';
+      grid_.appendTextCellBytes(r, buffer_);
+    }
+    buffer_.push_back('\n');
+  }
+
+  const ResultTable& grid_;
+  bool allCells_;
+  std::ostream& out_;
+  int printed_ = 0;
+  std::string buffer_;
+  const Text* lastPath_ = nullptr;  // rows of one file share their path
+  std::string pathBytes_;
+};
+
+}  // namespace
+
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLineOptions options;
   std::string error;
@@ -279,41 +341,15 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     err << "varko-search: " << error << "\n\n" << CommandLineUsage();
     return 2;
   }
+  // A refused run adds no rows, so nothing is written before its status.
+  RowPrinter printer(session.grdFound(), options.rows, out);
+  session.grdFound().setObserver(&printer);
   session.btnGoClick(options.request);
+  session.grdFound().setObserver(nullptr);
   setLibraryMessageHandler(nullptr);
   if (session.lastOutcome() != RunOutcome::Finished) return 2;
-
-  const ResultTable& grid = session.grdFound();
-  int rows = grid.rowCount();
-  std::string line;
-  const Text* lastPath = nullptr;  // rows of one file share their path
-  std::string pathBytes;
-  for (int r = 0; r < rows; ++r) {
-    line.clear();
-    if (options.rows) {
-      for (int c = 0; c < 4; ++c) {
-        if (c) line.push_back('\t');
-        line += EscapeCell(grid.cell(c, r));
-      }
-    } else {
-      int32_t number = grid.lineNumberCell(r);
-      if (number <= 0) continue;
-      const Text& path = grid.pathCell(r);
-      if (&path != lastPath) {
-        lastPath = &path;
-        pathBytes = textToPath(path);
-      }
-      line = pathBytes;
-      line += ':';
-      line += std::to_string(number);
-      line += ':';
-      if (int32_t pos = grid.positionCell(r); pos > 0) line += std::to_string(pos);
-      line += ':';
-      grid.appendTextCellBytes(r, line);
-    }
-    line.push_back('\n');
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
-  }
+  printer.printUpTo(session.grdFound().rowCount());
+  printer.flush();
   if (options.rows) {
     out << "# " << EscapeCell(host.statusText) << '\n';
     out << "# " << EscapeCell(host.progressText) << '\n';
