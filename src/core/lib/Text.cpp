@@ -164,12 +164,12 @@ Text decodeUtf8(std::string_view s, bool escapeInvalid) {
   return out;
 }
 
-std::string encodeUtf8(TextView s, bool unescape) {
+void encodeUtf8Into(TextView s, bool unescape, std::string& out) {
   size_t ascii = 0;
   while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
-  std::string out(ascii, '\0');
+  out.resize(ascii);
   for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(s[i]);
-  if (ascii == s.size()) return out;
+  if (ascii == s.size()) return;
   out.reserve(s.size() + s.size() / 2);
   for (size_t i = ascii; i < s.size(); ++i) {
     char16_t c = s[i];
@@ -184,6 +184,11 @@ std::string encodeUtf8(TextView s, bool unescape) {
       appendUtf8(out, c);
     }
   }
+}
+
+std::string encodeUtf8(TextView s, bool unescape) {
+  std::string out;
+  encodeUtf8Into(s, unescape, out);
   return out;
 }
 
@@ -194,6 +199,7 @@ void fromUtf8Into(std::string_view s, Text& out) { decodeUtf8Into(s, false, out)
 std::string toUtf8(TextView s) { return encodeUtf8(s, false); }
 Text pathToText(std::string_view bytes) { return decodeUtf8(bytes, true); }
 std::string textToPath(TextView name) { return encodeUtf8(name, true); }
+void textToPathInto(TextView name, std::string& out) { encodeUtf8Into(name, true, out); }
 
 Text fromAscii(std::string_view s) {
   Text out(s.size(), u'\0');

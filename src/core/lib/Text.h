@@ -48,6 +48,7 @@ Text intToText(long long v);
 // converts back to the very same bytes.
 Text pathToText(std::string_view bytes);
 std::string textToPath(TextView name);
+void textToPathInto(TextView name, std::string& out);  // reuses out's storage
 
 // printf-like filling of %s (Text) and %d (integer) in system texts, in order.
 struct FormatArg {

@@ -264,16 +264,9 @@ bool isAscii(const char* from, const char* to) {
 // known only at its end, so a line with non-ASCII bytes is matched once that is known.
 void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
-  struct Candidate {
-    int64_t lineNumber;
-    std::string bytes;  // the raw line, waiting for the encoding
-    int position = 0;   // once matched
-    bool anyWord = false;
-    size_t textStart = 0;  // in out.lineTexts, once matched
-    size_t textLength = 0;
-    bool waiting = false;
-  };
-  std::vector<Candidate> candidates;
+  using Candidate = LineCandidate;
+  std::vector<Candidate>& candidates = buffers.candidates;
+  candidates.clear();
   std::vector<uint8_t> presentFlags;
   Text& line = buffers.line;
   auto matchLine = [&](Candidate& c, const char* from, const char* to, bool utf8) {
@@ -404,12 +397,38 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
 
 }  // namespace
 
+namespace {
+void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out);
+}  // namespace
+
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers) {
   FileOutcome out;
+  xcExamineFile(path, options, matcher, clock, buffers, out);
+  return out;
+}
+
+void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out) {
+  out.reset();
+  examineOpened(path, options, matcher, clock, buffers, out);
+  if (buffers.capacity > kKeptCapacity) {
+    buffers.bytes.reset();
+    buffers.capacity = 0;
+  }
+  if (buffers.line.capacity() > (1u << 20)) Text().swap(buffers.line);
+  if (buffers.candidates.capacity() > 4096) std::vector<LineCandidate>().swap(buffers.candidates);
+}
+
+namespace {
+
+void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out) {
   // One look at the file system tells whether the entry is a file to search; one open serves the
   // text test and the load. Nothing but a regular file is opened.
-  std::string name = textToPath(path);
+  textToPathInto(path, buffers.name);
+  const std::string& name = buffers.name;
   struct stat st {};
   Descriptor file;
   bool sizeKnown = true;
@@ -421,25 +440,25 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     if (!omitted) file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool gone = !omitted && file.fd < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
-    if (!examineName(path, options, out, !omitted && !gone, omitted)) return out;
+    if (!examineName(path, options, out, !omitted && !gone, omitted)) return;
     if (file.fd < 0) {
       out.textTest.errorText = systemErrorText(openError);
-      return out;
+      return;
     }
     sizeKnown = false;
   } else {
     bool omitted = omittedByName(path, options);
     // The omit test first: an omitted entry needs no look at the file system.
     bool isFile = !omitted && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    if (!examineName(path, options, out, isFile, omitted)) return out;
+    if (!examineName(path, options, out, isFile, omitted)) return;
     file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file.fd < 0) {
       out.textTest.errorText = systemErrorText(errno);
-      return out;
+      return;
     }
   }
   auto size = static_cast<size_t>(st.st_size);
-  if (sizeKnown && size == 0) return out;
+  if (sizeKnown && size == 0) return;
 
   // One byte more than the size: a short read then means the end, without another read. A
   // regular file reads short only at its end.
@@ -450,17 +469,17 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
     ssize_t n = readSome(file.fd, buffers.bytes.get() + used, first - used);
     if (n < 0) {
       out.textTest.errorText = systemErrorText(errno);
-      return out;
+      return;
     }
     used += static_cast<size_t>(n);
     if (n == 0 || !sizeKnown) break;
   }
-  if (used == 0) return out;  // empty, or it shrank since its size was taken
+  if (used == 0) return;  // empty, or it shrank since its size was taken
   size_t tested = std::min(used, kTextTestBytes);
   out.textTest.otherBytes = countOtherBytes(buffers.bytes.get(), tested);
   out.textTest.textBytes = static_cast<int64_t>(tested) - out.textTest.otherBytes;
   out.textTest.isText = !(out.textTest.otherBytes > 5 || out.textTest.textBytes < out.textTest.otherBytes);
-  if (!out.textTest.isText) return out;
+  if (!out.textTest.isText) return;
 
   out.loadAttempted = true;
   DateTimeValue deadline = clock.now() + 2 * kOneSecond;
@@ -476,12 +495,8 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
   } else {
     streamAndMatch(file.fd, used, endOfFile, bom, matcher, clock, deadline, buffers, out);
   }
-  if (buffers.capacity > kKeptCapacity) {
-    buffers.bytes.reset();
-    buffers.capacity = 0;
-  }
-  if (buffers.line.capacity() > (1u << 20)) Text().swap(buffers.line);
-  return out;
 }
+
+}  // namespace
 
 }  // namespace varko

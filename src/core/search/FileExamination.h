@@ -68,6 +68,20 @@ struct FileOutcome {
   int64_t linesExamined = 0;
   bool tooSlow = false;       // the two-second limit cut the file short
 
+  // Empties the outcome for another file, keeping the storage it has.
+  void reset() {
+    path.clear();
+    skipped = pathMatch = loadAttempted = tooSlow = false;
+    textTest = TextTestResult();
+    load = LoadResult();
+    lines.clear();
+    lineTexts.clear();
+    matchesInFile = 0;
+    linesExamined = 0;
+  }
+  // Whether keeping the storage for another file is worth its memory.
+  bool worthReusing() const { return lineTexts.capacity() <= (1u << 15) && lines.capacity() <= 1024; }
+
   TextView text(const ReportedLine& line) const { return TextView(lineTexts).substr(line.textStart, line.textLength); }
   void addLine(int32_t lineNumber, int32_t position, TextView text) {
     lines.push_back({lineNumber, position, lineTexts.size(), text.size()});
@@ -78,18 +92,34 @@ struct FileOutcome {
 // True when the omit rules skip the path (substring tests on the whole path).
 bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
 
-// Read buffer and line list, reused from file to file by one thread.
+// A line where a string may occur, while the file is being read.
+struct LineCandidate {
+  int64_t lineNumber;
+  std::string bytes;  // the raw line, waiting for the encoding
+  int position = 0;   // once matched
+  bool anyWord = false;
+  size_t textStart = 0;  // in the outcome's lineTexts, once matched
+  size_t textLength = 0;
+  bool waiting = false;
+};
+
+// Read buffer and line lists, reused from file to file by one thread.
 struct ExamineBuffers {
   std::unique_ptr<char[]> bytes;
   size_t capacity = 0;
   TextList lines;
   Text line;  // the line being matched
+  std::string name;  // the path as the system takes it
+  std::vector<LineCandidate> candidates;
 };
 
 // Reads each file once and matches on its raw bytes, decoding only the lines where a string
 // occurs; gives exactly the outcome of xcExamineFileReference.
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers);
+// The same into out, which is reset first and keeps its storage.
+void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out);
 
 // The straightforward way: text test, load every line, match every line.
 FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,

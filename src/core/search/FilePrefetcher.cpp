@@ -81,8 +81,11 @@ void FilePrefetcher::work() {
       nextToTake_.wait(taken);
     }
     if (stopping_.load()) return;
-    auto outcome = std::make_unique<FileOutcome>(xcExamineFile(*path, options_, matcher_, clock_, buffers));
     Slot& slot = slots_[index % ahead_];
+    // The slot's spare outcome, given back by the run, keeps its storage from an earlier file.
+    std::unique_ptr<FileOutcome> outcome = std::move(slot.spare);
+    if (!outcome) outcome = std::make_unique<FileOutcome>();
+    xcExamineFile(*path, options_, matcher_, clock_, buffers, *outcome);
     slot.outcome = std::move(outcome);
     slot.ready.store(index + 1, std::memory_order_release);
     slot.ready.notify_one();
@@ -102,7 +105,7 @@ void FilePrefetcher::waitForBatch(uint64_t next) {
     slot.ready.wait(seen, std::memory_order_acquire);
 }
 
-FileOutcome FilePrefetcher::take(size_t index) {
+std::unique_ptr<FileOutcome> FilePrefetcher::take(size_t index) {
   // Entries are taken in order; the run may only skip ahead by stopping.
   for (uint64_t next = nextToTake_.load();; ++next) {
     Slot& slot = slots_[next % ahead_];
@@ -111,10 +114,18 @@ FileOutcome FilePrefetcher::take(size_t index) {
          seen = slot.ready.load(std::memory_order_acquire))
       slot.ready.wait(seen, std::memory_order_acquire);
     std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
-    nextToTake_.store(next + 1);
-    nextToTake_.notify_all();
-    if (next == index) return std::move(*outcome);
+    if (next == index) return outcome;
+    giveBack(next, std::move(outcome));
   }
+}
+
+void FilePrefetcher::giveBack(size_t index, std::unique_ptr<FileOutcome> outcome) {
+  // The slot is free for the entry ahead_ later only from here on, so the spare is the run's
+  // to set until then.
+  Slot& slot = slots_[index % ahead_];
+  if (outcome && outcome->worthReusing()) slot.spare = std::move(outcome);
+  nextToTake_.store(index + 1);
+  nextToTake_.notify_all();
 }
 
 }  // namespace varko

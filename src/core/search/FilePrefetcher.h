@@ -43,8 +43,10 @@ public:
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
 
-  // The outcome of entry index (0-based), in order: each index is taken once, ascending.
-  FileOutcome take(size_t index);
+  // The outcome of entry index (0-based), in order: each index is taken once, ascending, and
+  // given back once applied, so its storage serves a later entry.
+  std::unique_ptr<FileOutcome> take(size_t index);
+  void giveBack(size_t index, std::unique_ptr<FileOutcome> outcome);
 
   // Threads to use when asked for "auto" (negative), from VARKO_THREADS or the cores.
   static int threadsFor(int requested);
@@ -53,6 +55,7 @@ private:
   struct Slot {
     std::atomic<uint64_t> ready{0};  // entry index + 1 once its outcome is here
     std::unique_ptr<FileOutcome> outcome;  // small slots: a long ring costs little to set up
+    std::unique_ptr<FileOutcome> spare;
   };
   void work();
   void waitForBatch(uint64_t next);

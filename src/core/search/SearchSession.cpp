@@ -445,9 +445,14 @@ void SearchSession::runEntries(const SearchRequest& request) {
   for (int32_t k = 1; k <= fileCount_ && running_; ++k) {
     currentFile_ = FileSearchListItem(k - 1);
     entriesTaken_ = k;
-    FileOutcome outcome = prefetcher_ ? prefetcher_->take(static_cast<size_t>(k - 1))
-                                      : xcExamineFile(currentFile_, options_, matcher_, host_, buffers_);
-    applyOutcome(request, outcome);
+    if (prefetcher_) {
+      std::unique_ptr<FileOutcome> outcome = prefetcher_->take(static_cast<size_t>(k - 1));
+      applyOutcome(request, *outcome);
+      prefetcher_->giveBack(static_cast<size_t>(k - 1), std::move(outcome));
+    } else {
+      xcExamineFile(currentFile_, options_, matcher_, host_, buffers_, ownOutcome_);
+      applyOutcome(request, ownOutcome_);
+    }
   }
 }
 
@@ -521,6 +526,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
 void SearchSession::endOfRun() {
   prefetcher_.reset();  // the feed stays: it is the file search list of this run
   buffers_ = ExamineBuffers();
+  ownOutcome_ = FileOutcome();
   xcElapsedText(2, runStamp_, elapsedText_, host_);
   replacedText_.clear();
   if (replaceOn_) replacedText_ = u" Replaced=" + intToText(replacedTotal_);

@@ -155,6 +155,7 @@ private:
   DateTimeValue dateEnd_ = 0;
 
   ExamineBuffers buffers_;  // one buffer serves every file of a run
+  FileOutcome ownOutcome_;  // and, without workers, one outcome
   LineMatcher matcher_;
   ExamineOptions options_;
   std::unique_ptr<PathFeed> feed_;

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "search/FilePrefetcher.h"
 #include "search/SearchSession.h"
 #include "support/TestSupport.h"
 
@@ -133,6 +134,50 @@ TEST(prefetch, stopping_early_leaves_no_worker_behind) {
   session.btnGoClick(request);
   EXPECT_LT(session.matchedLines(), 400);
   EXPECT_EQ(session.abortedSuffix(), u" (aborted)");
+}
+
+// Outcomes handed back are refilled for later entries: nothing of an earlier file may show.
+TEST(prefetch, reused_outcomes_carry_nothing_over_from_earlier_files) {
+  TempDir dir;
+  std::mt19937 rng(777);
+  std::vector<Text> paths;
+  for (int i = 0; i < 200; ++i) {
+    std::string name = "f" + std::to_string(i) + ".txt";
+    dir.write(name, randomFile(rng));
+    paths.push_back(pathToText(dir.file(name)));
+  }
+  paths.push_back(pathToText(dir.file("missing.txt")));  // gone: an error outcome between others
+  for (int i = 0; i < 10; ++i) paths.push_back(paths[static_cast<size_t>(i * 7)]);
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.ignoreCase = true;
+  matcher.prepare();
+  ExamineOptions options;
+  options.entriesAreFiles = true;
+  FixedClockHost clock;
+  PathFeed feed;
+  for (const auto& p : paths) feed.push(p);
+  feed.finish();
+  FilePrefetcher prefetcher(feed, options, matcher, clock, 2, /*ahead=*/3);
+  ExamineBuffers buffers;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    std::unique_ptr<FileOutcome> got = prefetcher.take(i);
+    FileOutcome fresh = xcExamineFile(paths[i], options, matcher, clock, buffers);
+    ASSERT_EQ(got->path, fresh.path) << i;
+    EXPECT_EQ(got->skipped, fresh.skipped) << i;
+    EXPECT_EQ(got->textTest.isText, fresh.textTest.isText) << i;
+    EXPECT_EQ(got->textTest.errorText, fresh.textTest.errorText) << i;
+    EXPECT_EQ(got->load.loaded, fresh.load.loaded) << i;
+    EXPECT_EQ(got->matchesInFile, fresh.matchesInFile) << i;
+    EXPECT_EQ(got->linesExamined, fresh.linesExamined) << i;
+    ASSERT_EQ(got->lines.size(), fresh.lines.size()) << i;
+    for (size_t k = 0; k < fresh.lines.size(); ++k) {
+      EXPECT_EQ(got->lines[k].lineNumber, fresh.lines[k].lineNumber) << i;
+      EXPECT_EQ(got->lines[k].position, fresh.lines[k].position) << i;
+      EXPECT_EQ(got->text(got->lines[k]), fresh.text(fresh.lines[k])) << i;
+    }
+    prefetcher.giveBack(i, std::move(got));
+  }
 }
 
 }  // namespace
