@@ -73,7 +73,12 @@ private:
     uint8_t kind3 = kEmpty;
   };
   void storeText(Row& row, int r, TextView text);
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  struct FreeBlock {
+    void operator()(char* p) const;
+  };
+  using Block = std::unique_ptr<char[], FreeBlock>;
+  static Block allocateBlock(size_t size);
+  std::vector<Block> blocks_;
   size_t blockUsed_ = 0;
   size_t blockSize_ = 0;
   Row& row(int r);

@@ -20,43 +20,62 @@ bool xcNameLess(const Text& a, const Text& b) {
   return a < b;
 }
 
+int xcOpenFolder(const Text& folder) {
+  return ::open(textToPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+int xcOpenSubFolder(int parentFd, const Text& name) {
+  // Not through a link: the finders never enter folder links.
+  return ::openat(parentFd, textToPath(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+}
+
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates) {
+  int fd = xcOpenFolder(folder);
+  if (fd < 0) return {};
+  auto entries = xcListDirectoryFd(fd, withDates);
+  ::close(fd);
+  return entries;
+}
+
+std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates) {
   std::vector<DirectoryEntry> entries;
-  std::string folderBytes = textToPath(folder);
-  DIR* dir = opendir(folderBytes.c_str());
-  if (!dir) return entries;
-  int dirFd = dirfd(dir);
-  while (dirent* d = readdir(dir)) {
-    DirectoryEntry e;
-    std::string_view name(d->d_name);
-    e.name = pathToText(name);
-    bool dots = name == "." || name == "..";
-    e.isHidden = !dots && name.front() == '.';
-    // d_type spares a stat for plain files and folders; links and unknown types need one.
-    bool needStat = withDates || d->d_type == DT_LNK || d->d_type == DT_UNKNOWN;
-    struct stat st {};
-    if (!needStat) {
-      if (d->d_type == DT_DIR)
+  alignas(8) char buffer[32 * 1024];
+  for (;;) {
+    ssize_t got = getdents64(dirFd, buffer, sizeof buffer);
+    if (got <= 0) break;  // the end, or a folder that cannot be read on: what was listed stays
+    for (ssize_t at = 0; at < got;) {
+      const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+      at += d->d_reclen;
+      DirectoryEntry e;
+      std::string_view name(d->d_name);
+      e.name = pathToText(name);
+      bool dots = name == "." || name == "..";
+      e.isHidden = !dots && name.front() == '.';
+      // d_type spares a stat for plain files and folders; links and unknown types need one.
+      bool needStat = withDates || d->d_type == DT_LNK || d->d_type == DT_UNKNOWN;
+      struct stat st {};
+      if (!needStat) {
+        if (d->d_type == DT_DIR)
+          e.isFolder = true;
+        else if (d->d_type != DT_REG)
+          e.isSystem = true;
+      } else if (fstatat(dirFd, d->d_name, &st, 0) != 0) {
+        e.isSystem = true;  // dangling link or vanished entry
+      } else if (S_ISDIR(st.st_mode)) {
         e.isFolder = true;
-      else if (d->d_type != DT_REG)
+        if (!dots) {
+          struct stat lst;
+          e.isFolderLink = d->d_type == DT_LNK ||
+                           (d->d_type == DT_UNKNOWN &&
+                            fstatat(dirFd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode));
+        }
+      } else if (!S_ISREG(st.st_mode)) {
         e.isSystem = true;
-    } else if (fstatat(dirFd, d->d_name, &st, 0) != 0) {
-      e.isSystem = true;  // dangling link or vanished entry
-    } else if (S_ISDIR(st.st_mode)) {
-      e.isFolder = true;
-      if (!dots) {
-        struct stat lst;
-        e.isFolderLink = d->d_type == DT_LNK ||
-                         (d->d_type == DT_UNKNOWN &&
-                          fstatat(dirFd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode));
       }
-    } else if (!S_ISREG(st.st_mode)) {
-      e.isSystem = true;
+      if (withDates && !e.isSystem) e.lastWrite = xcUnixToDateTime(st.st_mtime, true);
+      entries.push_back(std::move(e));
     }
-    if (withDates && !e.isSystem) e.lastWrite = xcUnixToDateTime(st.st_mtime, true);
-    entries.push_back(std::move(e));
   }
-  closedir(dir);
   std::sort(entries.begin(), entries.end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return xcNameLess(a.name, b.name); });
   return entries;

@@ -19,6 +19,11 @@ struct DirectoryEntry {
 // The entries of folder (with trailing '/'), "." and ".." included, sorted by name with the
 // letters a-z compared without regard to case, then by bytes. An unreadable folder gives none.
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates);
+// The same for a folder already open; the descriptor stays open.
+std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates);
+// A folder opened for listing (-1 when it cannot be), by path or by name in an open folder.
+int xcOpenFolder(const Text& folder);
+int xcOpenSubFolder(int parentFd, const Text& name);
 
 // Order of names in listings and sorted lists.
 bool xcNameLess(const Text& a, const Text& b);

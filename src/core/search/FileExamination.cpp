@@ -399,7 +399,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
 
 namespace {
 void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out);
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd);
 }  // namespace
 
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
@@ -410,9 +410,9 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
 }
 
 void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out) {
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd) {
   out.reset();
-  examineOpened(path, options, matcher, clock, buffers, out);
+  examineOpened(path, options, matcher, clock, buffers, out, folderFd);
   if (buffers.capacity > kKeptCapacity) {
     buffers.bytes.reset();
     buffers.capacity = 0;
@@ -424,11 +424,15 @@ void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMa
 namespace {
 
 void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out) {
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd) {
   // One look at the file system tells whether the entry is a file to search; one open serves the
   // text test and the load. Nothing but a regular file is opened.
-  textToPathInto(path, buffers.name);
+  size_t slash = path.rfind(u'/');
+  bool inFolder = folderFd >= 0 && options.entriesAreFiles && slash != Text::npos && slash + 1 < path.size();
+  // In the open folder only the name is looked up, not every folder of the path again.
+  textToPathInto(inFolder ? TextView(path).substr(slash + 1) : TextView(path), buffers.name);
   const std::string& name = buffers.name;
+  int at = inFolder ? folderFd : AT_FDCWD;
   struct stat st {};
   Descriptor file;
   bool sizeKnown = true;
@@ -437,7 +441,7 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     // read shows the end, so a small file costs an open, one read and a close. The open does
     // not wait even if the entry was swapped for a FIFO meanwhile.
     bool omitted = omittedByName(path, options);
-    if (!omitted) file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (!omitted) file.fd = ::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool gone = !omitted && file.fd < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
     if (!examineName(path, options, out, !omitted && !gone, omitted)) return;

@@ -117,9 +117,10 @@ struct ExamineBuffers {
 // occurs; gives exactly the outcome of xcExamineFileReference.
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers);
-// The same into out, which is reset first and keeps its storage.
+// The same into out, which is reset first and keeps its storage. With entriesAreFiles, folderFd
+// (when not -1) is the open folder the file is in, and the file is opened there by its name.
 void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out);
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd = -1);
 
 // The straightforward way: text test, load every line, match every line.
 FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,

@@ -1,5 +1,6 @@
 #include "search/FileFinders.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
 
@@ -91,21 +92,32 @@ const TextList& TZEQFindFiles::SearchForFiles() {
     if (!ContinueScan) break;
     if (xcTrim(entry).empty() || !xcFolderExists(entry)) continue;
     ++progressFolders_;
-    scan(xcIncludeTrailingSeparator(entry));
+    Text folder = xcIncludeTrailingSeparator(entry);
+    scan(folder, xcOpenFolder(folder));
   }
   if (Sorted) std::stable_sort(result_.begin(), result_.end(), xcNameLess);
   return result_;
 }
 
-void TZEQFindFiles::scan(const Text& folder) {
-  if (!ContinueScan) return;
+void TZEQFindFiles::scan(const Text& folder, int fd) {
+  // The folder is open (or -1) on entry and closed here, or handed on with the files in it.
+  FolderHandle* handle = nullptr;
+  if (ShareFolders && OnFound && fd >= 0) handle = FolderHandle::adopt(fd);
+  auto letGo = [&] {
+    if (handle)
+      handle->release();
+    else if (fd >= 0)
+      ::close(fd);
+  };
+  if (!ContinueScan) return letGo();
   if (FileAttr & ffaDirectory)
     ++progressFolders_;
   else
     ++progressFiles_;
-  auto entries = xcListDirectory(folder, SelectOnDates);
+  std::vector<DirectoryEntry> entries;
+  if (fd >= 0) entries = xcListDirectoryFd(fd, SelectOnDates);  // an unreadable folder gives none
   for (const auto& e : entries) {
-    if (!ContinueScan) return;
+    if (!ContinueScan) return letGo();
     // Listing mask 0: hidden files, system files and folders are left out.
     if (!e.isFolder && !e.isHidden && !e.isSystem && nameMatches(e.name)) {
       bool selected = true;
@@ -113,11 +125,12 @@ void TZEQFindFiles::scan(const Text& folder) {
         selected = !(SelectStartDate > e.lastWrite || SelectEndDate <= 0 || e.lastWrite > SelectEndDate);
       if (selected) {
         ++found_;
+        if (handle) handle->retain();
         if (KeepList) {
           result_.push_back(folder + e.name);
-          if (OnFound) OnFound(result_.back());
+          if (OnFound) OnFound(result_.back(), handle);
         } else if (OnFound) {
-          OnFound(folder + e.name);
+          OnFound(folder + e.name, handle);
         }
       }
     }
@@ -128,14 +141,45 @@ void TZEQFindFiles::scan(const Text& folder) {
       if (processEvents_) processEvents_();
     }
   }
-  if (!InSubFolders) return;
-  for (const auto& e : entries) {
-    if (!ContinueScan) return;
-    if (!e.isFolder || isDots(e.name) || e.isFolderLink) continue;
-    if (e.isHidden && !SearchHistory) continue;
-    if (e.isSystem) continue;
-    scan(folder + e.name + u"/");
+  if (InSubFolders) {
+    for (const auto& e : entries) {
+      if (!ContinueScan) break;
+      if (!e.isFolder || isDots(e.name) || e.isFolderLink) continue;
+      if (e.isHidden && !SearchHistory) continue;
+      if (e.isSystem) continue;
+      Text sub = folder + e.name + u"/";
+      scan(sub, xcOpenSubFolder(fd, e.name));
+    }
   }
+  letGo();
+}
+
+std::atomic<int> FolderHandle::open_{0};
+
+int FolderHandle::limit() {
+  static const int limit = [] {
+    struct rlimit rl {};
+    if (getrlimit(RLIMIT_NOFILE, &rl) != 0 || rl.rlim_cur == RLIM_INFINITY) return 4096;
+    return static_cast<int>(std::clamp<rlim_t>(rl.rlim_cur / 2, 0, 65536));
+  }();
+  return limit;
+}
+
+FolderHandle* FolderHandle::adopt(int fd) {
+  if (open_.fetch_add(1) >= limit()) {
+    open_.fetch_sub(1);
+    return nullptr;
+  }
+  return new FolderHandle(fd);
+}
+
+void FolderHandle::release() {
+  if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+}
+
+FolderHandle::~FolderHandle() {
+  ::close(fd_);
+  open_.fetch_sub(1);
 }
 
 }  // namespace varko

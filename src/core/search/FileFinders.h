@@ -1,5 +1,6 @@
 #pragma once
 // The two file finders that build the file search list.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -42,6 +43,29 @@ private:
   TextList result_;
 };
 
+// A listed folder kept open, so the files found in it can be opened by name alone rather than
+// by walking their whole path again. The scan holds it while listing; each file found in it
+// holds it until examined; the last to let go closes it. Only so many are open at once, so a
+// large tree cannot use up the descriptors: beyond that, files are opened by path.
+class FolderHandle {
+public:
+  // Takes fd, or gives nullptr (fd stays the caller's) when enough folders are held open.
+  static FolderHandle* adopt(int fd);
+  int fd() const { return fd_; }
+  void retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
+  void release();
+  static int openCount() { return open_.load(); }
+  // The most held open at once: half the descriptors the process may have, within bounds.
+  static int limit();
+
+private:
+  explicit FolderHandle(int fd) : fd_(fd) {}
+  ~FolderHandle();
+  int fd_;
+  std::atomic<int> refs_{1};
+  static std::atomic<int> open_;
+};
+
 using TProgressCallback = std::function<void(int64_t folders, int64_t files, int64_t searchFiles)>;
 
 // The multi-path finder: several folders and masks, hidden folders on request, date selection,
@@ -64,8 +88,11 @@ public:
   bool SearchHistory = true;
   bool ContinueScan = false;
   TProgressCallback OnProgress;
-  // Each entry as it joins the list, for work that starts before the scan ends.
-  std::function<void(const Text&)> OnFound;
+  // Each entry as it joins the list, for work that starts before the scan ends. With
+  // ShareFolders, folder (when not null) is the open folder it is in, held for the receiver,
+  // who releases it.
+  std::function<void(const Text& path, FolderHandle* folder)> OnFound;
+  bool ShareFolders = false;
   // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
   bool KeepList = true;
   int64_t FoundCount() const { return found_; }
@@ -78,7 +105,7 @@ public:
   const TextList& result() const { return result_; }
 
 private:
-  void scan(const Text& folder);
+  void scan(const Text& folder, int fd);
   bool nameMatches(const Text& name);
   const Clock& clock_;
   std::vector<std::optional<varko::FileMask>> masks_;

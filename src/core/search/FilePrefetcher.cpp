@@ -16,16 +16,27 @@ int FilePrefetcher::threadsFor(int requested) {
   return static_cast<int>(std::min(cores, 8u));
 }
 
-PathFeed::PathFeed() : chunks_(new std::unique_ptr<Text[]>[kChunks]) {}
+PathFeed::PathFeed() : chunks_(new std::unique_ptr<Entry[]>[kChunks]) {}
 
-PathFeed::~PathFeed() = default;
+PathFeed::~PathFeed() { releaseFolders(); }
 
-void PathFeed::push(const Text& path) {
+void PathFeed::releaseFolders() {
+  uint64_t n = published_.load();
+  for (uint64_t i = 0; i < n; ++i)
+    if (FolderHandle* folder = entry(i).folder.exchange(nullptr)) folder->release();
+}
+
+void PathFeed::push(const Text& path, FolderHandle* folder) {
   uint64_t n = published_.load(std::memory_order_relaxed);
   size_t chunk = n >> kChunkBits;
-  if (chunk >= kChunks) return;  // beyond a billion entries the rest are examined by the run
-  if (!chunks_[chunk]) chunks_[chunk].reset(new Text[size_t{1} << kChunkBits]);
-  chunks_[chunk][n & ((1u << kChunkBits) - 1)] = path;
+  if (chunk >= kChunks) {  // beyond a billion entries the rest are examined by the run
+    if (folder) folder->release();
+    return;
+  }
+  if (!chunks_[chunk]) chunks_[chunk].reset(new Entry[size_t{1} << kChunkBits]);
+  Entry& e = entry(n);
+  e.path = path;
+  e.folder.store(folder, std::memory_order_relaxed);
   published_.store(n + 1, std::memory_order_release);
   changes_.fetch_add(1);
   changes_.notify_all();
@@ -35,6 +46,11 @@ void PathFeed::finish() {
   finished_.store(true);
   changes_.fetch_add(1);
   changes_.notify_all();
+}
+
+FolderHandle* PathFeed::takeFolder(size_t index) {
+  if (index >= published_.load(std::memory_order_acquire)) return nullptr;
+  return entry(index).folder.exchange(nullptr);
 }
 
 bool PathFeed::finishedCount(size_t& count) const {
@@ -47,7 +63,7 @@ const Text* PathFeed::at(size_t index) {
   for (;;) {
     uint64_t seen = changes_.load();
     uint64_t n = published_.load(std::memory_order_acquire);
-    if (index < n) return &chunks_[index >> kChunkBits][index & ((1u << kChunkBits) - 1)];
+    if (index < n) return &entry(index).path;
     if (finished_.load()) return nullptr;
     changes_.wait(seen);
   }
@@ -67,6 +83,7 @@ FilePrefetcher::~FilePrefetcher() {
   nextToTake_.store(UINT64_MAX / 2);
   nextToTake_.notify_all();
   for (auto& t : workers_) t.join();
+  feed_.releaseFolders();  // of entries no worker got to: a stopped run keeps no folder open
 }
 
 void FilePrefetcher::work() {
@@ -85,7 +102,9 @@ void FilePrefetcher::work() {
     // The slot's spare outcome, given back by the run, keeps its storage from an earlier file.
     std::unique_ptr<FileOutcome> outcome = std::move(slot.spare);
     if (!outcome) outcome = std::make_unique<FileOutcome>();
-    xcExamineFile(*path, options_, matcher_, clock_, buffers, *outcome);
+    FolderHandle* folder = feed_.takeFolder(index);
+    xcExamineFile(*path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1);
+    if (folder) folder->release();
     slot.outcome = std::move(outcome);
     slot.ready.store(index + 1, std::memory_order_release);
     slot.ready.notify_one();

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 #include "search/FileExamination.h"
+#include "search/FileFinders.h"
 
 namespace varko {
 
@@ -17,7 +18,12 @@ class PathFeed {
 public:
   PathFeed();
   ~PathFeed();
-  void push(const Text& path);
+  // folder: the open folder the file is in (or nullptr), held for the entry until taken.
+  void push(const Text& path, FolderHandle* folder = nullptr);
+  // The entry's folder, once: the taker opens the file in it, then releases it.
+  FolderHandle* takeFolder(size_t index);
+  // Lets go of the folders of entries not taken.
+  void releaseFolders();
   // No more entries will come (also after a failed or stopped scan).
   void finish();
   // Entry index, waiting until it is pushed; nullptr when the feed finished before it.
@@ -28,7 +34,12 @@ public:
 private:
   static constexpr size_t kChunkBits = 14;
   static constexpr size_t kChunks = 65536;
-  std::unique_ptr<std::unique_ptr<Text[]>[]> chunks_;
+  struct Entry {
+    Text path;
+    std::atomic<FolderHandle*> folder{nullptr};
+  };
+  Entry& entry(size_t index) const { return chunks_[index >> kChunkBits][index & ((size_t{1} << kChunkBits) - 1)]; }
+  std::unique_ptr<std::unique_ptr<Entry[]>[]> chunks_;
   std::atomic<uint64_t> published_{0};
   std::atomic<bool> finished_{false};
   std::atomic<uint64_t> changes_{0};  // moves on every push and at the finish: readers wait on it

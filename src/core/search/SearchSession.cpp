@@ -427,13 +427,17 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
     if (feedLive_) {
       // The feed is the file search list then: the finder keeps no second copy.
       zeqFindFiles1_.KeepList = false;
-      zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path) { feed->push(path); };
+      zeqFindFiles1_.ShareFolders = true;
+      zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path, FolderHandle* folder) {
+        feed->push(path, folder);
+      };
     }
   }
 }
 
 void SearchSession::finishFeed() {
   zeqFindFiles1_.OnFound = nullptr;
+  zeqFindFiles1_.ShareFolders = false;
   zeqFindFiles1_.KeepList = true;
   if (!feed_) return;
   if (!feedLive_)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "search/FilePrefetcher.h"
@@ -177,6 +178,49 @@ TEST(prefetch, reused_outcomes_carry_nothing_over_from_earlier_files) {
       EXPECT_EQ(got->text(got->lines[k]), fresh.text(fresh.lines[k])) << i;
     }
     prefetcher.giveBack(i, std::move(got));
+  }
+}
+
+int openDescriptors() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+// Workers open files inside the folders the scan keeps open; every one is closed by the end of
+// a run, also of a stopped one.
+TEST(prefetch, folders_held_open_for_the_workers_are_all_closed) {
+  TempDir dir;
+  for (int i = 0; i < 60; ++i)
+    dir.write("d" + std::to_string(i % 20) + "/s" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt",
+              "a mutex\n");
+  int before = openDescriptors();
+  class StoppingHost : public FixedClockHost {
+  public:
+    SearchSession* session = nullptr;
+    int stopAt = 0;
+    int rounds = 0;
+    void processEvents() override {
+      if (session && stopAt && session->running() && ++rounds == stopAt) session->btnStopClick();
+    }
+  };
+  for (int stopAt : {0, 2, 5}) {
+    StoppingHost host;
+    host.stopAt = stopAt;
+    SearchSession session(host);
+    host.session = &session;
+    session.setPrefetchThreads(2);
+    SearchRequest request;
+    request.folder = dir.text();
+    request.subFolders = true;
+    request.fast = false;
+    request.searchText = u"mutex";
+    session.btnGoClick(request);
+    if (stopAt == 0) {
+      EXPECT_EQ(session.matchedLines(), 60);
+    }
+    EXPECT_EQ(FolderHandle::openCount(), 0) << stopAt;
+    EXPECT_EQ(openDescriptors(), before) << stopAt;
   }
 }
 
