@@ -3,9 +3,11 @@
 
 #include "TfrmVarko1.h"
 #include "VarkoProgram.h"
+#include "lib/Library.h"
 #include "lib/Text.h"
 
 int main(int argc, char** argv) {
+  varko::xcRaiseOpenFileLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tessel"));
 

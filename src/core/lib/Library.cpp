@@ -1,7 +1,10 @@
 #include "lib/Library.h"
 
+#include <sys/resource.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -92,6 +95,15 @@ Text xcChangeFileExt(const Text& path, const Text& ext) {
   auto p = path.find_last_of(u"./");
   if (p == Text::npos || path[p] != u'.') return path + ext;
   return path.substr(0, p) + ext;
+}
+
+void xcRaiseOpenFileLimit() {
+  struct rlimit rl {};
+  if (getrlimit(RLIMIT_NOFILE, &rl) != 0) return;
+  rlim_t wanted = std::min<rlim_t>(rl.rlim_max, 65536);
+  if (rl.rlim_cur >= wanted) return;
+  rl.rlim_cur = wanted;
+  setrlimit(RLIMIT_NOFILE, &rl);
 }
 
 }  // namespace varko

@@ -29,6 +29,11 @@ void setExePathForTesting(const Text& path);
 // $TMPDIR, else /tmp, with a trailing '/'.
 Text xcTempFolder();
 
+// Lets the process hold as many open files as the system allows it (up to 65,536): the search
+// keeps folders open while their files are examined. The default of 1,024 only matters to
+// select(), which this program does not use.
+void xcRaiseOpenFileLimit();
+
 bool xcFileExists(const Text& path);    // a regular file (links followed)
 bool xcFolderExists(const Text& path);  // a folder (links followed)
 Text xcIncludeTrailingSeparator(const Text& path);

@@ -24,11 +24,6 @@ int xcOpenFolder(const Text& folder) {
   return ::open(textToPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-int xcOpenSubFolder(int parentFd, const Text& name) {
-  // Not through a link: the finders never enter folder links.
-  return ::openat(parentFd, textToPath(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-}
-
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates) {
   int fd = xcOpenFolder(folder);
   if (fd < 0) return {};

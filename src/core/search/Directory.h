@@ -21,9 +21,8 @@ struct DirectoryEntry {
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates);
 // The same for a folder already open; the descriptor stays open.
 std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates);
-// A folder opened for listing (-1 when it cannot be), by path or by name in an open folder.
+// A folder opened for listing (-1 when it cannot be).
 int xcOpenFolder(const Text& folder);
-int xcOpenSubFolder(int parentFd, const Text& name);
 
 // Order of names in listings and sorted lists.
 bool xcNameLess(const Text& a, const Text& b);

@@ -141,17 +141,18 @@ void TZEQFindFiles::scan(const Text& folder, int fd) {
       if (processEvents_) processEvents_();
     }
   }
-  if (InSubFolders) {
-    for (const auto& e : entries) {
-      if (!ContinueScan) break;
-      if (!e.isFolder || isDots(e.name) || e.isFolderLink) continue;
-      if (e.isHidden && !SearchHistory) continue;
-      if (e.isSystem) continue;
-      Text sub = folder + e.name + u"/";
-      scan(sub, xcOpenSubFolder(fd, e.name));
-    }
-  }
+  // Let go before going down, so the scan itself holds one folder open at a time however deep
+  // the tree is.
   letGo();
+  if (!InSubFolders) return;
+  for (const auto& e : entries) {
+    if (!ContinueScan) break;
+    if (!e.isFolder || isDots(e.name) || e.isFolderLink) continue;
+    if (e.isHidden && !SearchHistory) continue;
+    if (e.isSystem) continue;
+    Text sub = folder + e.name + u"/";
+    scan(sub, xcOpenFolder(sub));
+  }
 }
 
 std::atomic<int> FolderHandle::open_{0};
@@ -160,7 +161,9 @@ int FolderHandle::limit() {
   static const int limit = [] {
     struct rlimit rl {};
     if (getrlimit(RLIMIT_NOFILE, &rl) != 0 || rl.rlim_cur == RLIM_INFINITY) return 4096;
-    return static_cast<int>(std::clamp<rlim_t>(rl.rlim_cur / 2, 0, 65536));
+    // Room is left for the files being read and whatever else the program has open.
+    rlim_t half = rl.rlim_cur / 2;
+    return static_cast<int>(std::min<rlim_t>(half > 32 ? half - 32 : 0, 16384));
   }();
   return limit;
 }
