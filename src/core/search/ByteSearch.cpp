@@ -141,6 +141,8 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
 
 const char* ByteNeedles::findMany(const char* from, const char* startLimit, const char* end) const {
   if (useNibbleFilter_) return findManyNibbles(from, startLimit, end);
+  if (keyBytes_ >= 2 && xcCpuHasAvx2())
+    return ignoreCase_ ? findManyHashedAvx2<true>(from, startLimit, end) : findManyHashedAvx2<false>(from, startLimit, end);
   if (keyBytes_ >= 2) return ignoreCase_ ? findManyHashed<true>(from, startLimit, end)
                                          : findManyHashed<false>(from, startLimit, end);
   const char* limit = startLimit < end ? startLimit : end;

@@ -54,6 +54,8 @@ private:
   const char* verifyAt(const char* at, const char* end) const;
   template <bool kIgnoreCase>
   const char* findManyHashed(const char* from, const char* startLimit, const char* end) const;
+  template <bool kIgnoreCase>
+  const char* findManyHashedAvx2(const char* from, const char* startLimit, const char* end) const;
 
   // Several needles of 2 bytes or more: nibble masks of their first (up to four) bytes in 8
   // buckets, so 16 positions are ruled out at once (a shuffle-based filter); see ByteSearchSimd.cpp.
@@ -68,6 +70,8 @@ private:
 
 // The processor has the byte shuffle the several-needle filter needs (SSSE3).
 bool xcCpuHasShuffle();
+// The processor has AVX2 (the gathering search for many needles).
+bool xcCpuHasAvx2();
 
 // Valid UTF-8 throughout (ASCII runs are skipped a word at a time).
 bool xcIsValidUtf8(const char* data, size_t size);
