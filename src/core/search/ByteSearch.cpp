@@ -62,8 +62,35 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
     // The nibble filter rules out most positions while the needles are few; with many, nearly
     // every letter passes it and the hashed keys alone are quicker.
     if (shortest >= 2 && needles_.size() <= kNibbleNeedles) buildNibbleFilter();
+    buildStrideTable();
   }
   return true;
+}
+
+void ByteNeedles::buildStrideTable() {
+  stride_ = 1;
+  strideBits_.clear();
+  strideStart_.clear();
+  strideEntries_.clear();
+  size_t shortest = SIZE_MAX;
+  for (const auto& n : needles_) shortest = std::min(shortest, n.size());
+  if (useNibbleFilter_ || keyBytes_ < 4 || shortest < 5) return;
+  stride_ = static_cast<int>(std::min<size_t>(shortest - 3, 4));
+  std::vector<std::pair<uint32_t, uint32_t>> keyed;  // hash, entry
+  for (uint32_t i = 0; i < needles_.size(); ++i)
+    for (int j = 0; j < stride_; ++j) {
+      const char* at = needles_[i].data() + j;
+      keyed.push_back({keyHashAt(at, at + 4), i * 4 + static_cast<uint32_t>(j)});
+    }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  strideBits_.assign((size_t{1} << kHashBits) / 64, 0);
+  strideStart_.assign((size_t{1} << kHashBits) + 1, 0);
+  for (const auto& [hash, entry] : keyed) {
+    strideBits_[hash >> 6] |= uint64_t{1} << (hash & 63);
+    ++strideStart_[hash + 1];
+    strideEntries_.push_back(entry);
+  }
+  for (size_t h = 1; h < strideStart_.size(); ++h) strideStart_[h] += strideStart_[h - 1];
 }
 
 void ByteNeedles::buildNibbleFilter() {
@@ -141,6 +168,8 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
 
 const char* ByteNeedles::findMany(const char* from, const char* startLimit, const char* end) const {
   if (useNibbleFilter_) return findManyNibbles(from, startLimit, end);
+  if (stride_ > 1)
+    return ignoreCase_ ? findManyStrided<true>(from, startLimit, end) : findManyStrided<false>(from, startLimit, end);
   if (keyBytes_ >= 2 && xcCpuHasAvx2())
     return ignoreCase_ ? findManyHashedAvx2<true>(from, startLimit, end) : findManyHashedAvx2<false>(from, startLimit, end);
   if (keyBytes_ >= 2) return ignoreCase_ ? findManyHashed<true>(from, startLimit, end)
@@ -185,6 +214,34 @@ const char* ByteNeedles::findManyHashed(const char* from, const char* startLimit
   }
   for (; p < limit; ++p)
     if (verifyAt(p, end)) return p;
+  return startLimit;
+}
+
+template <bool kIgnoreCase>
+const char* ByteNeedles::findManyStrided(const char* from, const char* startLimit, const char* end) const {
+  const char* limit = startLimit < end ? startLimit : end;
+  const uint64_t* bits = strideBits_.data();
+  const int stride = stride_;
+  // A needle starting just before limit has its keys up to stride - 1 further on.
+  const char* scanLimit = limit + (stride - 1);
+  for (const char* r = from; r < scanLimit && end - r >= 4; r += stride) {
+    uint32_t key;
+    std::memcpy(&key, r, 4);
+    if (kIgnoreCase) key = xcFoldUpperBytes(key);
+    uint32_t hash = (key * 0x9E3779B1u) >> (32 - kHashBits);
+    if (!((bits[hash >> 6] >> (hash & 63)) & 1)) continue;
+    // Every start found from this position is earlier than any found further on.
+    const char* best = nullptr;
+    for (uint32_t k = strideStart_[hash]; k < strideStart_[hash + 1]; ++k) {
+      uint32_t entry = strideEntries_[k];
+      size_t back = entry & 3;
+      if (static_cast<size_t>(r - from) < back) continue;  // it would start before from
+      const char* q = r - back;
+      if (q >= limit || (best && q >= best)) continue;
+      if (needleAt(q, end, entry >> 2)) best = q;
+    }
+    if (best) return best;
+  }
   return startLimit;
 }
 

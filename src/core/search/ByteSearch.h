@@ -57,6 +57,16 @@ private:
   template <bool kIgnoreCase>
   const char* findManyHashedAvx2(const char* from, const char* startLimit, const char* end) const;
 
+  // When every needle has five bytes or more, only every stride_-th position is looked up: the
+  // table then holds each needle's keys at offsets 0 to stride_ - 1, so one of them lies on a
+  // looked-up position wherever the needle starts. Entries are needle * 4 + offset.
+  int stride_ = 1;
+  std::vector<uint64_t> strideBits_;
+  std::vector<uint32_t> strideStart_;
+  std::vector<uint32_t> strideEntries_;
+  template <bool kIgnoreCase>
+  const char* findManyStrided(const char* from, const char* startLimit, const char* end) const;
+
   // Several needles of 2 bytes or more: nibble masks of their first (up to four) bytes in 8
   // buckets, so 16 positions are ruled out at once (a shuffle-based filter); see ByteSearchSimd.cpp.
   static constexpr size_t kNibbleNeedles = 24;
@@ -65,6 +75,7 @@ private:
   alignas(16) std::array<std::array<uint8_t, 16>, 4> lowMasks_{};
   alignas(16) std::array<std::array<uint8_t, 16>, 4> highMasks_{};
   void buildNibbleFilter();
+  void buildStrideTable();
   const char* findManyNibbles(const char* from, const char* startLimit, const char* end) const;
 };
 
