@@ -170,8 +170,6 @@ const char* ByteNeedles::findMany(const char* from, const char* startLimit, cons
   if (useNibbleFilter_) return findManyNibbles(from, startLimit, end);
   if (stride_ > 1)
     return ignoreCase_ ? findManyStrided<true>(from, startLimit, end) : findManyStrided<false>(from, startLimit, end);
-  if (keyBytes_ >= 2 && xcCpuHasAvx2())
-    return ignoreCase_ ? findManyHashedAvx2<true>(from, startLimit, end) : findManyHashedAvx2<false>(from, startLimit, end);
   if (keyBytes_ >= 2) return ignoreCase_ ? findManyHashed<true>(from, startLimit, end)
                                          : findManyHashed<false>(from, startLimit, end);
   const char* limit = startLimit < end ? startLimit : end;

@@ -54,8 +54,6 @@ private:
   const char* verifyAt(const char* at, const char* end) const;
   template <bool kIgnoreCase>
   const char* findManyHashed(const char* from, const char* startLimit, const char* end) const;
-  template <bool kIgnoreCase>
-  const char* findManyHashedAvx2(const char* from, const char* startLimit, const char* end) const;
 
   // When every needle has five bytes or more, only every stride_-th position is looked up: the
   // table then holds each needle's keys at offsets 0 to stride_ - 1, so one of them lies on a
@@ -81,8 +79,6 @@ private:
 
 // The processor has the byte shuffle the several-needle filter needs (SSSE3).
 bool xcCpuHasShuffle();
-// The processor has AVX2 (the gathering search for many needles).
-bool xcCpuHasAvx2();
 
 // Valid UTF-8 throughout (ASCII runs are skipped a word at a time).
 bool xcIsValidUtf8(const char* data, size_t size);
