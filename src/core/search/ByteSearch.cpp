@@ -250,6 +250,24 @@ void ByteNeedles::occurring(const char* from, const char* end, std::vector<uint8
     flags[listIndex_[0]] = findOne(from, end, end) != end;
     return;
   }
+  if (stride_ > 1) {
+    // Each occurrence has exactly one of its keys on the looked-up positions.
+    const uint64_t* bits = strideBits_.data();
+    for (const char* r = from; end - r >= 4; r += stride_) {
+      uint32_t key;
+      std::memcpy(&key, r, 4);
+      if (ignoreCase_) key = xcFoldUpperBytes(key);
+      uint32_t hash = (key * 0x9E3779B1u) >> (32 - kHashBits);
+      if (!((bits[hash >> 6] >> (hash & 63)) & 1)) continue;
+      for (uint32_t k = strideStart_[hash]; k < strideStart_[hash + 1]; ++k) {
+        uint32_t entry = strideEntries_[k];
+        size_t back = entry & 3;
+        if (static_cast<size_t>(r - from) < back) continue;
+        if (needleAt(r - back, end, entry >> 2)) flags[listIndex_[entry >> 2]] = 1;
+      }
+    }
+    return;
+  }
   uint32_t hash;
   for (const char* p = from; p < end; ++p) {
     if (!keyMayStartAt(p, end, hash)) continue;
