@@ -99,8 +99,15 @@ void FilePrefetcher::work() {
     }
     if (stopping_.load()) return;
     Slot& slot = slots_[index % ahead_];
-    // The slot's spare outcome, given back by the run, keeps its storage from an earlier file.
-    std::unique_ptr<FileOutcome> outcome = std::move(slot.spare);
+    // An outcome given back by the run keeps its storage from an earlier file.
+    std::unique_ptr<FileOutcome> outcome;
+    {
+      std::lock_guard<std::mutex> lock(poolMutex_);
+      if (!pool_.empty()) {
+        outcome = std::move(pool_.back());
+        pool_.pop_back();
+      }
+    }
     if (!outcome) outcome = std::make_unique<FileOutcome>();
     FolderHandle* folder = feed_.takeFolder(index);
     xcExamineFile(*path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1);
@@ -139,10 +146,10 @@ std::unique_ptr<FileOutcome> FilePrefetcher::take(size_t index) {
 }
 
 void FilePrefetcher::giveBack(size_t index, std::unique_ptr<FileOutcome> outcome) {
-  // The slot is free for the entry ahead_ later only from here on, so the spare is the run's
-  // to set until then.
-  Slot& slot = slots_[index % ahead_];
-  if (outcome && outcome->worthReusing()) slot.spare = std::move(outcome);
+  if (outcome && outcome->worthReusing()) {
+    std::lock_guard<std::mutex> lock(poolMutex_);
+    if (pool_.size() < kPoolSize) pool_.push_back(std::move(outcome));
+  }
   nextToTake_.store(index + 1);
   nextToTake_.notify_all();
 }

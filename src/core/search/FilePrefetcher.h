@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 #include "search/FileExamination.h"
@@ -66,7 +67,6 @@ private:
   struct Slot {
     std::atomic<uint64_t> ready{0};  // entry index + 1 once its outcome is here
     std::unique_ptr<FileOutcome> outcome;  // small slots: a long ring costs little to set up
-    std::unique_ptr<FileOutcome> spare;
   };
   void work();
   void waitForBatch(uint64_t next);
@@ -81,6 +81,10 @@ private:
   std::atomic<uint64_t> nextToTake_{0};
   std::atomic<bool> stopping_{false};
   std::vector<std::thread> workers_;
+  // Outcomes given back, newest last, for the workers to fill again.
+  static constexpr size_t kPoolSize = 256;
+  std::mutex poolMutex_;
+  std::vector<std::unique_ptr<FileOutcome>> pool_;
 };
 
 }  // namespace varko
