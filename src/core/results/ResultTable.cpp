@@ -99,8 +99,7 @@ void ResultTable::setRowCount(int count) {
   bool grew = count > rowCount_;
   int oldShown = rowCount();
   if (static_cast<size_t>(count) < storedRows_) {
-    for (size_t r = static_cast<size_t>(count); r < storedRows_ && (r & ((1u << kChunkBits) - 1)); ++r)
-      rowChunks_[r >> kChunkBits][r & ((1u << kChunkBits) - 1)] = Row();
+    // Rows from count on count as unwritten; row() writes them fresh when they come back.
     rowChunks_.resize((static_cast<size_t>(count) + (1u << kChunkBits) - 1) >> kChunkBits);
     storedRows_ = static_cast<size_t>(count);
     if (!otherCells_.empty()) {
@@ -130,16 +129,23 @@ void ResultTable::setRowCount(int count) {
 
 ResultTable::Row& ResultTable::row(int r) {
   auto index = static_cast<size_t>(r);
-  while ((index >> kChunkBits) >= rowChunks_.size())
-    rowChunks_.push_back(std::unique_ptr<Row[]>(new Row[size_t{1} << kChunkBits]));
-  if (index >= storedRows_) storedRows_ = index + 1;
-  return rowChunks_[index >> kChunkBits][index & ((1u << kChunkBits) - 1)];
+  while ((index >> kChunkBits) >= rowChunks_.size()) {
+    // Memory is touched only as rows are written; chunks after the first, of long runs, sit in
+    // huge pages.
+    size_t bytes = sizeof(Row) << kChunkBits;
+    bool huge = !rowChunks_.empty();
+    Block chunk = allocateBlock(huge ? (bytes + kHugePage - 1) / kHugePage * kHugePage : bytes);
+    rowChunks_.push_back(std::move(chunk));
+  }
+  for (; storedRows_ <= index; ++storedRows_)
+    new (rowAt(storedRows_)) Row();
+  return *rowAt(index);
 }
 
 const ResultTable::Row* ResultTable::rowIfAny(int r) const {
   if (r < 0 || static_cast<size_t>(r) >= storedRows_) return nullptr;
   auto index = static_cast<size_t>(r);
-  return &rowChunks_[index >> kChunkBits][index & ((1u << kChunkBits) - 1)];
+  return rowAt(index);
 }
 
 uint32_t ResultTable::internPath(const Text& path) {

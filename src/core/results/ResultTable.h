@@ -92,8 +92,11 @@ private:
   int currentRow_ = 0;
   int topRow_ = 0;
   // Rows in chunks, so a long run never copies them all to grow.
-  static constexpr int kChunkBits = 14;
-  std::vector<std::unique_ptr<Row[]>> rowChunks_;
+  static constexpr int kChunkBits = 16;
+  std::vector<Block> rowChunks_;  // raw storage: rows below storedRows_ are constructed
+  Row* rowAt(size_t index) const {
+    return reinterpret_cast<Row*>(rowChunks_[index >> kChunkBits].get()) + (index & ((size_t{1} << kChunkBits) - 1));
+  }
   size_t storedRows_ = 0;
   std::deque<Text> paths_;  // stable addresses: the map's keys look into them
   std::unordered_map<TextView, uint32_t> pathIds_;
