@@ -3,6 +3,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "lib/Library.h"
 #include "search/Directory.h"
@@ -80,6 +85,90 @@ bool TZEQFindFiles::nameMatches(const Text& name) {
   return false;
 }
 
+struct TZEQFindFiles::Listing {
+  int fd = -1;
+  std::vector<DirectoryEntry> entries;
+};
+
+// Walks the folders in the scan's order, listing each, at most kAhead listings ahead.
+class TZEQFindFiles::FolderLister {
+public:
+  FolderLister(const TZEQFindFiles& finder, std::vector<Text> roots) : finder_(finder), roots_(std::move(roots)) {
+    thread_ = std::thread([this] { run(); });
+  }
+  ~FolderLister() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    for (auto& l : queue_)
+      if (l.fd >= 0) ::close(l.fd);
+  }
+  // The next folder's listing in the scan's order.
+  Listing next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+    if (queue_.empty()) return Listing();  // the lister failed: the scan finds nothing more
+    Listing l = std::move(queue_.front());
+    queue_.pop_front();
+    changed_.notify_all();
+    return l;
+  }
+
+private:
+  static constexpr size_t kAhead = 64;
+  void run() {
+    try {
+      for (const auto& root : roots_)
+        if (!walk(root, xcOpenFolder(root))) break;
+    } catch (...) {
+      // Out of memory: the scan ends with what was listed.
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_ = true;
+    changed_.notify_all();
+  }
+  bool walk(const Text& folder, int fd) {
+    Listing l;
+    l.fd = fd;
+    if (fd >= 0) l.entries = xcListDirectoryFd(fd, finder_.SelectOnDates);
+    std::vector<Text> subs;
+    if (finder_.InSubFolders)
+      for (const auto& e : l.entries)
+        if (finder_.entersFolder(e)) subs.push_back(folder + e.name + u"/");
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return queue_.size() < kAhead || stopping_; });
+      if (stopping_) {
+        if (fd >= 0) ::close(fd);
+        return false;
+      }
+      queue_.push_back(std::move(l));
+    }
+    changed_.notify_all();
+    for (const auto& sub : subs)
+      if (!walk(sub, xcOpenFolder(sub))) return false;
+    return true;
+  }
+
+  const TZEQFindFiles& finder_;
+  std::vector<Text> roots_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Listing> queue_;
+  bool stopping_ = false;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+bool TZEQFindFiles::entersFolder(const DirectoryEntry& e) const {
+  if (!e.isFolder || isDots(e.name) || e.isFolderLink) return false;
+  if (e.isHidden && !SearchHistory) return false;
+  return !e.isSystem;
+}
+
 const TextList& TZEQFindFiles::SearchForFiles() {
   result_.clear();
   progressFolders_ = 0;
@@ -88,36 +177,68 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   nextReport_ = clock_.now();
   ContinueScan = true;
   masks_.assign(FileMask.size(), std::nullopt);
-  for (const auto& entry : Paths) {
-    if (!ContinueScan) break;
-    if (xcTrim(entry).empty() || !xcFolderExists(entry)) continue;
-    ++progressFolders_;
-    Text folder = xcIncludeTrailingSeparator(entry);
-    scan(folder, xcOpenFolder(folder));
+  std::vector<Text> roots;
+  for (const auto& entry : Paths)
+    if (!xcTrim(entry).empty() && xcFolderExists(entry)) roots.push_back(xcIncludeTrailingSeparator(entry));
+  std::unique_ptr<FolderLister> lister;
+  if (ListAhead) lister = std::make_unique<FolderLister>(*this, roots);
+  lister_ = lister.get();
+  try {
+    for (const auto& folder : roots) {
+      if (!ContinueScan) break;
+      ++progressFolders_;
+      if (lister_)
+        scanListed(folder);
+      else
+        scan(folder, xcOpenFolder(folder));
+    }
+  } catch (...) {
+    lister_ = nullptr;
+    throw;
   }
+  lister_ = nullptr;
   if (Sorted) std::stable_sort(result_.begin(), result_.end(), xcNameLess);
   return result_;
 }
 
+void TZEQFindFiles::scanListed(const Text& folder) { scan(folder, -2); }
+
 void TZEQFindFiles::scan(const Text& folder, int fd) {
-  // The folder is open (or -1) on entry and closed here, or handed on with the files in it.
-  FolderHandle* handle = nullptr;
-  if (ShareFolders && OnFound && fd >= 0) handle = FolderHandle::adopt(fd);
-  auto letGo = [&] {
-    if (handle)
-      handle->release();
-    else if (fd >= 0)
-      ::close(fd);
-  };
-  if (!ContinueScan) return letGo();
+  // -2: the folder's listing comes from the lister.
+  Listing listed;
+  if (fd == -2) {
+    listed = lister_->next();
+    fd = listed.fd;
+  }
+  // The folder is open (or -1) on entry and closed here, or handed on with the files in it,
+  // also when a mask turns out invalid.
+  struct Hold {
+    int fd;
+    FolderHandle* handle = nullptr;
+    void letGo() {
+      if (handle)
+        handle->release();
+      else if (fd >= 0)
+        ::close(fd);
+      handle = nullptr;
+      fd = -1;
+    }
+    ~Hold() { letGo(); }
+  } hold{fd};
+  if (ShareFolders && OnFound && fd >= 0) hold.handle = FolderHandle::adopt(fd);
+  FolderHandle* handle = hold.handle;
+  if (!ContinueScan) return;
   if (FileAttr & ffaDirectory)
     ++progressFolders_;
   else
     ++progressFiles_;
   std::vector<DirectoryEntry> entries;
-  if (fd >= 0) entries = xcListDirectoryFd(fd, SelectOnDates);  // an unreadable folder gives none
+  if (lister_)
+    entries = std::move(listed.entries);
+  else if (fd >= 0)
+    entries = xcListDirectoryFd(fd, SelectOnDates);  // an unreadable folder gives none
   for (const auto& e : entries) {
-    if (!ContinueScan) return letGo();
+    if (!ContinueScan) return;
     // Listing mask 0: hidden files, system files and folders are left out.
     if (!e.isFolder && !e.isHidden && !e.isSystem && nameMatches(e.name)) {
       bool selected = true;
@@ -143,15 +264,16 @@ void TZEQFindFiles::scan(const Text& folder, int fd) {
   }
   // Let go before going down, so the scan itself holds one folder open at a time however deep
   // the tree is.
-  letGo();
+  hold.letGo();
   if (!InSubFolders) return;
   for (const auto& e : entries) {
     if (!ContinueScan) break;
-    if (!e.isFolder || isDots(e.name) || e.isFolderLink) continue;
-    if (e.isHidden && !SearchHistory) continue;
-    if (e.isSystem) continue;
+    if (!entersFolder(e)) continue;
     Text sub = folder + e.name + u"/";
-    scan(sub, xcOpenFolder(sub));
+    if (lister_)
+      scanListed(sub);
+    else
+      scan(sub, xcOpenFolder(sub));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 #include "lib/Clock.h"
 #include "lib/Text.h"
+#include "search/Directory.h"
 #include "search/Mask.h"
 
 namespace varko {
@@ -93,6 +94,9 @@ public:
   // who releases it.
   std::function<void(const Text& path, FolderHandle* folder)> OnFound;
   bool ShareFolders = false;
+  // Folders are opened and listed on a thread of their own, a few ahead of the scan, so the
+  // system calls of listing run beside the scan's own work.
+  bool ListAhead = false;
   // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
   bool KeepList = true;
   int64_t FoundCount() const { return found_; }
@@ -105,7 +109,12 @@ public:
   const TextList& result() const { return result_; }
 
 private:
+  struct Listing;
+  class FolderLister;
   void scan(const Text& folder, int fd);
+  void scanListed(const Text& folder);
+  bool entersFolder(const DirectoryEntry& e) const;
+  FolderLister* lister_ = nullptr;
   bool nameMatches(const Text& name);
   const Clock& clock_;
   std::vector<std::optional<varko::FileMask>> masks_;

@@ -38,8 +38,12 @@ void PathFeed::push(const Text& path, FolderHandle* folder) {
   e.path = path;
   e.folder.store(folder, std::memory_order_relaxed);
   published_.store(n + 1, std::memory_order_release);
-  changes_.fetch_add(1);
-  changes_.notify_all();
+  // Waking the workers for every entry would cost more than most files: they are woken for
+  // every few, and at the finish.
+  if ((n & (kWakeEvery - 1)) == 0) {
+    changes_.fetch_add(1);
+    changes_.notify_all();
+  }
 }
 
 void PathFeed::finish() {

@@ -35,6 +35,7 @@ public:
 private:
   static constexpr size_t kChunkBits = 14;
   static constexpr size_t kChunks = 65536;
+  static constexpr uint64_t kWakeEvery = 16;
   struct Entry {
     Text path;
     std::atomic<FolderHandle*> folder{nullptr};

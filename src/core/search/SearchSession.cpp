@@ -428,6 +428,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
       // The feed is the file search list then: the finder keeps no second copy.
       zeqFindFiles1_.KeepList = false;
       zeqFindFiles1_.ShareFolders = true;
+      zeqFindFiles1_.ListAhead = true;
       zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path, FolderHandle* folder) {
         feed->push(path, folder);
       };
@@ -438,6 +439,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
 void SearchSession::finishFeed() {
   zeqFindFiles1_.OnFound = nullptr;
   zeqFindFiles1_.ShareFolders = false;
+  zeqFindFiles1_.ListAhead = false;
   zeqFindFiles1_.KeepList = true;
   if (!feed_) return;
   if (!feedLive_)

@@ -224,4 +224,25 @@ TEST(prefetch, folders_held_open_for_the_workers_are_all_closed) {
   }
 }
 
+// A mask that fails in the middle of the scan ends the run the same way with workers, whose
+// folder lister is stopped and whose folders are all let go.
+TEST(prefetch, an_invalid_mask_met_during_the_scan_leaves_nothing_running_or_open) {
+  TempDir dir;
+  for (int i = 0; i < 40; ++i) dir.write("d" + std::to_string(i % 8) + "/f" + std::to_string(i) + ".txt", "hit\n");
+  int before = openDescriptors();
+  std::vector<Snapshot> runs;
+  for (int threads : {0, 2}) {
+    SearchRequest request;
+    request.folder = dir.text();
+    request.subFolders = true;
+    request.fileSpec = u"[a";
+    request.searchText = u"hit";
+    runs.push_back(runWith(request, StringTable(), threads));
+    EXPECT_EQ(FolderHandle::openCount(), 0) << threads;
+    EXPECT_EQ(openDescriptors(), before) << threads;
+  }
+  EXPECT_EQ(runs[0].rows, runs[1].rows);
+  EXPECT_EQ(runs[0].status, runs[1].status);
+}
+
 }  // namespace
