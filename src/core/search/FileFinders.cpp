@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "lib/Library.h"
 #include "search/Directory.h"
@@ -90,11 +92,18 @@ struct TZEQFindFiles::Listing {
   std::vector<DirectoryEntry> entries;
 };
 
-// Walks the folders in the scan's order, listing each, at most kAhead listings ahead.
+// Lists the folders on threads of their own, ahead of the scan, and hands the listings over in
+// the scan's order: a folder's subfolders come right after it. A folder's subfolders are listed
+// before its later siblings, so the listings the scan needs next are the ones being made.
 class TZEQFindFiles::FolderLister {
 public:
-  FolderLister(const TZEQFindFiles& finder, std::vector<Text> roots) : finder_(finder), roots_(std::move(roots)) {
-    thread_ = std::thread([this] { run(); });
+  FolderLister(const TZEQFindFiles& finder, const std::vector<Text>& roots, int threads) : finder_(finder) {
+    for (const auto& root : roots) {
+      auto slot = std::make_shared<Slot>(root);
+      slot->at = order_.insert(order_.end(), slot);
+      tasks_.push_back(slot);
+    }
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { run(); });
   }
   ~FolderLister() {
     {
@@ -102,65 +111,87 @@ public:
       stopping_ = true;
     }
     changed_.notify_all();
-    thread_.join();
-    for (auto& l : queue_)
-      if (l.fd >= 0) ::close(l.fd);
+    for (auto& t : threads_) t.join();
   }
-  // The next folder's listing in the scan's order.
+  // The listing of the next folder in the scan's order.
   Listing next() {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !queue_.empty() || done_; });
-    if (queue_.empty()) return Listing();  // the lister failed: the scan finds nothing more
-    Listing l = std::move(queue_.front());
-    queue_.pop_front();
-    changed_.notify_all();
+    changed_.wait(lock, [this] { return order_.empty() || order_.front()->ready || failed_; });
+    if (order_.empty() || !order_.front()->ready) return Listing();  // out of memory: nothing more
+    std::shared_ptr<Slot> slot = std::move(order_.front());
+    order_.pop_front();
+    Listing l;
+    l.fd = std::exchange(slot->fd, -1);
+    if (l.fd >= 0) --openFolders_;
+    l.entries = std::move(slot->entries);
     return l;
   }
 
 private:
-  static constexpr size_t kAhead = 64;
+  struct Slot {
+    explicit Slot(Text f) : folder(std::move(f)) {}
+    ~Slot() {
+      if (fd >= 0) ::close(fd);
+    }
+    Text folder;
+    bool ready = false;
+    int fd = -1;
+    std::vector<DirectoryEntry> entries;
+    std::list<std::shared_ptr<Slot>>::iterator at;  // its place in order_, until handed over
+  };
+
   void run() {
     try {
-      for (const auto& root : roots_)
-        if (!walk(root, xcOpenFolder(root))) break;
-    } catch (...) {
-      // Out of memory: the scan ends with what was listed.
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    done_ = true;
-    changed_.notify_all();
-  }
-  bool walk(const Text& folder, int fd) {
-    Listing l;
-    l.fd = fd;
-    if (fd >= 0) l.entries = xcListDirectoryFd(fd, finder_.SelectOnDates);
-    std::vector<Text> subs;
-    if (finder_.InSubFolders)
-      for (const auto& e : l.entries)
-        if (finder_.entersFolder(e)) subs.push_back(folder + e.name + u"/");
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return queue_.size() < kAhead || stopping_; });
-      if (stopping_) {
-        if (fd >= 0) ::close(fd);
-        return false;
+      for (;;) {
+        std::shared_ptr<Slot> slot;
+        {
+          std::unique_lock<std::mutex> lock(mutex_);
+          changed_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+          if (stopping_) return;
+          slot = std::move(tasks_.front());
+          tasks_.pop_front();
+        }
+        int fd = xcOpenFolder(slot->folder);
+        std::vector<DirectoryEntry> entries;
+        if (fd >= 0) entries = xcListDirectoryFd(fd, finder_.SelectOnDates);  // unreadable: none
+        std::vector<std::shared_ptr<Slot>> subs;
+        if (finder_.InSubFolders)
+          for (const auto& e : entries)
+            if (finder_.entersFolder(e)) subs.push_back(std::make_shared<Slot>(slot->folder + e.name + u"/"));
+        bool keepOpen = false;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          // Kept open for the workers only while few are waiting: a scan far behind must not
+          // use up the descriptors.
+          keepOpen = fd >= 0 && openFolders_ < kMaxOpen;
+          if (keepOpen) ++openFolders_;
+          slot->fd = keepOpen ? fd : -1;
+          slot->entries = std::move(entries);
+          slot->ready = true;
+          auto after = std::next(slot->at);
+          for (auto& sub : subs) sub->at = order_.insert(after, sub);
+          tasks_.insert(tasks_.begin(), subs.begin(), subs.end());
+        }
+        if (!keepOpen && fd >= 0) ::close(fd);
+        changed_.notify_all();
       }
-      queue_.push_back(std::move(l));
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      failed_ = true;
+      changed_.notify_all();
     }
-    changed_.notify_all();
-    for (const auto& sub : subs)
-      if (!walk(sub, xcOpenFolder(sub))) return false;
-    return true;
   }
 
+  static constexpr int kMaxOpen = 256;
   const TZEQFindFiles& finder_;
-  std::vector<Text> roots_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Listing> queue_;
+  std::list<std::shared_ptr<Slot>> order_;   // listed or not, in the scan's order
+  std::deque<std::shared_ptr<Slot>> tasks_;  // not yet listed, next first
+  int openFolders_ = 0;
   bool stopping_ = false;
-  bool done_ = false;
-  std::thread thread_;
+  bool failed_ = false;
+  std::vector<std::thread> threads_;
 };
 
 bool TZEQFindFiles::entersFolder(const DirectoryEntry& e) const {
@@ -181,7 +212,7 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   for (const auto& entry : Paths)
     if (!xcTrim(entry).empty() && xcFolderExists(entry)) roots.push_back(xcIncludeTrailingSeparator(entry));
   std::unique_ptr<FolderLister> lister;
-  if (ListAhead) lister = std::make_unique<FolderLister>(*this, roots);
+  if (ListAhead) lister = std::make_unique<FolderLister>(*this, roots, 2);
   lister_ = lister.get();
   try {
     for (const auto& folder : roots) {

@@ -94,8 +94,8 @@ public:
   // who releases it.
   std::function<void(const Text& path, FolderHandle* folder)> OnFound;
   bool ShareFolders = false;
-  // Folders are opened and listed on a thread of their own, a few ahead of the scan, so the
-  // system calls of listing run beside the scan's own work.
+  // Folders are opened and listed on threads of their own ahead of the scan, so the system
+  // calls of listing run beside the scan's own work.
   bool ListAhead = false;
   // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
   bool KeepList = true;
