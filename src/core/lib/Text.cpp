@@ -194,6 +194,39 @@ std::string encodeUtf8(TextView s, bool unescape) {
 
 }  // namespace
 
+bool xcAppendUtf8(TextView t, std::string& out) {
+  size_t start = out.size();
+  out.resize(start + t.size() * 3);  // a UTF-16 unit takes at most three bytes
+  char* o = out.data() + start;
+  for (size_t i = 0, n = t.size(); i < n; ++i) {
+    char32_t c = t[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c > 0xDBFF || i + 1 >= n || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF) {
+        out.resize(start);
+        return false;
+      }
+      c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(t[++i]) - 0xDC00);
+    }
+    if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (c >> 12));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xF0 | (c >> 18));
+      *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return true;
+}
+
 Text fromUtf8(std::string_view s) { return decodeUtf8(s, false); }
 void fromUtf8Into(std::string_view s, Text& out) { decodeUtf8Into(s, false, out); }
 std::string toUtf8(TextView s) { return encodeUtf8(s, false); }

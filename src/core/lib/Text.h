@@ -40,6 +40,9 @@ inline bool xcIsWordChar(char16_t c) {
 // the lossless pair below instead.
 Text fromUtf8(std::string_view s);
 void fromUtf8Into(std::string_view s, Text& out);  // reuses out's storage
+// Appends text as UTF-8; false, with out as it was, when text has a surrogate that is not half
+// of a pair (UTF-8 cannot hold it).
+bool xcAppendUtf8(TextView text, std::string& out);
 std::string toUtf8(TextView s);
 Text fromAscii(std::string_view s);  // each byte one character (for literals and numbers)
 Text intToText(long long v);

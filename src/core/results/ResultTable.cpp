@@ -244,13 +244,7 @@ int32_t ResultTable::positionCell(int r) const {
   return p && p->kind3 == kNumber ? p->number3 : 0;
 }
 
-void ResultTable::storeText(Row& p, int r, TextView text) {
-  if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
-  p.kind1 = kEmpty;
-  p.length = 0;
-  if (text.empty()) return;
-  // Encoded straight into the block: a UTF-16 unit takes at most three bytes.
-  size_t room = text.size() * 3;
+char* ResultTable::blockRoom(size_t room) {
   if (blocks_.empty() || blockUsed_ + room > blockSize_) {
     // Small tables stay small; a long run's blocks grow to huge pages, which spares the system
     // hundreds of page faults per block.
@@ -259,7 +253,16 @@ void ResultTable::storeText(Row& p, int r, TextView text) {
     blocks_.push_back(allocateBlock(blockSize_));
     blockUsed_ = 0;
   }
-  size_t length = encodeInto(text, blocks_.back().get() + blockUsed_);
+  return blocks_.back().get() + blockUsed_;
+}
+
+void ResultTable::storeText(Row& p, int r, TextView text) {
+  if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
+  p.kind1 = kEmpty;
+  p.length = 0;
+  if (text.empty()) return;
+  // Encoded straight into the block: a UTF-16 unit takes at most three bytes.
+  size_t length = encodeInto(text, blockRoom(text.size() * 3));
   if (length == kNoFit) {
     p.kind1 = kOther;
     otherCells_[cellKey(1, r)] = Text(text);
@@ -272,19 +275,48 @@ void ResultTable::storeText(Row& p, int r, TextView text) {
   blockUsed_ += length;
 }
 
-void ResultTable::setFoundRow(int r, int32_t lineNumber, TextView text, const Text& path, int32_t position) {
+void ResultTable::storeBytes(Row& p, int r, std::string_view utf8) {
+  if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
+  p.kind1 = kEmpty;
+  p.length = 0;
+  if (utf8.empty()) return;
+  char* to = blockRoom(utf8.size());
+  std::memcpy(to, utf8.data(), utf8.size());
+  p.kind1 = kNumber;
+  p.block = static_cast<uint32_t>(blocks_.size() - 1);
+  p.offset = static_cast<uint32_t>(blockUsed_);
+  p.length = static_cast<uint32_t>(utf8.size());
+  blockUsed_ += utf8.size();
+}
+
+void ResultTable::setFoundRowBytes(int r, int32_t lineNumber, std::string_view utf8, const Text& path,
+                                   int32_t position) {
   if (r < 0) return;
   if (r >= rowCount_) setRowCount(r + 1);
   Row& p = row(r);
+  setFoundNumbers(p, r, lineNumber, position);
+  storeBytes(p, r, utf8);
+  p.pathId = internPath(path);
+  if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
+}
+
+void ResultTable::setFoundNumbers(Row& p, int r, int32_t lineNumber, int32_t position) {
   auto setNumber = [&](int column, uint8_t& kind, int32_t& number, bool present, int32_t value) {
     if (kind == kOther) otherCells_.erase(cellKey(column, r));
     kind = present ? kNumber : kEmpty;
     number = value;
   };
   setNumber(0, p.kind0, p.number0, lineNumber > 0 || lineNumber == -1, lineNumber);
+  setNumber(3, p.kind3, p.number3, position > 0, position);
+}
+
+void ResultTable::setFoundRow(int r, int32_t lineNumber, TextView text, const Text& path, int32_t position) {
+  if (r < 0) return;
+  if (r >= rowCount_) setRowCount(r + 1);
+  Row& p = row(r);
+  setFoundNumbers(p, r, lineNumber, position);
   storeText(p, r, text);
   p.pathId = internPath(path);
-  setNumber(3, p.kind3, p.number3, position > 0, position);
   if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
 }
 

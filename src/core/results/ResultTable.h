@@ -38,6 +38,8 @@ public:
   // Columns 0-3 of a results row at once: the line number and position as numbers (shown when
   // above 0, or -1 for the line), as setCell with their texts would store them.
   void setFoundRow(int row, int32_t lineNumber, TextView text, const Text& path, int32_t position);
+  // The same with the text as UTF-8 (valid, as from a decoded text), copied as it is.
+  void setFoundRowBytes(int row, int32_t lineNumber, std::string_view utf8, const Text& path, int32_t position);
 
   // Quick access for the search run's and the views' common cases.
   int32_t lineNumberCell(int row) const;  // column 0 as a number, 0 when not a number
@@ -73,6 +75,9 @@ private:
     uint8_t kind3 = kEmpty;
   };
   void storeText(Row& row, int r, TextView text);
+  void storeBytes(Row& row, int r, std::string_view utf8);
+  void setFoundNumbers(Row& row, int r, int32_t lineNumber, int32_t position);
+  char* blockRoom(size_t room);  // where at least room bytes can be written at blockUsed_
   struct FreeBlock {
     void operator()(char* p) const;
   };

@@ -277,11 +277,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     }
     decodeLine(from, to, utf8, line);
     c.position = matcher.match(line, c.anyWord, present);
-    if (c.position > 0) {
-      c.textStart = out.lineTexts.size();
-      c.textLength = line.size();
-      out.lineTexts += line;
-    }
+    if (c.position > 0) out.storeText(line, c.stored);
   };
   bool validSoFar = true;
   int64_t lineNumber = 0;  // lines before the next line start
@@ -390,7 +386,9 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     if (c.anyWord) ++out.matchesInFile;
     if (c.position > 0) {
       ++out.matchesInFile;
-      out.lines.push_back({static_cast<int32_t>(c.lineNumber), c.position, c.textStart, c.textLength});
+      c.stored.lineNumber = static_cast<int32_t>(c.lineNumber);
+      c.stored.position = c.position;
+      out.lines.push_back(c.stored);
     }
   }
 }

@@ -51,8 +51,11 @@ struct ExamineOptions {
 struct ReportedLine {
   int32_t lineNumber = 0;
   int32_t position = 0;
-  size_t textStart = 0;   // the line's text in its outcome's lineTexts
+  // The line's text: UTF-8 in its outcome's lineTexts, or, when UTF-8 cannot hold it (a lone
+  // surrogate from a UTF-16 file), UTF-16 in wideTexts.
+  size_t textStart = 0;
   size_t textLength = 0;
+  bool wide = false;
 };
 
 struct FileOutcome {
@@ -63,7 +66,10 @@ struct FileOutcome {
   bool loadAttempted = false;
   LoadResult load;
   std::vector<ReportedLine> lines;
-  Text lineTexts;  // the reported lines' texts one after another: one allocation per file
+  // The reported lines' texts one after another: one allocation per file, and UTF-8, the
+  // results' own form, so the run copies them as they are.
+  std::string lineTexts;
+  Text wideTexts;
   int32_t matchesInFile = 0;
   int64_t linesExamined = 0;
   bool tooSlow = false;       // the two-second limit cut the file short
@@ -76,16 +82,37 @@ struct FileOutcome {
     load = LoadResult();
     lines.clear();
     lineTexts.clear();
+    wideTexts.clear();
     matchesInFile = 0;
     linesExamined = 0;
   }
   // Whether keeping the storage for another file is worth its memory.
-  bool worthReusing() const { return lineTexts.capacity() <= (1u << 15) && lines.capacity() <= 1024; }
+  bool worthReusing() const {
+    return lineTexts.capacity() <= (1u << 14) && wideTexts.capacity() <= 64 && lines.capacity() <= 256;
+  }
 
-  TextView text(const ReportedLine& line) const { return TextView(lineTexts).substr(line.textStart, line.textLength); }
+  std::string_view textBytes(const ReportedLine& line) const {
+    return std::string_view(lineTexts).substr(line.textStart, line.textLength);
+  }
+  Text text(const ReportedLine& line) const {
+    return line.wide ? Text(TextView(wideTexts).substr(line.textStart, line.textLength)) : fromUtf8(textBytes(line));
+  }
+  // Stores a line's text; where it went is set in line.
+  void storeText(TextView text, ReportedLine& line) {
+    line.textStart = lineTexts.size();
+    line.wide = !xcAppendUtf8(text, lineTexts);
+    if (line.wide) {
+      line.textStart = wideTexts.size();
+      wideTexts += text;
+    }
+    line.textLength = (line.wide ? wideTexts.size() : lineTexts.size()) - line.textStart;
+  }
   void addLine(int32_t lineNumber, int32_t position, TextView text) {
-    lines.push_back({lineNumber, position, lineTexts.size(), text.size()});
-    lineTexts += text;
+    ReportedLine line;
+    line.lineNumber = lineNumber;
+    line.position = position;
+    storeText(text, line);
+    lines.push_back(line);
   }
 };
 
@@ -98,8 +125,7 @@ struct LineCandidate {
   std::string bytes;  // the raw line, waiting for the encoding
   int position = 0;   // once matched
   bool anyWord = false;
-  size_t textStart = 0;  // in the outcome's lineTexts, once matched
-  size_t textLength = 0;
+  ReportedLine stored;  // where its text is in the outcome, once matched
   bool waiting = false;
 };
 

@@ -510,7 +510,12 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
       if (!request.listAllFilenames) AddFoundRow(0, path, path, 0);
       headerWritten = true;
     }
-    AddFoundRow(line.lineNumber, outcome.text(line), path, line.position);
+    if (line.wide) {
+      AddFoundRow(line.lineNumber, outcome.text(line), path, line.position);
+    } else {
+      xcGridAddRow(grdFound_, rowCounter_);
+      grdFound_.setFoundRowBytes(rowCounter_, line.lineNumber, outcome.textBytes(line), path, line.position);
+    }
     if (matchedLines_ > 20) grdFound_.setTopRow(rowCounter_ - 20);
   }
   grdFound_.endUpdate();

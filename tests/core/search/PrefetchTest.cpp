@@ -245,4 +245,26 @@ TEST(prefetch, an_invalid_mask_met_during_the_scan_leaves_nothing_running_or_ope
   EXPECT_EQ(runs[0].status, runs[1].status);
 }
 
+// A UTF-16 line with a lone surrogate cannot be held as UTF-8: its row keeps it exactly, with
+// workers as without. (Characters whose bytes are printable ASCII, or the text test takes the
+// file for binary.)
+TEST(prefetch, a_line_utf8_cannot_hold_reaches_its_row_exactly) {
+  TempDir dir;
+  std::string utf16 = "\xFF\xFE";  // little-endian byte-order mark
+  for (char16_t c : std::u16string(u"\x6D75\xDC41\x7478")) {
+    utf16.push_back(static_cast<char>(c & 0xFF));
+    utf16.push_back(static_cast<char>(c >> 8));
+  }
+  dir.write("wide.txt", utf16);
+  SearchRequest request;
+  request.folder = dir.text();
+  request.searchText = u"\x6D75";
+  for (int threads : {0, 2}) {
+    Snapshot s = runWith(request, StringTable(), threads);
+    std::vector<Text> texts;
+    for (const auto& row : s.rows)
+      if (row[0] == u"1") texts.push_back(row[1]);
+    EXPECT_EQ(texts, (std::vector<Text>{u"\x6D75\xDC41\x7478"})) << threads;
+  }
+}
 }  // namespace
