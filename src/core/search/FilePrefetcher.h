@@ -51,7 +51,7 @@ class FilePrefetcher {
 public:
   // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
   FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                 int threads, size_t ahead = 16384);
+                 int threads, size_t ahead = 1024);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
@@ -83,7 +83,7 @@ private:
   std::atomic<bool> stopping_{false};
   std::vector<std::thread> workers_;
   // Outcomes given back, newest last, for the workers to fill again.
-  static constexpr size_t kPoolSize = 256;
+  static constexpr size_t kPoolSize = 64;
   std::mutex poolMutex_;
   std::vector<std::unique_ptr<FileOutcome>> pool_;
 };
