@@ -1,5 +1,7 @@
 #include "lib/Text.h"
 
+#include <cstdint>
+
 #include <algorithm>
 
 namespace varko {
@@ -194,10 +196,8 @@ std::string encodeUtf8(TextView s, bool unescape) {
 
 }  // namespace
 
-bool xcAppendUtf8(TextView t, std::string& out) {
-  size_t start = out.size();
-  out.resize(start + t.size() * 3);  // a UTF-16 unit takes at most three bytes
-  char* o = out.data() + start;
+size_t xcEncodeUtf8To(TextView t, char* out) {
+  char* o = out;
   for (size_t i = 0, n = t.size(); i < n; ++i) {
     char32_t c = t[i];
     if (c < 0x80) {
@@ -205,10 +205,7 @@ bool xcAppendUtf8(TextView t, std::string& out) {
       continue;
     }
     if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c > 0xDBFF || i + 1 >= n || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF) {
-        out.resize(start);
-        return false;
-      }
+      if (c > 0xDBFF || i + 1 >= n || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF) return SIZE_MAX;
       c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(t[++i]) - 0xDC00);
     }
     if (c < 0x800) {
@@ -223,8 +220,15 @@ bool xcAppendUtf8(TextView t, std::string& out) {
     }
     *o++ = static_cast<char>(0x80 | (c & 0x3F));
   }
-  out.resize(static_cast<size_t>(o - out.data()));
-  return true;
+  return static_cast<size_t>(o - out);
+}
+
+bool xcAppendUtf8(TextView t, std::string& out) {
+  size_t start = out.size();
+  out.resize(start + t.size() * 3);
+  size_t n = xcEncodeUtf8To(t, out.data() + start);
+  out.resize(n == SIZE_MAX ? start : start + n);
+  return n != SIZE_MAX;
 }
 
 Text fromUtf8(std::string_view s) { return decodeUtf8(s, false); }

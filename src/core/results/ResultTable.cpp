@@ -44,36 +44,6 @@ const Text& emptyText() {
 
 constexpr size_t kFirstBlockSize = 64 * 1024;
 constexpr size_t kHugePage = 2 * 1024 * 1024;
-constexpr size_t kNoFit = SIZE_MAX;
-
-// The UTF-8 bytes of a text, or kNoFit when it has a surrogate that is not half of a pair
-// (UTF-8 cannot hold it).
-size_t encodeInto(TextView t, char* out) {
-  char* o = out;
-  for (size_t i = 0, n = t.size(); i < n; ++i) {
-    char32_t c = t[i];
-    if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c > 0xDBFF || i + 1 >= n || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF) return kNoFit;
-      c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(t[++i]) - 0xDC00);
-    }
-    if (c < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-      *o++ = static_cast<char>(0xE0 | (c >> 12));
-      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    } else {
-      *o++ = static_cast<char>(0xF0 | (c >> 18));
-      *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    *o++ = static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return static_cast<size_t>(o - out);
-}
 
 }  // namespace
 
@@ -262,8 +232,8 @@ void ResultTable::storeText(Row& p, int r, TextView text) {
   p.length = 0;
   if (text.empty()) return;
   // Encoded straight into the block: a UTF-16 unit takes at most three bytes.
-  size_t length = encodeInto(text, blockRoom(text.size() * 3));
-  if (length == kNoFit) {
+  size_t length = xcEncodeUtf8To(text, blockRoom(text.size() * 3));
+  if (length == SIZE_MAX) {
     p.kind1 = kOther;
     otherCells_[cellKey(1, r)] = Text(text);
     return;
@@ -289,13 +259,13 @@ void ResultTable::storeBytes(Row& p, int r, std::string_view utf8) {
   blockUsed_ += utf8.size();
 }
 
-void ResultTable::setFoundRowBytes(int r, int32_t lineNumber, std::string_view utf8, const Text& path,
-                                   int32_t position) {
+template <class StoreText>
+void ResultTable::setFound(int r, int32_t lineNumber, const Text& path, int32_t position, StoreText storeText) {
   if (r < 0) return;
   if (r >= rowCount_) setRowCount(r + 1);
   Row& p = row(r);
   setFoundNumbers(p, r, lineNumber, position);
-  storeBytes(p, r, utf8);
+  storeText(p);
   p.pathId = internPath(path);
   if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
 }
@@ -310,14 +280,13 @@ void ResultTable::setFoundNumbers(Row& p, int r, int32_t lineNumber, int32_t pos
   setNumber(3, p.kind3, p.number3, position > 0, position);
 }
 
+void ResultTable::setFoundRowBytes(int r, int32_t lineNumber, std::string_view utf8, const Text& path,
+                                   int32_t position) {
+  setFound(r, lineNumber, path, position, [&](Row& p) { storeBytes(p, r, utf8); });
+}
+
 void ResultTable::setFoundRow(int r, int32_t lineNumber, TextView text, const Text& path, int32_t position) {
-  if (r < 0) return;
-  if (r >= rowCount_) setRowCount(r + 1);
-  Row& p = row(r);
-  setFoundNumbers(p, r, lineNumber, position);
-  storeText(p, r, text);
-  p.pathId = internPath(path);
-  if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
+  setFound(r, lineNumber, path, position, [&](Row& p) { storeText(p, r, text); });
 }
 
 Text ResultTable::textCell(int r) const {

@@ -77,6 +77,8 @@ private:
   void storeText(Row& row, int r, TextView text);
   void storeBytes(Row& row, int r, std::string_view utf8);
   void setFoundNumbers(Row& row, int r, int32_t lineNumber, int32_t position);
+  template <class StoreText>
+  void setFound(int r, int32_t lineNumber, const Text& path, int32_t position, StoreText storeText);
   char* blockRoom(size_t room);  // where at least room bytes can be written at blockUsed_
   struct FreeBlock {
     void operator()(char* p) const;
