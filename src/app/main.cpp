@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
   varko::xcRaiseOpenFileLimit();
+  varko::xcLimitMallocArenas();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tessel"));
 

@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
   varko::xcRaiseOpenFileLimit();
+  varko::xcLimitMallocArenas();
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
   int status = varko::RunCommandLine(args, std::cout, std::cerr);

@@ -1,5 +1,6 @@
 #include "lib/Library.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <sys/stat.h>
@@ -105,5 +106,7 @@ void xcRaiseOpenFileLimit() {
   rl.rlim_cur = wanted;
   setrlimit(RLIMIT_NOFILE, &rl);
 }
+
+void xcLimitMallocArenas() { mallopt(M_ARENA_MAX, 2); }
 
 }  // namespace varko

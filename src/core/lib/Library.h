@@ -33,6 +33,9 @@ Text xcTempFolder();
 // keeps folders open while their files are examined. The default of 1,024 only matters to
 // select(), which this program does not use.
 void xcRaiseOpenFileLimit();
+// Two malloc arenas for the whole process: the search's threads hand memory to each other, and
+// an arena per thread would each keep its own peak.
+void xcLimitMallocArenas();
 
 bool xcFileExists(const Text& path);    // a regular file (links followed)
 bool xcFolderExists(const Text& path);  // a folder (links followed)
