@@ -44,9 +44,9 @@ inline void grab(QWidget* w, const QString& name) {
 }
 
 // Acts on the next modal window as soon as it is up (a message box, a prompt), from inside its
-// own event loop.
-inline void whenModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
+// own event loop. An owner, when given, takes the waiting timer with it when it goes.
+inline void whenModal(std::function<void(QWidget*)> act, QObject* owner = nullptr) {
+  auto* timer = new QTimer(owner);
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, [timer, act] {
     QWidget* modal = QApplication::activeModalWidget();

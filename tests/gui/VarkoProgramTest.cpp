@@ -39,18 +39,7 @@ namespace {
 QObject* pendingAnswers = nullptr;
 
 // As guitest::whenModal, with the waiting timer owned by the running test.
-void whenModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer(pendingAnswers);
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    act(modal);
-  });
-  timer->start();
-}
+void whenModal(std::function<void(QWidget*)> act) { guitest::whenModal(std::move(act), pendingAnswers); }
 
 // What the view window showed while it was up; it forgets its lines when it closes.
 struct ViewSeen {
