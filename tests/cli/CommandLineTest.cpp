@@ -171,4 +171,20 @@ TEST(command_line, unreadable_files_and_folders_give_notices_and_the_run_goes_on
   EXPECT_EQ(out.find("inside.txt"), std::string::npos);
 }
 
+// Folders held open for the workers stay within a small descriptor limit: nothing is lost.
+TEST(command_line, a_small_open_file_limit_still_finds_every_file) {
+  if (access("/usr/bin/prlimit", X_OK) != 0) GTEST_SKIP() << "no prlimit";
+  TempDir dir;
+  for (int i = 0; i < 300; ++i) dir.write("d" + std::to_string(i) + "/f.txt", "hit\n");
+  std::string cmd = std::string("/usr/bin/prlimit --nofile=16:16 ") + VARKO_SEARCH_EXE + " --folder " + dir.path() +
+                    " -r hit 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+  EXPECT_EQ(WEXITSTATUS(pclose(p)), 0);
+  EXPECT_EQ(lines(out).size(), 300u) << out.substr(0, 2000);
+}
+
 }  // namespace

@@ -151,22 +151,21 @@ private:
           slot = std::move(tasks_.front());
           tasks_.pop_front();
         }
-        int fd = xcOpenFolder(slot->folder);
-        std::vector<DirectoryEntry> entries;
-        if (fd >= 0) entries = xcListDirectoryFd(fd, finder_.SelectOnDates);  // unreadable: none
+        Listing listed = finder_.listFolder(slot->folder);
+        int fd = listed.fd;
         std::vector<std::shared_ptr<Slot>> subs;
         if (finder_.InSubFolders)
-          for (const auto& e : entries)
+          for (const auto& e : listed.entries)
             if (finder_.entersFolder(e)) subs.push_back(std::make_shared<Slot>(slot->folder + e.name + u"/"));
         bool keepOpen = false;
         {
           std::lock_guard<std::mutex> lock(mutex_);
           // Kept open for the workers only while few are waiting: a scan far behind must not
           // use up the descriptors.
-          keepOpen = fd >= 0 && openFolders_ < kMaxOpen;
+          keepOpen = fd >= 0 && openFolders_ < maxOpen_;
           if (keepOpen) ++openFolders_;
           slot->fd = keepOpen ? fd : -1;
-          slot->entries = std::move(entries);
+          slot->entries = std::move(listed.entries);
           slot->ready = true;
           auto after = std::next(slot->at);
           for (auto& sub : subs) sub->at = order_.insert(after, sub);
@@ -182,7 +181,8 @@ private:
     }
   }
 
-  static constexpr int kMaxOpen = 256;
+  // Within the folder handles' share of the descriptors, which these become.
+  const int maxOpen_ = std::min(256, FolderHandle::limit() / 4);
   const TZEQFindFiles& finder_;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -218,10 +218,7 @@ const TextList& TZEQFindFiles::SearchForFiles() {
     for (const auto& folder : roots) {
       if (!ContinueScan) break;
       ++progressFolders_;
-      if (lister_)
-        scanListed(folder);
-      else
-        scan(folder, xcOpenFolder(folder));
+      scan(folder);
     }
   } catch (...) {
     lister_ = nullptr;
@@ -232,17 +229,19 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   return result_;
 }
 
-void TZEQFindFiles::scanListed(const Text& folder) { scan(folder, -2); }
+TZEQFindFiles::Listing TZEQFindFiles::listFolder(const Text& folder) const {
+  Listing l;
+  l.fd = xcOpenFolder(folder);
+  if (l.fd >= 0) l.entries = xcListDirectoryFd(l.fd, SelectOnDates);  // an unreadable folder gives none
+  return l;
+}
 
-void TZEQFindFiles::scan(const Text& folder, int fd) {
-  // -2: the folder's listing comes from the lister.
-  Listing listed;
-  if (fd == -2) {
-    listed = lister_->next();
-    fd = listed.fd;
-  }
-  // The folder is open (or -1) on entry and closed here, or handed on with the files in it,
-  // also when a mask turns out invalid.
+void TZEQFindFiles::scan(const Text& folder) {
+  // Listings come from the lister in this very order, or are made here.
+  Listing listed = lister_ ? lister_->next() : listFolder(folder);
+  int fd = listed.fd;
+  // The folder is open (or -1) here and closed here, or handed on with the files in it, also
+  // when a mask turns out invalid.
   struct Hold {
     int fd;
     FolderHandle* handle = nullptr;
@@ -263,11 +262,7 @@ void TZEQFindFiles::scan(const Text& folder, int fd) {
     ++progressFolders_;
   else
     ++progressFiles_;
-  std::vector<DirectoryEntry> entries;
-  if (lister_)
-    entries = std::move(listed.entries);
-  else if (fd >= 0)
-    entries = xcListDirectoryFd(fd, SelectOnDates);  // an unreadable folder gives none
+  const std::vector<DirectoryEntry>& entries = listed.entries;
   for (const auto& e : entries) {
     if (!ContinueScan) return;
     // Listing mask 0: hidden files, system files and folders are left out.
@@ -300,11 +295,7 @@ void TZEQFindFiles::scan(const Text& folder, int fd) {
   for (const auto& e : entries) {
     if (!ContinueScan) break;
     if (!entersFolder(e)) continue;
-    Text sub = folder + e.name + u"/";
-    if (lister_)
-      scanListed(sub);
-    else
-      scan(sub, xcOpenFolder(sub));
+    scan(folder + e.name + u"/");
   }
 }
 

@@ -111,8 +111,8 @@ public:
 private:
   struct Listing;
   class FolderLister;
-  void scan(const Text& folder, int fd);
-  void scanListed(const Text& folder);
+  void scan(const Text& folder);
+  Listing listFolder(const Text& folder) const;  // opened and listed here
   bool entersFolder(const DirectoryEntry& e) const;
   FolderLister* lister_ = nullptr;
   bool nameMatches(const Text& name);
