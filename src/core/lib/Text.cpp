@@ -55,9 +55,15 @@ bool xcSameText(TextView a, TextView b) {
 int xcTextPos(TextView text, TextView find, int mode) {
   if (find.empty() || find.size() > text.size()) return 0;
   if (mode == 1) {
-    Text t = xcUpperCase(text), f = xcUpperCase(find);
-    auto p = t.find(f);
-    return p == Text::npos ? 0 : static_cast<int>(p) + 1;
+    // Compared in place: this runs on every path of a run.
+    char16_t first = xcUpCaseChar(find[0]);
+    for (size_t i = 0; i + find.size() <= text.size(); ++i) {
+      if (xcUpCaseChar(text[i]) != first) continue;
+      size_t j = 1;
+      while (j < find.size() && xcUpCaseChar(text[i + j]) == xcUpCaseChar(find[j])) ++j;
+      if (j == find.size()) return static_cast<int>(i) + 1;
+    }
+    return 0;
   }
   auto p = text.find(find);
   return p == TextView::npos ? 0 : static_cast<int>(p) + 1;

@@ -91,6 +91,12 @@ struct FileOutcome {
     return lineTexts.capacity() <= (1u << 14) && wideTexts.capacity() <= 64 && lines.capacity() <= 256;
   }
 
+  // Roughly the memory the outcome holds, to bound how much waits for the run.
+  size_t bytesHeld() const {
+    return sizeof(FileOutcome) + path.capacity() * sizeof(char16_t) + lines.capacity() * sizeof(ReportedLine) +
+           lineTexts.capacity() + wideTexts.capacity() * sizeof(char16_t);
+  }
+
   std::string_view textBytes(const ReportedLine& line) const {
     return std::string_view(lineTexts).substr(line.textStart, line.textLength);
   }

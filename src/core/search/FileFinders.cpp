@@ -92,12 +92,15 @@ struct TZEQFindFiles::Listing {
   std::vector<DirectoryEntry> entries;
 };
 
-// Lists the folders on threads of their own, ahead of the scan, and hands the listings over in
-// the scan's order: a folder's subfolders come right after it. A folder's subfolders are listed
-// before its later siblings, so the listings the scan needs next are the ones being made.
+// Lists the folders ahead of the scan, on a thread of its own, and hands the listings over in
+// the scan's order: a folder's subfolders come right after it, before its later siblings. The
+// scan lists the next folder itself when no thread has started on it, so it seldom waits, and
+// the threads stay only a few folders ahead, so the listings' folders can stay open and their
+// memory stays warm. Threads are woken only when one sleeps and there is work for it.
 class TZEQFindFiles::FolderLister {
 public:
-  FolderLister(const TZEQFindFiles& finder, const std::vector<Text>& roots, int threads) : finder_(finder) {
+  FolderLister(const TZEQFindFiles& finder, const std::vector<Text>& roots, int threads)
+      : finder_(finder), window_(64) {
     for (const auto& root : roots) {
       auto slot = std::make_shared<Slot>(root);
       slot->at = order_.insert(order_.end(), slot);
@@ -110,85 +113,139 @@ public:
       std::lock_guard<std::mutex> lock(mutex_);
       stopping_ = true;
     }
-    changed_.notify_all();
+    listersWake_.notify_all();
     for (auto& t : threads_) t.join();
   }
   // The listing of the next folder in the scan's order.
   Listing next() {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return order_.empty() || order_.front()->ready || failed_; });
-    if (order_.empty() || !order_.front()->ready) return Listing();  // out of memory: nothing more
+    for (;;) {
+      if (order_.empty() || failed_) return Listing();  // failed: out of memory, nothing more
+      std::shared_ptr<Slot> front = order_.front();
+      if (front->state == Slot::Ready) break;
+      // Rather than wait for a thread that is listing the next folder, the scan lists the
+      // next one nobody has started on: the next folder itself at any time, others within the
+      // window.
+      while (!tasks_.empty() && tasks_.front()->state != Slot::Unlisted) tasks_.pop_front();
+      std::shared_ptr<Slot> task;
+      if (front->state == Slot::Unlisted)
+        task = front;  // left in tasks_: takers skip it
+      else if (!tasks_.empty() && readyAhead_ < window_)
+        task = tasks_.front();
+      if (task) {
+        task->state = Slot::Listing;
+        lock.unlock();
+        Made made = make(*task);
+        lock.lock();
+        publish(task, made);
+        continue;
+      }
+      scanWaiting_ = true;
+      scanWake_.wait(lock, [&] { return front->state == Slot::Ready || failed_; });
+      scanWaiting_ = false;
+    }
     std::shared_ptr<Slot> slot = std::move(order_.front());
     order_.pop_front();
+    --readyAhead_;
     Listing l;
     l.fd = std::exchange(slot->fd, -1);
-    if (l.fd >= 0) --openFolders_;
+    if (l.fd >= 0) --openAhead_;
     l.entries = std::move(slot->entries);
+    // Woken once the threads have room for a good few folders, not for every one.
+    if (listersWaiting_ > 0 && readyAhead_ == window_ / 2) listersWake_.notify_all();
     return l;
   }
 
 private:
   struct Slot {
+    enum State { Unlisted, Listing, Ready };
     explicit Slot(Text f) : folder(std::move(f)) {}
     ~Slot() {
       if (fd >= 0) ::close(fd);
     }
     Text folder;
-    bool ready = false;
+    State state = Unlisted;
     int fd = -1;
     std::vector<DirectoryEntry> entries;
     std::list<std::shared_ptr<Slot>>::iterator at;  // its place in order_, until handed over
   };
+  struct Made {
+    TZEQFindFiles::Listing listed;
+    std::vector<std::shared_ptr<Slot>> subs;
+  };
+
+  // Outside the lock: the system calls and the memory of one folder's listing.
+  Made make(const Slot& slot) {
+    Made made;
+    made.listed = finder_.listFolder(slot.folder);
+    if (finder_.InSubFolders)
+      for (const auto& e : made.listed.entries)
+        if (finder_.entersFolder(e)) made.subs.push_back(std::make_shared<Slot>(slot.folder + e.name + u"/"));
+    return made;
+  }
+
+  // Under the lock.
+  void publish(const std::shared_ptr<Slot>& slot, Made& made) {
+    // Kept open for the files in it only within the folder handles' share of the descriptors.
+    if (made.listed.fd >= 0 && openAhead_ >= maxOpen_) ::close(std::exchange(made.listed.fd, -1));
+    if (made.listed.fd >= 0) ++openAhead_;
+    slot->fd = made.listed.fd;
+    slot->entries = std::move(made.listed.entries);
+    slot->state = Slot::Ready;
+    ++readyAhead_;
+    auto after = std::next(slot->at);
+    for (auto& sub : made.subs) sub->at = order_.insert(after, sub);
+    tasks_.insert(tasks_.begin(), made.subs.begin(), made.subs.end());
+    if (scanWaiting_ && order_.front() == slot) scanWake_.notify_one();
+    if (listersWaiting_ > 0 && !made.subs.empty() && readyAhead_ < window_) listersWake_.notify_all();
+  }
+
+  // The next folder for a thread to list, or nullptr when stopping.
+  std::shared_ptr<Slot> claim(std::unique_lock<std::mutex>& lock) {
+    for (;;) {
+      if (stopping_) return nullptr;
+      while (!tasks_.empty() && tasks_.front()->state != Slot::Unlisted) tasks_.pop_front();
+      if (!tasks_.empty() && readyAhead_ < window_) break;
+      ++listersWaiting_;
+      listersWake_.wait(lock);
+      --listersWaiting_;
+    }
+    std::shared_ptr<Slot> slot = std::move(tasks_.front());
+    tasks_.pop_front();
+    slot->state = Slot::Listing;
+    return slot;
+  }
 
   void run() {
     try {
-      for (;;) {
-        std::shared_ptr<Slot> slot;
-        {
-          std::unique_lock<std::mutex> lock(mutex_);
-          changed_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-          if (stopping_) return;
-          slot = std::move(tasks_.front());
-          tasks_.pop_front();
-        }
-        Listing listed = finder_.listFolder(slot->folder);
-        int fd = listed.fd;
-        std::vector<std::shared_ptr<Slot>> subs;
-        if (finder_.InSubFolders)
-          for (const auto& e : listed.entries)
-            if (finder_.entersFolder(e)) subs.push_back(std::make_shared<Slot>(slot->folder + e.name + u"/"));
-        bool keepOpen = false;
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          // Kept open for the workers only while few are waiting: a scan far behind must not
-          // use up the descriptors.
-          keepOpen = fd >= 0 && openFolders_ < maxOpen_;
-          if (keepOpen) ++openFolders_;
-          slot->fd = keepOpen ? fd : -1;
-          slot->entries = std::move(listed.entries);
-          slot->ready = true;
-          auto after = std::next(slot->at);
-          for (auto& sub : subs) sub->at = order_.insert(after, sub);
-          tasks_.insert(tasks_.begin(), subs.begin(), subs.end());
-        }
-        if (!keepOpen && fd >= 0) ::close(fd);
-        changed_.notify_all();
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (std::shared_ptr<Slot> slot = claim(lock)) {
+        lock.unlock();
+        Made made = make(*slot);
+        lock.lock();
+        publish(slot, made);
       }
     } catch (...) {
       std::lock_guard<std::mutex> lock(mutex_);
       failed_ = true;
-      changed_.notify_all();
+      scanWake_.notify_all();
     }
   }
 
-  // Within the folder handles' share of the descriptors, which these become.
-  const int maxOpen_ = std::min(256, FolderHandle::limit() / 4);
   const TZEQFindFiles& finder_;
+  // Listed folders not yet taken by the scan, kept open: within the folder handles' share of
+  // the descriptors, which these become.
+  const int window_;
+  const int maxOpen_ = std::min(2 * window_, FolderHandle::limit() / 4);
+  int openAhead_ = 0;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable scanWake_;
+  std::condition_variable listersWake_;
   std::list<std::shared_ptr<Slot>> order_;   // listed or not, in the scan's order
-  std::deque<std::shared_ptr<Slot>> tasks_;  // not yet listed, next first
-  int openFolders_ = 0;
+  std::deque<std::shared_ptr<Slot>> tasks_;  // not yet listed, next first; some already taken by the scan
+  int readyAhead_ = 0;
+  bool scanWaiting_ = false;
+  int listersWaiting_ = 0;
   bool stopping_ = false;
   bool failed_ = false;
   std::vector<std::thread> threads_;
@@ -212,7 +269,7 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   for (const auto& entry : Paths)
     if (!xcTrim(entry).empty() && xcFolderExists(entry)) roots.push_back(xcIncludeTrailingSeparator(entry));
   std::unique_ptr<FolderLister> lister;
-  if (ListAhead) lister = std::make_unique<FolderLister>(*this, roots, 2);
+  if (ListAhead) lister = std::make_unique<FolderLister>(*this, roots, 1);
   lister_ = lister.get();
   try {
     for (const auto& folder : roots) {
@@ -275,7 +332,7 @@ void TZEQFindFiles::scan(const Text& folder) {
         if (handle) handle->retain();
         if (KeepList) {
           result_.push_back(folder + e.name);
-          if (OnFound) OnFound(result_.back(), handle);
+          if (OnFound) OnFound(Text(result_.back()), handle);
         } else if (OnFound) {
           OnFound(folder + e.name, handle);
         }

@@ -92,7 +92,7 @@ public:
   // Each entry as it joins the list, for work that starts before the scan ends. With
   // ShareFolders, folder (when not null) is the open folder it is in, held for the receiver,
   // who releases it.
-  std::function<void(const Text& path, FolderHandle* folder)> OnFound;
+  std::function<void(Text&& path, FolderHandle* folder)> OnFound;
   bool ShareFolders = false;
   // Folders are opened and listed on threads of their own ahead of the scan, so the system
   // calls of listing run beside the scan's own work.

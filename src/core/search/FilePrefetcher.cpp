@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace varko {
 
@@ -21,13 +22,13 @@ PathFeed::PathFeed() : chunks_(new std::unique_ptr<Entry[]>[kChunks]) {}
 PathFeed::~PathFeed() { releaseFolders(); }
 
 void PathFeed::releaseFolders() {
-  uint64_t n = published_.load();
+  uint64_t n = published_.value();
   for (uint64_t i = 0; i < n; ++i)
     if (FolderHandle* folder = entry(i).folder.exchange(nullptr)) folder->release();
 }
 
-void PathFeed::push(const Text& path, FolderHandle* folder) {
-  uint64_t n = published_.load(std::memory_order_relaxed);
+void PathFeed::push(Text path, FolderHandle* folder) {
+  uint64_t n = published_.value();
   size_t chunk = n >> kChunkBits;
   if (chunk >= kChunks) {  // beyond a billion entries the rest are examined by the run
     if (folder) folder->release();
@@ -35,59 +36,68 @@ void PathFeed::push(const Text& path, FolderHandle* folder) {
   }
   if (!chunks_[chunk]) chunks_[chunk].reset(new Entry[size_t{1} << kChunkBits]);
   Entry& e = entry(n);
-  e.path = path;
+  e.path = std::move(path);
   e.folder.store(folder, std::memory_order_relaxed);
-  published_.store(n + 1, std::memory_order_release);
-  // Waking the workers for every entry would cost more than most files: they are woken for
-  // every few, and at the finish.
-  if ((n & (kWakeEvery - 1)) == 0) {
-    changes_.fetch_add(1);
-    changes_.notify_all();
-  }
+  published_.advance(n + 1);
 }
 
 void PathFeed::finish() {
   finished_.store(true);
-  changes_.fetch_add(1);
-  changes_.notify_all();
+  published_.wakeAll();
 }
 
 FolderHandle* PathFeed::takeFolder(size_t index) {
-  if (index >= published_.load(std::memory_order_acquire)) return nullptr;
+  if (index >= published_.value()) return nullptr;
   return entry(index).folder.exchange(nullptr);
 }
 
 bool PathFeed::finishedCount(size_t& count) const {
   if (!finished_.load()) return false;
-  count = published_.load(std::memory_order_acquire);
+  count = published_.value();
   return true;
 }
 
 const Text* PathFeed::at(size_t index) {
-  for (;;) {
-    uint64_t seen = changes_.load();
-    uint64_t n = published_.load(std::memory_order_acquire);
-    if (index < n) return &entry(index).path;
-    if (finished_.load()) return nullptr;
-    changes_.wait(seen);
-  }
+  // A worker that caught up with the scan sleeps until a few entries are there, not one.
+  if (published_.value() <= index) published_.waitFor(index + kWakeAfter, [this] { return finished_.load(); });
+  if (index < published_.value()) return &entry(index).path;
+  return nullptr;
 }
 
 FilePrefetcher::FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher,
-                               const Clock& clock, int threads, size_t ahead)
+                               const Clock& clock, int threads, size_t ahead, size_t heldBytes)
     : feed_(feed), options_(options), matcher_(matcher), clock_(clock), ahead_(std::max<size_t>(ahead, 1)),
-      slots_(new Slot[ahead_]) {
+      heldCap_(heldBytes), slots_(new Slot[ahead_]) {
   for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
 }
 
 FilePrefetcher::~FilePrefetcher() {
   stopping_.store(true);
   feed_.finish();
-  // Workers waiting for room look at nextToTake_; move it on so they wake and see the stop.
-  nextToTake_.store(UINT64_MAX / 2);
-  nextToTake_.notify_all();
+  taken_.wakeAll();  // workers waiting for room see the stop
   for (auto& t : workers_) t.join();
   feed_.releaseFolders();  // of entries no worker got to: a stopped run keeps no folder open
+}
+
+bool FilePrefetcher::waitForRoom(uint64_t index) {
+  // The slot of an entry is free once the run took the entry ahead_ before it; beyond that,
+  // outcomes waiting for the run may hold only so many bytes, though the entry the run needs
+  // next is always examined. A worker that has to wait sleeps until the run has taken a good
+  // few more, so it is not woken for every entry.
+  const uint64_t slack = std::min<uint64_t>(64, ahead_ - 1);
+  for (;;) {
+    if (stopping_.load()) return false;
+    uint64_t taken = taken_.value();
+    bool full = index >= taken + ahead_;
+    bool heavy = index > taken && held_.load(std::memory_order_relaxed) > heldCap_;
+    if (!full && !heavy) return true;
+    uint64_t target = full ? index + 1 - ahead_ + slack : taken + slack;
+    // A run sleeping until a later entry is ready must not wait for this one.
+    roomSleepers_.fetch_add(1, std::memory_order_seq_cst);
+    if (runWants_.load(std::memory_order_seq_cst) != 0) wakeRun();
+    taken_.waitFor(std::min<uint64_t>(target, index), [this] { return stopping_.load(); });
+    roomSleepers_.fetch_sub(1, std::memory_order_relaxed);
+  }
 }
 
 void FilePrefetcher::work() {
@@ -95,17 +105,12 @@ void FilePrefetcher::work() {
   for (;;) {
     uint64_t index = nextToClaim_.fetch_add(1);
     const Text* path = feed_.at(index);
-    if (!path || stopping_.load()) return;
-    // Wait for room: the slot of this entry is free once the run took the entry ahead_ before it.
-    for (uint64_t taken = nextToTake_.load(); index >= taken + ahead_; taken = nextToTake_.load()) {
-      if (stopping_.load()) return;
-      nextToTake_.wait(taken);
-    }
-    if (stopping_.load()) return;
+    if (!path || stopping_.load() || !waitForRoom(index)) return;
     Slot& slot = slots_[index % ahead_];
-    // An outcome given back by the run keeps its storage from an earlier file.
-    std::unique_ptr<FileOutcome> outcome;
-    {
+    // An outcome given back by the run keeps its storage from an earlier file: mostly the one
+    // left in this very slot, so memory is neither allocated here nor freed by the run.
+    std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
+    if (!outcome) {
       std::lock_guard<std::mutex> lock(poolMutex_);
       if (!pool_.empty()) {
         outcome = std::move(pool_.back());
@@ -116,46 +121,61 @@ void FilePrefetcher::work() {
     FolderHandle* folder = feed_.takeFolder(index);
     xcExamineFile(*path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1);
     if (folder) folder->release();
+    slot.bytes = outcome->bytesHeld();
+    held_.fetch_add(slot.bytes, std::memory_order_relaxed);
     slot.outcome = std::move(outcome);
-    slot.ready.store(index + 1, std::memory_order_release);
-    slot.ready.notify_one();
+    slot.ready.store(index + 1, std::memory_order_seq_cst);
+    if (runWants_.load(std::memory_order_seq_cst) == index + 1) wakeRun();
   }
 }
 
-void FilePrefetcher::waitForBatch(uint64_t next) {
-  // Waking the run costs more than examining a small file, so once the run has caught up it
-  // sleeps until a batch of entries is ready rather than waking for each one. Workers claim in
-  // order and finish almost in order, so the batch's last entry is ready about last.
-  size_t total = 0;
-  if (!feed_.finishedCount(total) || next >= total) return;
-  uint64_t last = std::min<uint64_t>({next + kBatch, total - 1, next + ahead_ - 1});
-  Slot& slot = slots_[last % ahead_];
-  for (uint64_t seen = slot.ready.load(std::memory_order_acquire); seen != last + 1;
-       seen = slot.ready.load(std::memory_order_acquire))
-    slot.ready.wait(seen, std::memory_order_acquire);
+void FilePrefetcher::wakeRun() {
+  // Through the lock, so the run is either still to look or already asleep; woken after it, so
+  // it does not wake only to wait for the lock.
+  { std::lock_guard<std::mutex> lock(runMutex_); }
+  runWake_.notify_one();
+}
+
+void FilePrefetcher::waitReady(uint64_t index, bool next) {
+  Slot& slot = slots_[index % ahead_];
+  if (slot.ready.load(std::memory_order_acquire) == index + 1) return;
+  std::unique_lock<std::mutex> lock(runMutex_);
+  runWants_.store(index + 1, std::memory_order_seq_cst);
+  // The next entry is always examined; a later one may wait for room, and then so would the run.
+  while (slot.ready.load(std::memory_order_seq_cst) != index + 1 &&
+         (next || roomSleepers_.load(std::memory_order_seq_cst) == 0))
+    runWake_.wait(lock);
+  runWants_.store(0, std::memory_order_relaxed);
 }
 
 std::unique_ptr<FileOutcome> FilePrefetcher::take(size_t index) {
   // Entries are taken in order; the run may only skip ahead by stopping.
-  for (uint64_t next = nextToTake_.load();; ++next) {
+  for (uint64_t next = taken_.value();; ++next) {
     Slot& slot = slots_[next % ahead_];
-    if (slot.ready.load(std::memory_order_acquire) != next + 1) waitForBatch(next);
-    for (uint64_t seen = slot.ready.load(std::memory_order_acquire); seen != next + 1;
-         seen = slot.ready.load(std::memory_order_acquire))
-      slot.ready.wait(seen, std::memory_order_acquire);
+    if (slot.ready.load(std::memory_order_acquire) != next + 1) {
+      // Waking the run costs more than examining a small file, so once the run has caught up
+      // it sleeps until a batch of entries is ready rather than waking for each one. Workers
+      // claim in order and finish almost in order, so the batch's last entry is ready about last.
+      size_t total = 0;
+      if (feed_.finishedCount(total) && next < total)
+        waitReady(std::min<uint64_t>({next + kBatch, total - 1, next + ahead_ - 1}), false);
+      waitReady(next, true);
+    }
     std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
+    held_.fetch_sub(slot.bytes, std::memory_order_relaxed);
     if (next == index) return outcome;
     giveBack(next, std::move(outcome));
   }
 }
 
 void FilePrefetcher::giveBack(size_t index, std::unique_ptr<FileOutcome> outcome) {
-  if (outcome && outcome->worthReusing()) {
+  if (outcome && outcome->bytesHeld() <= kKeptInSlot) {
+    slots_[index % ahead_].outcome = std::move(outcome);  // before the room is given
+  } else if (outcome && outcome->worthReusing()) {
     std::lock_guard<std::mutex> lock(poolMutex_);
     if (pool_.size() < kPoolSize) pool_.push_back(std::move(outcome));
   }
-  nextToTake_.store(index + 1);
-  nextToTake_.notify_all();
+  taken_.advance(index + 1);
 }
 
 }  // namespace varko

@@ -3,11 +3,13 @@
 // list order. Workers stay a bounded number of files ahead so memory stays small. Entries are
 // claimed and handed over through atomics, so threads meet in the kernel only when one waits.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+#include "lib/Progress.h"
 #include "search/FileExamination.h"
 #include "search/FileFinders.h"
 
@@ -20,7 +22,7 @@ public:
   PathFeed();
   ~PathFeed();
   // folder: the open folder the file is in (or nullptr), held for the entry until taken.
-  void push(const Text& path, FolderHandle* folder = nullptr);
+  void push(Text path, FolderHandle* folder = nullptr);
   // The entry's folder, once: the taker opens the file in it, then releases it.
   FolderHandle* takeFolder(size_t index);
   // Lets go of the folders of entries not taken.
@@ -35,23 +37,22 @@ public:
 private:
   static constexpr size_t kChunkBits = 14;
   static constexpr size_t kChunks = 65536;
-  static constexpr uint64_t kWakeEvery = 16;
+  static constexpr uint64_t kWakeAfter = 16;
   struct Entry {
     Text path;
     std::atomic<FolderHandle*> folder{nullptr};
   };
   Entry& entry(size_t index) const { return chunks_[index >> kChunkBits][index & ((size_t{1} << kChunkBits) - 1)]; }
   std::unique_ptr<std::unique_ptr<Entry[]>[]> chunks_;
-  std::atomic<uint64_t> published_{0};
+  Progress published_;
   std::atomic<bool> finished_{false};
-  std::atomic<uint64_t> changes_{0};  // moves on every push and at the finish: readers wait on it
 };
 
 class FilePrefetcher {
 public:
   // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
   FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                 int threads, size_t ahead = 1024);
+                 int threads, size_t ahead = 8192, size_t heldBytes = size_t{8} << 20);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
@@ -68,22 +69,35 @@ private:
   struct Slot {
     std::atomic<uint64_t> ready{0};  // entry index + 1 once its outcome is here
     std::unique_ptr<FileOutcome> outcome;  // small slots: a long ring costs little to set up
+    size_t bytes = 0;
   };
   void work();
-  void waitForBatch(uint64_t next);
-  static constexpr uint64_t kBatch = 64;
+  bool waitForRoom(uint64_t index);
+  void waitReady(uint64_t index, bool next);
+  void wakeRun();
+  static constexpr uint64_t kBatch = 256;
   PathFeed& feed_;
   ExamineOptions options_;
   LineMatcher matcher_;
   const Clock& clock_;
   size_t ahead_;
+  // Workers stay within ahead_ files and heldCap_ bytes of outcomes not yet taken, so they keep
+  // busy while the folders are listed without holding many files' lines.
+  size_t heldCap_;
+  std::atomic<size_t> held_{0};
   std::unique_ptr<Slot[]> slots_;   // entry i lives in slot i % ahead_
   std::atomic<uint64_t> nextToClaim_{0};
-  std::atomic<uint64_t> nextToTake_{0};
+  Progress taken_;  // entries the run has taken: workers sleep on it for room
   std::atomic<bool> stopping_{false};
+  // The entry the run sleeps for (index + 1), or 0: the worker that readies it wakes the run.
+  std::atomic<uint64_t> runWants_{0};
+  std::atomic<int> roomSleepers_{0};  // workers sleeping for room
+  std::mutex runMutex_;
+  std::condition_variable runWake_;
   std::vector<std::thread> workers_;
   // Outcomes given back, newest last, for the workers to fill again.
   static constexpr size_t kPoolSize = 64;
+  static constexpr size_t kKeptInSlot = 2048;  // an outcome this small stays in its slot
   std::mutex poolMutex_;
   std::vector<std::unique_ptr<FileOutcome>> pool_;
 };

@@ -429,8 +429,8 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
       zeqFindFiles1_.KeepList = false;
       zeqFindFiles1_.ShareFolders = true;
       zeqFindFiles1_.ListAhead = true;
-      zeqFindFiles1_.OnFound = [feed = feed_.get()](const Text& path, FolderHandle* folder) {
-        feed->push(path, folder);
+      zeqFindFiles1_.OnFound = [feed = feed_.get()](Text&& path, FolderHandle* folder) {
+        feed->push(std::move(path), folder);
       };
     }
   }

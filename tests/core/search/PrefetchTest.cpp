@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "search/FilePrefetcher.h"
 #include "search/SearchSession.h"
@@ -138,7 +139,9 @@ TEST(prefetch, stopping_early_leaves_no_worker_behind) {
 }
 
 // Outcomes handed back are refilled for later entries: nothing of an earlier file may show.
-TEST(prefetch, reused_outcomes_carry_nothing_over_from_earlier_files) {
+// Outcomes handed over in order, each as examining its file alone gives it, whatever the room
+// the workers have and however the feed keeps pace; recycled outcomes carry nothing over.
+void expectOutcomesInOrder(size_t ahead, size_t heldBytes, bool liveFeed) {
   TempDir dir;
   std::mt19937 rng(777);
   std::vector<Text> paths;
@@ -157,28 +160,52 @@ TEST(prefetch, reused_outcomes_carry_nothing_over_from_earlier_files) {
   options.entriesAreFiles = true;
   FixedClockHost clock;
   PathFeed feed;
-  for (const auto& p : paths) feed.push(p);
-  feed.finish();
-  FilePrefetcher prefetcher(feed, options, matcher, clock, 2, /*ahead=*/3);
-  ExamineBuffers buffers;
-  for (size_t i = 0; i < paths.size(); ++i) {
-    std::unique_ptr<FileOutcome> got = prefetcher.take(i);
-    FileOutcome fresh = xcExamineFile(paths[i], options, matcher, clock, buffers);
-    ASSERT_EQ(got->path, fresh.path) << i;
-    EXPECT_EQ(got->skipped, fresh.skipped) << i;
-    EXPECT_EQ(got->textTest.isText, fresh.textTest.isText) << i;
-    EXPECT_EQ(got->textTest.errorText, fresh.textTest.errorText) << i;
-    EXPECT_EQ(got->load.loaded, fresh.load.loaded) << i;
-    EXPECT_EQ(got->matchesInFile, fresh.matchesInFile) << i;
-    EXPECT_EQ(got->linesExamined, fresh.linesExamined) << i;
-    ASSERT_EQ(got->lines.size(), fresh.lines.size()) << i;
-    for (size_t k = 0; k < fresh.lines.size(); ++k) {
-      EXPECT_EQ(got->lines[k].lineNumber, fresh.lines[k].lineNumber) << i;
-      EXPECT_EQ(got->lines[k].position, fresh.lines[k].position) << i;
-      EXPECT_EQ(got->text(got->lines[k]), fresh.text(fresh.lines[k])) << i;
-    }
-    prefetcher.giveBack(i, std::move(got));
+  std::thread pusher;
+  if (liveFeed) {
+    pusher = std::thread([&] {
+      for (const auto& p : paths) feed.push(p);
+      feed.finish();
+    });
+  } else {
+    for (const auto& p : paths) feed.push(p);
+    feed.finish();
   }
+  {
+    FilePrefetcher prefetcher(feed, options, matcher, clock, 2, ahead, heldBytes);
+    ExamineBuffers buffers;
+    for (size_t i = 0; i < paths.size(); ++i) {
+      std::unique_ptr<FileOutcome> got = prefetcher.take(i);
+      FileOutcome fresh = xcExamineFile(paths[i], options, matcher, clock, buffers);
+      ASSERT_EQ(got->path, fresh.path) << i;
+      EXPECT_EQ(got->skipped, fresh.skipped) << i;
+      EXPECT_EQ(got->textTest.isText, fresh.textTest.isText) << i;
+      EXPECT_EQ(got->textTest.errorText, fresh.textTest.errorText) << i;
+      EXPECT_EQ(got->load.loaded, fresh.load.loaded) << i;
+      EXPECT_EQ(got->matchesInFile, fresh.matchesInFile) << i;
+      EXPECT_EQ(got->linesExamined, fresh.linesExamined) << i;
+      ASSERT_EQ(got->lines.size(), fresh.lines.size()) << i;
+      for (size_t k = 0; k < fresh.lines.size(); ++k) {
+        EXPECT_EQ(got->lines[k].lineNumber, fresh.lines[k].lineNumber) << i;
+        EXPECT_EQ(got->lines[k].position, fresh.lines[k].position) << i;
+        EXPECT_EQ(got->text(got->lines[k]), fresh.text(fresh.lines[k])) << i;
+      }
+      prefetcher.giveBack(i, std::move(got));
+    }
+  }
+  if (pusher.joinable()) pusher.join();
+}
+
+TEST(prefetch, reused_outcomes_carry_nothing_over_from_earlier_files) {
+  expectOutcomesInOrder(3, size_t{8} << 20, false);
+  expectOutcomesInOrder(8192, size_t{8} << 20, true);
+}
+
+// With no bytes to spare, workers may examine only the entry the run needs next: the run must
+// not wait for a later entry that waits for room.
+TEST(prefetch, outcomes_held_for_the_run_stay_within_the_byte_limit_without_a_stall) {
+  expectOutcomesInOrder(64, 0, false);
+  expectOutcomesInOrder(1024, 1, true);
+  expectOutcomesInOrder(2, 0, true);
 }
 
 int openDescriptors() {
