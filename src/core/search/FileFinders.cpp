@@ -334,7 +334,11 @@ void TZEQFindFiles::scan(const Text& folder) {
           result_.push_back(folder + e.name);
           if (OnFound) OnFound(Text(result_.back()), handle);
         } else if (OnFound) {
-          OnFound(folder + e.name, handle);
+          // Sized exactly: the path is kept for the whole run.
+          Text path;
+          path.reserve(folder.size() + e.name.size());
+          path.append(folder).append(e.name);
+          OnFound(std::move(path), handle);
         }
       }
     }

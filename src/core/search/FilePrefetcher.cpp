@@ -107,10 +107,9 @@ void FilePrefetcher::work() {
     const Text* path = feed_.at(index);
     if (!path || stopping_.load() || !waitForRoom(index)) return;
     Slot& slot = slots_[index % ahead_];
-    // An outcome given back by the run keeps its storage from an earlier file: mostly the one
-    // left in this very slot, so memory is neither allocated here nor freed by the run.
-    std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
-    if (!outcome) {
+    // An outcome given back by the run keeps its storage from an earlier file.
+    std::unique_ptr<FileOutcome> outcome;
+    {
       std::lock_guard<std::mutex> lock(poolMutex_);
       if (!pool_.empty()) {
         outcome = std::move(pool_.back());
@@ -169,9 +168,7 @@ std::unique_ptr<FileOutcome> FilePrefetcher::take(size_t index) {
 }
 
 void FilePrefetcher::giveBack(size_t index, std::unique_ptr<FileOutcome> outcome) {
-  if (outcome && outcome->bytesHeld() <= kKeptInSlot) {
-    slots_[index % ahead_].outcome = std::move(outcome);  // before the room is given
-  } else if (outcome && outcome->worthReusing()) {
+  if (outcome && outcome->worthReusing()) {
     std::lock_guard<std::mutex> lock(poolMutex_);
     if (pool_.size() < kPoolSize) pool_.push_back(std::move(outcome));
   }

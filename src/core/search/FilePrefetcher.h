@@ -52,7 +52,7 @@ class FilePrefetcher {
 public:
   // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
   FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                 int threads, size_t ahead = 8192, size_t heldBytes = size_t{8} << 20);
+                 int threads, size_t ahead = 8192, size_t heldBytes = size_t{4} << 20);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
@@ -97,7 +97,6 @@ private:
   std::vector<std::thread> workers_;
   // Outcomes given back, newest last, for the workers to fill again.
   static constexpr size_t kPoolSize = 64;
-  static constexpr size_t kKeptInSlot = 2048;  // an outcome this small stays in its slot
   std::mutex poolMutex_;
   std::vector<std::unique_ptr<FileOutcome>> pool_;
 };
