@@ -95,12 +95,12 @@ struct TZEQFindFiles::Listing {
 // Lists the folders ahead of the scan, on a thread of its own, and hands the listings over in
 // the scan's order: a folder's subfolders come right after it, before its later siblings. The
 // scan lists the next folder itself when no thread has started on it, so it seldom waits, and
-// the threads stay only a few folders ahead, so the listings' folders can stay open and their
-// memory stays warm. Threads are woken only when one sleeps and there is work for it.
+// the threads stay a bounded number of folders ahead, so the listings' folders can stay open
+// and memory stays bounded. Threads are woken only when one sleeps and there is work for it.
 class TZEQFindFiles::FolderLister {
 public:
   FolderLister(const TZEQFindFiles& finder, const std::vector<Text>& roots, int threads)
-      : finder_(finder), window_(64) {
+      : finder_(finder), window_(1024) {
     for (const auto& root : roots) {
       auto slot = std::make_shared<Slot>(root);
       slot->at = order_.insert(order_.end(), slot);
