@@ -28,6 +28,15 @@ Result runCli(std::vector<std::string> args) {
   return r;
 }
 
+// Runs cmd through the shell: its exit status, and its output in out.
+int shell(const std::string& cmd, std::string& out) {
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return -1;
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+  return WEXITSTATUS(pclose(p));
+}
+
 std::vector<std::string> lines(const std::string& s) {
   std::vector<std::string> out;
   std::istringstream in(s);
@@ -125,13 +134,8 @@ TEST(command_line, the_program_itself_runs_with_these_exit_statuses) {
   TempDir dir;
   std::string a = dir.write("name with blanks.txt", "hit\n");
   std::string cmd = std::string(VARKO_SEARCH_EXE) + " --folder '" + dir.path() + "' hit 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
   std::string out;
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-  int status = pclose(p);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(shell(cmd, out), 0);
   EXPECT_EQ(out, a + ":1:1:hit\n");
   cmd = std::string(VARKO_SEARCH_EXE) + " --nonsense >/dev/null 2>&1";
   EXPECT_EQ(WEXITSTATUS(system(cmd.c_str())), 2);
@@ -157,12 +161,8 @@ TEST(command_line, unreadable_files_and_folders_give_notices_and_the_run_goes_on
     if (system((prefix + "test -x " VARKO_SEARCH_EXE).c_str()) != 0) GTEST_SKIP() << "program not reachable";
   }
   std::string cmd = prefix + VARKO_SEARCH_EXE + " --folder " + dir.path() + " -r --rows hit 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
   std::string out;
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-  EXPECT_EQ(WEXITSTATUS(pclose(p)), 0);
+  EXPECT_EQ(shell(cmd, out), 0);
   EXPECT_NE(out.find("-1\t" + locked + "\t" + locked + "\t\n-1\txcIsTextFileAndLoadable: Error reading in file:- \t" +
                      locked + "\t\n-1\tPermission denied\t" + locked + "\t\n"),
             std::string::npos)
@@ -178,12 +178,8 @@ TEST(command_line, a_small_open_file_limit_still_finds_every_file) {
   for (int i = 0; i < 300; ++i) dir.write("d" + std::to_string(i) + "/f.txt", "hit\n");
   std::string cmd = std::string("/usr/bin/prlimit --nofile=16:16 ") + VARKO_SEARCH_EXE + " --folder " + dir.path() +
                     " -r hit 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
   std::string out;
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-  EXPECT_EQ(WEXITSTATUS(pclose(p)), 0);
+  EXPECT_EQ(shell(cmd, out), 0);
   EXPECT_EQ(lines(out).size(), 300u) << out.substr(0, 2000);
 }
 
