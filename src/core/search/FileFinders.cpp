@@ -233,9 +233,9 @@ private:
   }
 
   const TZEQFindFiles& finder_;
-  // Listed folders not yet taken by the scan, kept open: within the folder handles' share of
-  // the descriptors, which these become.
-  const int window_;
+  const int window_;  // the most folders the threads list ahead of the scan
+  // Listed folders not yet taken by the scan stay open, within the folder handles' share of the
+  // descriptors, which these become.
   const int maxOpen_ = std::min(2 * window_, FolderHandle::limit() / 4);
   int openAhead_ = 0;
   std::mutex mutex_;
