@@ -1,8 +1,10 @@
 #include "cli/CommandLine.h"
 
 #include <unistd.h>
+#include <istream>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -10,31 +12,135 @@
 #include "lib/DateTime.h"
 #include "lib/Errors.h"
 #include "lib/Library.h"
+#include "replace/Archive.h"
+#include "replace/DifferencesViewer.h"
+#include "replace/RunReplacer.h"
+#include "replace/UndoManifest.h"
 #include "search/TextFile.h"
+#include "setup/SearchSetup.h"
+#include "setup/StringSets.h"
 
 namespace varko {
 
 namespace {
 
+// A text of the program's boxes for the terminal: CR LF becomes LF, trailing breaks go.
+std::string terminalText(const Text& text) {
+  std::string s = textToPath(text);
+  std::string flat;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    flat.push_back(s[i]);
+  }
+  while (!flat.empty() && flat.back() == '\n') flat.pop_back();
+  return flat;
+}
+
 // The terminal: message boxes on standard error; questions are answered No.
 class TerminalHost final : public QuietRunHost {
 public:
-  explicit TerminalHost(std::ostream& err) : err_(err) {}
+  explicit TerminalHost(std::ostream& err) : QuietRunHost(SystemClock::instance()), err_(err) {}
   void showMessage(const Text& text) override {
     QuietRunHost::showMessage(text);
-    std::string s = textToPath(text);
-    std::string flat;
-    for (size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
-      flat.push_back(s[i]);
-    }
-    err_ << "varko-search: " << flat << '\n';
+    err_ << "varko-search: " << terminalText(text) << '\n';
   }
 private:
   std::ostream& err_;
 };
 
+// The replace questions on the terminal (standard error), answered by a line of standard input,
+// or all accepted with --yes. The end of the input cancels, as closing a box would.
+class TerminalQuestions final : public ReplaceQuestions {
+public:
+  TerminalQuestions(std::istream& in, std::ostream& err, bool yes, Text settingsFile)
+      : in_(in), err_(err), yes_(yes), settingsFile_(std::move(settingsFile)) {}
+
+  ConfirmAnswer confirmLine(const Text& boxText) override {
+    if (yes_) return ConfirmAnswer::YesToAll;
+    err_ << terminalText(boxText) << '\n';
+    for (;;) {
+      std::string answer;
+      if (!ask("[y]es, [n]o, [c]ancel, [N]o to all, yes to [A]ll? ", answer)) return ConfirmAnswer::Cancel;
+      if (answer == "y") return ConfirmAnswer::Yes;
+      if (answer == "n") return ConfirmAnswer::No;
+      if (answer == "c") return ConfirmAnswer::Cancel;
+      if (answer == "N") return ConfirmAnswer::NoToAll;
+      if (answer == "A") return ConfirmAnswer::YesToAll;
+    }
+  }
+
+  FileDecision decideFile(const FileChanges& changes) override {
+    diffPrinted_ = false;
+    if (yes_) return FileDecision::Save;
+    err_ << "Changes for file " << textToPath(changes.path) << '\n';
+    for (const ReplaceLogRow& row : changes.logRows) {
+      if (row[0].empty() && row[1].empty()) continue;
+      err_ << (row[0].empty() ? std::string() : textToPath(row[0]) + "\t") << textToPath(row[1]) << '\n';
+    }
+    for (;;) {
+      std::string answer;
+      if (!ask("[s]ave, [n]o: do not save, [d]ifferences, [a]bort? ", answer)) return FileDecision::Close;
+      if (answer == "s") return FileDecision::Save;
+      if (answer == "n") return FileDecision::DoNotSave;
+      if (answer == "a") return FileDecision::Abort;
+      if (answer == "d") {
+        if (!xcDifferencesViewer(settingsFile_).empty()) return FileDecision::ShowDifferences;
+        // No viewer: the differences are shown here, as a diff.
+        err_ << textToPath(xcUnifiedDiff(changes.path, changes.oldLines(), changes.newLines));
+        diffPrinted_ = true;
+      }
+    }
+  }
+
+  bool confirmSaveWithoutDiffs(const Text& text) override {
+    if (yes_ || diffPrinted_) return true;
+    err_ << terminalText(text) << '\n';
+    std::string answer;
+    return ask("[y]es, [n]o? ", answer) && answer == "y";
+  }
+
+  void showMessage(const Text& text) override { err_ << "varko-search: " << terminalText(text) << '\n'; }
+
+private:
+  bool ask(const char* prompt, std::string& answer) {
+    err_ << prompt << std::flush;
+    if (!std::getline(in_, answer)) {
+      err_ << '\n';
+      return false;
+    }
+    while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) answer.pop_back();
+    return true;
+  }
+
+  std::istream& in_;
+  std::ostream& err_;
+  bool yes_;
+  Text settingsFile_;
+  bool diffPrinted_ = false;
+};
+
+int UndoLastReplaceRun(std::ostream& out, std::ostream& err) {
+  TextList report;
+  UndoResult result = UndoLastReplace(xcExeFolder(), report, SystemClock::instance());
+  for (const Text& line : report) out << textToPath(line) << '\n';
+  if (!result.foundRun) {
+    err << "varko-search: there is no replace run to undo\n";
+    return 1;
+  }
+  out << "# restored " << result.restored << " file(s), refused " << result.refused << '\n';
+  return result.refused > 0 ? 2 : 0;
+}
+
 Text argText(const std::string& s) { return pathToText(s); }
+
+// VARKO_THREADS=n examines files on n threads (1: on the run's own); unset: as suits the machine.
+int ThreadsFromEnvironment() {
+  if (const char* env = std::getenv("VARKO_THREADS")) {
+    int n = std::atoi(env);
+    if (n >= 1) return n == 1 ? 0 : n;
+  }
+  return -1;
+}
 
 // "DATE [TIME]": the time is what follows the first blank.
 void splitDateTime(const std::string& value, Text& date, Text& time, const Text& defaultTime) {
@@ -93,9 +199,22 @@ Search the text files below one or more folders for one or more strings.
   --rows              print every result row instead of matches only
   --help              show this text
 
+Replacing (every changed file keeps a backup beside it, and its old content goes to the archive):
+  --replace TEXT      the replace text of the --string just before it; with any --replace every
+                      --string needs its own
+  --pairs-file FILE   find/replace pairs from a tab-separated string-set file (fields 1 and 2)
+  --keep-spacing      preserve spaces: keep the columns after a run of blanks
+  --yes               accept every changed line and save every changed file without asking
+  --dry-run           write nothing: print the changes as a unified diff, then the summary
+  --undo-last-replace put back the files of the last replace run from their backups
+Without --yes or --dry-run the questions are asked on the terminal: for each changed line
+y (Yes), n (No), c (Cancel), N (No to All), A (Yes to All); for each changed file s (save),
+n (do not save), d (show differences), a (abort).
+
 Output: one line per matching line, path:line:position:text. With --rows: every row of the
 result table, its four cells joined by a TAB, then "# " and the summary, "# " and the status.
-Exit status: 0 when a line matched, 1 when none did, 2 when the request was refused.
+Exit status: 0 when a line matched, 1 when none did, 2 when the request was refused or a file
+could not be saved.
 )";
 }
 
@@ -124,6 +243,47 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& 
     } else if (a == "--string") {
       if (!value(v)) return false;
       o.strings.push_back(argText(v));
+    } else if (a == "--replace") {
+      if (!value(v)) return false;
+      if (o.strings.empty() || o.hasReplace.size() >= o.strings.size()) {
+        error = "--replace must follow the --string it belongs to";
+        return false;
+      }
+      o.hasReplace.resize(o.strings.size() - 1, false);
+      o.hasReplace.push_back(true);
+      o.replaces.resize(o.strings.size() - 1);
+      o.replaces.push_back(argText(v));
+      o.replaceMode = true;
+    } else if (a == "--pairs-file") {
+      if (!value(v)) return false;
+      StringTable table;
+      StringSetLoad load = xcLoadStringSet(kFindAndReplace, argText(v), table);
+      if (!load.loaded) {
+        error = "cannot read the pairs file " + v + ": " +
+                (load.errorText.empty() ? std::string("No such file or directory") : toUtf8(load.errorText));
+        return false;
+      }
+      if (load.ignoredLines > 0) {
+        error = "the pairs file " + v + " holds more than 200 pairs";
+        return false;
+      }
+      o.hasReplace.resize(o.strings.size(), false);
+      o.replaces.resize(o.strings.size());
+      for (int n = 1; n <= table.count; ++n) {
+        o.strings.push_back(table.find(n));
+        o.replaces.push_back(table.replace(n));
+        o.hasReplace.push_back(true);
+      }
+      o.request.replace.stringSetFilename = argText(v);
+      o.replaceMode = true;
+    } else if (a == "--keep-spacing") {
+      o.keepSpacing = true;
+    } else if (a == "--yes") {
+      o.yes = true;
+    } else if (a == "--dry-run") {
+      o.dryRun = true;
+    } else if (a == "--undo-last-replace") {
+      o.undoLastReplace = true;
     } else if (a == "--strings-file") {
       if (!value(v)) return false;
       if (!loadStringsFile(v, o.strings, error)) return false;
@@ -178,14 +338,31 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& 
       o.strings.push_back(argText(a));
     }
   }
-  if (!o.help && o.strings.empty()) {
+  if (o.help || o.undoLastReplace) return true;
+  if (o.strings.empty()) {
     error = "nothing to search for: give a TEXT, --string or --strings-file";
+    return false;
+  }
+  if (o.replaceMode) {
+    o.hasReplace.resize(o.strings.size(), false);
+    o.replaces.resize(o.strings.size());
+    for (size_t i = 0; i < o.strings.size(); ++i)
+      if (!o.hasReplace[i]) {
+        error = "the string \"" + toUtf8(o.strings[i]) + "\" has no --replace: with --replace every --string needs its own";
+        return false;
+      }
+  } else if (o.keepSpacing || o.yes || o.dryRun) {
+    error = "--keep-spacing, --yes and --dry-run need --replace or --pairs-file";
+    return false;
+  }
+  if (o.yes && o.dryRun) {
+    error = "--yes and --dry-run cannot be given together";
     return false;
   }
   return true;
 }
 
-bool PrepareCommandLineRequest(CommandLineOptions& o, SearchSession& session, std::string& error) {
+bool PrepareCommandLineRequest(CommandLineOptions& o, const Clock& clock, std::string& error) {
   SearchRequest& r = o.request;
   if (o.folders.empty()) {
     std::string cwd(4096, '\0');
@@ -202,7 +379,7 @@ bool PrepareCommandLineRequest(CommandLineOptions& o, SearchSession& session, st
   }
   // The window's date fields start as today, 00:00:00 and 23:59:59.
   if (r.dates.enabled) {
-    Text today = xcTodayText();
+    Text today = xcTodayText(clock);
     if (!o.dateFrom) r.dates.startDate = today, r.dates.startTime = u"00:00:00";
     if (!o.dateTo) r.dates.endDate = today, r.dates.endTime = u"23:59:59";
   }
@@ -232,16 +409,20 @@ bool PrepareCommandLineRequest(CommandLineOptions& o, SearchSession& session, st
     r.fileSpec = o.fileSpecs.front();
   }
 
-  StringTable& table = session.strings();
-  table = StringTable();
-  for (size_t i = 0; i < o.strings.size(); ++i) table.findStrings[i] = o.strings[i];
-  table.count = static_cast<int>(o.strings.size());
-  if (r.stringMode == kAdvancedMode) {
-    r.selectedStrings = PrepareAdvancedStrings(table);
-    r.searchText = r.selectedStrings.text;
-  } else {
-    r.searchText = o.strings.front();
+  r.strings.clear();
+  for (size_t i = 0; i < o.strings.size(); ++i)
+    r.strings.push_back({o.strings[i], i < o.replaces.size() ? o.replaces[i] : Text()});
+  if (o.replaceMode) {
+    r.replace.preserveSpaces = o.keepSpacing;
+    r.replace.queryLine = !o.yes;
+    r.replace.queryFile = !o.yes;
+    // The change log goes to the first start folder, as the replace options window says.
+    if (!o.dryRun) r.replace.changeLogFilename = xcIncludeTrailingSeparator(o.folders.front()) + kChangeLogName;
   }
+  if (r.stringMode == kAdvancedMode)
+    r.searchText = JoinedFindStrings(r).text;
+  else
+    r.searchText = o.strings.front();
   return true;
 }
 
@@ -322,7 +503,7 @@ private:
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   CommandLineOptions options;
   std::string error;
   if (!ParseCommandLine(args, options, error)) {
@@ -333,26 +514,64 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     out << CommandLineUsage();
     return 0;
   }
+  if (options.undoLastReplace) return UndoLastReplaceRun(out, err);
+  if (options.replaceMode && !options.yes && !options.dryRun && !isatty(STDIN_FILENO) && &in == &std::cin) {
+    err << "varko-search: replacing asks its questions on a terminal; give --yes to accept every change, or "
+           "--dry-run to see them: nothing was changed\n";
+    return 2;
+  }
   TerminalHost host(err);
   setLibraryMessageHandler([&host](const Text& t) { host.showMessage(t); });
   SearchSession session(host);
-  session.setPrefetchThreads(-1);
-  if (!PrepareCommandLineRequest(options, session, error)) {
+  options.request.threads = ThreadsFromEnvironment();
+  if (!PrepareCommandLineRequest(options, host, error)) {
     err << "varko-search: " << error << "\n\n" << CommandLineUsage();
     return 2;
   }
-  // A refused run adds no rows, so nothing is written before its status.
+
+  std::unique_ptr<TerminalQuestions> questions;
+  std::unique_ptr<ReplaceRunLog> runLog;
+  std::unique_ptr<RunReplacer> replacer;
+  if (options.replaceMode) {
+    ReplaceSettings settings;
+    settings.archiveFile = xcArchiveFileName();
+    settings.settingsFile = xcExeFolder() + u"Varko64.INI";
+    questions = std::make_unique<TerminalQuestions>(in, err, options.yes, settings.settingsFile);
+    if (!options.dryRun) runLog = std::make_unique<ReplaceRunLog>(xcExeFolder(), host);
+    replacer = std::make_unique<RunReplacer>(options.request, settings, host, *questions, runLog.get(), options.dryRun);
+    replacer->onPreview = [&out](const FileChanges& changes) {
+      out << textToPath(xcUnifiedDiff(changes.path, changes.oldLines(), changes.newLines));
+    };
+    session.setReplaceHandler(replacer.get());
+  }
+
+  // A refused run adds no rows, so nothing is written before its status. A dry run prints its
+  // differences instead of the matching lines.
   RowPrinter printer(session.grdFound(), options.rows, out);
-  session.grdFound().setObserver(&printer);
-  session.btnGoClick(options.request);
+  bool printRows = !options.dryRun || options.rows;
+  if (printRows) session.grdFound().setObserver(&printer);
+  if (options.replaceMode) {
+    host.processEvents();
+    session.SetReplaceOffOrOn(2);
+    session.DoSearch(options.request);
+  } else {
+    session.btnGoClick(options.request);
+  }
   session.grdFound().setObserver(nullptr);
   setLibraryMessageHandler(nullptr);
   if (session.lastOutcome() != RunOutcome::Finished) return 2;
-  printer.printUpTo(session.grdFound().rowCount());
-  printer.flush();
-  if (options.rows) {
+  if (printRows) {
+    printer.printUpTo(session.grdFound().rowCount());
+    printer.flush();
+  }
+  if (options.rows || options.replaceMode) {
     out << "# " << EscapeCell(host.statusText) << '\n';
     out << "# " << EscapeCell(host.progressText) << '\n';
+  }
+  if (replacer && !replacer->failures().empty()) {
+    for (const ReplaceRunFailure& failure : replacer->failures())
+      err << "varko-search: not saved: " << textToPath(failure.path) << ": " << terminalText(failure.reason) << '\n';
+    return 2;
   }
   return session.matchedLines() >= 1 ? 0 : 1;
 }

@@ -13,6 +13,13 @@ struct CommandLineOptions {
   TextList folders;
   TextList fileSpecs;
   TextList strings;
+  TextList replaces;            // the replace text of each string, when replacing
+  std::vector<bool> hasReplace;  // per string: a --replace followed it
+  bool replaceMode = false;     // --replace or --pairs-file given
+  bool keepSpacing = false;
+  bool yes = false;
+  bool dryRun = false;
+  bool undoLastReplace = false;
   bool advancedFolders = false;
   bool advancedFileSpecs = false;
   bool advancedStrings = false;
@@ -25,14 +32,15 @@ struct CommandLineOptions {
 // Returns false with an error text for arguments that cannot be used.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options, std::string& error);
 
-// Fills the request lists and the string table from the options. Returns false with an error text
-// for lists beyond their limits or an unreadable strings file.
-bool PrepareCommandLineRequest(CommandLineOptions& options, SearchSession& session, std::string& error);
+// Fills the request's lists and strings from the options. Returns false with an error text for
+// lists beyond their limits.
+bool PrepareCommandLineRequest(CommandLineOptions& options, const Clock& clock, std::string& error);
 
 std::string CommandLineUsage();
 
-// The whole program: returns the exit status (0 matched, 1 none, 2 refused or bad arguments).
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The whole program: returns the exit status (0 matched, 1 none, 2 refused, bad arguments or a
+// file that could not be saved). Replace questions are read from in.
+int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 // A cell of --rows output: backslash, TAB, CR and LF escaped.
 std::string EscapeCell(TextView cell);

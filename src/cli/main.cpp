@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
   varko::xcLimitMallocArenas();
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
-  int status = varko::RunCommandLine(args, std::cout, std::cerr);
+  int status = varko::RunCommandLine(args, std::cin, std::cout, std::cerr);
   std::cout.flush();
   return status;
 }

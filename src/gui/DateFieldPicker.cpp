@@ -6,9 +6,10 @@
 #include <QPushButton>
 #include "lib/DateTime.h"
 #include "search/DateOrder.h"
+#include "QtText.h"
 
 namespace {
-QString toQ(const varko::Text& t) { return QString::fromStdU16String(t); }
+using varko::gui::toQString;
 }  // namespace
 
 DateFieldPicker::DateFieldPicker(QLineEdit* dateField, QPushButton* button, QObject* parent)
@@ -60,12 +61,12 @@ void DateFieldPicker::closeUp(bool picked) {
   // Closing without a pick leaves an unreadable text for the user to see and mend.
   if (picked || fieldReadable_) {
     const QDate date = calendar_->selectedDate();
-    field_->setText(toQ(varko::xcDateValueToText(varko::xcEncodeDate(date.year(), date.month(), date.day()))));
+    field_->setText(toQString(varko::xcDateValueToText(varko::xcEncodeDate(date.year(), date.month(), date.day()))));
   }
   if (startDate_ && endDate_) {
     varko::Text end = endDate_->text().toStdU16String();
     varko::KeepDateOrder(startDate_->text().toStdU16String(), end);
-    if (toQ(end) != endDate_->text()) endDate_->setText(toQ(end));
+    if (toQString(end) != endDate_->text()) endDate_->setText(toQString(end));
   }
   emit closedUp();
 }

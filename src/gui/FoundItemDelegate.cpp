@@ -1,6 +1,7 @@
 #include "FoundItemDelegate.h"
 
 #include <QPainter>
+#include "QtColour.h"
 
 void FoundItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
@@ -12,7 +13,7 @@ void FoundItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
     painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs, text);
   }
-  painter->setPen(QColor(0xC0, 0xC0, 0xC0));
+  painter->setPen(varko::gui::toQColor(varko::kGridLine));
   painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
   painter->restore();
 }

@@ -1,12 +1,13 @@
 #include "FoundTableModel.h"
 
-#include <QColor>
 #include <QTimer>
 #include "results/FoundRowStyle.h"
+#include "QtColour.h"
+#include "QtText.h"
 
 namespace {
-QString toQString(const varko::Text& text) { return QString::fromStdU16String(text); }
-QColor toColor(varko::Rgb rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb) | 0xFF000000u); }
+using varko::gui::toQColor;
+using varko::gui::toQString;
 }  // namespace
 
 FoundTableModel::FoundTableModel(varko::ResultTable& table, QObject* parent)
@@ -40,8 +41,8 @@ QVariant FoundTableModel::data(const QModelIndex& index, int role) const {
     case Qt::FontRole: {
       varko::FoundCellStyle style = varko::FoundCellStyleOf(index.column(), table_.cell(0, row),
                                                             table_.textCell(row), row == table_.currentRow());
-      if (role == Qt::ForegroundRole) return toColor(style.text);
-      if (role == Qt::BackgroundRole) return toColor(style.background);
+      if (role == Qt::ForegroundRole) return toQColor(style.text);
+      if (role == Qt::BackgroundRole) return toQColor(style.background);
       QFont font = rowFont_;
       font.setBold(style.bold);
       return font;

@@ -8,9 +8,10 @@
 #include <QUrl>
 #include <cerrno>
 #include "lib/Errors.h"
+#include "QtText.h"
 
 namespace {
-QString toQ(const varko::Text& t) { return QString::fromStdU16String(t); }
+using varko::gui::toQString;
 
 // QProcess words a failed start in its own terms; the program's absence or a missing execute
 // permission is told the way the system tells it.
@@ -29,7 +30,7 @@ varko::Text programProblem(const QString& program) {
 bool Launcher::launch(const varko::LaunchCommand& command, varko::Text& error) {
   error.clear();
   if (command.kind == varko::LaunchCommand::Kind::OpenDocument) {
-    const QString document = toQ(command.document);
+    const QString document = toQString(command.document);
     if (!QFileInfo::exists(document)) {
       error = varko::systemErrorText(ENOENT);
       return false;
@@ -38,11 +39,11 @@ bool Launcher::launch(const varko::LaunchCommand& command, varko::Text& error) {
     error = u"No program is set up to open " + command.document;
     return false;
   }
-  const QString program = toQ(command.program);
+  const QString program = toQString(command.program);
   error = programProblem(program);
   if (!error.empty()) return false;
   QStringList arguments;
-  for (const varko::Text& argument : command.arguments) arguments << toQ(argument);
+  for (const varko::Text& argument : command.arguments) arguments << toQString(argument);
   QProcess process;
   process.setProgram(program);
   process.setArguments(arguments);
@@ -55,6 +56,6 @@ bool Launcher::launch(const varko::LaunchCommand& command, varko::Text& error) {
 bool Launcher::launchAndReport(const varko::LaunchCommand& command, QWidget* parent, const QString& prefix) {
   varko::Text error;
   if (launch(command, error)) return true;
-  QMessageBox::critical(parent, QString(), prefix + toQ(error));
+  QMessageBox::critical(parent, QString(), prefix + toQString(error));
   return false;
 }

@@ -10,7 +10,7 @@ namespace varko::gui {
 QLabel* greyLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, kGrey);
+  palette.setColor(QPalette::WindowText, toQColor(kGrey));
   label->setPalette(palette);
   return label;
 }
@@ -18,7 +18,7 @@ QLabel* greyLabel(const QString& text, QWidget* parent) {
 QListWidget* greenCheckList(QWidget* parent) {
   auto* list = new QListWidget(parent);
   QPalette palette = list->palette();
-  palette.setColor(QPalette::Text, kGreen);
+  palette.setColor(QPalette::Text, toQColor(kGreen));
   list->setPalette(palette);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   return list;

@@ -1,8 +1,9 @@
 #pragma once
 // Small pieces shared by the advanced list, tips and feedback windows.
-#include <QColor>
 #include <QString>
 
+#include "QtColour.h"
+#include "QtText.h"
 #include "lib/Text.h"
 
 class QLabel;
@@ -11,13 +12,6 @@ class QListWidgetItem;
 class QWidget;
 
 namespace varko::gui {
-
-inline QString toQString(const Text& text) { return QString::fromStdU16String(text); }
-inline Text toText(const QString& text) { return text.toStdU16String(); }
-
-inline const QColor kGrey(0x80, 0x80, 0x80);
-inline const QColor kGreen(0x00, 0x80, 0x00);
-inline const QColor kNavy(0x00, 0x00, 0x80);
 
 QLabel* greyLabel(const QString& text, QWidget* parent);
 // A list whose lines carry check boxes, drawn in green.

@@ -5,9 +5,10 @@
 #include <QMessageBox>
 #include "Launcher.h"
 #include "TfrmVarkoEditOptions.h"
+#include "QtText.h"
 
 namespace {
-QString toQ(const varko::Text& t) { return QString::fromStdU16String(t); }
+using varko::gui::toQString;
 }  // namespace
 
 ResultOpener::ResultOpener(QWidget* owner, TfrmVarkoEditOptions& askWindow) : owner_(owner) {
@@ -20,19 +21,19 @@ ResultOpener::ResultOpener(QWidget* owner, TfrmVarkoEditOptions& askWindow) : ow
 void ResultOpener::open(const varko::DoubleClickInput& input, const varko::IniFile& settings,
                         const std::function<void()>& viewCurrentFile) {
   const varko::DoubleClickStart start = varko::StartDoubleClick(input, settings);
-  if (start.setClipboard) setClipboard(toQ(start.clipboardText));
+  if (start.setClipboard) setClipboard(toQString(start.clipboardText));
   if (!start.hasFile) return;
-  if (!start.testMessage.empty()) showMessage(toQ(start.testMessage));
+  if (!start.testMessage.empty()) showMessage(toQString(start.testMessage));
 
   varko::Text command = start.openCommand;
-  if (start.ask) command = ask(toQ(input.row.path), toQ(start.extension)).toStdU16String();
+  if (start.ask) command = ask(toQString(input.row.path), toQString(start.extension)).toStdU16String();
 
   const varko::DoubleClickFinish finish = varko::FinishDoubleClick(command, input, start.extension, findProgram);
   if (finish.view) {
     if (viewCurrentFile) viewCurrentFile();
     return;
   }
-  if (!finish.testMessage.empty()) showMessage(toQ(finish.testMessage));
+  if (!finish.testMessage.empty()) showMessage(toQString(finish.testMessage));
   varko::Text error;
-  if (!launch(finish.prepared.launch, error)) showMessage(toQ(error));
+  if (!launch(finish.prepared.launch, error)) showMessage(toQString(error));
 }

@@ -6,9 +6,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include "StringGridModel.h"
+#include "QtColour.h"
 
 namespace {
-const QColor kPurple(0x80, 0x00, 0x80);
 constexpr int kRowHeight = 16;
 }  // namespace
 
@@ -19,7 +19,7 @@ TfrmFWindow::TfrmFWindow(QWidget* parent) : QDialog(parent, Qt::Tool) {
   resize(549, 152);
 
   grid_.setRowCount(varko::kFileWindowRows);
-  model_ = new StringGridModel(grid_, kPurple, this);
+  model_ = new StringGridModel(grid_, varko::gui::toQColor(varko::kPurple), this);
   grdWindow = new QTableView(this);
   grdWindow->setObjectName("grdWindow");
   grdWindow->setAccessibleName("Lines around found line");

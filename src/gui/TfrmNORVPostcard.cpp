@@ -54,7 +54,7 @@ QIcon envelopeIcon() {
   picture.fill(Qt::transparent);
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kNavy, 1.5));
+  p.setPen(QPen(toQColor(kNavy), 1.5));
   p.setBrush(Qt::white);
   p.drawRect(QRectF(1, 1, 22, 16));
   p.drawLine(QPointF(1, 1), QPointF(12, 10));
@@ -69,7 +69,7 @@ TfrmNORVPostcard::TfrmNORVPostcard(QWidget* parent) : QDialog(parent) {
   setWindowTitle("NORV Postcard");
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, Qt::white);
-  palette.setColor(QPalette::WindowText, kGrey);
+  palette.setColor(QPalette::WindowText, toQColor(kGrey));
   setPalette(palette);
   setAutoFillBackground(true);
   QFont verdana("Verdana", 10);
@@ -90,7 +90,7 @@ TfrmNORVPostcard::TfrmNORVPostcard(QWidget* parent) : QDialog(parent) {
   big.setBold(true);
   lblProgramName->setFont(big);
   QPalette navy = lblProgramName->palette();
-  navy.setColor(QPalette::WindowText, kNavy);
+  navy.setColor(QPalette::WindowText, toQColor(kNavy));
   lblProgramName->setPalette(navy);
 
   const QString help = toQString(kFeedbackHelpPage);

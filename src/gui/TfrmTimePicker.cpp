@@ -7,9 +7,11 @@
 #include <QPushButton>
 #include "lib/DateTime.h"
 #include "lib/Errors.h"
+#include "QtText.h"
+#include "QtColour.h"
 
 namespace {
-QString toQ(const varko::Text& t) { return QString::fromStdU16String(t); }
+using varko::gui::toQString;
 }  // namespace
 
 TfrmTimePicker::TfrmTimePicker(QWidget* parent) : QDialog(parent) {
@@ -45,7 +47,7 @@ TfrmTimePicker::TfrmTimePicker(QWidget* parent) : QDialog(parent) {
   QFont fieldFont("Verdana", 11);
   fieldFont.setBold(true);
   QPalette fieldPalette;
-  fieldPalette.setColor(QPalette::Text, QColor(0x00, 0x00, 0x80));
+  fieldPalette.setColor(QPalette::Text, varko::gui::toQColor(varko::kNavy));
   auto field = [&](const char* name) {
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
@@ -160,9 +162,9 @@ void TfrmTimePicker::step(int hours, int minutes, int seconds) {
 
 void TfrmTimePicker::ShowTime() {
   varko::NormalisePickerTime(working_);
-  edtHour->setText(toQ(varko::PickerFieldText(working_.hour)));
-  edtMin->setText(toQ(varko::PickerFieldText(working_.minute)));
-  edtSec->setText(toQ(varko::PickerFieldText(working_.second)));
+  edtHour->setText(toQString(varko::PickerFieldText(working_.hour)));
+  edtMin->setText(toQString(varko::PickerFieldText(working_.minute)));
+  edtSec->setText(toQString(varko::PickerFieldText(working_.second)));
 }
 
 void TfrmTimePicker::btnOKClick() {
@@ -183,13 +185,13 @@ bool TfrmTimePicker::pickForField(QLineEdit* field, QPoint position) {
   try {
     varko::xcTimeConvert(1, text, number, value, errorFlag);
   } catch (const varko::VarkoError& error) {
-    QMessageBox::critical(parentWidget(), "Pick Time", toQ(error.text()));
+    QMessageBox::critical(parentWidget(), "Pick Time", toQString(error.text()));
     field->setFocus();
     return false;
   }
   setStart(position, value, 1);
   exec();
-  if (picked_) field->setText(toQ(varko::xcFormatDateTime(u"hh:nn:ss", timeValue_)));
+  if (picked_) field->setText(toQString(varko::xcFormatDateTime(u"hh:nn:ss", timeValue_)));
   field->setFocus();
   return picked_;
 }

@@ -113,8 +113,6 @@ TfrmVarko1::TfrmVarko1(const QString& settingsFile, QWidget* parent)
       settingsFile_(settingsFile.isEmpty() ? SettingsFileName() : toText(settingsFile)),
       session_(*this) {
   setObjectName(QStringLiteral("frmVarko1"));
-  // Files are examined ahead on worker threads; the rows still arrive in list order here.
-  session_.setPrefetchThreads(-1);
   buildWindow();
   FormCreate();
 }
@@ -700,13 +698,13 @@ void TfrmVarko1::closeEvent(QCloseEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // Run states.
 
-void TfrmVarko1::SetRunState(int state) {
+void TfrmVarko1::SetRunState(RunState state) {
   if (state == kRunIdle) session_.AbortFindReplace();  // idle means nothing runs
   session_.SetRunState(state);
   if (state == kRunIdle && hooks.recordUse) hooks.recordUse(settingsFile_, kProgramDescription);
 }
 
-void TfrmVarko1::runStateChanged(int state) {
+void TfrmVarko1::runStateChanged(RunState state) {
   if (state == kRunFinished) UpdateFolderSelection();
   runState_ = state;
   btnSelect->setVisible(state == kRunFinished);
@@ -755,7 +753,14 @@ void TfrmVarko1::PageControl2Change(int index) {
 void TfrmVarko1::btnGoClick() {
   if (session_.running()) return;
   searchStringsText_ = saved_.stringMode == kSimpleMode ? toText(edtString->text()) : stringsSelection_.text;
-  session_.btnGoClick(buildRequest());
+  const SearchRequest request = buildRequest();
+  if (request.stringMode == kSimpleMode && !request.searchText.empty()) {
+    // A simple search is string 1 of the table, and the history keeps it.
+    strings_.find(1) = request.searchText;
+    strings_.count = 1;
+    history_.AddStringToHistory(request.searchText);
+  }
+  session_.btnGoClick(request);
 }
 
 void TfrmVarko1::btnStopClick() { session_.btnStopClick(); }
@@ -778,7 +783,7 @@ SearchRequest TfrmVarko1::buildRequest() const {
   Text unused;
   request.selectedFolders = varko::PrepareAdvancedFolders(saved_.folders, kAdvancedMode, unused);
   request.selectedFileSpecs = varko::PrepareAdvancedFileSpecs(saved_.fileSpecs);
-  request.selectedStrings = varko::PrepareAdvancedStrings(const_cast<SearchSession&>(session_).strings());
+  request.strings = TablePairs(strings_);
   request.subFolders = cbxSubFolders->isChecked();
   request.caseInsensitive = cbxCasefl->isChecked();
   request.wholeWords = cbxMatchWholeWordsOnly->isChecked();
@@ -797,6 +802,9 @@ SearchRequest TfrmVarko1::buildRequest() const {
   request.dates.endDate = toText(edtSelDate2->text());
   request.dates.endTime = toText(edtSelTime2->text());
   request.replace = replaceOptions_;
+  // Files are examined ahead on worker threads (the rows still arrive in list order); a test's
+  // clock is read from the run's thread only, so the run then examines files itself.
+  request.threads = clock_ ? 0 : -1;
   return request;
 }
 
@@ -848,14 +856,14 @@ void TfrmVarko1::focusStringField() { edtString->setFocus(); }
 
 void TfrmVarko1::focusFoundGrid() { grdFound->setFocus(); }
 
-void TfrmVarko1::setSpeedDisplayItem(int item) { cmbSpeedDisplay->setCurrentIndex(item); }
+void TfrmVarko1::setSpeedDisplayItem(SpeedDisplayItem item) { cmbSpeedDisplay->setCurrentIndex(item); }
 
-void TfrmVarko1::setLoadMethodItem(int item) { cbxLoadFromFileMethod->setCurrentIndex(item); }
+void TfrmVarko1::setLoadMethodItem(LoadMethodItem item) { cbxLoadFromFileMethod->setCurrentIndex(item); }
 
-void TfrmVarko1::SetStatusColour(int mode) {
-  if (mode == 2)
+void TfrmVarko1::SetStatusColour(StatusColour colour) {
+  if (colour == StatusColour::Running)
     setTextColour(lblFile, kNavyColour);
-  else if (mode == 1 && FieldsChangedSinceFocus(fieldTexts(), textsAtFocus_))
+  else if (FieldsChangedSinceFocus(fieldTexts(), textsAtFocus_))
     setTextColour(lblFile, kGreyColour);
 }
 
@@ -989,10 +997,10 @@ void TfrmVarko1::PrepareAdvancedFileSpecs() {
 
 void TfrmVarko1::PrepareAdvancedStrings() {
   if (saved_.stringMode != kAdvancedMode) return;
-  stringsSelection_ = varko::PrepareAdvancedStrings(session_.strings());
+  stringsSelection_ = varko::PrepareAdvancedStrings(strings_);
   edtString->setText(toQString(stringsSelection_.text));
   edtString->setToolTip(toQString(AdvancedStringsHint(stringsSelection_)));
-  lblStringsCount->setText(toQString(SetLabelText(session_.strings().count, u"String")));
+  lblStringsCount->setText(toQString(SetLabelText(strings_.count, u"String")));
   searchStringsText_ = stringsSelection_.text;
 }
 
@@ -1085,11 +1093,11 @@ void TfrmVarko1::editFieldExit(QLineEdit* field) {
   if (field == edtString) {
     const Text text = toText(edtString->text());
     if (text != textsAtFocus_.string && saved_.stringMode == kSimpleMode) {
-      session_.history().AddStringToHistory(session_.searchString());
+      history_.AddStringToHistory(session_.searchString());
       searchStringsText_ = text;
     }
   }
-  SetStatusColour(1);
+  SetStatusColour(StatusColour::GreyIfFieldsChanged);
 }
 
 void TfrmVarko1::runHook(const std::function<void()>& hook) {

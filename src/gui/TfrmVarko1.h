@@ -55,6 +55,9 @@ public:
   TfrmVarko1Hooks hooks;
 
   varko::SearchSession& session() { return session_; }
+  // The string table and the search history belong to the window; a run gets them in its request.
+  varko::StringTable& strings() { return strings_; }
+  varko::SearchHistory& history() { return history_; }
   varko::SavedSettings& savedSettings() { return saved_; }
   // Another window read the saved setup again: its modes and lists replace the window's.
   void adoptSavedSettings(const varko::SavedSettings& settings);
@@ -64,18 +67,15 @@ public:
   void setTestInfoArgument(bool on) { testInfoArgument_ = on; }
   bool testInfoOn() const;
   // A test's clock is read from the run's thread only, so the run then examines files itself.
-  void setClock(const varko::Clock* clock) {
-    clock_ = clock;
-    session_.setPrefetchThreads(clock ? 0 : -1);
-  }
+  void setClock(const varko::Clock* clock) { clock_ = clock; }
   int resultsFontSize() const { return resultsFontSize_; }
   int runState() const { return runState_; }
   const varko::Text& searchStringsText() const { return searchStringsText_; }
   varko::SearchRequest buildRequest() const;
 
   // Operations named as the program names them.
-  void SetRunState(int state);
-  void SetStatusColour(int mode);
+  void SetRunState(varko::RunState state);
+  void SetStatusColour(varko::StatusColour colour);
   void SetAdvancedColours();
   void UpdateFolderSelection();
   void UpdateFilespecSelection();
@@ -102,16 +102,16 @@ public:
   void setProgressText(const varko::Text& text) override;
   void showMessage(const varko::Text& text) override;
   varko::ConfirmAnswer confirm(const varko::Text& text, varko::ConfirmButtons buttons) override;
-  void runStateChanged(int state) override;
+  void runStateChanged(varko::RunState state) override;
   void setFoundGridShown(bool shown) override;
-  void setStatusColour(int mode) override { SetStatusColour(mode); }
+  void setStatusColour(varko::StatusColour colour) override { SetStatusColour(colour); }
   void setReplaceShown(bool on) override;
   void fitFoundColumns() override { FitFoundColumns(); }
   void widenFoundTextColumn() override;
   void focusStringField() override;
   void focusFoundGrid() override;
-  void setSpeedDisplayItem(int item) override;
-  void setLoadMethodItem(int item) override;
+  void setSpeedDisplayItem(varko::SpeedDisplayItem item) override;
+  void setLoadMethodItem(varko::LoadMethodItem item) override;
 
   // Bottom bar.
   QPushButton* btnFontMinus = nullptr;
@@ -250,6 +250,8 @@ private:
   varko::Text settingsFile_;
   varko::SavedSettings saved_;
   varko::SearchSession session_;
+  varko::StringTable strings_;
+  varko::SearchHistory history_;
   FoundTableModel* foundModel_ = nullptr;
   const varko::Clock* clock_ = nullptr;
 

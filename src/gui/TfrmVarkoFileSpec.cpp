@@ -61,7 +61,7 @@ TfrmVarkoFileSpec::TfrmVarkoFileSpec(QWidget* parent, const QString& settingsFil
   bold.setBold(true);
   Label9->setFont(bold);
   QPalette green = Label9->palette();
-  green.setColor(QPalette::WindowText, kGreen);
+  green.setColor(QPalette::WindowText, toQColor(kGreen));
   Label9->setPalette(green);
   memoFileSpec = new QPlainTextEdit(this);
   memoFileSpec->setObjectName("memoFileSpec");

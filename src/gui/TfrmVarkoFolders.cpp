@@ -42,7 +42,7 @@ TfrmVarkoFolders::TfrmVarkoFolders(QWidget* parent, const QString& settingsFile)
   bold.setBold(true);
   Label6->setFont(bold);
   QPalette green = Label6->palette();
-  green.setColor(QPalette::WindowText, kGreen);
+  green.setColor(QPalette::WindowText, toQColor(kGreen));
   Label6->setPalette(green);
   MemoFolders = new QPlainTextEdit(this);
   MemoFolders->setObjectName("MemoFolders");

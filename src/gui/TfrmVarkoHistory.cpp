@@ -17,11 +17,13 @@
 #include "lib/Library.h"
 #include "results/EditFiles.h"
 #include "setup/StringSets.h"
+#include "QtText.h"
+#include "QtColour.h"
 
 namespace {
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kMaroon(0x80, 0x00, 0x00);
-QString toQ(const varko::Text& t) { return QString::fromStdU16String(t); }
+const QColor kNavy = varko::gui::toQColor(varko::kNavy);
+const QColor kMaroon = varko::gui::toQColor(varko::kMaroon);
+using varko::gui::toQString;
 }  // namespace
 
 TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
@@ -132,7 +134,7 @@ TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   editFile = [this](const varko::Text& fileName) {
     const varko::EditFilesCommand command = varko::xcEditFilesCommand(fileName);
     varko::Text error;
-    if (!Launcher::launch(command.launch, error)) showMessage(toQ(command.FailureText(error)));
+    if (!Launcher::launch(command.launch, error)) showMessage(toQString(command.FailureText(error)));
   };
 }
 
@@ -174,7 +176,7 @@ void TfrmVarkoHistory::FormShow() {
   PageControl1->setTabVisible(1, advanced);
   if (!history_.empty()) {
     lstbxHistory->clear();
-    for (auto it = history_.rbegin(); it != history_.rend(); ++it) lstbxHistory->addItem(toQ(*it));
+    for (auto it = history_.rbegin(); it != history_.rend(); ++it) lstbxHistory->addItem(toQString(*it));
     lstbxHistory->scrollToTop();
     lstbxHistory->setCurrentRow(0);
   }
@@ -213,7 +215,7 @@ void TfrmVarkoHistory::showStringTable() {
   varko::xcShowStringSet(varko::kFindStringsOnly, *strings_, rows);
   setGridRows(static_cast<int>(rows.size()));
   for (int r = 0; r < grdMultipleFind->rowCount(); ++r) {
-    const QString text = r < static_cast<int>(rows.size()) ? toQ(rows[static_cast<size_t>(r)][0]) : QString();
+    const QString text = r < static_cast<int>(rows.size()) ? toQString(rows[static_cast<size_t>(r)][0]) : QString();
     grdMultipleFind->setItem(r, 0, new QTableWidgetItem(text));
   }
 }
@@ -228,7 +230,7 @@ void TfrmVarkoHistory::btnUseMultiClick() {
   }
   const varko::MultipleFindTake take = varko::TakeMultipleFind(cells, *strings_);
   if (!take.taken) {
-    showMessage(toQ(take.refusal));
+    showMessage(toQString(take.refusal));
     return;
   }
   if (multipleSearchText_) *multipleSearchText_ = take.multipleSearchText;
@@ -254,7 +256,7 @@ void TfrmVarkoHistory::btnLoadFindSetClick() {
     if (stringSetFileName_) *stringSetFileName_ = name;
     const varko::StringSetLoad load = varko::xcLoadStringSet(varko::kFindStringsOnly, name, *strings_);
     if (!load.errorText.empty()) {
-      showMessage(toQ(load.errorText));
+      showMessage(toQString(load.errorText));
     } else if (load.loaded) {
       showStringTable();
       if (load.ignoredLines > 0)
@@ -269,7 +271,7 @@ void TfrmVarkoHistory::btnLoadFindSetClick() {
 void TfrmVarkoHistory::btnEditFindSetClick() {
   ShowFindSetHelp();
   const varko::Text start = varko::xcIsBlank(firstAdvancedFolder_) ? varko::xcExeFolder() : firstAdvancedFolder_;
-  const QString file = chooseFile(toQ(start));
+  const QString file = chooseFile(toQString(start));
   if (file.isEmpty()) return;
   if (stringSetFileName_) *stringSetFileName_ = file.toStdU16String();
   editFile(file.toStdU16String());

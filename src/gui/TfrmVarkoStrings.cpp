@@ -29,7 +29,7 @@ TfrmVarkoStrings::TfrmVarkoStrings(StringTable& strings, QWidget* parent,
   MemoStrings->setObjectName("MemoStrings");
   MemoStrings->setLineWrapMode(QPlainTextEdit::NoWrap);
   QPalette green = MemoStrings->palette();
-  green.setColor(QPalette::Text, kGreen);
+  green.setColor(QPalette::Text, toQColor(kGreen));
   MemoStrings->setPalette(green);
   Label3->setBuddy(MemoStrings);
 

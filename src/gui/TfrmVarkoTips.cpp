@@ -76,10 +76,10 @@ QPixmap tipsPicture() {
   picture.fill(Qt::white);
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kGrey, 3));
+  p.setPen(QPen(toQColor(kGrey), 3));
   for (int y = 20; y <= 76; y += 14)
     p.drawLine(8, y, 70, y);
-  p.setPen(QPen(kNavy, 7));
+  p.setPen(QPen(toQColor(kNavy), 7));
   p.setBrush(QColor(0xE0, 0xF0, 0xFF, 200));
   p.drawEllipse(QPoint(50, 42), 24, 24);
   p.drawLine(67, 59, 88, 82);
@@ -93,7 +93,7 @@ QLabel* tipLabel(const QString& text, QWidget* parent, bool heading = false) {
     font.setBold(true);
     label->setFont(font);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, kNavy);
+    palette.setColor(QPalette::WindowText, toQColor(kNavy));
     label->setPalette(palette);
   }
   return label;

@@ -12,11 +12,12 @@
 #include "lib/Library.h"
 #include "results/FileViews.h"
 #include "results/GridFind.h"
+#include "QtText.h"
+#include "QtColour.h"
 
 namespace {
-const QColor kNavy(0x00, 0x00, 0x80);
 constexpr int kRowHeight = 16;
-QString toQ(const varko::Text& t) { return QString::fromStdU16String(t); }
+using varko::gui::toQString;
 }  // namespace
 
 TfrmView2::TfrmView2(varko::Text& gridFindText, QWidget* parent)
@@ -25,7 +26,7 @@ TfrmView2::TfrmView2(varko::Text& gridFindText, QWidget* parent)
   setWindowTitle("frmView2");
   resize(1100, 470);
 
-  model_ = new StringGridModel(grid_, kNavy, this);
+  model_ = new StringGridModel(grid_, varko::gui::toQColor(varko::kNavy), this);
   grdView2 = new QTableView(this);
   grdView2->setObjectName("grdView2");
   grdView2->setAccessibleName("File lines");
@@ -58,7 +59,7 @@ TfrmView2::TfrmView2(varko::Text& gridFindText, QWidget* parent)
 
   findPrompt = [this](varko::Text& text) {
     bool ok = false;
-    QString typed = QInputDialog::getText(this, "Find:", "Text to find:", QLineEdit::Normal, toQ(text), &ok);
+    QString typed = QInputDialog::getText(this, "Find:", "Text to find:", QLineEdit::Normal, toQString(text), &ok);
     if (ok) text = typed.toStdU16String();
     return ok;
   };
@@ -88,7 +89,7 @@ void TfrmView2::prepare(const QString& path, int viewLine, bool courier) {
     varko::TextList lines;
     varko::Text error = varko::LoadWholeFile(file, lines);
     if (!error.empty()) {
-      QMessageBox::critical(this, windowTitle(), toQ(error));
+      QMessageBox::critical(this, windowTitle(), toQString(error));
     } else {
       varko::FillViewGrid(std::move(lines), grid_);
       model_->reload();

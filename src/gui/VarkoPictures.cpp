@@ -3,12 +3,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
+#include "QtColour.h"
 
 namespace {
 
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kGreen(0x00, 0x80, 0x00);
-const QColor kGrey(0x80, 0x80, 0x80);
+const QColor kNavy = varko::gui::toQColor(varko::kNavy);
+const QColor kGreen = varko::gui::toQColor(varko::kGreen);
+const QColor kGrey = varko::gui::toQColor(varko::kGrey);
 
 QPixmap blank(int w, int h) {
   QPixmap pixmap(w, h);
@@ -120,7 +121,7 @@ QIcon settings() {
 
 QIcon replace() {
   return icon([](QPainter& p) {
-    p.setPen(QPen(QColor(0x80, 0x00, 0x00), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(varko::gui::toQColor(varko::kMaroon), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawLine(QPointF(3, 6), QPointF(16, 6));
     p.drawPolyline(QPolygonF({QPointF(12, 2), QPointF(16, 6), QPointF(12, 10)}));
     p.drawLine(QPointF(17, 14), QPointF(4, 14));

@@ -22,9 +22,10 @@
 #include "lib/IniFile.h"
 #include "results/GridFind.h"
 #include "results/OpenCommand.h"
+#include "QtText.h"
 
 namespace {
-QString toQString(const varko::Text& text) { return QString::fromStdU16String(text); }
+using varko::gui::toQString;
 }  // namespace
 
 VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& firstArgument) {
@@ -37,7 +38,7 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
 
   frmVarkoHistory_ = new TfrmVarkoHistory(frmVarko1);
   frmVarkoFileSpec_ = new TfrmVarkoFileSpec(frmVarko1, settings);
-  frmVarkoStrings_ = new TfrmVarkoStrings(frmVarko1->session().strings(), frmVarko1, settings);
+  frmVarkoStrings_ = new TfrmVarkoStrings(frmVarko1->strings(), frmVarko1, settings);
   frmView2_ = new TfrmView2(varko::xcGridFindText(), frmVarko1);
   frmVarkoEditOptions_ = new TfrmVarkoEditOptions(frmVarko1);
   frmFWindow_ = new TfrmFWindow(frmVarko1);
@@ -47,7 +48,7 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
   frmTimePicker_ = new TfrmTimePicker(frmVarko1);
   resultOpener_ = std::make_unique<ResultOpener>(frmVarko1, *frmVarkoEditOptions_);
 
-  frmVarkoHistory_->attach(frmVarko1->session().strings(), stringSetFileName_, multipleSearchText_);
+  frmVarkoHistory_->attach(frmVarko1->strings(), stringSetFileName_, multipleSearchText_);
 
   startDatePicker_ = new DateFieldPicker(frmVarko1->edtSelDate1, frmVarko1->btnSelDate1, frmVarko1);
   endDatePicker_ = new DateFieldPicker(frmVarko1->edtSelDate2, frmVarko1->btnSelDate2, frmVarko1);
@@ -77,10 +78,10 @@ void VarkoProgram::btnHistoryClick() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   varko::SearchSession& session = frmVarko1->session();
   // A text typed but not yet searched is offered as well as the last one searched.
-  session.history().AddStringToHistory(frmVarko1->edtString->text().toStdU16String());
-  session.history().AddStringToHistory(session.searchString());
+  frmVarko1->history().AddStringToHistory(frmVarko1->edtString->text().toStdU16String());
+  frmVarko1->history().AddStringToHistory(session.searchString());
   varko::SavedSettings& saved = frmVarko1->savedSettings();
-  frmVarkoHistory_->showHistory(session.history().items(), saved.stringMode, saved.folders.texts[0]);
+  frmVarkoHistory_->showHistory(frmVarko1->history().items(), saved.stringMode, saved.folders.texts[0]);
   if (frmVarkoHistory_->historyEntryChosen()) frmVarko1->edtString->setText(frmVarkoHistory_->chosenEntry());
   if (frmVarkoHistory_->multipleFindTaken()) frmVarko1->PrepareAdvancedStrings();
   frmVarko1->btnGo->setFocus();

@@ -22,7 +22,8 @@ struct Result {
 Result runCli(std::vector<std::string> args) {
   std::ostringstream out, err;
   Result r;
-  r.status = RunCommandLine(args, out, err);
+  std::istringstream in;
+  r.status = RunCommandLine(args, in, out, err);
   r.out = out.str();
   r.err = err.str();
   return r;

@@ -16,7 +16,7 @@ namespace {
 class PhotographedWindow : public TfrmVarko1 {
 public:
   using TfrmVarko1::TfrmVarko1;
-  void runStateChanged(int state) override {
+  void runStateChanged(RunState state) override {
     TfrmVarko1::runStateChanged(state);
     if (state == kRunRunning) running = grab();
   }

@@ -31,7 +31,7 @@ namespace {
 class StoppingWindow : public TfrmVarko1 {
 public:
   using TfrmVarko1::TfrmVarko1;
-  void runStateChanged(int state) override {
+  void runStateChanged(RunState state) override {
     TfrmVarko1::runStateChanged(state);
     states.push_back(state);
   }

@@ -8,6 +8,7 @@ namespace varko::test {
 
 class FakeRunHost : public QuietRunHost {
 public:
+  FakeRunHost() : QuietRunHost(SystemClock::instance()) {}  // now() below is the clock
   DateTimeValue now() const override {
     ++clockReads;
     if (secondsPerClockRead > 0) current += secondsPerClockRead * kOneSecond;
@@ -21,7 +22,7 @@ public:
     QuietRunHost::setStatusText(text);
     statusHistory.push_back(text);
   }
-  void runStateChanged(int state) override {
+  void runStateChanged(RunState state) override {
     QuietRunHost::runStateChanged(state);
     stateHistory.push_back(state);
   }

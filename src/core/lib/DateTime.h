@@ -22,8 +22,8 @@ DateTimeValue xcUnixToDateTime(std::time_t t, bool twoSecondSteps = false);
 // Formats with dd, mm, mmm (English Jan..Dec), yy, yyyy, hh, nn, ss; other characters copied.
 Text xcFormatDateTime(TextView pattern, DateTimeValue v);
 
-Text xcTodayText(const Clock& clock = SystemClock::instance());  // "dd-mmm-yy"
-Text xcTimeText(const Clock& clock = SystemClock::instance());   // "hh:nn:ss"
+Text xcTodayText(const Clock& clock);  // "dd-mmm-yy"
+Text xcTimeText(const Clock& clock);   // "hh:nn:ss"
 
 // mode 1 reads text, 2 reads number, 3 reads value. errorFlag 0 accepted, 1 rejected.
 void xcDateConvert(int mode, TextView formatCode, TextView separator, Text& dateText,

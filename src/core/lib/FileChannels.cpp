@@ -11,6 +11,7 @@
 
 #include "lib/Errors.h"
 #include "lib/Library.h"
+#include "lib/PosixFile.h"
 
 namespace varko {
 
@@ -138,17 +139,10 @@ void xcReadLine(ChannelStream& stream, int channel, Text& text, bool& endOfFile)
   std::string bytes(static_cast<size_t>(wanted), '\0');
   // The stream's own position follows the read, so a later write in update mode lands after it.
   if (::lseek(stream.fd, position, SEEK_SET) < 0) throwFileError(errno);
-  size_t got = 0;
-  while (got < bytes.size()) {
-    ssize_t n = ::read(stream.fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throwFileError(errno);
-    }
-    if (n == 0) break;  // the file shrank since its size was taken
-    got += static_cast<size_t>(n);
-  }
-  bytes.resize(got);
+  // Short when the file shrank since its size was taken.
+  const ssize_t got = xcReadFull(stream.fd, bytes.data(), bytes.size());
+  if (got < 0) throwFileError(errno);
+  bytes.resize(static_cast<size_t>(got));
 
   const size_t lineEnd = bytes.find_first_of("\r\n");
   const size_t lineLength = lineEnd == std::string::npos ? bytes.size() : lineEnd;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lib/Errors.h"
+#include "lib/PosixFile.h"
 
 namespace varko {
 
@@ -114,28 +115,11 @@ KeyLocation locate(const std::vector<IniLine>& lines, TextView section, TextView
 
 enum class ReadResult { Ok, Missing, Failed };
 
+// Only a regular file is ever read: a FIFO or device could block or never end.
 ReadResult readWholeFile(const Text& fileName, std::string& bytes) {
-  bytes.clear();
-  const std::string path = textToPath(fileName);
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-  // Only a regular file is ever opened: a FIFO or device could block or never end.
-  if (!S_ISREG(st.st_mode)) return ReadResult::Failed;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return ReadResult::Failed;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return ReadResult::Ok;
+  const int error = xcReadRegularFile(textToPath(fileName), bytes);
+  if (error == 0) return ReadResult::Ok;
+  return error == ENOENT ? ReadResult::Missing : ReadResult::Failed;
 }
 
 bool loadForReading(const Text& fileName, std::string& bytes, std::vector<IniLine>& lines) {

@@ -60,6 +60,8 @@ void xcLog(const Text& text, const Clock& clock) {
   xcFileLine(mode, fileName, today + u' ' + time + u' ' + xcProgramName() + u' ' + text);
 }
 
+void xcLog(const Text& text) { xcLog(text, SystemClock::instance()); }
+
 Text xcFirstLine(const Text& fileName) {
   if (!nonEmptyFile(fileName)) return Text();
   ChannelStream stream;

@@ -276,4 +276,16 @@ Text xcFormat(TextView pattern, std::initializer_list<FormatArg> args) {
   return out;
 }
 
+TextList xcSplitWords(TextView text, int mostWords) {
+  TextList words;
+  size_t i = 0;
+  while (i < text.size() && static_cast<int>(words.size()) < mostWords) {
+    while (i < text.size() && text[i] <= u' ') ++i;
+    size_t start = i;
+    while (i < text.size() && text[i] > u' ') ++i;
+    if (i > start) words.emplace_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
 }  // namespace varko

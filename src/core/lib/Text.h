@@ -36,6 +36,9 @@ inline bool xcIsWordChar(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
 }
 
+// Maximal runs of characters above code 32, left to right, at most mostWords of them.
+TextList xcSplitWords(TextView text, int mostWords);
+
 // Conversions. UTF-8 decoding here is lenient (invalid bytes become U+FFFD); file names use
 // the lossless pair below instead.
 Text fromUtf8(std::string_view s);

@@ -1,7 +1,6 @@
 #include "results/EditFiles.h"
 
 #include "lib/Library.h"
-#include "search/Matching.h"
 
 namespace varko {
 

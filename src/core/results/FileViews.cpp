@@ -1,47 +1,8 @@
 #include "results/FileViews.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
 #include <string>
-#include "lib/Errors.h"
-#include "search/TextFile.h"
 
 namespace varko {
-
-Text LoadWholeFile(const Text& path, TextList& lines) {
-  lines.clear();
-  int fd = ::open(textToPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return systemErrorText(errno);
-  struct stat st;
-  if (fstat(fd, &st) != 0) {
-    int e = errno;
-    ::close(fd);
-    return systemErrorText(e);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return u"Not a regular file";
-  }
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(st.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      return systemErrorText(e);
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  xcDecodeLines(bytes, lines);
-  return Text();
-}
 
 int ViewCurrentRow(int viewLine, int lineCount, int currentRow) {
   return (viewLine >= 0 && viewLine <= lineCount) ? viewLine : currentRow;

@@ -3,13 +3,10 @@
 // the row to select, and the eleven rows around a line.
 #include <array>
 #include "lib/Text.h"
+#include "lib/TextDecoding.h"  // LoadWholeFile
 #include "results/ResultTable.h"
 
 namespace varko {
-
-// Reads a whole file into lines (byte-order mark, else UTF-8, else Windows-1252). Returns the
-// platform's message when it cannot be opened or read, empty on success.
-Text LoadWholeFile(const Text& path, TextList& lines);
 
 // The view grid's row to make current for a view line: row i holds line i and row 0 is the
 // blank header row, so 0..lineCount select that row; anything else keeps currentRow.

@@ -1,15 +1,10 @@
 #pragma once
 // How a row of the results grid is drawn: its colours and weight follow from columns 0 and 1 of
 // the row, so every cell of a row looks the same.
-#include <cstdint>
+#include "lib/Palette.h"
 #include "lib/Text.h"
 
 namespace varko {
-
-using Rgb = uint32_t;  // 0xRRGGBB
-inline constexpr Rgb kWhite = 0xFFFFFF, kBlack = 0x000000, kNavy = 0x000080, kGreen = 0x008000,
-                     kMaroon = 0x800000, kPurple = 0x800080, kGrey = 0x808080, kRed = 0xFF0000,
-                     kCurrentRowBack = 0xF3DFDF;
 
 struct FoundCellStyle {
   Rgb background = kWhite;

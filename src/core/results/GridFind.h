@@ -26,8 +26,9 @@ GridCellPosition xcGridFindPrev(const ResultTable& grid, int fromRow, TextView f
 bool xcGridSearchNext(ResultTable& grid, int& currentColumn, const Text& findText);
 bool xcGridSearchPrev(ResultTable& grid, int& currentColumn, const Text& findText);
 
-// The find text shared by every grid's Ctrl+F and F3 (results and view window) while the program runs.
-Text& xcGridFindText();
+// The find text of Ctrl+F and F3 is the caller's: the program object owns the one the results
+// grid and the view window share, and passes it to both.
+Text& xcGridFindText();  // callers being moved to the find text the program object owns
 
 // Ctrl+F: the find text starts as the current cell's text and is offered to the prompt, which
 // edits it and returns false when cancelled (the text it started with is then kept).

@@ -278,47 +278,4 @@ void ByteNeedles::occurring(const char* from, const char* end, std::vector<uint8
   }
 }
 
-bool xcIsValidUtf8(const char* data, size_t size) {
-  const auto* s = reinterpret_cast<const unsigned char*>(data);
-  size_t i = 0;
-  while (i < size) {
-    if (i + 8 <= size) {
-      uint64_t word;
-      std::memcpy(&word, s + i, 8);
-      if ((word & 0x8080808080808080ULL) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    unsigned char b = s[i];
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len;
-    uint32_t cp;
-    if ((b & 0xE0) == 0xC0) {
-      len = 2;
-      cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3;
-      cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-      len = 4;
-      cp = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + len > size) return false;
-    for (size_t k = 1; k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    static constexpr uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += len;
-  }
-  return true;
-}
-
 }  // namespace varko

@@ -80,7 +80,4 @@ private:
 // The processor has the byte shuffle the several-needle filter needs (SSSE3).
 bool xcCpuHasShuffle();
 
-// Valid UTF-8 throughout (ASCII runs are skipped a word at a time).
-bool xcIsValidUtf8(const char* data, size_t size);
-
 }  // namespace varko

@@ -13,6 +13,7 @@
 
 #include "lib/Errors.h"
 #include "lib/Library.h"
+#include "lib/PosixFile.h"
 #include "search/Matching.h"
 
 namespace varko {
@@ -119,7 +120,6 @@ constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kReadPiece = 4 * 1024 * 1024;
 constexpr size_t kScanStretch = 8 * 1024 * 1024;  // bytes searched between looks at the clock
 constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
-constexpr size_t kTextTestBytes = 1000;
 
 // Bytes that are not text: below 32 except tab, LF, FF and CR, and 128 and above.
 int64_t countOtherBytes(const char* data, size_t size) {
@@ -142,21 +142,6 @@ int64_t countOtherBytes(const char* data, size_t size) {
 #endif
   for (; i < size; ++i) n += !xcIsTextByte(static_cast<unsigned char>(data[i]));
   return n;
-}
-
-class Descriptor {
-public:
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-  int fd = -1;
-};
-
-ssize_t readSome(int fd, char* to, size_t count) {
-  for (;;) {
-    ssize_t n = ::read(fd, to, count);
-    if (n >= 0 || errno != EINTR) return n;
-  }
 }
 
 void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
@@ -228,7 +213,7 @@ void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const Exa
       break;
     }
     size_t wanted = std::min(buffers.capacity - used, kReadPiece);
-    ssize_t n = readSome(fd, buffers.bytes.get() + used, wanted);
+    ssize_t n = xcReadSome(fd, buffers.bytes.get() + used, wanted);
     if (n < 0) {
       out.load.errorText = systemErrorText(errno);
       return;
@@ -369,7 +354,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       break;
     }
     size_t wanted = buffers.capacity - used;
-    ssize_t n = readSome(fd, buffers.bytes.get() + used, wanted);
+    ssize_t n = xcReadSome(fd, buffers.bytes.get() + used, wanted);
     if (n < 0) {
       out.load.errorText = systemErrorText(errno);
       return;
@@ -432,18 +417,18 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   const std::string& name = buffers.name;
   int at = inFolder ? folderFd : AT_FDCWD;
   struct stat st {};
-  Descriptor file;
+  FileDescriptor file;
   bool sizeKnown = true;
   if (options.entriesAreFiles) {
     // The listing saw a regular file: open it straight away. Its size is not needed, as a short
     // read shows the end, so a small file costs an open, one read and a close. The open does
     // not wait even if the entry was swapped for a FIFO meanwhile.
     bool omitted = omittedByName(path, options);
-    if (!omitted) file.fd = ::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    bool gone = !omitted && file.fd < 0 && (errno == ENOENT || errno == ENOTDIR);
+    if (!omitted) file.reset(::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    bool gone = !omitted && file.get() < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
     if (!examineName(path, options, out, !omitted && !gone, omitted)) return;
-    if (file.fd < 0) {
+    if (file.get() < 0) {
       out.textTest.errorText = systemErrorText(openError);
       return;
     }
@@ -453,8 +438,8 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     // The omit test first: an omitted entry needs no look at the file system.
     bool isFile = !omitted && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     if (!examineName(path, options, out, isFile, omitted)) return;
-    file.fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file.fd < 0) {
+    file.reset(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
       out.textTest.errorText = systemErrorText(errno);
       return;
     }
@@ -468,7 +453,7 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   ensureCapacity(buffers, first, 0);
   size_t used = 0;
   while (used < first) {
-    ssize_t n = readSome(file.fd, buffers.bytes.get() + used, first - used);
+    ssize_t n = xcReadSome(file.get(), buffers.bytes.get() + used, first - used);
     if (n < 0) {
       out.textTest.errorText = systemErrorText(errno);
       return;
@@ -480,7 +465,7 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   size_t tested = std::min(used, kTextTestBytes);
   out.textTest.otherBytes = countOtherBytes(buffers.bytes.get(), tested);
   out.textTest.textBytes = static_cast<int64_t>(tested) - out.textTest.otherBytes;
-  out.textTest.isText = !(out.textTest.otherBytes > 5 || out.textTest.textBytes < out.textTest.otherBytes);
+  out.textTest.isText = xcIsTextSample(out.textTest.textBytes, out.textTest.otherBytes);
   if (!out.textTest.isText) return;
 
   out.loadAttempted = true;
@@ -492,10 +477,10 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   bool endOfFile = used < first;
   if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
     // Reading it whole: the size lets one allocation hold the file.
-    if (!sizeKnown && !endOfFile && ::fstat(file.fd, &st) == 0) size = static_cast<size_t>(st.st_size);
-    readAllAndMatch(file.fd, size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+    if (!sizeKnown && !endOfFile && ::fstat(file.get(), &st) == 0) size = static_cast<size_t>(st.st_size);
+    readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
   } else {
-    streamAndMatch(file.fd, used, endOfFile, bom, matcher, clock, deadline, buffers, out);
+    streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out);
   }
 }
 

@@ -299,21 +299,9 @@ void TZEQFindFiles::scan(const Text& folder) {
   int fd = listed.fd;
   // The folder is open (or -1) here and closed here, or handed on with the files in it, also
   // when a mask turns out invalid.
-  struct Hold {
-    int fd;
-    FolderHandle* handle = nullptr;
-    void letGo() {
-      if (handle)
-        handle->release();
-      else if (fd >= 0)
-        ::close(fd);
-      handle = nullptr;
-      fd = -1;
-    }
-    ~Hold() { letGo(); }
-  } hold{fd};
-  if (ShareFolders && OnFound && fd >= 0) hold.handle = FolderHandle::adopt(fd);
-  FolderHandle* handle = hold.handle;
+  FolderRef handle;
+  if (ShareFolders && OnFound && fd >= 0) handle = FolderRef::take(fd);
+  FileDescriptor unshared(handle ? -1 : fd);
   if (!ContinueScan) return;
   if (FileAttr & ffaDirectory)
     ++progressFolders_;
@@ -329,16 +317,15 @@ void TZEQFindFiles::scan(const Text& folder) {
         selected = !(SelectStartDate > e.lastWrite || SelectEndDate <= 0 || e.lastWrite > SelectEndDate);
       if (selected) {
         ++found_;
-        if (handle) handle->retain();
         if (KeepList) {
           result_.push_back(folder + e.name);
-          if (OnFound) OnFound(Text(result_.back()), handle);
+          if (OnFound) OnFound(Text(result_.back()), handle.share());
         } else if (OnFound) {
           // Sized exactly: the path is kept for the whole run.
           Text path;
           path.reserve(folder.size() + e.name.size());
           path.append(folder).append(e.name);
-          OnFound(std::move(path), handle);
+          OnFound(std::move(path), handle.share());
         }
       }
     }
@@ -351,7 +338,8 @@ void TZEQFindFiles::scan(const Text& folder) {
   }
   // Let go before going down, so the scan itself holds one folder open at a time however deep
   // the tree is.
-  hold.letGo();
+  handle.reset();
+  unshared.reset();
   if (!InSubFolders) return;
   for (const auto& e : entries) {
     if (!ContinueScan) break;
@@ -373,21 +361,20 @@ int FolderHandle::limit() {
   return limit;
 }
 
-FolderHandle* FolderHandle::adopt(int fd) {
-  if (open_.fetch_add(1) >= limit()) {
-    open_.fetch_sub(1);
-    return nullptr;
+void FolderHandle::release() { FolderRef::adopt(this).reset(); }
+
+FolderRef FolderRef::take(int fd) {
+  // Counted before it exists, so threads taking folders at once cannot pass the limit together.
+  if (FolderHandle::open_.fetch_add(1) >= FolderHandle::limit()) {
+    FolderHandle::open_.fetch_sub(1);
+    return FolderRef();
   }
-  return new FolderHandle(fd);
+  return FolderRef(new FolderHandle(fd));
 }
 
-void FolderHandle::release() {
-  if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
-}
-
-FolderHandle::~FolderHandle() {
-  ::close(fd_);
-  open_.fetch_sub(1);
+void FolderRef::reset() {
+  FolderHandle* handle = std::exchange(handle_, nullptr);
+  if (handle && handle->refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete handle;
 }
 
 }  // namespace varko

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 #include "lib/Clock.h"
+#include "lib/PosixFile.h"
 #include "lib/Text.h"
 #include "search/Directory.h"
 #include "search/Mask.h"
@@ -48,11 +50,11 @@ private:
 // by walking their whole path again. The scan holds it while listing; each file found in it
 // holds it until examined; the last to let go closes it. Only so many are open at once, so a
 // large tree cannot use up the descriptors: beyond that, files are opened by path.
+// Owners hold it through FolderRef; a raw pointer carries one counted hold across a queue of
+// entries, and whoever takes it releases it (or adopts it back into a FolderRef).
 class FolderHandle {
 public:
-  // Takes fd, or gives nullptr (fd stays the caller's) when enough folders are held open.
-  static FolderHandle* adopt(int fd);
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   void retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
   void release();
   static int openCount() { return open_.load(); }
@@ -60,11 +62,44 @@ public:
   static int limit();
 
 private:
-  explicit FolderHandle(int fd) : fd_(fd) {}
-  ~FolderHandle();
-  int fd_;
+  friend class FolderRef;
+  explicit FolderHandle(int fd) : fd_(fd) {}  // counted in open_ by FolderRef::take
+  ~FolderHandle() { open_.fetch_sub(1); }
+  FileDescriptor fd_;
   std::atomic<int> refs_{1};
   static std::atomic<int> open_;
+};
+
+// One hold on an open folder: copies share it, the last one closes it.
+class FolderRef {
+public:
+  FolderRef() = default;
+  // Takes fd when fewer than limit() folders are held open; else stays empty and fd stays the
+  // caller's.
+  static FolderRef take(int fd);
+  // Takes over the hold a raw pointer carried (see share).
+  static FolderRef adopt(FolderHandle* held) { return FolderRef(held); }
+  FolderRef(const FolderRef& other) : handle_(other.share()) {}
+  FolderRef(FolderRef&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  FolderRef& operator=(FolderRef other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  ~FolderRef() { reset(); }
+
+  explicit operator bool() const { return handle_ != nullptr; }
+  FolderHandle* get() const { return handle_; }
+  int fd() const { return handle_ ? handle_->fd() : -1; }
+  // A further hold as a raw pointer (nullptr when empty), for the receiver to release.
+  FolderHandle* share() const {
+    if (handle_) handle_->retain();
+    return handle_;
+  }
+  void reset();
+
+private:
+  explicit FolderRef(FolderHandle* held) : handle_(held) {}
+  FolderHandle* handle_ = nullptr;
 };
 
 using TProgressCallback = std::function<void(int64_t folders, int64_t files, int64_t searchFiles)>;

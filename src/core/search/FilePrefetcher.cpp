@@ -8,10 +8,6 @@ namespace varko {
 
 int FilePrefetcher::threadsFor(int requested) {
   if (requested >= 0) return requested;
-  if (const char* env = std::getenv("VARKO_THREADS")) {
-    int n = std::atoi(env);
-    if (n >= 1) return n <= 1 ? 0 : n;  // one thread: the run examines its files itself
-  }
   unsigned cores = std::thread::hardware_concurrency();
   if (cores <= 1) return 0;
   return static_cast<int>(std::min(cores, 8u));

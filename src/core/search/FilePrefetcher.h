@@ -62,7 +62,7 @@ public:
   std::unique_ptr<FileOutcome> take(size_t index);
   void giveBack(size_t index, std::unique_ptr<FileOutcome> outcome);
 
-  // Threads to use when asked for "auto" (negative), from VARKO_THREADS or the cores.
+  // Threads to use; "auto" (negative) means one per core, at most eight.
   static int threadsFor(int requested);
 
 private:

@@ -50,18 +50,6 @@ int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord) {
   }
 }
 
-TextList xcSplitWords(TextView text, int mostWords) {
-  TextList words;
-  size_t i = 0;
-  while (i < text.size() && static_cast<int>(words.size()) < mostWords) {
-    while (i < text.size() && text[i] <= u' ') ++i;
-    size_t start = i;
-    while (i < text.size() && text[i] > u' ') ++i;
-    if (i > start) words.emplace_back(text.substr(start, i - start));
-  }
-  return words;
-}
-
 Text xcWordAt(TextView text, int k) {
   if (k < 1) return Text();
   TextList words = xcSplitWords(text, kMaxGoogleWords);

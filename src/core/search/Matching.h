@@ -10,8 +10,6 @@ inline constexpr int kMaxGoogleWords = 30;
 // An empty find text is never found.
 int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord);
 
-// Maximal runs of characters above code 32, left to right, at most mostWords of them.
-TextList xcSplitWords(TextView text, int mostWords);
 // Word k (from 1) of xcSplitWords(text, 30), or empty.
 Text xcWordAt(TextView text, int k);
 // Count of words (at most 30); words is filled only when the count is 2 or more, else cleared.

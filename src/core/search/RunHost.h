@@ -3,6 +3,7 @@
 // the terminal, tests with a scripted fake.
 #include "lib/Clock.h"
 #include "lib/Text.h"
+#include "search/TextFile.h"
 
 namespace varko {
 
@@ -10,6 +11,15 @@ enum class ConfirmAnswer { Yes, No, Cancel, NoToAll, YesToAll };
 enum class ConfirmButtons { YesNo, YesNoCancel, YesNoCancelAll };
 
 enum RunState : int { kRunIdle = 1, kRunRunning = 2, kRunFinished = 3 };
+
+// The colour of the status line (lblFile).
+enum class StatusColour {
+  GreyIfFieldsChanged = 1,  // grey when a field differs from its text when it took the focus
+  Running = 2,              // navy
+};
+
+// "Speed display" items: how the results grid is kept quiet while a run fills it.
+enum SpeedDisplayItem : int { kSpeedGridHidden = 0, kSpeedGridDisabled = 1, kSpeedGridBatched = 2 };
 
 class RunHost : public Clock {
 public:
@@ -21,9 +31,9 @@ public:
   virtual ConfirmAnswer confirm(const Text& text, ConfirmButtons buttons) = 0;
 
   // The window side of the run states: buttons, page, title.
-  virtual void runStateChanged(int state) = 0;
+  virtual void runStateChanged(RunState state) = 0;
   virtual void setFoundGridShown(bool shown) = 0;
-  virtual void setStatusColour(int mode) = 0;
+  virtual void setStatusColour(StatusColour colour) = 0;
   virtual void setReplaceShown(bool on) = 0;  // the "Replace On" label
   virtual void fitFoundColumns() = 0;
   // The text column takes the grid's width less the right-hand margin of the first show.
@@ -31,40 +41,44 @@ public:
   virtual void focusStringField() = 0;
   virtual void focusFoundGrid() = 0;
   // The run changed a choice list on the window.
-  virtual void setSpeedDisplayItem(int item) = 0;
-  virtual void setLoadMethodItem(int item) = 0;
+  virtual void setSpeedDisplayItem(SpeedDisplayItem item) = 0;
+  virtual void setLoadMethodItem(LoadMethodItem item) = 0;
 };
 
 // A host that does nothing visible; a base for the command line and tests.
 class QuietRunHost : public RunHost {
 public:
-  DateTimeValue now() const override { return SystemClock::instance().now(); }
+  explicit QuietRunHost(const Clock& clock) : clock_(clock) {}
+  DateTimeValue now() const override { return clock_.now(); }
   void processEvents() override {}
   void setStatusText(const Text& text) override { statusText = text; }
   void setProgressText(const Text& text) override { progressText = text; }
   void showMessage(const Text& text) override { messages.push_back(text); }
   ConfirmAnswer confirm(const Text&, ConfirmButtons) override { return ConfirmAnswer::No; }
-  void runStateChanged(int state) override { runState = state; }
+  void runStateChanged(RunState state) override { runState = state; }
   void setFoundGridShown(bool shown) override { gridShown = shown; }
-  void setStatusColour(int mode) override { statusColour = mode; }
+  void setStatusColour(StatusColour colour) override { statusColour = colour; }
   void setReplaceShown(bool on) override { replaceShown = on; }
   void fitFoundColumns() override {}
   void widenFoundTextColumn() override {}
   void focusStringField() override { focus = u"edtString"; }
   void focusFoundGrid() override { focus = u"grdFound"; }
-  void setSpeedDisplayItem(int item) override { speedDisplayItem = item; }
-  void setLoadMethodItem(int item) override { loadMethodItem = item; }
+  void setSpeedDisplayItem(SpeedDisplayItem item) override { speedDisplayItem = item; }
+  void setLoadMethodItem(LoadMethodItem item) override { loadMethodItem = item; }
 
   Text statusText;
   Text progressText;
   TextList messages;
-  int runState = kRunIdle;
+  RunState runState = kRunIdle;
   bool gridShown = true;
-  int statusColour = 0;
+  StatusColour statusColour = StatusColour::GreyIfFieldsChanged;
   bool replaceShown = false;
   Text focus;
-  int speedDisplayItem = 0;
-  int loadMethodItem = 1;
+  SpeedDisplayItem speedDisplayItem = kSpeedGridHidden;
+  LoadMethodItem loadMethodItem = kLoadFilesInUse;
+
+private:
+  const Clock& clock_;
 };
 
 }  // namespace varko

@@ -1,9 +1,25 @@
 #pragma once
 // Every input of a search run, as read from the main window's controls (or the command line).
+// The run reads it as a const value; it is the whole input.
+#include <vector>
 #include "lib/Text.h"
-#include "setup/SearchSetup.h"
 
 namespace varko {
+
+// Each input (folders, file specifications, strings) is one typed value or a saved list.
+enum InputMode : int { kSimpleMode = 1, kAdvancedMode = 2 };
+
+// A selected list and its comma-joined text.
+struct RequestList {
+  TextList items;
+  Text text;
+};
+
+// A find string with the replace string of the same number.
+struct SearchPair {
+  Text find;
+  Text replace;
+};
 
 struct DateSelectionFields {
   bool enabled = false;  // cbxEnableDateSelections
@@ -13,7 +29,7 @@ struct DateSelectionFields {
   Text endTime;          // edtSelTime2
 };
 
-// Copies of the replace options window's check boxes, kept from run to run.
+// The replace options window's check boxes, kept from run to run.
 struct ReplaceRunOptions {
   bool queryFile = false;          // cbxQueryFile
   bool queryLine = false;          // cbxQueryLine
@@ -21,21 +37,24 @@ struct ReplaceRunOptions {
   bool showLinesNoMatches = false; // cbxShowLinesNoMatches
   bool showFilesWithNoMatches = false;  // cbxShowFilesWithNoMatches
   Text changeLogFilename;
+  Text stringSetFilename;  // the file of pairs last loaded: never replaced in
 };
 
 struct SearchRequest {
-  int folderMode = kSimpleMode;
-  int fileSpecMode = kSimpleMode;
-  int stringMode = kSimpleMode;
+  InputMode folderMode = kSimpleMode;
+  InputMode fileSpecMode = kSimpleMode;
+  InputMode stringMode = kSimpleMode;
 
   Text folder;              // edtFolder
   Text fileSpec = u"*.*";   // edtFileSpec
-  Text searchText;          // edtString
+  Text searchText;          // edtString: the string of a simple search
 
-  // Request lists made by PrepareAdvancedFolders/FileSpecs/Strings.
+  // Made by PrepareAdvancedFolders/FileSpecs from the saved lists.
   RequestList selectedFolders;
   RequestList selectedFileSpecs;
-  RequestList selectedStrings;
+  // The string table in use, pairs 1..count: the strings of an advanced search, and the
+  // replace texts (a simple search replaces with the replace text of pair 1).
+  std::vector<SearchPair> strings;
 
   bool subFolders = false;              // cbxSubFolders
   bool caseInsensitive = true;          // cbxCasefl
@@ -50,8 +69,18 @@ struct SearchRequest {
   bool testInfo = false;                // cbxTestInfo
   int loadMethod = 1;                   // cbxLoadFromFileMethod
 
+  // Threads that examine files ahead of the run: 0 = none (the run's own thread only),
+  // negative = as many as suit the machine.
+  int threads = 0;
+
   DateSelectionFields dates;
   ReplaceRunOptions replace;
 };
+
+// The find/replace pairs a run works with: the simple string with pair 1's replace text, or
+// the table's pairs.
+std::vector<SearchPair> RunPairs(const SearchRequest& request);
+// The non-blank find strings of the table joined with ",", as the run shows them.
+RequestList JoinedFindStrings(const SearchRequest& request);
 
 }  // namespace varko

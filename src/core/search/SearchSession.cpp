@@ -48,7 +48,7 @@ void SearchSession::SetReplaceOffOrOn(int offOrOn) {
   host_.setReplaceShown(replaceOn_);
 }
 
-void SearchSession::SetRunState(int state) {
+void SearchSession::SetRunState(RunState state) {
   if (state == kRunRunning) {
     running_ = true;
   } else if (state == kRunFinished) {
@@ -94,7 +94,7 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
     searchString_ = request.searchText;
     stringsText_ = request.searchText;
   } else {
-    stringsText_ = request.selectedStrings.text;
+    stringsText_ = JoinedFindStrings(request).text;
   }
   if (scanner_ == kScannerFindFile) {
     foldersText_ = request.folder;
@@ -156,7 +156,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
     }
     fileCount_ = static_cast<int32_t>(zeq.FoundCount());
     xcElapsedText(2, stamp, elapsed, host_);
-    int strings = request.stringMode == kAdvancedMode ? static_cast<int>(request.selectedStrings.items.size()) : 1;
+    int strings = request.stringMode == kAdvancedMode ? static_cast<int>(request.strings.size()) : 1;
     summary = xcFormat(u"%sZEQPaths=%d ZEQFileSpec=%d  Strings=%d - Files=%d - folder scan time=%s",
                        {Text(), static_cast<int>(zeq.Paths.size()), static_cast<int>(zeq.FileMask.size()),
                         strings, fileCount_, elapsed});
@@ -164,8 +164,11 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
       AddFoundMessage(xcFormat(u"Path%d = %s", {static_cast<long long>(i), zeq.Paths[i]}));
     for (size_t i = 0; i < zeq.FileMask.size(); ++i)
       AddFoundMessage(xcFormat(u"Filemask%d = %s", {static_cast<long long>(i), zeq.FileMask[i]}));
-    for (int n = 1; n <= strings_.count; ++n)
-      AddFoundMessage(xcFormat(u"String%d = %s", {n, strings_.find(n)}));
+    if (request.stringMode == kAdvancedMode)
+      for (size_t n = 0; n < request.strings.size(); ++n)
+        AddFoundMessage(xcFormat(u"String%d = %s", {static_cast<long long>(n + 1), request.strings[n].find}));
+    else
+      AddFoundMessage(xcFormat(u"String%d = %s", {1, request.searchText}));
     if (listing) {
       AddFoundMessage(u"Start of listing ZEQFIndFileSearchList");
       for (int k = 0; k < fileCount_; ++k) AddFoundMessage(FileSearchListItem(k));
@@ -257,20 +260,9 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   }
   lastOutcome_ = RunOutcome::Refused;
   host_.fitFoundColumns();
-  host_.setSpeedDisplayItem(0);
-  showFolder_ = request.folderMode == kAdvancedMode || request.subFolders;
-  host_.setStatusColour(2);
-
-  caseInsensitive_ = request.caseInsensitive;
-  wholeWords_ = request.wholeWords;
-  googleOn_ = request.googleFind;
-  stringMode_ = request.stringMode;
+  host_.setSpeedDisplayItem(kSpeedGridHidden);
+  host_.setStatusColour(StatusColour::Running);
   loadMethod_ = request.loadMethod;
-
-  mapFlag_ = xcTextPos(request.fileSpec, u".map", 1) > 0;
-  findFile1_.FileMask = request.fileSpec;
-  fileSpecExtension_ = xcTrim(xcExtractFileExt(request.fileSpec));
-  exactExtension_ = fileSpecExtension_.size() == 4 && fileSpecExtension_.back() != u'*';
 
   xcGridReset(grdFound_, 0);
   rowCounter_ = -1;
@@ -282,42 +274,37 @@ void SearchSession::DoSearch(const SearchRequest& request) {
 
   if (request.stringMode == kSimpleMode) {
     searchString_ = request.searchText;
-    strings_.find(1) = searchString_;
-    strings_.count = 1;
-    stringCount_ = 1;
     if (searchString_.empty()) {
       running_ = false;
       host_.focusStringField();
       return;
     }
-    history_.AddStringToHistory(searchString_);
   } else {
-    zeqFindFiles1_.OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
-    if (strings_.count < 1) {
+    if (request.strings.empty()) {
       host_.showMessage(u"Nothing to search for");
       running_ = false;
       host_.focusStringField();
       return;
     }
-    for (int n = 1; n <= strings_.count; ++n) {
-      searchString_ = xcTrim(strings_.find(n));
+    for (const SearchPair& pair : request.strings) {
+      searchString_ = xcTrim(pair.find);
       if (searchString_.empty()) {
         host_.showMessage(u"Search array contains blank elements - fix!");
         running_ = false;
         return;
       }
     }
-    stringCount_ = strings_.count;
   }
 
   abortedSuffix_.clear();
   replacedText_.clear();
   SetRunState(kRunRunning);
 
+  googleOn_ = request.googleFind;
   if (googleOn_) {
     requiredWords_ = xcGoogleWords(searchString_, googleWords_);
     if (requiredWords_ < 2) googleOn_ = false;
-    if (googleOn_ && (replaceOn_ || (stringMode_ == kAdvancedMode && strings_.count > 1)))
+    if (googleOn_ && (replaceOn_ || (request.stringMode == kAdvancedMode && request.strings.size() > 1)))
       host_.showMessage(Text(u"Warning - Google find cannot be used with either") + kCrLf + kCrLf +
                         u"1 - Replace or" + kCrLf + u"2 - Multiple strings find" + kCrLf + kCrLf +
                         u"Replace and Multiple strings will be turned off");
@@ -335,7 +322,6 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   replacedTotal_ = 0;
   fileCount_ = 0;
   noMatchFiles_.clear();
-  showNoMatchFiles_ = request.replace.showFilesWithNoMatches;
   queryFile_ = request.replace.queryFile;
   queryLine_ = request.replace.queryLine;
   running_ = true;
@@ -345,11 +331,11 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   if (googleOn_) {
     runStringsText_ += u"(Google type find)" + kCrLf;
     for (const auto& w : googleWords_) runStringsText_ += w + kCrLf;
-  } else if (stringMode_ == kSimpleMode || stringsAsSimple) {
+  } else if (request.stringMode == kSimpleMode || stringsAsSimple) {
     runStringsText_ += u"(simple)" + kCrLf + searchString_;
   } else {
     runStringsText_ += u"(Multiple)" + kCrLf;
-    for (int n = 1; n <= strings_.count; ++n) runStringsText_ += strings_.find(n) + kCrLf;
+    for (const SearchPair& pair : request.strings) runStringsText_ += pair.find + kCrLf;
   }
   runFoldersText_ = u"Folders Searched:" + kCrLf;
 
@@ -382,7 +368,7 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   } catch (const std::exception& e) {
     host_.showMessage(fromUtf8(e.what()));
   }
-  endOfRun();
+  endOfRun(request);
   lastOutcome_ = RunOutcome::Finished;
 }
 
@@ -394,31 +380,36 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
   matcher_.google = googleOn_;
   matcher_.googleWords = googleWords_;
   matcher_.requiredWords = requiredWords_;
-  matcher_.multiple = stringMode_ == kAdvancedMode;
+  matcher_.multiple = request.stringMode == kAdvancedMode;
   matcher_.searchString = searchString_;
   if (matcher_.multiple)
-    matcher_.findStrings.assign(strings_.findStrings.begin(), strings_.findStrings.begin() + strings_.count);
-  matcher_.ignoreCase = caseInsensitive_;
-  matcher_.wholeWords = wholeWords_;
+    for (const SearchPair& pair : request.strings) matcher_.findStrings.push_back(pair.find);
+  matcher_.ignoreCase = request.caseInsensitive;
+  matcher_.wholeWords = request.wholeWords;
   matcher_.prepare();
+
+  // A simple filespec with a three-letter extension is checked exactly; ".map" files are
+  // searched only when asked for.
+  Text fileSpecExtension = xcTrim(xcExtractFileExt(request.fileSpec));
+  bool exactExtension = fileSpecExtension.size() == 4 && fileSpecExtension.back() != u'*';
 
   bool multiPath = ScannerFor(request) == kScannerZEQ;
   options_ = ExamineOptions();
   options_.omitBinBak = request.omitBinBak;
   options_.omitVarkoSR = request.omitVarkoSR;
-  options_.mapFlag = mapFlag_;
+  options_.mapFlag = xcTextPos(request.fileSpec, u".map", 1) > 0;
   options_.searchFilename = request.searchFilename;
   options_.searchString = searchString_;
-  options_.ignoreCase = caseInsensitive_;
-  options_.exactExtension = request.fileSpecMode == kSimpleMode && exactExtension_;
-  options_.fileSpecExtension = fileSpecExtension_;
+  options_.ignoreCase = request.caseInsensitive;
+  options_.exactExtension = request.fileSpecMode == kSimpleMode && exactExtension;
+  options_.fileSpecExtension = fileSpecExtension;
   options_.noMatchLines = request.replace.showLinesNoMatches;
   options_.loadMethod = loadMethod_;
   options_.entriesAreFiles = multiPath;
 
   // Workers start on the files while the folders are still being listed. Replace runs change
   // files between entries, so they examine one file at a time.
-  int threads = replaceOn_ ? 0 : FilePrefetcher::threadsFor(prefetchThreads_);
+  int threads = replaceOn_ ? 0 : FilePrefetcher::threadsFor(request.threads);
   if (threads > 0) {
     feed_ = std::make_unique<PathFeed>();
     prefetcher_ = std::make_unique<FilePrefetcher>(*feed_, options_, matcher_, host_, threads);
@@ -473,7 +464,7 @@ void SearchSession::showProgress(const SearchRequest& request, const Text& path)
   Text status = u"Searching " + intToText(entriesTaken_) + u" of " + intToText(fileCount_);
   if (matchedLines_ > 0) status += u" Matches=" + intToText(matchedLines_);
   host_.setStatusText(status);
-  if (showFolder_) host_.setProgressText(xcExtractFilePath(path));
+  if (request.folderMode == kAdvancedMode || request.subFolders) host_.setProgressText(xcExtractFilePath(path));
   host_.processEvents();
   nextDisplayTime_ = now + kOneSecond;
 }
@@ -494,7 +485,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
   if (request.listAllFilenames) AddFoundRow(0, path, path, 0);
   if (outcome.loadAttempted && loadMethod_ > 1) {
     loadMethod_ = 0;
-    host_.setLoadMethodItem(0);
+    host_.setLoadMethodItem(kLoadStandard);
   }
   if (!outcome.load.loaded) {
     host_.showMessage(u"Error loading " + path);
@@ -521,20 +512,23 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
   grdFound_.endUpdate();
   if (outcome.tooSlow) AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");
   linesSearched_ += outcome.linesExamined;
-  if (showNoMatchFiles_ && matchesInFile == 0) noMatchFiles_.push_back(path);
+  if (request.replace.showFilesWithNoMatches && matchesInFile == 0) noMatchFiles_.push_back(path);
   if (replaceOn_ && matchesInFile >= 1 && replaceHandler_) {
     host_.processEvents();
     bool doReplace = replaceOn_;
-    int replaced = replaceHandler_->VarkoReplaceStrSubFile(path, doReplace, queryFile_, queryLine_, caseInsensitive_,
-                                                           request.replace.preserveSpaces, wholeWords_,
-                                                           request.replace.changeLogFilename);
+    bool stopRun = false;
+    int replaced = replaceHandler_->VarkoReplaceStrSubFile(path, doReplace, queryFile_, queryLine_,
+                                                           request.caseInsensitive, request.replace.preserveSpaces,
+                                                           request.wholeWords, request.replace.changeLogFilename,
+                                                           stopRun);
     if (!doReplace) SetReplaceOffOrOn(1);
+    if (stopRun) AbortFindReplace();
     replacedTotal_ += replaced;
     replaceHandler_->ClearReplaceLists();
   }
 }
 
-void SearchSession::endOfRun() {
+void SearchSession::endOfRun(const SearchRequest& request) {
   prefetcher_.reset();  // the feed stays: it is the file search list of this run
   buffers_ = ExamineBuffers();
   ownOutcome_ = FileOutcome();
@@ -544,7 +538,7 @@ void SearchSession::endOfRun() {
   host_.setStatusText(xcFormat(u"Matched Lines=%d of %d - Files=%d of %d - time=%s",
                                {matchedLines_, static_cast<long long>(linesSearched_), filesWithMatches_,
                                 fileCount_, elapsedText_}));
-  if (showNoMatchFiles_) {
+  if (request.replace.showFilesWithNoMatches) {
     AddFoundMessage(u"No Matches");
     for (const auto& f : noMatchFiles_) AddFoundRow(0, f, f, 0);
     noMatchFiles_.clear();
@@ -557,6 +551,27 @@ void SearchSession::endOfRun() {
   } else {
     AddFoundMessage(u"(No Matches Found)");
   }
+}
+
+}  // namespace varko
+
+namespace varko {
+
+std::vector<SearchPair> RunPairs(const SearchRequest& request) {
+  if (request.stringMode == kAdvancedMode) return request.strings;
+  Text replace = request.strings.empty() ? Text() : request.strings.front().replace;
+  return {SearchPair{request.searchText, replace}};
+}
+
+RequestList JoinedFindStrings(const SearchRequest& request) {
+  RequestList list;
+  for (const SearchPair& pair : request.strings) {
+    if (xcIsBlank(pair.find)) continue;
+    if (!list.items.empty()) list.text += u',';
+    list.items.push_back(pair.find);
+    list.text += pair.find;
+  }
+  return list;
 }
 
 }  // namespace varko

@@ -1,7 +1,7 @@
 #pragma once
-// The search side of the main window: the request lists, both finders, the string table, the
-// history, the result rows and the search run itself (DoSearch). The window fills a
-// SearchRequest from its controls and implements RunHost; nothing here draws.
+// The search run (DoSearch) with both finders and the result rows. The window and the command
+// line build a SearchRequest, the whole input of a run, and implement RunHost; the session
+// keeps only the state of the run itself. Nothing here draws.
 #include <memory>
 #include "lib/Clock.h"
 #include "results/ResultTable.h"
@@ -10,7 +10,6 @@
 #include "search/FilePrefetcher.h"
 #include "search/RunHost.h"
 #include "search/SearchRequest.h"
-#include "setup/SearchSetup.h"
 
 namespace varko {
 
@@ -18,10 +17,11 @@ namespace varko {
 class ReplaceHandler {
 public:
   virtual ~ReplaceHandler() = default;
-  // Returns the file's count of replacements. The in/out flags may be changed.
+  // Returns the file's count of replacements. The in/out flags may be changed; aStopRun asks
+  // the run to stop before its next file ("Abort Find/Replace").
   virtual int VarkoReplaceStrSubFile(const Text& aFilename, bool& aDoReplace, bool& aFileQuery,
                                      bool& aLineQuery, bool aCaseflBool, bool PreserveSpaces,
-                                     bool aWordFl, const Text& aLogFilename) = 0;
+                                     bool aWordFl, const Text& aLogFilename, bool& aStopRun) = 0;
   virtual void ClearReplaceLists() = 0;
 };
 
@@ -44,7 +44,7 @@ public:
   // "Abort Find/Replace": clears running without the suffix and without stopping a scan.
   void AbortFindReplace() { running_ = false; }
   void SetReplaceOffOrOn(int offOrOn);
-  void SetRunState(int state);
+  void SetRunState(RunState state);
 
   // Parts of the run, public for the window and tests.
   void CheckFilesToSearch(const SearchRequest& request);
@@ -61,8 +61,6 @@ public:
   // State the windows read.
   ResultTable& grdFound() { return grdFound_; }
   const ResultTable& grdFound() const { return grdFound_; }
-  StringTable& strings() { return strings_; }
-  SearchHistory& history() { return history_; }
   TFindFile& FindFile1() { return findFile1_; }
   TZEQFindFiles& ZEQFindFiles1() { return zeqFindFiles1_; }
   void setReplaceHandler(ReplaceHandler* handler) { replaceHandler_ = handler; }
@@ -91,42 +89,30 @@ public:
   DateTimeValue dateStart() const { return dateStart_; }
   DateTimeValue dateEnd() const { return dateEnd_; }
 
-  // Worker threads that examine files ahead of the run (0 = none, on the run's thread only).
-  void setPrefetchThreads(int threads) { prefetchThreads_ = threads; }
-
 private:
   void prepareExamination(const SearchRequest& request);
   void finishFeed();
   void runEntries(const SearchRequest& request);
   void applyOutcome(const SearchRequest& request, FileOutcome& outcome);
   void showProgress(const SearchRequest& request, const Text& path);
-  void endOfRun();
+  void endOfRun(const SearchRequest& request);
 
   RunHost& host_;
   ResultTable grdFound_{4, 0};
-  StringTable strings_;
-  SearchHistory history_;
   TFindFile findFile1_;
   TZEQFindFiles zeqFindFiles1_;
   ReplaceHandler* replaceHandler_ = nullptr;
 
-  // Run data.
+  // Run state: what the run works out from its request and what it counts. Nothing here is a
+  // copy of a request field.
   bool running_ = false;
   bool replaceOn_ = false;
   RunOutcome lastOutcome_ = RunOutcome::None;
   Text abortedSuffix_;
-  Text searchString_;
-  int stringCount_ = 1;
-  int stringMode_ = kSimpleMode;
-  bool googleOn_ = false;
+  Text searchString_;       // the simple string, or the last of the table's strings
+  bool googleOn_ = false;   // the request asked for it and the string has two words or more
   int requiredWords_ = 0;
   TextList googleWords_;
-  bool caseInsensitive_ = true;
-  bool wholeWords_ = false;
-  bool showFolder_ = false;
-  bool mapFlag_ = false;
-  bool exactExtension_ = false;
-  Text fileSpecExtension_;
   Text currentFile_;
   int64_t entriesTaken_ = 0;
   int32_t filesWithMatches_ = 0;
@@ -137,19 +123,17 @@ private:
   DateTimeValue runStamp_ = 0;
   int32_t rowCounter_ = -1;
   TextList noMatchFiles_;
-  bool showNoMatchFiles_ = false;
   bool queryFile_ = false;  // ask per file / per line; the replacement may switch them off
   bool queryLine_ = false;
   int32_t fileCount_ = 0;
   int scanner_ = kScannerZEQ;
-  int loadMethod_ = 1;
-  int prefetchThreads_ = 0;
+  int loadMethod_ = 1;      // the load method in use; a failed special method falls back
 
   // Request texts and run texts.
   Text foldersText_, fileSpecsText_, stringsText_;
   Text runStringsText_, runFoldersText_, elapsedText_, replacedText_;
 
-  // Date selection.
+  // The date window of the last run that selected by date.
   bool dateSwitch_ = false;
   DateTimeValue dateStart_ = 0;
   DateTimeValue dateEnd_ = 0;

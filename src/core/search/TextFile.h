@@ -1,14 +1,24 @@
 #pragma once
-// The text-file test, loading a file into lines, and decoding.
+// The text-file test and loading a file into lines; the decoding is lib's, included here for
+// the files that look for it here.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include "lib/Clock.h"
 #include "lib/Text.h"
+#include "lib/TextDecoding.h"
 
 namespace varko {
 
 // Text bytes: 32 to 127, tab, line feed, form feed and carriage return.
 inline bool xcIsTextByte(unsigned char b) { return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 12 || b == 13; }
+
+// The text test looks at the first 1000 bytes: text when at most 5 of them are other bytes
+// and they are not more than the text bytes.
+inline constexpr size_t kTextTestBytes = 1000;
+inline bool xcIsTextSample(int64_t textBytes, int64_t otherBytes) {
+  return !(otherBytes > 5 || textBytes < otherBytes);
+}
 
 struct TextTestResult {
   bool isText = false;
@@ -38,15 +48,5 @@ struct LoadResult {
 // deadline passes), decodes it and splits it into lines. loadMethod above 1 is set to 0.
 LoadResult LoadFileLines(const Text& path, TextList& lines, int& loadMethod,
                          DateTimeValue& deadline, const Clock& clock);
-
-// Decoding of a whole file's bytes: byte-order mark (UTF-8, UTF-16 LE, UTF-16 BE), else
-// UTF-8 when valid, else Windows-1252 with every byte kept. Line breaks: CR LF, CR, LF;
-// a final break adds no empty line; LF CR ends two lines.
-enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
-TextEncoding xcDetectEncoding(std::string_view bytes);
-Text xcDecodeText(std::string_view bytes, TextEncoding encoding);
-void xcSplitLines(TextView text, TextList& lines);
-void xcDecodeLines(std::string_view bytes, TextList& lines);
-char16_t xcWindows1252ToChar(unsigned char b);
 
 }  // namespace varko

@@ -1,5 +1,7 @@
 #include "setup/SearchSetup.h"
 
+#include <algorithm>
+
 #include "lib/Library.h"
 
 namespace varko {
@@ -47,6 +49,12 @@ RequestList PrepareAdvancedStrings(const StringTable& strings) {
   for (int n = 1; n <= kMaxStrings; ++n)
     if (!xcIsBlank(strings.find(n))) append(list, strings.find(n));
   return list;
+}
+
+std::vector<SearchPair> TablePairs(const StringTable& strings) {
+  std::vector<SearchPair> pairs;
+  for (int n = 1; n <= std::min(strings.count, kMaxStrings); ++n) pairs.push_back({strings.find(n), strings.replace(n)});
+  return pairs;
 }
 
 void SearchHistory::AddStringToHistory(const Text& text) {

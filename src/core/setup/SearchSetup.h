@@ -3,13 +3,12 @@
 // made from them, and the search history.
 #include <array>
 #include "lib/Text.h"
+#include "search/SearchRequest.h"
 
 namespace varko {
 
 inline constexpr int kMaxStrings = 200;
 inline constexpr int kAdvancedSlots = 11;
-inline constexpr int kSimpleMode = 1;
-inline constexpr int kAdvancedMode = 2;
 
 // Find strings 1..200 paired with replace strings; count = pairs in use.
 struct StringTable {
@@ -29,11 +28,6 @@ struct AdvancedList {
   std::array<bool, kAdvancedSlots> checked{};
 };
 
-// A selected list and its comma-joined text.
-struct RequestList {
-  TextList items;
-  Text text;
-};
 
 // Checked, non-blank, existing folders. editFolder receives the first slot (simple mode, when
 // that slot is not empty) or the joined text (advanced mode).
@@ -42,6 +36,8 @@ RequestList PrepareAdvancedFolders(const AdvancedList& folders, int folderMode, 
 RequestList PrepareAdvancedFileSpecs(const AdvancedList& fileSpecs);
 // Non-blank find strings 1..200 of the table.
 RequestList PrepareAdvancedStrings(const StringTable& strings);
+// Pairs 1..count of the table: the strings a request carries.
+std::vector<SearchPair> TablePairs(const StringTable& strings);
 
 // The search texts entered while the program runs, in the order added; not saved.
 class SearchHistory {

@@ -13,7 +13,7 @@ constexpr TextView kTesting = u"Testing";
 
 Text numbered(TextView key, int index) { return Text(key) + intToText(index); }
 
-int normalMode(int mode) { return mode == kAdvancedMode ? kAdvancedMode : kSimpleMode; }
+InputMode normalMode(int mode) { return mode == kAdvancedMode ? kAdvancedMode : kSimpleMode; }
 
 void readList(const IniFile& ini, TextView section, TextView textKey, TextView checkedKey,
               AdvancedList& list) {
@@ -37,13 +37,10 @@ Text SettingsFileName() { return xcChangeFileExt(xcExePath(), u".INI"); }
 SavedSettings LoadSavedSettings(const Text& settingsFile) {
   const IniFile ini(settingsFile);
   SavedSettings s;
-  s.folderMode = ini.ReadInteger(kSettings, u"SimpleOrAdvancedFolders", kSimpleMode);
-  s.fileSpecMode = ini.ReadInteger(kSettings, u"SimpleOrAdvancedFileSpec", kSimpleMode);
-  s.stringMode = ini.ReadInteger(kSettings, u"SimpleOrAdvancedStrings", kSimpleMode);
+  s.folderMode = normalMode(ini.ReadInteger(kSettings, u"SimpleOrAdvancedFolders", kSimpleMode));
+  s.fileSpecMode = normalMode(ini.ReadInteger(kSettings, u"SimpleOrAdvancedFileSpec", kSimpleMode));
+  s.stringMode = normalMode(ini.ReadInteger(kSettings, u"SimpleOrAdvancedStrings", kSimpleMode));
   s.replaceExtraInfo = ini.ReadBool(kTesting, u"ReplaceExtraInfo", false);
-  s.folderMode = normalMode(s.folderMode);
-  s.fileSpecMode = normalMode(s.fileSpecMode);
-  s.stringMode = normalMode(s.stringMode);
   readList(ini, kFolders, u"SavedFolder", u"SavedFolderSelected", s.folders);
   readList(ini, kFilespec, u"SavedFilespec", u"SavedFilespecSelected", s.fileSpecs);
   if (s.replaceExtraInfo) librarySettings().diagnosticLevel = 3;

@@ -7,9 +7,9 @@ namespace varko {
 
 // The in-memory state that mirrors the settings file.
 struct SavedSettings {
-  int folderMode = kSimpleMode;
-  int fileSpecMode = kSimpleMode;
-  int stringMode = kSimpleMode;
+  InputMode folderMode = kSimpleMode;
+  InputMode fileSpecMode = kSimpleMode;
+  InputMode stringMode = kSimpleMode;
   AdvancedList folders;
   AdvancedList fileSpecs;
   bool replaceExtraInfo = false;  // [Testing] ReplaceExtraInfo

@@ -54,14 +54,6 @@ StringSetLoad xcLoadStringSet(int kind, const Text& fileName, StringTable& table
   return result;
 }
 
-void xcShowStringSet(int kind, const StringTable& table, ResultTable& grid) {
-  grid.setRowCount(table.count);
-  for (int r = 1; r <= table.count; ++r) {
-    grid.setCell(0, r - 1, table.find(r));
-    if (kind == kFindAndReplace) grid.setCell(1, r - 1, table.replace(r));
-  }
-}
-
 void xcShowStringSet(int kind, const StringTable& table, StringGridRows& rows) {
   rows.resize(static_cast<size_t>(table.count < 0 ? 0 : table.count));
   for (int r = 1; r <= table.count; ++r) {

@@ -4,7 +4,6 @@
 #include <array>
 #include <vector>
 #include "lib/Text.h"
-#include "results/ResultTable.h"
 #include "setup/SearchSetup.h"
 
 namespace varko {
@@ -31,7 +30,6 @@ struct StringSetLoad {
 StringSetLoad xcLoadStringSet(int kind, const Text& fileName, StringTable& table);
 
 // Row count := table count; column 0 := find strings, with kind 2 column 1 := replace strings.
-void xcShowStringSet(int kind, const StringTable& table, ResultTable& grid);
 using StringGridRows = std::vector<std::array<Text, 2>>;
 void xcShowStringSet(int kind, const StringTable& table, StringGridRows& rows);
 

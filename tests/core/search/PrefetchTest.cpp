@@ -16,6 +16,7 @@ namespace {
 // A clock that never moves, read safely from several threads.
 class FixedClockHost : public QuietRunHost {
 public:
+  FixedClockHost() : QuietRunHost(SystemClock::instance()) {}  // now() below is the clock
   DateTimeValue now() const override { return 45356.5; }
 };
 
@@ -43,11 +44,10 @@ struct Snapshot {
   Text status, progress;
 };
 
-Snapshot runWith(const SearchRequest& request, const StringTable& strings, int threads) {
+Snapshot runWith(SearchRequest request, int threads) {
   FixedClockHost host;
   SearchSession session(host);
-  session.strings() = strings;
-  session.setPrefetchThreads(threads);
+  request.threads = threads;
   session.btnGoClick(request);
   Snapshot s;
   const auto& g = session.grdFound();
@@ -70,12 +70,6 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
   base.subFolders = true;
   base.searchText = u"mutex";
 
-  StringTable strings;
-  strings.find(1) = u"unlock";
-  strings.find(2) = u"mutex";
-  strings.find(3) = u"caf\u00e9";
-  strings.count = 3;
-
   std::vector<SearchRequest> requests;
   requests.push_back(base);
   auto whole = base;
@@ -88,7 +82,7 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
   requests.push_back(google);
   auto multiple = base;
   multiple.stringMode = kAdvancedMode;
-  multiple.selectedStrings = PrepareAdvancedStrings(strings);
+  multiple.strings = {{u"unlock", u""}, {u"mutex", u""}, {u"caf\u00e9", u""}};
   requests.push_back(multiple);
   auto extras = base;
   extras.listAllFilenames = true;
@@ -106,8 +100,8 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
   requests.push_back(inverted);
 
   for (size_t i = 0; i < requests.size(); ++i) {
-    Snapshot one = runWith(requests[i], strings, 0);
-    Snapshot many = runWith(requests[i], strings, 3);
+    Snapshot one = runWith(requests[i], 0);
+    Snapshot many = runWith(requests[i], 3);
     ASSERT_GT(one.rows.size(), 20u) << i;
     EXPECT_EQ(one.rows, many.rows) << "request " << i;
     EXPECT_EQ(one.status, many.status) << "request " << i;
@@ -128,8 +122,8 @@ TEST(prefetch, stopping_early_leaves_no_worker_behind) {
   } host;
   SearchSession session(host);
   host.session = &session;
-  session.setPrefetchThreads(2);
   SearchRequest request;
+  request.threads = 2;
   request.folder = dir.text();
   request.fast = false;
   request.searchText = u"mutex";
@@ -236,8 +230,8 @@ TEST(prefetch, folders_held_open_for_the_workers_are_all_closed) {
     host.stopAt = stopAt;
     SearchSession session(host);
     host.session = &session;
-    session.setPrefetchThreads(2);
     SearchRequest request;
+    request.threads = 2;
     request.folder = dir.text();
     request.subFolders = true;
     request.fast = false;
@@ -264,7 +258,7 @@ TEST(prefetch, an_invalid_mask_met_during_the_scan_leaves_nothing_running_or_ope
     request.subFolders = true;
     request.fileSpec = u"[a";
     request.searchText = u"hit";
-    runs.push_back(runWith(request, StringTable(), threads));
+    runs.push_back(runWith(request, threads));
     EXPECT_EQ(FolderHandle::openCount(), 0) << threads;
     EXPECT_EQ(openDescriptors(), before) << threads;
   }
@@ -287,7 +281,7 @@ TEST(prefetch, a_line_utf8_cannot_hold_reaches_its_row_exactly) {
   request.folder = dir.text();
   request.searchText = u"\x6D75";
   for (int threads : {0, 2}) {
-    Snapshot s = runWith(request, StringTable(), threads);
+    Snapshot s = runWith(request, threads);
     std::vector<Text> texts;
     for (const auto& row : s.rows)
       if (row[0] == u"1") texts.push_back(row[1]);

@@ -6,6 +6,7 @@
 
 #include "lib/DateTime.h"
 #include "search/SearchSession.h"
+#include "setup/SearchSetup.h"
 #include "support/FakeRunHost.h"
 #include "support/TestSupport.h"
 
@@ -110,14 +111,12 @@ TEST_F(SearchRun, empty_string_starts_nothing_and_shows_no_message) {
 
 TEST_F(SearchRun, multiple_mode_refuses_no_strings_and_blank_strings) {
   request.stringMode = kAdvancedMode;
-  session.strings().count = 0;
+  request.strings.clear();
   run("");
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], u"Nothing to search for");
 
-  session.strings().count = 2;
-  session.strings().find(1) = u"abc";
-  session.strings().find(2) = u"   ";
+  request.strings = {{u"abc", u""}, {u"   ", u""}};
   run("");
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[1], u"Search array contains blank elements - fix!");
@@ -127,10 +126,7 @@ TEST_F(SearchRun, multiple_mode_refuses_no_strings_and_blank_strings) {
 TEST_F(SearchRun, multiple_mode_first_string_in_table_order_decides_the_position) {
   std::string a = dir.write("a.txt", "xbx abc\nnone\n");
   request.stringMode = kAdvancedMode;
-  session.strings().count = 2;
-  session.strings().find(1) = u"abc";
-  session.strings().find(2) = u"b";
-  request.selectedStrings = PrepareAdvancedStrings(session.strings());
+  request.strings = {{u"abc", u""}, {u"b", u""}};
   run("");
   std::vector<Row> expected = {{"1", "xbx abc", a, "5"}};
   EXPECT_EQ(matchRows(), expected);
@@ -321,9 +317,7 @@ TEST_F(SearchRun, google_with_several_strings_warns_and_searches_the_single_stri
   std::string a = dir.write("a.txt", "dog and cat\ncat only\n");
   request.googleFind = true;
   request.stringMode = kAdvancedMode;
-  session.strings().count = 2;
-  session.strings().find(1) = u"zzz";
-  session.strings().find(2) = u"cat dog";
+  request.strings = {{u"zzz", u""}, {u"cat dog", u""}};
   run("");
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(U8(host.messages[0]).rfind("Warning - Google find cannot be used with either\r\n\r\n1 - Replace or", 0), 0u);

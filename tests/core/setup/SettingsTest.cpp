@@ -123,9 +123,9 @@ TEST_F(SettingsTest, testing_switch_raises_the_diagnostic_level) {
 
 SavedSettings sample() {
   SavedSettings s;
-  s.folderMode = 2;
-  s.fileSpecMode = 1;
-  s.stringMode = 2;
+  s.folderMode = kAdvancedMode;
+  s.fileSpecMode = kSimpleMode;
+  s.stringMode = kAdvancedMode;
   s.replaceExtraInfo = true;
   s.folders.texts[0] = u"/src";
   s.folders.checked[0] = true;

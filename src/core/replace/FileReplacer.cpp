@@ -1,0 +1,301 @@
+#include "replace/FileReplacer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "lib/DateTime.h"
+#include "lib/Errors.h"
+#include "replace/DifferencesViewer.h"
+#include "replace/ReplaceText.h"
+#include "replace/SafeSave.h"
+#include "search/Matching.h"
+
+namespace varko {
+
+namespace {
+
+constexpr char16_t kCrLf[] = u"\r\n";
+
+// The file itself when path is a symbolic link (or lies below one); path when it cannot be
+// resolved, so that reading it reports why.
+Text resolvedTarget(const Text& path) {
+  char* real = ::realpath(textToPath(path).c_str(), nullptr);
+  if (!real) return path;
+  Text target = pathToText(real);
+  std::free(real);
+  return target;
+}
+
+}  // namespace
+
+Text xcLineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum) {
+  return u"File:" + path + kCrLf + kCrLf + u"Yes to all/No to all - buttons apply to current file only" + kCrLf +
+         u"Cancel aborts Replace operations now" + kCrLf + kCrLf + u"This line:" + intToText(lineNumber) + kCrLf +
+         oldLine + kCrLf + kCrLf + newLine + kCrLf + kCrLf + u"Changes this line=" + intToText(sum) +
+         u" - Save changes?" + kCrLf + kCrLf;
+}
+
+Text xcSavedMessage(const Text& path, const Text& backup, const Text& archiveFile) {
+  return u"Changes saved to " + path + kCrLf + kCrLf + u"Backup file=" + backup + kCrLf + kCrLf +
+         u"Archive file=" + archiveFile + kCrLf + kCrLf;
+}
+
+Text xcSaveWithoutDiffsQuestion() {
+  return Text(u"Diffs have NOT been shown for this file") + kCrLf + u"Check the logs and differences" + kCrLf + kCrLf +
+         u"Are you sure you want to save changes?";
+}
+
+FileReplacer::FileReplacer(ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
+                           FileSystem& fs, ReplaceRunLog* runLog)
+    : settings_(std::move(settings)), clock_(clock), questions_(questions), fs_(fs), runLog_(runLog) {}
+
+FileReplaceResult FileReplacer::replaceFile(const Text& path, bool lineQuery) { return work(path, lineQuery, true); }
+
+FileReplaceResult FileReplacer::previewFile(const Text& path) { return work(path, false, false); }
+
+FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask) {
+  FileReplaceResult result;
+  FileChanges& changes = result.changes;
+  changes.path = path;
+  changes.target = resolvedTarget(path);
+  changes.names = MakeReplaceFileNames(changes.target, clock_.now());
+  changes.archiveFile = settings_.archiveFile;
+
+  auto isListFile = [&](const Text& name) {
+    return !name.empty() && (name == settings_.stringSetFile || name == settings_.changeLogFile);
+  };
+  if (xcIsReplaceFileName(path) || xcIsReplaceFileName(changes.target) || isListFile(path) ||
+      isListFile(changes.target) || (!settings_.stringSetFile.empty() && changes.target == resolvedTarget(settings_.stringSetFile)) ||
+      (!settings_.changeLogFile.empty() && changes.target == resolvedTarget(settings_.changeLogFile))) {
+    result.refused = true;
+    return result;
+  }
+
+  std::string bytes;
+  if (!xcReadAllBytes(fs_, textToPath(changes.target), bytes)) {
+    result.readFailed = true;
+    result.failureText = systemErrorText(errno);
+    return result;
+  }
+  xcSplitFileContent(std::move(bytes), changes.original);
+
+  changes.logRows.push_back({Text(), u"Filename: " + path});
+  changes.logRows.push_back({Text(), u"Temp File: " + changes.names.temporary});
+  changes.logRows.push_back({Text(), u"Backup File: " + changes.names.backup});
+  changes.logRows.push_back({Text(), u"Archive File: " + settings_.archiveFile});
+  changes.logRows.push_back({});
+  changes.logRows.push_back({});
+
+  if (!buildChanges(lineQuery, ask, result) || changes.changeCount == 0) return result;
+
+  // A file that could not be written back exactly is refused before anyone is asked to save it.
+  std::string newBytes;
+  Text why;
+  if (!xcBuildNewContent(changes.original, changes.newLines, newBytes, why)) {
+    result.saveFailed = true;
+    result.failureText = path + u" cannot be saved: " + why;
+    if (ask) questions_.showMessage(result.failureText);
+    return result;
+  }
+  if (ask) review(newBytes, result);
+  return result;
+}
+
+bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& result) {
+  FileChanges& changes = result.changes;
+  const TextList& lines = changes.original.lines;
+  const size_t pairs = std::min(settings_.finds.size(), settings_.replaces.size());
+  bool askLines = lineQuery;
+  bool accept = true;
+  changes.newLines.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const Text& old = lines[i];
+    bool candidate = false;
+    for (size_t k = 0; k < pairs && !candidate; ++k)
+      candidate = !settings_.finds[k].empty() &&
+                  xcWordPos(old, settings_.finds[k], settings_.ignoreCase, settings_.wholeWords) > 0;
+    if (!candidate) {
+      changes.newLines.push_back(old);
+      continue;
+    }
+    Text rewritten = old;
+    int32_t sum = 0;
+    for (size_t k = 0; k < pairs; ++k) {
+      if (settings_.finds[k].empty()) continue;
+      int32_t count = 0;
+      if (settings_.preserveSpaces)
+        xcReplaceAllKeepSpacing(rewritten, settings_.finds[k], settings_.replaces[k], count, settings_.ignoreCase,
+                                settings_.wholeWords);
+      else
+        xcReplaceAll(rewritten, settings_.finds[k], settings_.replaces[k], count, settings_.ignoreCase,
+                     settings_.wholeWords);
+      sum += count;
+    }
+    if (ask && askLines && sum > 0) {
+      const int lineNumber = static_cast<int>(std::min<size_t>(i + 1, INT_MAX));
+      switch (questions_.confirmLine(xcLineConfirmationText(changes.path, lineNumber, old, rewritten, sum))) {
+        case ConfirmAnswer::Yes: accept = true; break;
+        case ConfirmAnswer::No: accept = false; break;
+        case ConfirmAnswer::YesToAll: askLines = false; accept = true; break;
+        case ConfirmAnswer::NoToAll: askLines = false; accept = false; break;
+        case ConfirmAnswer::Cancel:
+          result.replaceCancelled = true;
+          changes.changeCount = 0;
+          return false;
+      }
+    }
+    if (!accept) {
+      changes.newLines.push_back(old);
+      continue;
+    }
+    changes.changeCount += sum;
+    if (changes.changeLog.empty()) {
+      changes.changeLog.push_back(Text(35, u'_'));
+      changes.changeLog.push_back(xcTodayText(clock_) + u" Search/Replace " + changes.path);
+    }
+    const Text index = intToText(static_cast<long long>(i));
+    changes.changeLog.push_back(index + u":" + old);
+    changes.changeLog.push_back(index + u":" + rewritten);
+    changes.changeLog.push_back(Text());
+    changes.logRows.push_back({index, old});
+    changes.logRows.push_back({index + u"->", rewritten});
+    changes.logRows.push_back({});
+    changes.newLines.push_back(std::move(rewritten));
+  }
+  return true;
+}
+
+void FileReplacer::review(const std::string& newBytes, FileReplaceResult& result) {
+  FileChanges& changes = result.changes;
+  const std::string temporary = textToPath(changes.names.temporary);
+  bool diffsShown = false;
+  bool temporaryIsOurs = false;
+  for (;;) {
+    switch (questions_.decideFile(changes)) {
+      case FileDecision::ShowDifferences: {
+        struct stat like {};
+        if (::stat(textToPath(changes.target).c_str(), &like) != 0) like.st_mode = 0600;
+        if (!xcWriteNewFile(fs_, temporary, newBytes, like, temporaryIsOurs)) {
+          const int error = errno;
+          temporaryIsOurs = false;
+          diffsShown = false;
+          questions_.showMessage(u"Could not write the temporary file " + changes.names.temporary + u": " +
+                                 systemErrorText(error));
+          break;
+        }
+        temporaryIsOurs = true;
+        xcShowDifferences(changes.path, changes.names.temporary, diffsShown, settings_.settingsFile,
+                          [this](const Text& text) { questions_.showMessage(text); });
+        break;
+      }
+      case FileDecision::DoNotSave:
+        if (temporaryIsOurs) fs_.unlink(temporary);
+        return;
+      case FileDecision::Abort:
+        result.runAborted = true;
+        return;
+      case FileDecision::Close:
+        return;
+      case FileDecision::Save:
+        if (!diffsShown && !questions_.confirmSaveWithoutDiffs(xcSaveWithoutDiffsQuestion())) break;
+        save(newBytes, temporaryIsOurs, result);
+        return;
+    }
+  }
+}
+
+void FileReplacer::save(const std::string& newBytes, bool temporaryIsOurs, FileReplaceResult& result) {
+  FileChanges& changes = result.changes;
+  SaveRequest request;
+  request.path = changes.path;
+  request.target = changes.target;
+  request.old = &changes.original;
+  request.newBytes = newBytes;
+  request.names = changes.names;
+  request.archiveFile = settings_.archiveFile;
+  request.note = u"Changes=" + intToText(changes.changeCount);
+  request.temporaryIsOurs = temporaryIsOurs;
+  const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
+  result.saved = saved.saved;
+  if (saved.stopped) {
+    result.saveFailed = !saved.saved;
+    result.failureText = u"Stopped after the step " + xcSaveStepName(saved.failedStep);
+    return;
+  }
+  if (!saved.saved) {
+    result.saveFailed = true;
+    result.failureText = saved.message;
+    questions_.showMessage(saved.message);
+    return;
+  }
+  result.replacedCount = changes.changeCount;
+  Text why;
+  if (runLog_ && !runLog_->recordSaved(changes.target, saved.backupName, newBytes, why)) questions_.showMessage(why);
+  questions_.showMessage(xcSavedMessage(changes.path, saved.backupName, settings_.archiveFile));
+  if (!saved.message.empty()) questions_.showMessage(saved.message);
+  appendChangeLog(changes.changeLog);
+}
+
+void FileReplacer::appendChangeLog(const TextList& lines) {
+  if (settings_.changeLogFile.empty() || lines.empty()) return;
+  // As the file channels write lines: an empty line leaves nothing.
+  std::string bytes;
+  for (const Text& line : lines) {
+    if (line.empty()) continue;
+    bytes += toUtf8(line);
+    bytes += "\r\n";
+  }
+  const int fd = fs_.open(textToPath(settings_.changeLogFile), O_WRONLY | O_APPEND | O_CREAT, 0666);
+  bool ok = fd >= 0 && xcWriteAllBytes(fs_, fd, bytes);
+  const int error = errno;
+  if (fd >= 0) fs_.close(fd);
+  if (!ok)
+    questions_.showMessage(u"Could not write the change log " + settings_.changeLogFile + u": " + systemErrorText(error));
+}
+
+Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines) {
+  const size_t oldSize = oldLines.size(), newSize = newLines.size();
+  const size_t size = std::max(oldSize, newSize);
+  auto changed = [&](size_t i) { return i >= oldSize || i >= newSize || oldLines[i] != newLines[i]; };
+  std::vector<size_t> changes;
+  for (size_t i = 0; i < size; ++i)
+    if (changed(i)) changes.push_back(i);
+  if (changes.empty()) return Text();
+
+  constexpr size_t kContext = 3;
+  auto range = [](size_t start, size_t count) {
+    return intToText(static_cast<long long>(count == 0 ? start : start + 1)) + u"," +
+           intToText(static_cast<long long>(count));
+  };
+  Text out = u"--- " + path + u"\n+++ " + path + u"\n";
+  for (size_t k = 0; k < changes.size();) {
+    const size_t start = changes[k] > kContext ? changes[k] - kContext : 0;
+    size_t last = k;
+    while (last + 1 < changes.size() && changes[last + 1] <= changes[last] + 2 * kContext + 1) ++last;
+    const size_t end = std::min(size, changes[last] + kContext + 1);
+    const size_t oldCount = std::min(end, oldSize) - std::min(start, oldSize);
+    const size_t newCount = std::min(end, newSize) - std::min(start, newSize);
+    out += u"@@ -" + range(start, oldCount) + u" +" + range(start, newCount) + u" @@\n";
+    for (size_t i = start; i < end;) {
+      if (!changed(i)) {
+        out += u" " + oldLines[i] + u"\n";
+        ++i;
+        continue;
+      }
+      size_t runEnd = i;
+      while (runEnd < end && changed(runEnd)) ++runEnd;
+      for (size_t j = i; j < runEnd && j < oldSize; ++j) out += u"-" + oldLines[j] + u"\n";
+      for (size_t j = i; j < runEnd && j < newSize; ++j) out += u"+" + newLines[j] + u"\n";
+      i = runEnd;
+    }
+    k = last + 1;
+  }
+  return out;
+}
+
+}  // namespace varko

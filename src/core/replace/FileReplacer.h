@@ -1,0 +1,116 @@
+#pragma once
+// Replacing the find/replace pairs in one file: the line confirmations, the changes for review,
+// and the safe save, with every question asked through ReplaceQuestions.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lib/Clock.h"
+#include "lib/Text.h"
+#include "replace/FileContent.h"
+#include "replace/FileSystem.h"
+#include "replace/ReplaceFileNames.h"
+#include "replace/UndoManifest.h"
+#include "search/RunHost.h"
+
+namespace varko {
+
+// Rows of grdReplaceLog below its fixed heading row and the empty row 1: "Filename: ",
+// "Temp File: ", "Backup File: ", "Archive File: " (column 1), two empty rows, then per
+// accepted line (i, old), (i + "->", new) and an empty row, i counted from 0.
+using ReplaceLogRow = std::array<Text, 2>;
+
+struct FileChanges {
+  Text path;             // as passed in
+  Text target;           // the file itself, symbolic links resolved
+  ReplaceFileNames names;
+  Text archiveFile;
+  std::vector<ReplaceLogRow> logRows;
+  TextList changeLog;    // heading (35 underscores, date " Search/Replace " path), then i:old, i:new, ""
+  int32_t changeCount = 0;
+  FileContent original;  // the bytes read and their lines: the old lines
+  TextList newLines;     // one per old line
+  const TextList& oldLines() const { return original.lines; }
+};
+
+enum class FileDecision {
+  Save,
+  DoNotSave,        // removes a temporary file Show Differences wrote
+  Abort,            // "Abort Find/Replace": the run stops before its next file
+  ShowDifferences,  // the question is asked again afterwards
+  Close,            // the window's close box: nothing saved, the run goes on
+};
+
+class ReplaceQuestions {
+public:
+  virtual ~ReplaceQuestions() = default;
+  // The confirmation box of one candidate line (Yes, No, Cancel, No to All, Yes to All).
+  virtual ConfirmAnswer confirmLine(const Text& boxText) = 0;
+  virtual FileDecision decideFile(const FileChanges& changes) = 0;
+  // Yes/No before saving when no differences were shown; true = Yes.
+  virtual bool confirmSaveWithoutDiffs(const Text& text) = 0;
+  virtual void showMessage(const Text& text) = 0;
+};
+
+struct ReplaceSettings {
+  TextList finds;  // pair k is finds[k], replaces[k]
+  TextList replaces;
+  bool ignoreCase = false;
+  bool wholeWords = false;
+  bool preserveSpaces = false;
+  Text stringSetFile;  // never replaced in (compared exactly, letter case included)
+  Text changeLogFile;  // never replaced in; empty: the change log is not written
+  Text archiveFile;    // empty: no archive record
+  Text settingsFile;   // where the differences viewer is named
+};
+
+struct FileReplaceResult {
+  int32_t replacedCount = 0;     // the change count when saved, else 0
+  bool refused = false;          // a program file, the string-set file or the change log: not read
+  bool readFailed = false;       // failureText holds the platform's text
+  bool replaceCancelled = false; // Cancel on a line: no more replacing in this run
+  bool runAborted = false;       // "Abort Find/Replace"
+  bool saved = false;
+  bool saveFailed = false;       // failureText says which step and why (also: not encodable)
+  Text failureText;
+  FileChanges changes;           // what was worked out (for a dry run: all of it)
+};
+
+class FileReplacer {
+public:
+  FileReplacer(ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
+               FileSystem& fs = FileSystem::real(), ReplaceRunLog* runLog = nullptr);
+
+  // lineQuery: "Confirm each line"; Yes to All / No to All hold for this file only.
+  FileReplaceResult replaceFile(const Text& path, bool lineQuery);
+  // Works out the changes with every candidate line accepted: nothing asked, nothing written.
+  FileReplaceResult previewFile(const Text& path);
+
+  const ReplaceSettings& settings() const { return settings_; }
+
+private:
+  FileReplaceResult work(const Text& path, bool lineQuery, bool ask);
+  bool buildChanges(bool lineQuery, bool ask, FileReplaceResult& result);
+  void review(const std::string& newBytes, FileReplaceResult& result);
+  void save(const std::string& newBytes, bool temporaryIsOurs, FileReplaceResult& result);
+  void appendChangeLog(const TextList& lines);
+
+  ReplaceSettings settings_;
+  const Clock& clock_;
+  ReplaceQuestions& questions_;
+  FileSystem& fs_;
+  ReplaceRunLog* runLog_;
+};
+
+// "File:" + path ... "This line:" + number ... "Changes this line=" + sum + " - Save changes?".
+Text xcLineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum);
+// "Changes saved to " + path + CRLF CRLF "Backup file=" ... "Archive file=" ...
+Text xcSavedMessage(const Text& path, const Text& backup, const Text& archiveFile);
+Text xcSaveWithoutDiffsQuestion();
+
+// A unified diff of two versions of one file: "--- path", "+++ path", hunks with three lines of
+// context, LF line ends.
+Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines);
+
+}  // namespace varko

@@ -1,0 +1,46 @@
+#pragma once
+// Where the per-file replacement joins a search run: every file with a matching line is handed
+// to a FileReplacer made for the run's options; the outcomes are kept for the caller's report.
+#include <memory>
+#include "replace/FileReplacer.h"
+#include "search/SearchRequest.h"
+#include "search/SearchSession.h"
+
+namespace varko {
+
+// The change log, in the first start folder of a replace run.
+inline constexpr char16_t kChangeLogName[] = u"Varko-SearchReplace.log";
+
+struct ReplaceRunFailure {
+  Text path;
+  Text reason;
+};
+
+class RunReplacer final : public ReplaceHandler {
+public:
+  // settings carries the names (archive, settings file, string-set file, change log); the
+  // pairs come from the request. A dry run asks nothing and writes nothing: each file's changes
+  // go to onPreview.
+  RunReplacer(const SearchRequest& request, ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
+              ReplaceRunLog* runLog, bool dryRun);
+
+  int VarkoReplaceStrSubFile(const Text& aFilename, bool& aDoReplace, bool& aFileQuery, bool& aLineQuery,
+                             bool aCaseflBool, bool PreserveSpaces, bool aWordFl, const Text& aLogFilename,
+                             bool& aStopRun) override;
+  void ClearReplaceLists() override {}
+
+  std::function<void(const FileChanges&)> onPreview;
+  const std::vector<ReplaceRunFailure>& failures() const { return failures_; }
+  int savedFiles() const { return savedFiles_; }
+
+private:
+  ReplaceSettings settings_;
+  const Clock& clock_;
+  ReplaceQuestions& questions_;
+  ReplaceRunLog* runLog_;
+  bool dryRun_;
+  std::vector<ReplaceRunFailure> failures_;
+  int savedFiles_ = 0;
+};
+
+}  // namespace varko

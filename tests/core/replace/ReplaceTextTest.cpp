@@ -1,0 +1,130 @@
+#include "replace/ReplaceText.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <tuple>
+
+#include "support/TestSupport.h"
+
+namespace varko {
+namespace {
+
+using test::T;
+using test::U8;
+
+// · stands for one blank in the tables.
+Text blanks(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s.compare(i, 2, "\xC2\xB7") == 0) {
+      out += ' ';
+      ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  return T(out);
+}
+
+struct Case {
+  const char* line;
+  const char* find;
+  const char* replace;
+  bool ignoreCase;
+  bool wholeWord;
+  const char* result;
+  int count;
+};
+
+TEST(ReplaceText, KeepSpacingKeepsTheColumnAfterARunOfBlanks) {
+  const Case cases[] = {
+      {"a1····X", "a", "bbbbb", false, false, "bbbbb1X", 1},
+      {"a1······X", "a", "bbbbb", false, false, "bbbbb1··X", 1},
+      {"ab···X", "ab", "abc", false, false, "abc··X", 1},
+      {"abcde····X", "abcde", "x", false, false, "x········X", 1},
+      {"Name···Value", "Name", "LongerName", false, false, "LongerName···Value", 1},
+      {"a····", "a", "bb", false, false, "bb···", 1},           // only blanks follow: length kept
+      {"x··y····Z", "x", "", false, false, "··y·····Z", 1},     // a deletion widens the run
+      // Deleting blanks that the run refills leaves the line as it was: the scan still ends.
+      {"a·x···Z", "·", "", false, false, "ax·Z", 5},
+  };
+  for (const Case& c : cases) {
+    Text line = blanks(c.line);
+    int32_t count = -1;
+    xcReplaceAllKeepSpacing(line, blanks(c.find), blanks(c.replace), count, c.ignoreCase, c.wholeWord);
+    EXPECT_EQ(U8(line), U8(blanks(c.result))) << c.line;
+    EXPECT_EQ(count, c.count) << c.line;
+  }
+}
+
+TEST(ReplaceText, ReplaceAllResumesDirectlyAfterTheInsertedText) {
+  const Case cases[] = {
+      {"aa", "a", "b", false, false, "bb", 2},
+      {"aaa", "a", "aa", false, false, "aaaaaa", 3},  // inserted text is never searched again
+      {"cat concat cat", "cat", "dog", false, true, "dog concat dog", 2},
+      {"cat_cat cat", "cat", "dog", false, true, "cat_cat dog", 1},
+      {"Cat CAT cat", "cat", "dog", true, false, "dog dog dog", 3},
+      {"\xC3\xA9t\xC3\xA9 \xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9", "x", true, false, "x \xC3\x89T\xC3\x89", 1},
+      {"abc", "", "x", false, false, "abc", 0},
+      {"abc", "z", "x", false, false, "abc", 0},
+      {"a-a", "a", "", false, false, "-", 2},
+  };
+  for (const Case& c : cases) {
+    Text line = T(c.line);
+    int32_t count = -1;
+    xcReplaceAll(line, T(c.find), T(c.replace), count, c.ignoreCase, c.wholeWord);
+    EXPECT_EQ(U8(line), c.result) << c.line;
+    EXPECT_EQ(count, c.count) << c.line;
+  }
+}
+
+TEST(ReplaceText, EveryOccurrenceOfALongLineIsReplaced) {
+  Text line(2'000'000, u'a');
+  int32_t count = 0;
+  xcReplaceAll(line, u"a", u"bc", count, true, false);
+  EXPECT_EQ(count, 2'000'000);
+  Text expected;
+  for (int i = 0; i < 2'000'000; ++i) expected += u"bc";
+  EXPECT_TRUE(line == expected);
+}
+
+// The one-pass replacement against the routine it stands for: xcPosFrom on the growing line.
+TEST(ReplaceText, ReplaceAllGivesWhatRepeatedPosFromGives) {
+  std::mt19937 random(7);
+  const char16_t letters[] = u"aAb_ ";
+  const Text finds[] = {u"a", u"ab", u"A b", u"aa"};
+  for (int round = 0; round < 2000; ++round) {
+    Text line;
+    for (int i = static_cast<int>(random() % 12); i > 0; --i) line += letters[random() % 5];
+    const Text& find = finds[random() % 4];
+    const Text replace = Text(random() % 3, u'a');
+    const bool ignoreCase = random() % 2, wholeWord = random() % 2;
+    Text expected = line;
+    int32_t expectedCount = 0;
+    for (int start = 1, next = 0;;) {
+      xcPosFrom(expected, find, start, next, ignoreCase, wholeWord);
+      if (start == 0) break;
+      ++expectedCount;
+      expected.replace(static_cast<size_t>(start - 1), find.size(), replace);
+      start += static_cast<int>(replace.size());
+    }
+    int32_t count = 0;
+    xcReplaceAll(line, find, replace, count, ignoreCase, wholeWord);
+    ASSERT_EQ(line, expected);
+    ASSERT_EQ(count, expectedCount);
+  }
+}
+
+TEST(ReplaceText, PosFromTreatsItsStartAsAWordBoundary) {
+  const std::tuple<int, int, int> cases[] = {{2, 2, 3}, {1, 6, 7}, {0, 6, 7}, {7, 0, 0}, {99, 0, 0}};
+  for (const auto& [from, found, next] : cases) {
+    int start = from, after = -1;
+    xcPosFrom(u"xCAT cat", u"cat", start, after, true, true);  // the x before 2 is not looked at
+    EXPECT_EQ(start, found) << from;
+    EXPECT_EQ(after, next) << from;
+  }
+}
+
+}  // namespace
+}  // namespace varko
