@@ -5,10 +5,11 @@
 #include "lib/Clock.h"
 #include "lib/Text.h"
 #include "setup/SearchSetup.h"
+#include "VarkoVersion.h"
 
 namespace varko {
 
-inline constexpr char16_t kProgramTitle[] = u"Tessel v7.25.7.28";
+inline constexpr char16_t kProgramTitle[] = u"Tessel v" VARKO_VERSION_TEXT;
 inline constexpr char16_t kProgramDescription[] = u"Varko64 - Tessel";
 
 // "1 Folder", "3 Folders", "0 Folders": the count, a blank, the word trimmed, "s" unless 1.
