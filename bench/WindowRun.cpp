@@ -21,18 +21,20 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   TfrmVarko1 window(settings.filePath(QStringLiteral("Varko64.INI")));
   window.show();
-  window.edtFolder->setText(args[1]);
-  window.edtFileSpec->setText(args[2]);
-  window.edtString->setText(args[3]);
-  window.cbxFast->setChecked(true);
-  window.cbxSubFolders->setChecked(args.contains(QStringLiteral("-r")));
-  window.cbxOmitBinBak->setChecked(!args.contains(QStringLiteral("--keep-binary")));
-  window.cbxCasefl->setChecked(!args.contains(QStringLiteral("-s")));
+  auto field = [&window](const char* name) { return window.findChild<QLineEdit*>(QLatin1String(name)); };
+  auto box = [&window](const char* name) { return window.findChild<QCheckBox*>(QLatin1String(name)); };
+  field("edtFolder")->setText(args[1]);
+  field("edtFileSpec")->setText(args[2]);
+  field("edtString")->setText(args[3]);
+  box("cbxFast")->setChecked(true);
+  box("cbxSubFolders")->setChecked(args.contains(QStringLiteral("-r")));
+  box("cbxOmitBinBak")->setChecked(!args.contains(QStringLiteral("--keep-binary")));
+  box("cbxCasefl")->setChecked(!args.contains(QStringLiteral("-s")));
   QApplication::processEvents();
 
   QElapsedTimer timer;
   timer.start();
-  window.btnGo->click();  // the run goes on inside the click, letting events through
+  window.findChild<QPushButton*>(QStringLiteral("btnGo"))->click();  // the run goes on inside the click, letting events through
   qint64 ms = timer.elapsed();
   std::printf("matched lines %d, files %d, run %lld ms\n", window.session().matchedLines(),
               window.session().fileSearchListCount(), static_cast<long long>(ms));

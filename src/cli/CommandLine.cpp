@@ -16,7 +16,11 @@
 #include "replace/DifferencesViewer.h"
 #include "replace/RunReplacer.h"
 #include "replace/UndoManifest.h"
+#include "results/Export.h"
+#include "results/HtmlReport.h"
+#include "results/TextReport.h"
 #include "search/TextFile.h"
+#include "setup/SearchInputs.h"
 #include "setup/SearchSetup.h"
 #include "setup/StringSets.h"
 
@@ -211,6 +215,16 @@ Without --yes or --dry-run the questions are asked on the terminal: for each cha
 y (Yes), n (No), c (Cancel), N (No to All), A (Yes to All); for each changed file s (save),
 n (do not save), d (show differences), a (abort).
 
+Export (after the run, from its result rows; the normal output still goes to standard output):
+  --export-text FILE  the text listing: a header describing the search, an empty line, one
+                      line per result row
+  --export-report FILE  the same listing paginated for printing, 56 lines a page
+  --export-tsv FILE   the matching lines for a spreadsheet, TAB-separated; a FILE ending in
+                      .csv starts with a "sep=" line
+  --no-column-headers leave the column header line out of --export-tsv
+  --export-html FILE  the results as an HTML page, one section per file, matches marked
+Export files are UTF-8 with CR LF line ends.
+
 Output: one line per matching line, path:line:position:text. With --rows: every row of the
 result table, its four cells joined by a TAB, then "# " and the summary, "# " and the status.
 Exit status: 0 when a line matched, 1 when none did, 2 when the request was refused or a file
@@ -329,6 +343,20 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& 
       r.replace.showFilesWithNoMatches = true;
     } else if (a == "--rows") {
       o.rows = true;
+    } else if (a == "--export-text") {
+      if (!value(v)) return false;
+      o.exportText = argText(v);
+    } else if (a == "--export-report") {
+      if (!value(v)) return false;
+      o.exportReport = argText(v);
+    } else if (a == "--export-tsv") {
+      if (!value(v)) return false;
+      o.exportTsv = argText(v);
+    } else if (a == "--export-html") {
+      if (!value(v)) return false;
+      o.exportHtml = argText(v);
+    } else if (a == "--no-column-headers") {
+      o.columnHeaders = false;
     } else if (a == "--") {
       for (++i; i < args.size(); ++i) o.strings.push_back(argText(args[i]));
     } else if (a.size() > 1 && a[0] == '-') {
@@ -353,6 +381,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& 
       }
   } else if (o.keepSpacing || o.yes || o.dryRun) {
     error = "--keep-spacing, --yes and --dry-run need --replace or --pairs-file";
+    return false;
+  }
+  if (!o.columnHeaders && o.exportTsv.empty()) {
+    error = "--no-column-headers needs --export-tsv";
     return false;
   }
   if (o.yes && o.dryRun) {
@@ -424,6 +456,43 @@ bool PrepareCommandLineRequest(CommandLineOptions& o, const Clock& clock, std::s
   else
     r.searchText = o.strings.front();
   return true;
+}
+
+void WriteCommandLineExports(const CommandLineOptions& o, const SearchSession& session, const Text& statusLine,
+                             const Clock& clock) {
+  if (o.exportText.empty() && o.exportReport.empty() && o.exportTsv.empty() && o.exportHtml.empty()) return;
+  const SearchRequest& r = o.request;
+  ReportHeader header;
+  header.stringsText = session.stringsText();
+  header.foldersText = session.foldersText();
+  // lblFolderCount is empty in simple folder mode.
+  if (r.folderMode == kAdvancedMode)
+    header.folderCount = SetLabelText(static_cast<int32_t>(r.selectedFolders.items.size()), u"Folder");
+  header.fileSpec = r.fileSpec;
+  header.statusLine = statusLine;
+  header.requestStrings = session.requestStringsText();
+  for (const SearchPair& pair : RunPairs(r)) header.findStrings.push_back(pair.find);
+  header.caseInsensitive = r.caseInsensitive;
+
+  ExportSet set;
+  set.fileName = o.exportText.empty() ? o.exportReport : o.exportText;
+  set.printTime = xcFormatDateTime(u"yyyy-mm-dd hh:nn:ss", clock.now());
+  set.header = xcReportHeaderText(header);
+  set.requestStrings = header.requestStrings;
+  set.findStrings = header.findStrings;
+  set.caseInsensitive = header.caseInsensitive;
+
+  const ResultTable& grid = session.grdFound();
+  if (!o.exportText.empty()) xcGridToText(grid, FoundGridColumnWidths(), o.exportText, set.header);
+  if (!o.exportReport.empty())
+    xcWriteReportLines(o.exportReport,
+                       xcPaginate(xcGridTextLines(grid, FoundGridColumnWidths(), set.header), o.exportReport, clock));
+  if (!o.exportTsv.empty()) {
+    const bool csv = xcSameText(xcExtractFileExt(o.exportTsv), u".csv");
+    xcWriteReportLines(o.exportTsv,
+                       xcSpreadsheetLines(grid, set.printTime, set.requestStrings, csv, o.columnHeaders));
+  }
+  if (!o.exportHtml.empty()) xcWriteHtmlReport(grid, set, o.exportHtml);
 }
 
 std::string EscapeCell(TextView cell) {
@@ -567,6 +636,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   if (options.rows || options.replaceMode) {
     out << "# " << EscapeCell(host.statusText) << '\n';
     out << "# " << EscapeCell(host.progressText) << '\n';
+  }
+  try {
+    WriteCommandLineExports(options, session, host.statusText, host);
+  } catch (const VarkoError& e) {
+    err << "varko-search: " << terminalText(e.text()) << '\n';
+    return 2;
   }
   if (replacer && !replacer->failures().empty()) {
     for (const ReplaceRunFailure& failure : replacer->failures())

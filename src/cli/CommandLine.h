@@ -27,6 +27,12 @@ struct CommandLineOptions {
   bool help = false;
   bool dateFrom = false;
   bool dateTo = false;
+  // Files written after the run from its result rows (empty: not written).
+  Text exportText;
+  Text exportReport;
+  Text exportTsv;
+  Text exportHtml;
+  bool columnHeaders = true;  // --no-column-headers clears it
 };
 
 // Returns false with an error text for arguments that cannot be used.
@@ -41,6 +47,11 @@ std::string CommandLineUsage();
 // The whole program: returns the exit status (0 matched, 1 none, 2 refused, bad arguments or a
 // file that could not be saved). Replace questions are read from in.
 int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+
+// Writes the export files the options ask for from a finished run. Throws VarkoError when a
+// file cannot be written.
+void WriteCommandLineExports(const CommandLineOptions& options, const SearchSession& session,
+                             const Text& statusLine, const Clock& clock);
 
 // A cell of --rows output: backslash, TAB, CR and LF escaped.
 std::string EscapeCell(TextView cell);

@@ -170,7 +170,7 @@ void TfrmNORVPostcard::setProgramDescription(const QString& programDesc) {
 }
 
 bool TfrmNORVPostcard::xcMailTo(const QString& subject, const QString& body) {
-  const bool opened = varko::xcMailTo(toText(subject), toText(body), [](const Text& link) {
+  const bool opened = varko::xcMailTo(toText(subject), toText(body), SystemClock::instance(), [](const Text& link) {
     return QDesktopServices::openUrl(QUrl(toQString(link), QUrl::TolerantMode));
   });
   if (!opened)

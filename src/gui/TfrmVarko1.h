@@ -18,8 +18,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class QTableView;
 class QToolButton;
+class FoundGridView;
 class FoundTableModel;
 
 // The other windows the main window opens, each shown modally unless said otherwise.
@@ -72,13 +72,22 @@ public:
   int runState() const { return runState_; }
   const varko::Text& searchStringsText() const { return searchStringsText_; }
   varko::SearchRequest buildRequest() const;
+  // What the other windows read from and set in the main window.
+  varko::Text searchFieldText() const;
+  void setSearchFieldText(const QString& text);
+  bool copyToClipboardOn() const;
+  bool viewWindowCourierOn() const;
+  void focusSearchButton();
+  // The find text of the results grid's Ctrl+F and F3: the window's own until the program shares
+  // the one the view window uses too.
+  void shareGridFindText(varko::Text& text);
+  varko::Text& gridFindText() const;
 
   // Operations named as the program names them.
   void SetRunState(varko::RunState state);
   void SetStatusColour(varko::StatusColour colour);
   void SetAdvancedColours();
   void UpdateFolderSelection();
-  void UpdateFilespecSelection();
   void UpdateFieldHints();
   void ShowAdvancedSwitches();
   void FillEmptyFolder();
@@ -113,6 +122,47 @@ public:
   void setSpeedDisplayItem(varko::SpeedDisplayItem item) override;
   void setLoadMethodItem(varko::LoadMethodItem item) override;
 
+  // Handlers.
+  void btnGoClick();
+  void btnStopClick();
+  void btnSelectClick();
+  void btnFontMinusClick();
+  void btnFontPlusClick();
+  void btnResizeVerticalClick();
+  void btnSetupOptionsClick();
+  void btnCurrentClick();
+  void btnBrowseClick();
+  void edtFolderDblClick();
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void FormCreate();
+  void FormShow();
+  // The controls and their wiring (TfrmVarko1Layout.cpp).
+  void buildWindow();
+  QWidget* buildBottomBar();
+  QWidget* buildSelectPage();
+  QWidget* buildMainOptions();
+  QWidget* buildDateOptions();
+  QWidget* buildViewOptions();
+  QWidget* buildExtraOptions();
+  void buildFoundGrid();
+  void PageControl1Change(int index);
+  void PageControl2Change(int index);
+  void changeResultsFont(int size);
+  int foundGridWidth() const;
+  void runHook(const std::function<void()>& hook);
+  void editFieldClick(QLineEdit* field);
+  void editFieldExit(QLineEdit* field);
+  varko::FieldTexts fieldTexts() const;
+  QString pickFolder(const QString& startFolder);
+  QString currentFolder() const;
+
   // Bottom bar.
   QPushButton* btnFontMinus = nullptr;
   QPushButton* btnFontPlus = nullptr;
@@ -132,7 +182,7 @@ public:
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSelect = nullptr;
   QWidget* TabMatches = nullptr;
-  QTableView* grdFound = nullptr;
+  FoundGridView* grdFound = nullptr;
 
   // "Select" page.
   QLabel* Image1 = nullptr;
@@ -203,50 +253,6 @@ public:
   // "Extra options".
   QCheckBox* cbxEnableReplace = nullptr;
 
-  // Handlers.
-  void btnGoClick();
-  void btnStopClick();
-  void btnSelectClick();
-  void btnFontMinusClick();
-  void btnFontPlusClick();
-  void btnResizeVerticalClick();
-  void btnSetupOptionsClick();
-  void btnCurrentClick();
-  void btnBrowseClick();
-  void edtFolderDblClick();
-
-protected:
-  void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-  void FormCreate();
-  void FormShow();
-  void buildWindow();
-  QWidget* buildBottomBar();
-  QWidget* buildSelectPage();
-  QWidget* buildMainOptions();
-  QWidget* buildDateOptions();
-  QWidget* buildViewOptions();
-  QWidget* buildExtraOptions();
-  void buildFoundGrid();
-  void PageControl1Change(int index);
-  void PageControl2Change(int index);
-  void applyResultsFont();
-  void grdFoundClick();
-  bool grdFoundKeyDown(QKeyEvent* event);
-  bool grdFoundKeyUp(QKeyEvent* event);
-  void showFoundCurrentRow(int row);
-  int foundGridWidth() const;
-  void runHook(const std::function<void()>& hook);
-  void editFieldClick(QLineEdit* field);
-  void editFieldExit(QLineEdit* field);
-  varko::FieldTexts fieldTexts() const;
-  QString pickFolder(const QString& startFolder);
-  QString currentFolder() const;
-
   varko::Text settingsFile_;
   varko::SavedSettings saved_;
   varko::SearchSession session_;
@@ -255,14 +261,8 @@ private:
   FoundTableModel* foundModel_ = nullptr;
   const varko::Clock* clock_ = nullptr;
 
-  varko::RequestList foldersSelection_;
   varko::RequestList fileSpecsSelection_;
   varko::RequestList stringsSelection_;
-  varko::Text folderText_;
-  int folderCount_ = 1;
-  bool foldersWithBlank_ = false;
-  varko::Text fileSpecText_;
-  int fileSpecCount_ = 1;
   varko::FieldTexts textsAtFocus_;
   varko::ReplaceRunOptions replaceOptions_;
 
@@ -276,8 +276,4 @@ private:
   int savedTop_ = 0;
   int savedHeight_ = 0;
   varko::Text searchStringsText_;
-  int firstShowGridWidth_ = 0;
-  int firstShowColumn1Width_ = 0;
-  bool syncingCurrentRow_ = false;
-  int foundColumn_ = 1;
 };

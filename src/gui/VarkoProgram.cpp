@@ -1,6 +1,5 @@
 #include "VarkoProgram.h"
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -20,12 +19,17 @@
 #include "TfrmVarkoTips.h"
 #include "TfrmView2.h"
 #include "lib/IniFile.h"
-#include "results/GridFind.h"
 #include "results/OpenCommand.h"
 #include "QtText.h"
 
 namespace {
 using varko::gui::toQString;
+
+// The main window's own controls that other windows are wired to, by their object names.
+template <class T>
+T* control(const QObject* window, const char* name) {
+  return window->findChild<T*>(QLatin1String(name));
+}
 }  // namespace
 
 VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& firstArgument) {
@@ -39,7 +43,8 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
   frmVarkoHistory_ = new TfrmVarkoHistory(frmVarko1);
   frmVarkoFileSpec_ = new TfrmVarkoFileSpec(frmVarko1, settings);
   frmVarkoStrings_ = new TfrmVarkoStrings(frmVarko1->strings(), frmVarko1, settings);
-  frmView2_ = new TfrmView2(varko::xcGridFindText(), frmVarko1);
+  frmVarko1->shareGridFindText(gridFindText_);
+  frmView2_ = new TfrmView2(gridFindText_, frmVarko1);
   frmVarkoEditOptions_ = new TfrmVarkoEditOptions(frmVarko1);
   frmFWindow_ = new TfrmFWindow(frmVarko1);
   frmVarkoFolders_ = new TfrmVarkoFolders(frmVarko1, settings);
@@ -50,10 +55,12 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
 
   frmVarkoHistory_->attach(frmVarko1->strings(), stringSetFileName_, multipleSearchText_);
 
-  startDatePicker_ = new DateFieldPicker(frmVarko1->edtSelDate1, frmVarko1->btnSelDate1, frmVarko1);
-  endDatePicker_ = new DateFieldPicker(frmVarko1->edtSelDate2, frmVarko1->btnSelDate2, frmVarko1);
-  startDatePicker_->setDateOrderFields(frmVarko1->edtSelDate1, frmVarko1->edtSelDate2);
-  endDatePicker_->setDateOrderFields(frmVarko1->edtSelDate1, frmVarko1->edtSelDate2);
+  auto* startDate = control<QLineEdit>(frmVarko1, "edtSelDate1");
+  auto* endDate = control<QLineEdit>(frmVarko1, "edtSelDate2");
+  startDatePicker_ = new DateFieldPicker(startDate, control<QPushButton>(frmVarko1, "btnSelDate1"), frmVarko1);
+  endDatePicker_ = new DateFieldPicker(endDate, control<QPushButton>(frmVarko1, "btnSelDate2"), frmVarko1);
+  startDatePicker_->setDateOrderFields(startDate, endDate);
+  endDatePicker_->setDateOrderFields(startDate, endDate);
 
   wireHooks();
 }
@@ -68,23 +75,22 @@ void VarkoProgram::ViewCurrentFile() {
   const varko::ResultTable& table = frmVarko1->session().grdFound();
   const int row = table.currentRow();
   // Ready for a search in the view or an editor, also when the view is already open.
-  if (frmVarko1->cbxCopyToCB->isChecked())
-    QGuiApplication::clipboard()->setText(toQString(varko::xcTrim(frmVarko1->edtString->text().toStdU16String())));
-  frmView2_->viewFile(toQString(table.pathCell(row)), table.lineNumberCell(row),
-                      frmVarko1->cbxViewWindowCourier->isChecked());
+  if (frmVarko1->copyToClipboardOn())
+    QGuiApplication::clipboard()->setText(toQString(varko::xcTrim(frmVarko1->searchFieldText())));
+  frmView2_->viewFile(toQString(table.pathCell(row)), table.lineNumberCell(row), frmVarko1->viewWindowCourierOn());
 }
 
 void VarkoProgram::btnHistoryClick() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   varko::SearchSession& session = frmVarko1->session();
   // A text typed but not yet searched is offered as well as the last one searched.
-  frmVarko1->history().AddStringToHistory(frmVarko1->edtString->text().toStdU16String());
+  frmVarko1->history().AddStringToHistory(frmVarko1->searchFieldText());
   frmVarko1->history().AddStringToHistory(session.searchString());
   varko::SavedSettings& saved = frmVarko1->savedSettings();
   frmVarkoHistory_->showHistory(frmVarko1->history().items(), saved.stringMode, saved.folders.texts[0]);
-  if (frmVarkoHistory_->historyEntryChosen()) frmVarko1->edtString->setText(frmVarkoHistory_->chosenEntry());
+  if (frmVarkoHistory_->historyEntryChosen()) frmVarko1->setSearchFieldText(frmVarkoHistory_->chosenEntry());
   if (frmVarkoHistory_->multipleFindTaken()) frmVarko1->PrepareAdvancedStrings();
-  frmVarko1->btnGo->setFocus();
+  frmVarko1->focusSearchButton();
 }
 
 void VarkoProgram::wireHooks() {
@@ -113,7 +119,7 @@ void VarkoProgram::wireHooks() {
     frmVarko1->savedSettings().fileSpecs = frmVarkoFileSpec_->fileSpecs();
   };
   hooks.editAdvancedStrings = [this, frmVarko1] {
-    frmVarkoStrings_->setSimpleString(frmVarko1->edtString->text());
+    frmVarkoStrings_->setSimpleString(toQString(frmVarko1->searchFieldText()));
     frmVarkoStrings_->exec();
     if (frmVarkoStrings_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoStrings_->reloadedSettings());
   };
@@ -131,15 +137,15 @@ void VarkoProgram::wireHooks() {
     const varko::ResultTable& table = frmVarko1->session().grdFound();
     varko::DoubleClickInput input;
     input.row = {table.cell(0, row), table.pathCell(row), table.cell(3, row)};
-    input.copyToClipboard = frmVarko1->cbxCopyToCB->isChecked();
-    input.searchString = frmVarko1->edtString->text().toStdU16String();
+    input.copyToClipboard = frmVarko1->copyToClipboardOn();
+    input.searchString = frmVarko1->searchFieldText();
     input.testInfo = frmVarko1->testInfoOn();
     resultOpener_->open(input, varko::IniFile(frmVarko1->settingsFileName()), [frmVarko1] {
       if (frmVarko1->hooks.viewFile) frmVarko1->hooks.viewFile();
     });
   };
   hooks.pickTime = [this, frmVarko1](int field) {
-    QLineEdit* edit = field == 1 ? frmVarko1->edtSelTime1 : frmVarko1->edtSelTime2;
+    auto* edit = control<QLineEdit>(frmVarko1, field == 1 ? "edtSelTime1" : "edtSelTime2");
     frmTimePicker_->pickForField(edit, edit->mapToGlobal(QPoint(0, edit->height())));
   };
 }

@@ -58,6 +58,8 @@ private:
 
   varko::Text stringSetFileName_;
   varko::Text multipleSearchText_;
+  // Ctrl+F and F3 find the same text in the results grid and in the view window.
+  varko::Text gridFindText_;
   std::unique_ptr<TfrmVarko1> frmVarko1_;
   TfrmVarkoHistory* frmVarkoHistory_ = nullptr;
   TfrmVarkoFileSpec* frmVarkoFileSpec_ = nullptr;

@@ -37,7 +37,7 @@ private slots:
     QCOMPARE(model.index(0, 2).data().toString(), QString("/f"));
   }
 
-  void a_million_rows_stay_quick_and_few_batches() {
+  void a_million_rows_arrive_in_one_batch_per_flush() {
     ResultTable table(4, 0);
     FoundTableModel model(table);
     QTableView view;
@@ -45,8 +45,6 @@ private slots:
     view.resize(600, 400);
     view.show();
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    QElapsedTimer timer;
-    timer.start();
     int32_t counter = -1;
     const Text path = u"/some/folder/file.txt";
     for (int i = 0; i < 1000000; ++i) {
@@ -56,8 +54,9 @@ private slots:
     }
     model.flush();
     QCOMPARE(model.rowCount(), 1000000);
-    QVERIFY2(inserted.count() <= 21, qPrintable(QString::number(inserted.count())));
-    QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+    // One insertion per flush, never one per row: the first flush only fills the grid's empty
+    // row, then nineteen during the run and the last one.
+    QCOMPARE(inserted.count(), 20);
     QCOMPARE(view.model()->index(999999, 1).data().toString(), QString("a matching line of text"));
   }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Helpers for the window tests: answering modal windows from the test, fixture folders.
+// Helpers for the window tests: answering modal windows from the test, finding controls, fixture
+// folders.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QString>
@@ -7,35 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace guitest {
-
-// Runs f on the modal window once it is up (nullptr when none came), for the boxes an action
-// opens; afterwards the action's caller waits with finish() until f has run.
-class ModalAnswer {
-public:
-  explicit ModalAnswer(std::function<void(QWidget*)> f) : f_(std::move(f)) { post(50); }
-  ~ModalAnswer() { finish(); }
-  void finish() {
-    while (!done_) QCoreApplication::processEvents();
-  }
-private:
-  void post(int tries) {
-    QTimer::singleShot(0, [this, tries] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (modal || tries == 0) {
-        f_(modal);
-        done_ = true;
-      } else {
-        post(tries - 1);
-      }
-    });
-  }
-  std::function<void(QWidget*)> f_;
-  bool done_ = false;
-};
 
 // Saves a picture of the window when VARKO_GRAB_DIR names a folder.
 inline void grab(QWidget* w, const QString& name) {
@@ -44,13 +22,23 @@ inline void grab(QWidget* w, const QString& name) {
 }
 
 // Acts on the next modal window as soon as it is up (a message box, a prompt), from inside its
-// own event loop. An owner, when given, takes the waiting timer with it when it goes.
+// own event loop. A modal window that never comes fails the test after about ten seconds instead
+// of leaving the answer waiting for a later one. An owner, when given, takes the waiting timer
+// with it when it goes: for an action that opens a modal window only sometimes.
 inline void whenModal(std::function<void(QWidget*)> act, QObject* owner = nullptr) {
+  constexpr int kAttempts = 2000;
   auto* timer = new QTimer(owner);
   timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+  auto attempts = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, act, attempts] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
+    if (!modal || !modal->isVisible()) {
+      if (++*attempts < kAttempts) return;
+      timer->stop();
+      timer->deleteLater();
+      QTest::qFail("no modal window came up", __FILE__, __LINE__);
+      return;
+    }
     timer->stop();
     timer->deleteLater();
     act(modal);
@@ -58,10 +46,20 @@ inline void whenModal(std::function<void(QWidget*)> act, QObject* owner = nullpt
   timer->start();
 }
 
+// A window's control by its object name; a missing one stops the test at once.
+template <class T>
+T* control(const QObject& window, const char* name) {
+  T* found = window.findChild<T*>(QLatin1String(name));
+  if (!found) qFatal("no control named %s", name);
+  return found;
+}
+
 inline void writeFile(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile file(path);
-  if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+  // A fixture that did not get written would make the test fail for the wrong reason.
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+    qFatal("cannot write %s", qPrintable(path));
 }
 
 inline QByteArray readFile(const QString& path) {

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "GuiTestSupport.h"
 #include "Launcher.h"
 #include "ResultOpener.h"
 #include "TfrmVarkoEditOptions.h"
@@ -32,10 +33,9 @@ class ResultOpenerTest : public QObject {
   }
 
   IniFile settings(const QByteArray& text) {
-    QFile f(dir.path() + "/Varko64.INI");
-    f.open(QIODevice::WriteOnly);
-    f.write(text);
-    return IniFile(f.fileName().toStdU16String());
+    const QString path = dir.path() + "/Varko64.INI";
+    guitest::writeFile(path, text);
+    return IniFile(path.toStdU16String());
   }
 
 private slots:

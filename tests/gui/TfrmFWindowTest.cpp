@@ -15,7 +15,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -41,10 +41,11 @@ class TfrmFWindowTest : public QObject {
   QTemporaryDir dir;
 
   QString writeLines(const QString& name, int count, const QByteArray& word = "line") {
-    QFile f(dir.path() + "/" + name);
-    f.open(QIODevice::WriteOnly);
-    for (int i = 1; i <= count; ++i) f.write(word + " " + QByteArray::number(i) + "\n");
-    return f.fileName();
+    const QString path = dir.path() + "/" + name;
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i) bytes += word + " " + QByteArray::number(i) + "\n";
+    guitest::writeFile(path, bytes);
+    return path;
   }
 
 private slots:
@@ -126,15 +127,13 @@ private slots:
     w.HideFileWindow();
     QString message;
     bool shown = true;
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        message = box->text();
-        box->accept();
-      });
-      shown = w.ShowFileWindow(dir.path() + "/gone.txt", 4);
-    }
+    whenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box);
+      message = box->text();
+      box->accept();
+    });
+    shown = w.ShowFileWindow(dir.path() + "/gone.txt", 4);
     QVERIFY(!shown);
     QCOMPARE(message, QString("No such file or directory"));
     QVERIFY(!w.fileWindowFlag());

@@ -22,7 +22,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -80,13 +80,15 @@ private slots:
     QList<int> shownAt;
     QString label;
     auto use = [&] {
-      ModalAnswer answer([&](QWidget* modal) {
-        if (modal != &w) return;
-        label = w.lblProgramName->text();
-        QTest::mouseClick(w.btnNotNow, Qt::LeftButton);
-      });
+      QObject thisUse;  // most uses show nothing: the answer goes with the use
+      whenModal(
+          [&](QWidget* modal) {
+            if (modal != &w) return;
+            label = w.lblProgramName->text();
+            QTest::mouseClick(w.btnNotNow, Qt::LeftButton);
+          },
+          &thisUse);
       const int count = w.RecordUse(ini(), "Varko64 - Tessel");
-      answer.finish();
       if (!label.isEmpty()) shownAt << count;
       label.clear();
     };
@@ -106,15 +108,13 @@ private slots:
     writeCount(9);
     TfrmNORVPostcard w;
     QString shownName;
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        QCOMPARE(modal, &w);
-        shownName = w.lblProgramName->text();
-        grab(&w, "postcard");
-        QTest::mouseClick(w.btnSendEmail, Qt::LeftButton);
-      });
-      QCOMPARE(w.RecordUse(ini(), "Varko64 - Tessel"), 10);
-    }
+    whenModal([&](QWidget* modal) {
+      QCOMPARE(modal, &w);
+      shownName = w.lblProgramName->text();
+      grab(&w, "postcard");
+      QTest::mouseClick(w.btnSendEmail, Qt::LeftButton);
+    });
+    QCOMPARE(w.RecordUse(ini(), "Varko64 - Tessel"), 10);
     QCOMPARE(shownName, QString("Varko64 - Tessel"));
     QVERIFY(!w.isVisible());
     const QString link =
@@ -134,10 +134,8 @@ private slots:
     QCOMPARE(w.windowTitle(), QString("NORV Postcard"));
     QCOMPARE(w.lblProgramName->text(), QString("Program name"));
     QCOMPARE(w.btnSendEmail->text(), QString("      Send Email"));
-    {
-      ModalAnswer answer([&](QWidget*) { QTest::mouseClick(w.btnNotNow, Qt::LeftButton); });
-      w.exec();
-    }
+    whenModal([&](QWidget*) { QTest::mouseClick(w.btnNotNow, Qt::LeftButton); });
+    w.exec();
     QVERIFY(mail.urls.isEmpty());
     QVERIFY(!QFile::exists(ini()));  // showing it directly counts nothing
   }
@@ -147,15 +145,13 @@ private slots:
     const QString locked = dir.path() + "/locked.INI";
     TfrmNORVPostcard w;
     QString shown;
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        shown = box->text();
-        box->accept();
-      });
-      QCOMPARE(w.RecordUse(locked, "x"), 0);
-    }
+    whenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box);
+      shown = box->text();
+      box->accept();
+    });
+    QCOMPARE(w.RecordUse(locked, "x"), 0);
     QCOMPARE(shown, "Unable to write to " + locked);
   }
 

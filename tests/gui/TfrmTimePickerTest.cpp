@@ -15,7 +15,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -113,23 +113,19 @@ private slots:
   void pick_for_field_writes_back_only_when_picked() {
     TfrmTimePicker w;
     QLineEdit field("9:05pm");
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        QCOMPARE(modal, &w);
-        QCOMPARE(shown(w), QString("21:05:00"));
-        QTest::mouseClick(w.btnMinLess, Qt::LeftButton);
-        QTest::mouseClick(w.btnOK, Qt::LeftButton);
-      });
-      QVERIFY(w.pickForField(&field, QPoint(10, 10)));
-    }
+    whenModal([&](QWidget* modal) {
+      QCOMPARE(modal, &w);
+      QCOMPARE(shown(w), QString("21:05:00"));
+      QTest::mouseClick(w.btnMinLess, Qt::LeftButton);
+      QTest::mouseClick(w.btnOK, Qt::LeftButton);
+    });
+    QVERIFY(w.pickForField(&field, QPoint(10, 10)));
     QCOMPARE(field.text(), QString("21:04:00"));
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        QTest::mouseClick(w.btnMinLess, Qt::LeftButton);
-        modal->close();
-      });
-      QVERIFY(!w.pickForField(&field, QPoint(10, 10)));
-    }
+    whenModal([&](QWidget* modal) {
+      QTest::mouseClick(w.btnMinLess, Qt::LeftButton);
+      modal->close();
+    });
+    QVERIFY(!w.pickForField(&field, QPoint(10, 10)));
     QCOMPARE(field.text(), QString("21:04:00"));
   }
 

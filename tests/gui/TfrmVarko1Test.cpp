@@ -23,6 +23,7 @@
 #include "results/GridFind.h"
 
 using namespace varko;
+using guitest::control;
 using guitest::whenModal;
 
 namespace {
@@ -38,8 +39,9 @@ public:
   void setStatusText(const Text& text) override {
     TfrmVarko1::setStatusText(text);
     if (text == u"searching files in ...") {
-      stopVisible = btnStop->isVisible();
-      QTimer::singleShot(0, btnStop, [this] { QTest::mouseClick(btnStop, Qt::LeftButton); });
+      auto* stop = control<QPushButton>(*this, "btnStop");
+      stopVisible = stop->isVisible();
+      QTimer::singleShot(0, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
     }
   }
   std::vector<int> states;
@@ -78,10 +80,10 @@ class TfrmVarko1Test : public QObject {
     };
   }
   void search(TfrmVarko1& window, const QString& text) {
-    window.edtFolder->setText(fixture());
-    window.edtString->clear();
-    QTest::keyClicks(window.edtString, text);
-    QTest::mouseClick(window.btnGo, Qt::LeftButton);
+    control<QLineEdit>(window, "edtFolder")->setText(fixture());
+    control<QLineEdit>(window, "edtString")->clear();
+    QTest::keyClicks(control<QLineEdit>(window, "edtString"), text);
+    QTest::mouseClick(control<QPushButton>(window, "btnGo"), Qt::LeftButton);
   }
   int rowWith(const TfrmVarko1& window, int column, const QString& text) {
     const ResultTable& table = const_cast<TfrmVarko1&>(window).session().grdFound();
@@ -99,43 +101,42 @@ private slots:
   void init() {
     QFile::remove(settingsFile());
     launches_.clear();
-    xcGridFindText().clear();
   }
 
   void first_show_sets_the_idle_state_and_the_defaults() {
     auto w = makeWindow();
     QCOMPARE(w->windowTitle(), QString("Tessel v7.25.7.28"));
-    QCOMPARE(w->PageControl1->currentWidget(), w->TabSelect);
-    QVERIFY(w->btnGo->isVisible());
-    QVERIFY(!w->btnStop->isVisible());
-    QVERIFY(!w->btnSelect->isVisible());
-    QVERIFY(!w->btnFontPlus->isVisible() && !w->btnFontMinus->isVisible() && !w->lblFont->isVisible());
-    QVERIFY(w->btnView->isVisible() && w->btnPrint->isVisible());
-    QCOMPARE(w->edtFileSpec->text(), QString("*.*"));
-    QCOMPARE(w->edtFolder->text(), QDir::currentPath());
-    QVERIFY(w->cbxCasefl->isChecked() && w->cbxCopyToCB->isChecked() && w->cbxOmitBinBak->isChecked() &&
-            w->cbxOmitVarkoSR->isChecked() && w->cbxFast->isChecked() && w->cbxAlwaysUseAdvancedFolderScan->isChecked() &&
-            w->cbxShowAdvancedButtons->isChecked());
-    QVERIFY(!w->cbxSubFolders->isChecked() && !w->cbxGoogleFind->isChecked() && !w->cbxEnableReplace->isChecked());
-    QVERIFY(!w->cbxReuseFileSearchList->isEnabled());
-    QVERIFY(!w->cmbSpeedDisplay->isEnabled());
-    QCOMPARE(w->cmbSpeedDisplay->currentIndex(), 0);
-    QCOMPARE(w->cbxLoadFromFileMethod->currentIndex(), 1);
-    QVERIFY(!w->btnReplace->isEnabled());
-    QCOMPARE(w->PageControl2->currentIndex(), 0);
-    QCOMPARE(w->PageControl2->tabText(3), QString("Extra options"));
-    QCOMPARE(w->edtSelTime1->text(), QString("00:00:00"));
-    QCOMPARE(w->edtSelTime2->text(), QString("23:59:59"));
-    QCOMPARE(w->edtSelDate1->text().size(), 9);
-    QCOMPARE(w->lblFile->text(), QString("(Stopped)"));
+    QCOMPARE(control<QTabWidget>(*w, "PageControl1")->currentWidget(), control<QWidget>(*w, "TabSelect"));
+    QVERIFY(control<QPushButton>(*w, "btnGo")->isVisible());
+    QVERIFY(!control<QPushButton>(*w, "btnStop")->isVisible());
+    QVERIFY(!control<QPushButton>(*w, "btnSelect")->isVisible());
+    QVERIFY(!control<QPushButton>(*w, "btnFontPlus")->isVisible() && !control<QPushButton>(*w, "btnFontMinus")->isVisible() && !control<QLabel>(*w, "lblFont")->isVisible());
+    QVERIFY(control<QPushButton>(*w, "btnView")->isVisible() && control<QPushButton>(*w, "btnPrint")->isVisible());
+    QCOMPARE(control<QLineEdit>(*w, "edtFileSpec")->text(), QString("*.*"));
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), QDir::currentPath());
+    QVERIFY(control<QCheckBox>(*w, "cbxCasefl")->isChecked() && control<QCheckBox>(*w, "cbxCopyToCB")->isChecked() && control<QCheckBox>(*w, "cbxOmitBinBak")->isChecked() &&
+            control<QCheckBox>(*w, "cbxOmitVarkoSR")->isChecked() && control<QCheckBox>(*w, "cbxFast")->isChecked() && control<QCheckBox>(*w, "cbxAlwaysUseAdvancedFolderScan")->isChecked() &&
+            control<QCheckBox>(*w, "cbxShowAdvancedButtons")->isChecked());
+    QVERIFY(!control<QCheckBox>(*w, "cbxSubFolders")->isChecked() && !control<QCheckBox>(*w, "cbxGoogleFind")->isChecked() && !control<QCheckBox>(*w, "cbxEnableReplace")->isChecked());
+    QVERIFY(!control<QCheckBox>(*w, "cbxReuseFileSearchList")->isEnabled());
+    QVERIFY(!control<QComboBox>(*w, "cmbSpeedDisplay")->isEnabled());
+    QCOMPARE(control<QComboBox>(*w, "cmbSpeedDisplay")->currentIndex(), 0);
+    QCOMPARE(control<QComboBox>(*w, "cbxLoadFromFileMethod")->currentIndex(), 1);
+    QVERIFY(!control<QPushButton>(*w, "btnReplace")->isEnabled());
+    QCOMPARE(control<QTabWidget>(*w, "PageControl2")->currentIndex(), 0);
+    QCOMPARE(control<QTabWidget>(*w, "PageControl2")->tabText(3), QString("Extra options"));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime1")->text(), QString("00:00:00"));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime2")->text(), QString("23:59:59"));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate1")->text().size(), 9);
+    QCOMPARE(control<QLabel>(*w, "lblFile")->text(), QString("(Stopped)"));
     QCOMPARE(w->resultsFontSize(), 9);
-    QCOMPARE(w->grdFound->verticalHeader()->defaultSectionSize(), 16);
-    QVERIFY(w->ImageFolder->isVisible() && !w->cbxAdvancedFolders->isVisible());
-    QCOMPARE(w->edtFolder->toolTip(), QString("Double-click or click Browse to choose folder"));
-    QCOMPARE(w->btnCurrent->toolTip(), "Current folder - " + QDir::currentPath());
-    QCOMPARE(w->grdFound->toolTip(), QString::fromStdU16String(kFoundGridFirstHint));
-    QVERIFY(w->grdFound->isColumnHidden(2) && w->grdFound->isColumnHidden(3));
-    QCOMPARE(QApplication::focusWidget(), w->edtFolder);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->verticalHeader()->defaultSectionSize(), 16);
+    QVERIFY(control<QToolButton>(*w, "ImageFolder")->isVisible() && !control<QCheckBox>(*w, "cbxAdvancedFolders")->isVisible());
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->toolTip(), QString("Double-click or click Browse to choose folder"));
+    QCOMPARE(control<QPushButton>(*w, "btnCurrent")->toolTip(), "Current folder - " + QDir::currentPath());
+    QCOMPARE(control<QTableView>(*w, "grdFound")->toolTip(), QString::fromStdU16String(kFoundGridFirstHint));
+    QVERIFY(control<QTableView>(*w, "grdFound")->isColumnHidden(2) && control<QTableView>(*w, "grdFound")->isColumnHidden(3));
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(*w, "edtFolder"));
   }
 
   void every_control_can_be_found_by_a_screen_reader() {
@@ -156,41 +157,41 @@ private slots:
       QVERIFY2(!button->text().trimmed().isEmpty() || !button->accessibleName().isEmpty(),
                qPrintable(button->objectName()));
     }
-    QCOMPARE(w->Label1->buddy(), w->edtFolder);
-    QCOMPARE(w->Label3->buddy(), w->edtString);
+    QCOMPARE(control<QLabel>(*w, "Label1")->buddy(), control<QLineEdit>(*w, "edtFolder"));
+    QCOMPARE(control<QLabel>(*w, "Label3")->buddy(), control<QLineEdit>(*w, "edtString"));
   }
 
   void replace_button_follows_enable_search_replace() {
     auto w = makeWindow();
-    w->PageControl2->setCurrentIndex(3);
-    clickBox(w->cbxEnableReplace);
-    QVERIFY(w->btnReplace->isEnabled());
-    clickBox(w->cbxEnableReplace);
-    QVERIFY(!w->btnReplace->isEnabled());
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(3);
+    clickBox(control<QCheckBox>(*w, "cbxEnableReplace"));
+    QVERIFY(control<QPushButton>(*w, "btnReplace")->isEnabled());
+    clickBox(control<QCheckBox>(*w, "cbxEnableReplace"));
+    QVERIFY(!control<QPushButton>(*w, "btnReplace")->isEnabled());
   }
 
   void enter_and_esc_move_the_focus_and_start_nothing() {
     auto w = makeWindow();
-    w->edtString->setFocus();
-    QTest::keyClicks(w->edtString, "needle");
-    QTest::keyClick(w->edtString, Qt::Key_Return);
-    QTRY_VERIFY(QApplication::focusWidget() != w->edtString);
+    control<QLineEdit>(*w, "edtString")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(*w, "edtString"), "needle");
+    QTest::keyClick(control<QLineEdit>(*w, "edtString"), Qt::Key_Return);
+    QTRY_VERIFY(QApplication::focusWidget() != control<QLineEdit>(*w, "edtString"));
     QCOMPARE(w->runState(), int(kRunIdle));
     QCOMPARE(w->session().lastOutcome(), RunOutcome::None);
-    w->cbxCasefl->setFocus();
-    QTest::keyClick(w->cbxCasefl, Qt::Key_Escape);
-    QVERIFY(QApplication::focusWidget() != w->cbxCasefl);
+    control<QCheckBox>(*w, "cbxCasefl")->setFocus();
+    QTest::keyClick(control<QCheckBox>(*w, "cbxCasefl"), Qt::Key_Escape);
+    QVERIFY(QApplication::focusWidget() != control<QCheckBox>(*w, "cbxCasefl"));
     QVERIFY(w->isVisible());
-    QVERIFY(w->cbxCasefl->isChecked());
+    QVERIFY(control<QCheckBox>(*w, "cbxCasefl")->isChecked());
   }
 
   void typing_a_string_and_moving_on_leads_to_search_and_greys_the_status() {
     auto w = makeWindow();
-    w->edtString->setFocus();
-    QTest::keyClicks(w->edtString, "abc");
-    QTest::keyClick(w->edtString, Qt::Key_Tab);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->btnGo));
-    QCOMPARE(w->lblFile->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+    control<QLineEdit>(*w, "edtString")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(*w, "edtString"), "abc");
+    QTest::keyClick(control<QLineEdit>(*w, "edtString"), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QPushButton>(*w, "btnGo")));
+    QCOMPARE(control<QLabel>(*w, "lblFile")->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
     QCOMPARE(w->searchStringsText(), Text(u"abc"));
   }
 
@@ -200,15 +201,15 @@ private slots:
     search(*w, "needle");
     QCOMPARE(w->runState(), int(kRunFinished));
     QCOMPARE(w->windowTitle(), QString("Tessel v7.25.7.28 - needle"));
-    QCOMPARE(w->PageControl1->currentWidget(), w->TabMatches);
-    QVERIFY(w->btnSelect->isVisible() && !w->btnGo->isVisible() && !w->btnStop->isVisible());
-    QVERIFY(w->btnFontPlus->isVisible());
-    QCOMPARE(w->lblFont->text(), QString("9"));
-    QVERIFY(w->grdFound->isVisible());
-    QVERIFY2(w->lblFile->text().startsWith("Matched Lines=3 of 6 - Files=2 of "), qPrintable(w->lblFile->text()));
-    QCOMPARE(w->lblFile->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80));
+    QCOMPARE(control<QTabWidget>(*w, "PageControl1")->currentWidget(), control<QWidget>(*w, "TabMatches"));
+    QVERIFY(control<QPushButton>(*w, "btnSelect")->isVisible() && !control<QPushButton>(*w, "btnGo")->isVisible() && !control<QPushButton>(*w, "btnStop")->isVisible());
+    QVERIFY(control<QPushButton>(*w, "btnFontPlus")->isVisible());
+    QCOMPARE(control<QLabel>(*w, "lblFont")->text(), QString("9"));
+    QVERIFY(control<QTableView>(*w, "grdFound")->isVisible());
+    QVERIFY2(control<QLabel>(*w, "lblFile")->text().startsWith("Matched Lines=3 of 6 - Files=2 of "), qPrintable(control<QLabel>(*w, "lblFile")->text()));
+    QCOMPARE(control<QLabel>(*w, "lblFile")->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80));
 
-    const QAbstractItemModel* model = w->grdFound->model();
+    const QAbstractItemModel* model = control<QTableView>(*w, "grdFound")->model();
     const ResultTable& table = w->session().grdFound();
     QCOMPARE(model->rowCount(), table.rowCount());
     int pasName = rowWith(*w, 1, fixture() + "/alpha.pas");
@@ -226,12 +227,12 @@ private slots:
 
     const int last = table.rowCount() - 1;
     QCOMPARE(table.currentRow(), last);
-    QCOMPARE(w->grdFound->currentIndex().row(), last);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), last);
     QCOMPARE(colourOf(model, last, Qt::BackgroundRole), QColor(0xF3, 0xDF, 0xDF));
     QCOMPARE(colourOf(model, pasName, Qt::BackgroundRole), QColor(Qt::white));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->grdFound));
-    QVERIFY(w->grdFound->toolTip().startsWith(fixture() + "/beta.txt\r\n"));
-    QVERIFY(w->grdFound->toolTip().endsWith("CTRL+N=Next File   CTRL+P=Prev File"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QTableView>(*w, "grdFound")));
+    QVERIFY(control<QTableView>(*w, "grdFound")->toolTip().startsWith(fixture() + "/beta.txt\r\n"));
+    QVERIFY(control<QTableView>(*w, "grdFound")->toolTip().endsWith("CTRL+N=Next File   CTRL+P=Prev File"));
   }
 
   void the_newest_rows_stay_in_view_while_a_run_writes_them() {
@@ -240,9 +241,10 @@ private slots:
       using TfrmVarko1::TfrmVarko1;
       void processEvents() override {
         TfrmVarko1::processEvents();
-        if (lblFile->text().startsWith("2 of ") && scrolledTo < 0) {
-          scrolledTo = grdFound->verticalScrollBar()->value();
-          lastRow = grdFound->model()->rowCount() - 1;
+        auto* grid = control<QTableView>(*this, "grdFound");
+        if (control<QLabel>(*this, "lblFile")->text().startsWith("2 of ") && scrolledTo < 0) {
+          scrolledTo = grid->verticalScrollBar()->value();
+          lastRow = grid->model()->rowCount() - 1;
         }
       }
       int scrolledTo = -1;
@@ -255,15 +257,15 @@ private slots:
     for (int i = 0; i < 60; ++i) many += "needle " + QByteArray::number(i) + "\r\n";
     guitest::writeFile(dir_.filePath("many/a-lines.txt"), many);
     guitest::writeFile(dir_.filePath("many/b-other.txt"), "nothing\r\n");
-    w.cbxFast->setChecked(false);
+    control<QCheckBox>(w, "cbxFast")->setChecked(false);
     // Tall rows: fewer than 21 fit, so keeping the top row differs from showing the last row.
     for (int i = 0; i < 11; ++i) w.btnFontPlusClick();
-    w.edtFolder->setText(dir_.filePath("many"));
-    QTest::keyClicks(w.edtString, "needle");
-    QTest::mouseClick(w.btnGo, Qt::LeftButton);
+    control<QLineEdit>(w, "edtFolder")->setText(dir_.filePath("many"));
+    QTest::keyClicks(control<QLineEdit>(w, "edtString"), "needle");
+    QTest::mouseClick(control<QPushButton>(w, "btnGo"), Qt::LeftButton);
     QVERIFY(w.lastRow > 60);
     QCOMPARE(w.scrolledTo, w.lastRow - 20);
-    QCOMPARE(w.grdFound->currentIndex().row(), w.grdFound->model()->rowCount() - 1);
+    QCOMPARE(control<QTableView>(w, "grdFound")->currentIndex().row(), control<QTableView>(w, "grdFound")->model()->rowCount() - 1);
   }
 
   void selecting_matches_again_makes_the_first_result_current() {
@@ -271,30 +273,30 @@ private slots:
     search(*w, "needle");
     const int firstMatch = rowWith(*w, 1, "needle one");
     QVERIFY(firstMatch > 0);
-    w->btnSelect->click();
+    control<QPushButton>(*w, "btnSelect")->click();
     QCOMPARE(w->runState(), int(kRunIdle));
     QCOMPARE(w->windowTitle(), QString("Tessel v7.25.7.28"));
-    QVERIFY(w->lblProgress2->text().isEmpty());
-    QVERIFY(!w->btnFontPlus->isVisible());
-    w->PageControl1->setCurrentIndex(1);
+    QVERIFY(control<QLabel>(*w, "lblProgress2")->text().isEmpty());
+    QVERIFY(!control<QPushButton>(*w, "btnFontPlus")->isVisible());
+    control<QTabWidget>(*w, "PageControl1")->setCurrentIndex(1);
     QCOMPARE(w->runState(), int(kRunFinished));
-    QCOMPARE(w->grdFound->currentIndex().row(), firstMatch);
-    w->PageControl1->setCurrentIndex(0);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), firstMatch);
+    control<QTabWidget>(*w, "PageControl1")->setCurrentIndex(0);
     QCOMPARE(w->runState(), int(kRunIdle));
-    QVERIFY(w->btnGo->isVisible());
+    QVERIFY(control<QPushButton>(*w, "btnGo")->isVisible());
   }
 
   void an_empty_string_empties_the_grid_and_runs_nothing() {
     auto w = makeWindow();
     search(*w, "needle");
-    w->btnSelect->click();
-    w->edtString->clear();
-    w->btnGo->click();
+    control<QPushButton>(*w, "btnSelect")->click();
+    control<QLineEdit>(*w, "edtString")->clear();
+    control<QPushButton>(*w, "btnGo")->click();
     QCOMPARE(w->runState(), int(kRunIdle));
     QCOMPARE(w->session().lastOutcome(), RunOutcome::Refused);
-    QCOMPARE(w->grdFound->model()->rowCount(), 1);
-    QVERIFY(w->grdFound->model()->index(0, 1).data().toString().isEmpty());
-    QCOMPARE(QApplication::focusWidget(), w->edtString);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->model()->rowCount(), 1);
+    QVERIFY(control<QTableView>(*w, "grdFound")->model()->index(0, 1).data().toString().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(*w, "edtString"));
   }
 
   void stop_ends_the_run_with_the_aborted_suffix() {
@@ -306,28 +308,28 @@ private slots:
     QCOMPARE(w.states, (std::vector<int>{kRunIdle, kRunRunning, kRunFinished}));
     QVERIFY(w.stopVisible);
     QVERIFY(!w.session().running());
-    QVERIFY2(w.lblProgress2->text().endsWith(" (aborted)"), qPrintable(w.lblProgress2->text()));
-    QVERIFY2(w.lblFile->text().startsWith("Matched Lines=0 of 0 - Files=0 of 3"), qPrintable(w.lblFile->text()));
-    QVERIFY(w.btnSelect->isVisible() && !w.btnStop->isVisible());
+    QVERIFY2(control<QLabel>(w, "lblProgress2")->text().endsWith(" (aborted)"), qPrintable(control<QLabel>(w, "lblProgress2")->text()));
+    QVERIFY2(control<QLabel>(w, "lblFile")->text().startsWith("Matched Lines=0 of 0 - Files=0 of 3"), qPrintable(control<QLabel>(w, "lblFile")->text()));
+    QVERIFY(control<QPushButton>(w, "btnSelect")->isVisible() && !control<QPushButton>(w, "btnStop")->isVisible());
     QVERIFY(rowWith(w, 1, "(No Matches Found)") >= 0);
   }
 
   void results_font_size_stays_between_4_and_20() {
     auto w = makeWindow();
     search(*w, "needle");
-    const int last = w->grdFound->model()->rowCount() - 1;
-    QCOMPARE(w->grdFound->currentIndex().row(), last);
-    w->btnFontPlus->click();
-    QCOMPARE(w->grdFound->currentIndex().row(), last);  // the current row stays where it was
-    for (int i = 0; i < 14; ++i) w->btnFontPlus->click();
+    const int last = control<QTableView>(*w, "grdFound")->model()->rowCount() - 1;
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), last);
+    control<QPushButton>(*w, "btnFontPlus")->click();
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), last);  // the current row stays where it was
+    for (int i = 0; i < 14; ++i) control<QPushButton>(*w, "btnFontPlus")->click();
     QCOMPARE(w->resultsFontSize(), 20);
-    QCOMPARE(w->lblFont->text(), QString("20"));
-    QCOMPARE(w->grdFound->verticalHeader()->defaultSectionSize(), 38);
+    QCOMPARE(control<QLabel>(*w, "lblFont")->text(), QString("20"));
+    QCOMPARE(control<QTableView>(*w, "grdFound")->verticalHeader()->defaultSectionSize(), 38);
     QCOMPARE(w->foundModel()->rowFont().pointSize(), 20);
-    QVERIFY(w->grdFound->isVisible());
-    for (int i = 0; i < 20; ++i) w->btnFontMinus->click();
+    QVERIFY(control<QTableView>(*w, "grdFound")->isVisible());
+    for (int i = 0; i < 20; ++i) control<QPushButton>(*w, "btnFontMinus")->click();
     QCOMPARE(w->resultsFontSize(), 4);
-    QCOMPARE(w->grdFound->verticalHeader()->defaultSectionSize(), 6);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->verticalHeader()->defaultSectionSize(), 6);
   }
 
   void grid_keys_find_and_jump_between_files() {
@@ -339,19 +341,19 @@ private slots:
     s.AddFoundRow(9, u"x two", u"/d/a.pas", 1);
     s.AddFoundRow(0, u"/d/b.txt", u"/d/b.txt", 0);
     s.AddFoundRow(4, u"x three", u"/d/b.txt", 1);
-    w->PageControl1->setCurrentIndex(1);
-    QTRY_COMPARE(w->grdFound->model()->rowCount(), 6);
+    control<QTabWidget>(*w, "PageControl1")->setCurrentIndex(1);
+    QTRY_COMPARE(control<QTableView>(*w, "grdFound")->model()->rowCount(), 6);
     s.grdFound().setCurrentRow(2);
-    QCOMPARE(w->grdFound->currentIndex().row(), 2);
-    QVERIFY(w->grdFound->toolTip().startsWith("/d/a.pas\r\n"));
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 2);
+    QVERIFY(control<QTableView>(*w, "grdFound")->toolTip().startsWith("/d/a.pas\r\n"));
 
-    QTest::keyClick(w->grdFound, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w->grdFound->currentIndex().row(), 4);
-    QVERIFY(w->grdFound->toolTip().startsWith("/d/b.txt\r\n"));
-    QTest::keyClick(w->grdFound, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w->grdFound->currentIndex().row(), 4);
-    QTest::keyClick(w->grdFound, Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(w->grdFound->currentIndex().row(), 3);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 4);
+    QVERIFY(control<QTableView>(*w, "grdFound")->toolTip().startsWith("/d/b.txt\r\n"));
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 4);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 3);
 
     // Ctrl+F offers the current cell; the text typed is found in the hidden path column too.
     s.grdFound().setCurrentRow(0);
@@ -365,17 +367,17 @@ private slots:
       prompt->setTextValue("b.TXT");
       prompt->accept();
     });
-    QTest::keyClick(w->grdFound, Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(w->grdFound->currentIndex().row(), 4);
-    QCOMPARE(w->grdFound->currentIndex().column(), 1);
-    QCOMPARE(xcGridFindText(), Text(u"b.TXT"));
-    QTest::keyClick(w->grdFound, Qt::Key_F3);
-    QCOMPARE(w->grdFound->currentIndex().row(), 5);
-    QCOMPARE(w->grdFound->currentIndex().column(), 2);
-    QTest::keyClick(w->grdFound, Qt::Key_F3);
-    QCOMPARE(w->grdFound->currentIndex().row(), 5);  // no wrap-around
-    QTest::keyClick(w->grdFound, Qt::Key_F3, Qt::ShiftModifier);
-    QCOMPARE(w->grdFound->currentIndex().row(), 4);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 4);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().column(), 1);
+    QCOMPARE(w->gridFindText(), Text(u"b.TXT"));
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F3);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 5);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().column(), 2);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F3);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 5);  // no wrap-around
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 4);
     QVERIFY(offered.startsWith("Folders=") || offered.isEmpty());
   }
 
@@ -386,73 +388,73 @@ private slots:
     w->hooks.toggleFileWindow = [&] { ++toggles; };
     w->hooks.hideFileWindow = [&] { ++hides; };
     search(*w, "needle");
-    QTest::keyClick(w->grdFound, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(w->grdFound, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_W, Qt::ControlModifier);
     QCOMPARE(views, 1);
     QCOMPARE(toggles, 1);
     hides = 0;
-    QTest::keyClick(w->grdFound, Qt::Key_Up);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_Up);
     QCOMPARE(hides, 1);
   }
 
   void switches_toggle_modes_colours_and_keep_the_first_entry() {
     auto w = makeWindow();
-    w->edtFolder->setText("/tmp/a,/tmp/b");
-    QTest::mouseClick(w->ImageFolder, Qt::LeftButton);
+    control<QLineEdit>(*w, "edtFolder")->setText("/tmp/a,/tmp/b");
+    QTest::mouseClick(control<QToolButton>(*w, "ImageFolder"), Qt::LeftButton);
     QCOMPARE(w->savedSettings().folderMode, kAdvancedMode);
-    QVERIFY(w->edtFolder->isReadOnly());
-    QCOMPARE(w->edtFolder->palette().color(QPalette::Text), QColor(0x00, 0x80, 0x00));
-    QVERIFY(w->edtFolder->font().bold());
-    QCOMPARE(w->lblpAdvancedFolder->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
-    QVERIFY(!w->btnCurrent->isEnabled() && !w->btnBrowse->isEnabled());
-    QCOMPARE(w->edtFolder->toolTip(), QString("Click Browse to choose folder"));
-    QTest::mouseClick(w->ImageFolder, Qt::LeftButton);
+    QVERIFY(control<QLineEdit>(*w, "edtFolder")->isReadOnly());
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->palette().color(QPalette::Text), QColor(0x00, 0x80, 0x00));
+    QVERIFY(control<QLineEdit>(*w, "edtFolder")->font().bold());
+    QCOMPARE(control<QLabel>(*w, "lblpAdvancedFolder")->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
+    QVERIFY(!control<QPushButton>(*w, "btnCurrent")->isEnabled() && !control<QPushButton>(*w, "btnBrowse")->isEnabled());
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->toolTip(), QString("Click Browse to choose folder"));
+    QTest::mouseClick(control<QToolButton>(*w, "ImageFolder"), Qt::LeftButton);
     QCOMPARE(w->savedSettings().folderMode, kSimpleMode);
-    QCOMPARE(w->edtFolder->text(), QString("/tmp/a"));
-    QVERIFY(!w->edtFolder->isReadOnly() && !w->edtFolder->font().bold());
-    QCOMPARE(w->edtFolder->palette().color(QPalette::Text), QColor(0x00, 0x00, 0x80));
-    QVERIFY(w->btnCurrent->isEnabled() && w->btnBrowse->isEnabled());
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), QString("/tmp/a"));
+    QVERIFY(!control<QLineEdit>(*w, "edtFolder")->isReadOnly() && !control<QLineEdit>(*w, "edtFolder")->font().bold());
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->palette().color(QPalette::Text), QColor(0x00, 0x00, 0x80));
+    QVERIFY(control<QPushButton>(*w, "btnCurrent")->isEnabled() && control<QPushButton>(*w, "btnBrowse")->isEnabled());
 
-    w->edtFileSpec->setText("*.pas,*.dfm");
-    QTest::mouseClick(w->ImageFilespec, Qt::LeftButton);
-    QTest::mouseClick(w->ImageFilespec, Qt::LeftButton);
-    QCOMPARE(w->edtFileSpec->text(), QString("*.pas"));
+    control<QLineEdit>(*w, "edtFileSpec")->setText("*.pas,*.dfm");
+    QTest::mouseClick(control<QToolButton>(*w, "ImageFilespec"), Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(*w, "ImageFilespec"), Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(*w, "edtFileSpec")->text(), QString("*.pas"));
     QCOMPARE(w->savedSettings().fileSpecMode, kSimpleMode);
 
-    w->cbxGoogleFind->setChecked(true);
-    QTest::mouseClick(w->ImageString, Qt::LeftButton);
-    QVERIFY(!w->cbxGoogleFind->isChecked() && !w->cbxGoogleFind->isEnabled() && !w->btnHistory->isEnabled());
-    QCOMPARE(w->edtString->toolTip(), QString("Click select button to select multiple strings"));
-    QTest::mouseClick(w->ImageString, Qt::LeftButton);
-    QVERIFY(w->cbxGoogleFind->isEnabled() && w->btnHistory->isEnabled());
+    control<QCheckBox>(*w, "cbxGoogleFind")->setChecked(true);
+    QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
+    QVERIFY(!control<QCheckBox>(*w, "cbxGoogleFind")->isChecked() && !control<QCheckBox>(*w, "cbxGoogleFind")->isEnabled() && !control<QToolButton>(*w, "btnHistory")->isEnabled());
+    QCOMPARE(control<QLineEdit>(*w, "edtString")->toolTip(), QString("Click select button to select multiple strings"));
+    QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
+    QVERIFY(control<QCheckBox>(*w, "cbxGoogleFind")->isEnabled() && control<QToolButton>(*w, "btnHistory")->isEnabled());
   }
 
   void check_boxes_replace_the_pictures_when_buttons_are_off() {
     auto w = makeWindow();
-    w->PageControl2->setCurrentIndex(2);
-    clickBox(w->cbxShowAdvancedButtons);
-    QVERIFY(!w->ImageFolder->isVisible() && !w->lblpAdvancedFolder->isVisible());
-    QVERIFY(w->cbxAdvancedFolders->isVisible() && w->cbxAdvancedFileSpec->isVisible() && w->cbxAdvancedStrings->isVisible());
-    clickBox(w->cbxAdvancedStrings);
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(2);
+    clickBox(control<QCheckBox>(*w, "cbxShowAdvancedButtons"));
+    QVERIFY(!control<QToolButton>(*w, "ImageFolder")->isVisible() && !control<QLabel>(*w, "lblpAdvancedFolder")->isVisible());
+    QVERIFY(control<QCheckBox>(*w, "cbxAdvancedFolders")->isVisible() && control<QCheckBox>(*w, "cbxAdvancedFileSpec")->isVisible() && control<QCheckBox>(*w, "cbxAdvancedStrings")->isVisible());
+    clickBox(control<QCheckBox>(*w, "cbxAdvancedStrings"));
     QCOMPARE(w->savedSettings().stringMode, kAdvancedMode);
-    QVERIFY(w->cbxAdvancedStrings->isChecked());
-    clickBox(w->cbxShowAdvancedButtons);
-    QVERIFY(w->ImageFolder->isVisible() && !w->cbxAdvancedFolders->isVisible());
+    QVERIFY(control<QCheckBox>(*w, "cbxAdvancedStrings")->isChecked());
+    clickBox(control<QCheckBox>(*w, "cbxShowAdvancedButtons"));
+    QVERIFY(control<QToolButton>(*w, "ImageFolder")->isVisible() && !control<QCheckBox>(*w, "cbxAdvancedFolders")->isVisible());
   }
 
   void date_page_defaults_refill_blank_fields_on_the_view_page() {
     auto w = makeWindow();
-    w->edtSelTime2->clear();
-    w->edtSelDate1->clear();
-    w->PageControl2->setCurrentIndex(1);
-    QVERIFY(w->edtSelTime2->text().isEmpty());
-    w->PageControl2->setCurrentIndex(2);
-    QCOMPARE(w->edtSelTime2->text(), QString("23:59:59"));
-    QCOMPARE(w->edtSelDate1->text(), w->edtSelDate2->text());
+    control<QLineEdit>(*w, "edtSelTime2")->clear();
+    control<QLineEdit>(*w, "edtSelDate1")->clear();
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(1);
+    QVERIFY(control<QLineEdit>(*w, "edtSelTime2")->text().isEmpty());
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(2);
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime2")->text(), QString("23:59:59"));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate1")->text(), control<QLineEdit>(*w, "edtSelDate2")->text());
     int picked = 0;
     w->hooks.pickDate = [&](int field) { picked = field; };
-    w->PageControl2->setCurrentIndex(1);
-    w->btnSelDate2->click();
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(1);
+    control<QPushButton>(*w, "btnSelDate2")->click();
     QCOMPARE(picked, 2);
   }
 
@@ -463,22 +465,22 @@ private slots:
     prepare(w);
     int opened = 0;
     w.hooks.editAdvancedFolders = [&] { ++opened; };
-    QTest::mouseClick(w.edtFolder, Qt::LeftButton);
+    QTest::mouseClick(control<QLineEdit>(w, "edtFolder"), Qt::LeftButton);
     QCOMPARE(opened, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.cbxSubFolders->isChecked());
-    QCOMPARE(w.edtFolder->text(), fixture());
-    QCOMPARE(w.lblFolderCount->text(), QString("1 Folder"));
-    QVERIFY(w.ImageFolder->icon().pixmap(44, 22).toImage() == QIcon(w.ImageSwitchOn->pixmap()).pixmap(44, 22).toImage());
-    QTest::mouseClick(w.edtFolder, Qt::LeftButton);
+    QVERIFY(control<QCheckBox>(w, "cbxSubFolders")->isChecked());
+    QCOMPARE(control<QLineEdit>(w, "edtFolder")->text(), fixture());
+    QCOMPARE(control<QLabel>(w, "lblFolderCount")->text(), QString("1 Folder"));
+    QVERIFY(control<QToolButton>(w, "ImageFolder")->icon().pixmap(44, 22).toImage() == QIcon(control<QLabel>(w, "ImageSwitchOn")->pixmap()).pixmap(44, 22).toImage());
+    QTest::mouseClick(control<QLineEdit>(w, "edtFolder"), Qt::LeftButton);
     QCOMPARE(opened, 1);
-    QTest::keyClick(w.edtFolder, Qt::Key_A);
+    QTest::keyClick(control<QLineEdit>(w, "edtFolder"), Qt::Key_A);
     QCOMPARE(opened, 2);
 
     // The advanced folder list is what the run searches.
-    QTest::keyClicks(w.edtString, "needle");
-    w.btnGo->click();
+    QTest::keyClicks(control<QLineEdit>(w, "edtString"), "needle");
+    control<QPushButton>(w, "btnGo")->click();
     QCOMPARE(w.runState(), int(kRunFinished));
     QVERIFY(rowWith(w, 1, "needle one") >= 0);
   }
@@ -491,17 +493,17 @@ private slots:
       offered = start;
       return answer;
     };
-    w->edtFolder->setText("/typed");
-    w->btnBrowse->click();
+    control<QLineEdit>(*w, "edtFolder")->setText("/typed");
+    control<QPushButton>(*w, "btnBrowse")->click();
     QCOMPARE(offered, QString("/typed"));
-    QCOMPARE(w->edtFolder->text(), QString("/picked/folder"));
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), QString("/picked/folder"));
     answer.clear();
-    QTest::mouseDClick(w->edtFolder, Qt::LeftButton);
+    QTest::mouseDClick(control<QLineEdit>(*w, "edtFolder"), Qt::LeftButton);
     QCOMPARE(offered, QDir::currentPath());
-    QCOMPARE(w->edtFolder->text(), QString("/picked/folder"));  // cancelled: unchanged
-    w->edtFolder->setText("/elsewhere");
-    w->btnCurrent->click();
-    QCOMPARE(w->edtFolder->text(), QDir::currentPath());
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), QString("/picked/folder"));  // cancelled: unchanged
+    control<QLineEdit>(*w, "edtFolder")->setText("/elsewhere");
+    control<QPushButton>(*w, "btnCurrent")->click();
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), QDir::currentPath());
   }
 
   void settings_button_saves_after_yes_and_opens_the_file() {
@@ -515,7 +517,7 @@ private slots:
       question = box->text();
       box->button(QMessageBox::Yes)->click();
     });
-    w->btnSetupOptions->click();
+    control<QPushButton>(*w, "btnSetupOptions")->click();
     QCOMPARE(tipPages, std::vector<int>{2});
     QCOMPARE(question, QString("Save current settings?"));
     const QByteArray written = guitest::readFile(settingsFile());
@@ -533,7 +535,7 @@ private slots:
   void settings_button_answered_no_writes_nothing_and_still_opens_the_editor() {
     auto w = makeWindow();
     whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
-    w->btnSetupOptions->click();
+    control<QPushButton>(*w, "btnSetupOptions")->click();
     QVERIFY(!QFile::exists(settingsFile()));
     QCOMPARE(launches_.size(), size_t(1));
   }
@@ -553,7 +555,7 @@ private slots:
         box->accept();
       });
     });
-    w.btnSetupOptions->click();
+    control<QPushButton>(w, "btnSetupOptions")->click();
     QCOMPARE(message, "Unable to write to " + unwritable);
     QCOMPARE(launches_.size(), size_t(1));
   }
@@ -572,7 +574,7 @@ private slots:
         qobject_cast<QMessageBox*>(next)->accept();
       });
     });
-    w->btnSetupOptions->click();
+    control<QPushButton>(*w, "btnSetupOptions")->click();
     QVERIFY2(message.startsWith("Command problem:"), qPrintable(message));
     QVERIFY(message.endsWith("\r\nNo such file or directory"));
   }
@@ -581,13 +583,13 @@ private slots:
     auto w = makeWindow();
     const int height = w->height();
     const int top = w->pos().y();
-    w->btnResizeVertical->click();
-    QCOMPARE(w->btnResizeVertical->toolTip(), QString("Shrink to original height"));
+    control<QToolButton>(*w, "btnResizeVertical")->click();
+    QCOMPARE(control<QToolButton>(*w, "btnResizeVertical")->toolTip(), QString("Shrink to original height"));
     const QRect work = w->screen()->availableGeometry();
     QCOMPARE(w->pos().y(), work.top());
     QVERIFY(w->height() >= height || w->height() == work.height() - (w->frameGeometry().height() - w->height()));
-    w->btnResizeVertical->click();
-    QCOMPARE(w->btnResizeVertical->toolTip(), QString("Expand vertically"));
+    control<QToolButton>(*w, "btnResizeVertical")->click();
+    QCOMPARE(control<QToolButton>(*w, "btnResizeVertical")->toolTip(), QString("Expand vertically"));
     QCOMPARE(w->height(), height);
     QCOMPARE(w->pos().y(), top);
   }
@@ -598,7 +600,7 @@ private slots:
     w->setTestInfoArgument(true);
     QVERIFY(w->buildRequest().testInfo);
     w->setTestInfoArgument(false);
-    w->cbxTestInfo->setChecked(true);
+    control<QCheckBox>(*w, "cbxTestInfo")->setChecked(true);
     QVERIFY(w->buildRequest().testInfo);
   }
 };

@@ -11,7 +11,7 @@
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -21,7 +21,7 @@ class TfrmVarkoEditOptionsTest : public QObject {
   Q_OBJECT
 
   QString askAndPress(TfrmVarkoEditOptions& w, QPushButton* button, QString* labels = nullptr) {
-    ModalAnswer answer([&](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
       QCOMPARE(modal, &w);
       if (labels) *labels = w.lblExt->text() + "|" + w.lblFilename->text();
       grab(&w, "edit-options");

@@ -22,7 +22,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 QStringList lines(const QListWidget* list) {
   QStringList out;
@@ -152,7 +152,7 @@ private slots:
     w.show();
     QCOMPARE(w.clbFilespec->count(), 11);
     QString shown;
-    ModalAnswer answer([&](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       QVERIFY(box);
       shown = box->text();
@@ -160,7 +160,6 @@ private slots:
     });
     w.edtFilespec->setText("*.more");
     QTest::mouseClick(w.btnAdd, Qt::LeftButton);
-    answer.finish();
     QVERIFY2(shown.contains("*.more"), qPrintable(shown));
     QCOMPARE(w.clbFilespec->count(), 11);
     // After a DEL there is room again.
@@ -194,24 +193,20 @@ private slots:
     TfrmVarkoFileSpec w(nullptr, locked);
     w.show();
     QString shown;
-    ModalAnswer answer([&](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       QVERIFY(box);
       shown = box->text();
       box->accept();
     });
     QTest::mouseClick(w.btnSaveFilespec, Qt::LeftButton);
-    answer.finish();
     QCOMPARE(shown, "Unable to write to " + locked);
   }
 
   void reset_reads_the_saved_set_again() {
-    QFile file(ini());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[settings]\r\nsimpleoradvancedfilespec=2\r\n"
-               "[Filespec]\r\nSavedFilespec0=*.pas\r\nSavedFilespecSelected0=1\r\n"
-               "SavedFilespec4=*.inc\r\n[Folders]\r\nSavedFolder0=/src\r\n");
-    file.close();
+    guitest::writeFile(ini(), "[settings]\r\nsimpleoradvancedfilespec=2\r\n"
+                              "[Filespec]\r\nSavedFilespec0=*.pas\r\nSavedFilespecSelected0=1\r\n"
+                              "SavedFilespec4=*.inc\r\n[Folders]\r\nSavedFolder0=/src\r\n");
     TfrmVarkoFileSpec w(nullptr, ini());
     w.setFileSpecs(specs({{u"*.txt", true}}), 1);
     w.show();

@@ -22,7 +22,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 QStringList lines(const QListWidget* list) {
   QStringList out;
@@ -126,18 +126,18 @@ private slots:
     w.show();
     w.clbFolders->setCurrentRow(1);
     QString startedIn;
-    ModalAnswer answer([&](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
       auto* picker = qobject_cast<QFileDialog*>(modal);
       QVERIFY2(picker, modal ? modal->metaObject()->className() : "no window");
       startedIn = picker->directory().absolutePath();
-      picker->selectFile(chosen);
+      // Typed, as the list may still be loading: a selection could not be made in it yet.
+      guitest::control<QLineEdit>(*picker, "fileNameEdit")->setText(chosen);
       static_cast<QDialog*>(picker)->accept();
     });
     const QRect r = w.clbFolders->visualItemRect(w.clbFolders->item(1));
     // A real double click starts with a single click.
     QTest::mouseClick(w.clbFolders->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(w.clbFolders->viewport(), Qt::LeftButton, {}, r.center());
-    answer.finish();
     QCOMPARE(startedIn, picked.path());
     QCOMPARE(w.clbFolders->item(1)->text(), chosen);
     QTest::mouseClick(w.btnFinish, Qt::LeftButton);
@@ -150,13 +150,12 @@ private slots:
     w.show();
     w.clbFolders->setCurrentRow(0);
     bool asked = false;
-    ModalAnswer answer([&](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
       asked = qobject_cast<QFileDialog*>(modal) != nullptr;
-      if (modal) static_cast<QDialog*>(modal)->reject();
+      static_cast<QDialog*>(modal)->reject();
     });
     // F2 is the keyboard's double click.
     QTest::keyClick(w.clbFolders, Qt::Key_F2);
-    answer.finish();
     QVERIFY(asked);
     QCOMPARE(w.clbFolders->item(0)->text(), QString("/src"));
   }
@@ -189,25 +188,21 @@ private slots:
     w.setFolders(sample(), 1);
     w.show();
     QString shown;
-    ModalAnswer answer([&](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       QVERIFY(box);
       shown = box->text();
       box->accept();
     });
     QTest::mouseClick(w.btnSaveFolders, Qt::LeftButton);
-    answer.finish();
     QCOMPARE(shown, "Unable to write to " + locked);
     QVERIFY(w.isVisible());
   }
 
   void reset_reads_the_saved_set_again() {
-    QFile file(ini());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\r\nSimpleOrAdvancedFolders=2\r\nSimpleOrAdvancedStrings=2\r\n"
-               "[Folders]\r\nSavedFolder3=/saved\r\nSavedFolderSelected3=1\r\n"
-               "[Filespec]\r\nSavedFilespec0=*.cpp\r\n");
-    file.close();
+    guitest::writeFile(ini(), "[Settings]\r\nSimpleOrAdvancedFolders=2\r\nSimpleOrAdvancedStrings=2\r\n"
+                              "[Folders]\r\nSavedFolder3=/saved\r\nSavedFolderSelected3=1\r\n"
+                              "[Filespec]\r\nSavedFilespec0=*.cpp\r\n");
     TfrmVarkoFolders w(nullptr, ini());
     w.setFolders(sample(), 1);
     w.show();

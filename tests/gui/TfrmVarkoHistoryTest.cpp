@@ -149,21 +149,19 @@ private slots:
 
   void load_find_set_fills_find_strings_only() {
     QTemporaryDir dir;
-    QFile f(dir.path() + "/set.txt");
-    f.open(QIODevice::WriteOnly);
-    f.write("cat\tCAT\n\tskipped\ndog\n");
-    f.close();
+    const QString setPath = dir.path() + "/set.txt";
+    guitest::writeFile(setPath, "cat\tCAT\n\tskipped\ndog\n");
     strings.count = 1;
     strings.find(1) = u"old";
     strings.replace(1) = u"kept";
     TfrmVarkoHistory w;
     attach(w);
-    w.chooseFile = [&](const QString&) { return f.fileName(); };
+    w.chooseFile = [&](const QString&) { return setPath; };
     w.setUp({}, kAdvancedMode, Text());
     w.show();
     QTest::mouseClick(w.btnLoadFindSet, Qt::LeftButton);
     QVERIFY(messages.value(0).startsWith("You can load strings for Search from a file\r\n"));
-    QCOMPARE(setFile, f.fileName().toStdU16String());
+    QCOMPARE(setFile, setPath.toStdU16String());
     QCOMPARE(strings.count, 2);
     QCOMPARE(strings.replace(1), Text(u"kept"));
     QCOMPARE(w.grdMultipleFind->rowCount(), 2);

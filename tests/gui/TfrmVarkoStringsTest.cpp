@@ -18,7 +18,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -107,15 +107,13 @@ private slots:
       many << "s" + QString::number(i);
     w.MemoStrings->setPlainText(many.join('\n') + "\n\n");
     QString shown;
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        shown = box->text();
-        box->accept();
-      });
-      QTest::mouseClick(w.btnFinish, Qt::LeftButton);
-    }
+    whenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box);
+      shown = box->text();
+      box->accept();
+    });
+    QTest::mouseClick(w.btnFinish, Qt::LeftButton);
     QVERIFY2(shown.contains("200") && shown.contains("201"), qPrintable(shown));
     QVERIFY(w.isVisible());
     QCOMPARE(tableText(table), QString("1=before"));
@@ -129,10 +127,7 @@ private slots:
   }
 
   void reset_shows_the_table_starting_from_the_simple_string() {
-    QFile file(ini());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\r\nSimpleOrAdvancedStrings=2\r\n");
-    file.close();
+    guitest::writeFile(ini(), "[Settings]\r\nSimpleOrAdvancedStrings=2\r\n");
     StringTable table;
     table.find(2) = u"two";
     table.find(3) = u"three";

@@ -21,7 +21,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -68,16 +68,14 @@ private slots:
     TfrmVarkoTips w;
     int shownPage = -1;
     QString shownTitle;
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        QCOMPARE(modal, &w);
-        shownPage = w.pcTips->currentIndex();
-        shownTitle = w.pcTips->tabText(shownPage);
-        grab(&w, "tips-" + QString::number(shownPage));
-        QTest::mouseClick(w.btnOK, Qt::LeftButton);
-      });
-      w.showPage(page);
-    }
+    whenModal([&](QWidget* modal) {
+      QCOMPARE(modal, &w);
+      shownPage = w.pcTips->currentIndex();
+      shownTitle = w.pcTips->tabText(shownPage);
+      grab(&w, "tips-" + QString::number(shownPage));
+      QTest::mouseClick(w.btnOK, Qt::LeftButton);
+    });
+    w.showPage(page);
     QCOMPARE(shownPage, page);
     QCOMPARE(shownTitle, title);
     QVERIFY(!w.isVisible());
@@ -106,10 +104,7 @@ private slots:
 
   void program_line_names_the_executable_and_version() {
     QTemporaryDir dir;
-    QFile exe(dir.path() + "/Varko64");
-    QVERIFY(exe.open(QIODevice::WriteOnly));
-    exe.write("12345");
-    exe.close();
+    guitest::writeFile(dir.path() + "/Varko64", "12345");
     setExePathForTesting((dir.path() + "/Varko64").toStdU16String());
     TfrmVarkoTips w;
     w.show();

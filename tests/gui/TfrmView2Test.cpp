@@ -16,7 +16,7 @@ using namespace varko;
 
 namespace {
 
-using guitest::ModalAnswer;
+using guitest::whenModal;
 
 using guitest::grab;
 
@@ -34,12 +34,11 @@ class TfrmView2Test : public QObject {
   QString file;
 
   QString writeLines(const QString& name, int count) {
-    QFile f(dir.path() + "/" + name);
-    f.open(QIODevice::WriteOnly);
+    const QString path = dir.path() + "/" + name;
     QByteArray bytes;
     for (int i = 1; i <= count; ++i) bytes += "line " + QByteArray::number(i) + (i % 7 == 0 ? " cat" : "") + "\r\n";
-    f.write(bytes);
-    return f.fileName();
+    guitest::writeFile(path, bytes);
+    return path;
   }
 
 private slots:
@@ -136,16 +135,14 @@ private slots:
     Text find;
     TfrmView2 w(find);
     bool wasOpen = false;
-    {
-      ModalAnswer answer([&](QWidget* modal) {
-        QCOMPARE(modal, &w);
-        wasOpen = w.isViewOpen();
-        w.viewFile(file, 5, false);  // returns at once
-        QCOMPARE(w.currentRow(), 9);
-        QTest::keyClick(w.grdView2, Qt::Key_Escape);
-      });
-      w.viewFile(file, 9, false);
-    }
+    whenModal([&](QWidget* modal) {
+      QCOMPARE(modal, &w);
+      wasOpen = w.isViewOpen();
+      w.viewFile(file, 5, false);  // returns at once
+      QCOMPARE(w.currentRow(), 9);
+      QTest::keyClick(w.grdView2, Qt::Key_Escape);
+    });
+    w.viewFile(file, 9, false);
     QVERIFY(wasOpen);
     QVERIFY(!w.isViewOpen());
   }

@@ -3,6 +3,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +33,7 @@
 #include "results/GridFind.h"
 
 using namespace varko;
+using guitest::control;
 namespace {
 
 // Answers of modal windows that never came up; each test's go with it, so a fault in one test
@@ -107,11 +109,11 @@ class VarkoProgramTest : public QObject {
 
   // Types the folder and the string and clicks Search; the run ends before the click returns.
   static void search(TfrmVarko1* w, const QString& folder, const QString& text) {
-    w->edtFolder->clear();
-    QTest::keyClicks(w->edtFolder, folder);
-    w->edtString->clear();
-    QTest::keyClicks(w->edtString, text);
-    QTest::mouseClick(w->btnGo, Qt::LeftButton);
+    control<QLineEdit>(*w, "edtFolder")->clear();
+    QTest::keyClicks(control<QLineEdit>(*w, "edtFolder"), folder);
+    control<QLineEdit>(*w, "edtString")->clear();
+    QTest::keyClicks(control<QLineEdit>(*w, "edtString"), text);
+    QTest::mouseClick(control<QPushButton>(*w, "btnGo"), Qt::LeftButton);
   }
 
   // The results row of a path and line, -1 when the grid has none.
@@ -125,15 +127,16 @@ class VarkoProgramTest : public QObject {
   }
 
   static void clickRow(TfrmVarko1* w, int row) {
-    const QModelIndex index = w->grdFound->model()->index(row, 1);
-    QTest::mouseClick(w->grdFound->viewport(), Qt::LeftButton, {}, w->grdFound->visualRect(index).center());
+    auto* grid = control<QTableView>(*w, "grdFound");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 1)).center());
   }
 
   // A real double click starts with a single click.
   static void doubleClickRow(TfrmVarko1* w, int row) {
-    const QPoint centre = w->grdFound->visualRect(w->grdFound->model()->index(row, 1)).center();
-    QTest::mouseClick(w->grdFound->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(w->grdFound->viewport(), Qt::LeftButton, {}, centre);
+    auto* grid = control<QTableView>(*w, "grdFound");
+    const QPoint centre = grid->visualRect(grid->model()->index(row, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centre);
   }
 
   // Searches the fixture for "needle" and makes the match on line 4 of alpha.pas current.
@@ -157,7 +160,6 @@ private slots:
     pendingAnswers = new QObject;
     QFile::remove(settingsFile());
     launches_.clear();
-    xcGridFindText().clear();
   }
   void cleanup() {
     delete pendingAnswers;
@@ -188,11 +190,11 @@ private slots:
     QGuiApplication::clipboard()->setText("before");
     const int row = searchAndPickAlphaLine4(*program);
     QVERIFY(row >= 0);
-    QCOMPARE(w->grdFound->currentIndex().row(), row);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), row);
 
     ViewSeen seen;
     answerViewWindow(program->view(), seen);
-    QTest::keyClick(w->grdFound, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_V, Qt::ControlModifier);
     QVERIFY(seen.shown);
     QCOMPARE(seen.title, alpha());
     QCOMPARE(seen.lineCount, 4);
@@ -207,18 +209,45 @@ private slots:
     // Closed, it opens again from the "View" button on another row; without the check box the
     // clipboard is left alone.
     QGuiApplication::clipboard()->setText("before");
-    w->cbxCopyToCB->setChecked(false);
+    control<QCheckBox>(*w, "cbxCopyToCB")->setChecked(false);
     const int betaRow = resultRow(w, beta(), 1);
     QVERIFY(betaRow >= 0);
     clickRow(w, betaRow);
     ViewSeen again;
     answerViewWindow(program->view(), again);
-    QTest::mouseClick(w->btnView, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w, "btnView"), Qt::LeftButton);
     QVERIFY(again.shown);
     QCOMPARE(again.title, beta());
     QCOMPARE(again.currentLine, 1);
     QCOMPARE(again.currentText, QString("the needle"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+  }
+
+  void a_text_looked_for_in_the_results_is_looked_for_in_the_view_window_too() {
+    auto program = start();
+    TfrmVarko1* w = program->main();
+    QVERIFY(searchAndPickAlphaLine4(*program) >= 0);
+    auto* grid = control<QTableView>(*w, "grdFound");
+    whenModal([](QWidget* modal) {
+      auto* prompt = qobject_cast<QInputDialog*>(modal);
+      QVERIFY(prompt);
+      prompt->setTextValue("nothing");  // a line of alpha.pas that did not match
+      prompt->accept();
+    });
+    QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
+    int foundInView = -1;
+    TfrmView2* view = program->view();
+    whenModal([view, &foundInView](QWidget* modal) {
+      if (modal != view) {
+        modal->close();
+        return;
+      }
+      QTest::keyClick(view->grdView2, Qt::Key_F3, Qt::ShiftModifier);
+      foundInView = view->currentRow();
+      QTest::keyClick(view->grdView2, Qt::Key_Escape);
+    });
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(foundInView, 3);
   }
 
   void ctrl_w_shows_the_lines_around_the_match_and_a_row_change_hides_them() {
@@ -228,7 +257,7 @@ private slots:
     QVERIFY(row >= 0);
     TfrmFWindow* fileWindow = program->fileWindow();
 
-    QTest::keyClick(w->grdFound, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_W, Qt::ControlModifier);
     QTRY_VERIFY(fileWindow->isVisible());
     QVERIFY(fileWindow->fileWindowFlag());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);  // not modal: the results stay usable
@@ -242,23 +271,23 @@ private slots:
     QCOMPARE(lines->currentIndex().row(), 3);
 
     // A row change in the results hides it.
-    QTest::keyClick(w->grdFound, Qt::Key_Up);
-    QCOMPARE(w->grdFound->currentIndex().row(), row - 1);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_Up);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), row - 1);
     QTRY_VERIFY(!fileWindow->isVisible());
     QVERIFY(!fileWindow->fileWindowFlag());
 
     // Ctrl+W shows it on the new row's line and hides it again.
-    QTest::keyClick(w->grdFound, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_W, Qt::ControlModifier);
     QTRY_VERIFY(fileWindow->isVisible());
     QCOMPARE(lines->currentIndex().row(), 1);
     QCOMPARE(cellText(lines, 1, 1), QString("needle one"));
-    QTest::keyClick(w->grdFound, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_W, Qt::ControlModifier);
     QTRY_VERIFY(!fileWindow->isVisible());
     QVERIFY(!fileWindow->fileWindowFlag());
 
     // Another file's row shows that file.
     clickRow(w, resultRow(w, beta(), 1));
-    QTest::keyClick(w->grdFound, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_W, Qt::ControlModifier);
     QTRY_VERIFY(fileWindow->isVisible());
     QCOMPARE(cellText(lines, 0, 1), QString("the needle"));
     QCOMPARE(cellText(lines, 1, 0), QString());
@@ -270,11 +299,11 @@ private slots:
     TfrmVarko1* w = program->main();
     search(w, fixture(), "needle");
     QCOMPARE(w->runState(), int(kRunFinished));
-    QTest::mouseClick(w->btnSelect, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelect"), Qt::LeftButton);
     QCOMPARE(w->runState(), int(kRunIdle));
     // Typed, not searched: the history button still offers it.
-    w->edtString->clear();
-    QTest::keyClicks(w->edtString, "haystack");
+    control<QLineEdit>(*w, "edtString")->clear();
+    QTest::keyClicks(control<QLineEdit>(*w, "edtString"), "haystack");
 
     QStringList listed;
     QString selected;
@@ -294,16 +323,16 @@ private slots:
       }
       if (modal->isVisible()) modal->close();
     });
-    QTest::mouseClick(w->btnHistory, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(*w, "btnHistory"), Qt::LeftButton);
     QVERIFY(shown);
     QCOMPARE(listed, QStringList({"haystack", "needle"}));
     QCOMPARE(selected, QString("haystack"));
     QVERIFY(!history->isVisible());
-    QCOMPARE(w->edtString->text(), QString("needle"));
-    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->btnGo));
+    QCOMPARE(control<QLineEdit>(*w, "edtString")->text(), QString("needle"));
+    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(control<QPushButton>(*w, "btnGo")));
 
     // Pressed again with the same text (another letter case), nothing is added.
-    w->edtString->setText("NEEDLE");
+    control<QLineEdit>(*w, "edtString")->setText("NEEDLE");
     listed.clear();
     whenModal([&](QWidget* modal) {
       if (modal == history)
@@ -311,17 +340,17 @@ private slots:
       QTest::mouseClick(history->btnCancel, Qt::LeftButton);
       if (modal->isVisible()) modal->close();
     });
-    QTest::mouseClick(w->btnHistory, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(*w, "btnHistory"), Qt::LeftButton);
     QCOMPARE(listed, QStringList({"haystack", "needle"}));
-    QCOMPARE(w->edtString->text(), QString("NEEDLE"));  // Cancel keeps the field
+    QCOMPARE(control<QLineEdit>(*w, "edtString")->text(), QString("NEEDLE"));  // Cancel keeps the field
   }
 
   void time_buttons_open_the_picker_on_their_own_field() {
     auto program = start();
     TfrmVarko1* w = program->main();
-    w->PageControl2->setCurrentIndex(1);
-    QCOMPARE(w->PageControl2->tabText(1), QString("Date options"));
-    QVERIFY(w->btnSelTime1->isVisible());
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(1);
+    QCOMPARE(control<QTabWidget>(*w, "PageControl2")->tabText(1), QString("Date options"));
+    QVERIFY(control<QPushButton>(*w, "btnSelTime1")->isVisible());
     TfrmTimePicker* picker = program->timePicker();
 
     QString startShown;
@@ -335,12 +364,12 @@ private slots:
       }
       if (modal->isVisible()) modal->close();
     });
-    QTest::mouseClick(w->btnSelTime1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelTime1"), Qt::LeftButton);
     QCOMPARE(startShown, QString("00:00:00"));
     QVERIFY(!picker->isVisible());
-    QCOMPARE(w->edtSelTime1->text(), QString("02:10:00"));
-    QCOMPARE(w->edtSelTime2->text(), QString("23:59:59"));
-    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->edtSelTime1));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime1")->text(), QString("02:10:00"));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime2")->text(), QString("23:59:59"));
+    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(control<QLineEdit>(*w, "edtSelTime1")));
 
     // The end time's button starts from the end time; one second on wraps to midnight.
     QString endShown;
@@ -352,35 +381,35 @@ private slots:
       }
       if (modal->isVisible()) modal->close();
     });
-    QTest::mouseClick(w->btnSelTime2, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelTime2"), Qt::LeftButton);
     QCOMPARE(endShown, QString("23:59:59"));
-    QCOMPARE(w->edtSelTime2->text(), QString("00:00:00"));
-    QCOMPARE(w->edtSelTime1->text(), QString("02:10:00"));
-    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->edtSelTime2));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime2")->text(), QString("00:00:00"));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime1")->text(), QString("02:10:00"));
+    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(control<QLineEdit>(*w, "edtSelTime2")));
 
     // Closed without OK, the field keeps its time.
     whenModal([&](QWidget* modal) {
       if (modal == picker) QTest::mouseClick(picker->btnHrPlus, Qt::LeftButton);
       modal->close();
     });
-    QTest::mouseClick(w->btnSelTime1, Qt::LeftButton);
-    QCOMPARE(w->edtSelTime1->text(), QString("02:10:00"));
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelTime1"), Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(*w, "edtSelTime1")->text(), QString("02:10:00"));
   }
 
   void date_buttons_drop_the_calendar_down_over_their_field() {
     auto program = start();
     TfrmVarko1* w = program->main();
-    w->PageControl2->setCurrentIndex(1);
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(1);
     const QDate today = QDate::currentDate();
-    QCOMPARE(w->edtSelDate1->text(), dateText(today));
-    QCOMPARE(w->edtSelDate2->text(), dateText(today));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate1")->text(), dateText(today));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate2")->text(), dateText(today));
 
-    QTest::mouseClick(w->btnSelDate1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelDate1"), Qt::LeftButton);
     QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
     auto* calendar = qobject_cast<QCalendarWidget*>(QApplication::activePopupWidget());
     QVERIFY(calendar);
     QCOMPARE(calendar, program->startDatePicker()->calendar());
-    QVERIFY(over(calendar, w->edtSelDate1));
+    QVERIFY(over(calendar, control<QLineEdit>(*w, "edtSelDate1")));
     QCOMPARE(calendar->selectedDate(), today);
     // A day on and Enter, as on the keyboard.
     auto* days = calendar->findChild<QTableView*>();
@@ -388,23 +417,23 @@ private slots:
     QTest::keyClick(days, Qt::Key_Right);
     QTest::keyClick(days, Qt::Key_Return);
     QTRY_VERIFY(!calendar->isVisible());
-    QCOMPARE(w->edtSelDate1->text(), dateText(today.addDays(1)));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate1")->text(), dateText(today.addDays(1)));
     // The end date may not lie before the start date.
-    QCOMPARE(w->edtSelDate2->text(), dateText(today.addDays(1)));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate2")->text(), dateText(today.addDays(1)));
 
-    QTest::mouseClick(w->btnSelDate2, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelDate2"), Qt::LeftButton);
     QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
     auto* endCalendar = qobject_cast<QCalendarWidget*>(QApplication::activePopupWidget());
     QCOMPARE(endCalendar, program->endDatePicker()->calendar());
-    QVERIFY(over(endCalendar, w->edtSelDate2));
+    QVERIFY(over(endCalendar, control<QLineEdit>(*w, "edtSelDate2")));
     QCOMPARE(endCalendar->selectedDate(), today.addDays(1));
     auto* endDays = endCalendar->findChild<QTableView*>();
     QVERIFY(endDays);
     QTest::keyClick(endDays, Qt::Key_Right);
     QTest::keyClick(endDays, Qt::Key_Return);
     QTRY_VERIFY(!endCalendar->isVisible());
-    QCOMPARE(w->edtSelDate2->text(), dateText(today.addDays(2)));
-    QCOMPARE(w->edtSelDate1->text(), dateText(today.addDays(1)));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate2")->text(), dateText(today.addDays(2)));
+    QCOMPARE(control<QLineEdit>(*w, "edtSelDate1")->text(), dateText(today.addDays(1)));
   }
 
   void double_click_with_a_viewer_entry_opens_the_view_window() {
@@ -453,7 +482,7 @@ private slots:
     guitest::writeFile(settingsFile(), "[Viewer]\r\ntxt=Viewer\r\n");
     auto program = start(u"-v");
     TfrmVarko1* w = program->main();
-    QVERIFY(!w->cbxTestInfo->isChecked());
+    QVERIFY(!control<QCheckBox>(*w, "cbxTestInfo")->isChecked());
     search(w, fixture(), "needle");
     const int row = resultRow(w, beta(), 1);
     QVERIFY(row >= 0);

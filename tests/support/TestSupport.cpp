@@ -35,6 +35,7 @@ std::string TempDir::write(const std::string& relative, std::string_view bytes) 
   std::filesystem::create_directories(std::filesystem::path(full).parent_path());
   std::ofstream out(full, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();  // a full disk shows only when the buffer goes out
   if (!out) throw std::runtime_error("cannot write " + full);
   return full;
 }

@@ -339,20 +339,35 @@ void xcDateConvert(int mode, TextView formatCode, TextView separator, Text& date
   }
 }
 
-DateTimeValue xcDateTextToValue(TextView dateText) {
+namespace {
+
+// A year above 9999 passes the converter's checks but cannot be encoded; for these callers it is
+// just one more text that is not a date.
+bool readDateText(TextView dateText, int32_t& number, DateTimeValue& value) {
   Text text(dateText);
-  int32_t number = 0, errorFlag = 0;
+  int32_t errorFlag = 0;
+  number = 0;
+  value = 0;
+  try {
+    xcDateConvert(1, u"a", u"-", text, number, value, errorFlag);
+  } catch (const EConvertError&) {
+    return false;
+  }
+  return errorFlag == 0;
+}
+
+}  // namespace
+
+DateTimeValue xcDateTextToValue(TextView dateText) {
+  int32_t number = 0;
   DateTimeValue value = 0;
-  xcDateConvert(1, u"a", u"-", text, number, value, errorFlag);
-  return errorFlag == 0 ? value : 0;
+  return readDateText(dateText, number, value) ? value : 0;
 }
 
 int32_t xcDateTextToNumber(TextView dateText) {
-  Text text(dateText);
-  int32_t number = 0, errorFlag = 0;
+  int32_t number = 0;
   DateTimeValue value = 0;
-  xcDateConvert(1, u"a", u"-", text, number, value, errorFlag);
-  return errorFlag == 0 ? number : 0;
+  return readDateText(dateText, number, value) ? number : 0;
 }
 
 Text xcDateValueToText(DateTimeValue v) {

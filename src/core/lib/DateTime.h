@@ -28,6 +28,7 @@ Text xcTimeText(const Clock& clock);   // "hh:nn:ss"
 // mode 1 reads text, 2 reads number, 3 reads value. errorFlag 0 accepted, 1 rejected.
 void xcDateConvert(int mode, TextView formatCode, TextView separator, Text& dateText,
                    int32_t& dateNumber, DateTimeValue& dateValue, int32_t& errorFlag);
+// 0 for any text that cannot become a date (a year above 9999 included); they never throw.
 DateTimeValue xcDateTextToValue(TextView dateText);
 int32_t xcDateTextToNumber(TextView dateText);
 Text xcDateValueToText(DateTimeValue v);

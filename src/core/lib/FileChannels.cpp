@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "lib/Errors.h"
 #include "lib/Library.h"
@@ -159,15 +160,28 @@ void xcReadLine(ChannelStream& stream, int channel, Text& text, bool& endOfFile)
   endOfFile = state.readPosition >= size;
 }
 
+namespace {
+
+void writeLineBytes(ChannelStream& stream, const Text& text, std::string bytes) {
+  const size_t n = text.size();
+  const bool endsInLineEnd = n > 2 && isLineEndChar(text[n - 1]) && isLineEndChar(text[n - 2]);
+  if (!endsInLineEnd) bytes += "\r\n";
+  writeAll(stream.fd, bytes);
+}
+
+}  // namespace
+
 void xcWriteLine(ChannelStream& stream, const Text& text) {
   if (text.empty() || !stream.isOpen()) return;
   std::string bytes;
   bytes.reserve(text.size() + kLineEndLength);
   for (char16_t c : text) bytes.push_back(static_cast<char>(c & 0xFF));
-  const size_t n = text.size();
-  const bool endsInLineEnd = n > 2 && isLineEndChar(text[n - 1]) && isLineEndChar(text[n - 2]);
-  if (!endsInLineEnd) bytes += "\r\n";
-  writeAll(stream.fd, bytes);
+  writeLineBytes(stream, text, std::move(bytes));
+}
+
+void xcWriteUtf8Line(ChannelStream& stream, const Text& text) {
+  if (text.empty() || !stream.isOpen()) return;
+  writeLineBytes(stream, text, toUtf8(text));
 }
 
 void xcClose(ChannelStream& stream, int channel) {

@@ -24,6 +24,8 @@ inline constexpr int kLineEndLength = 2;
 bool xcOpen(ChannelStream& stream, int channel, char16_t mode, const Text& fileName);
 void xcReadLine(ChannelStream& stream, int channel, Text& text, bool& endOfFile);
 void xcWriteLine(ChannelStream& stream, const Text& text);
+// As xcWriteLine, in UTF-8: for the files the program writes for itself, such as the run log.
+void xcWriteUtf8Line(ChannelStream& stream, const Text& text);
 void xcClose(ChannelStream& stream, int channel);
 
 // For tests: the bookkeeping of channel 1..40.

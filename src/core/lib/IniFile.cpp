@@ -180,8 +180,39 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
+bool writeAllBytes(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Writes over the file's own bytes. Not atomic, but it keeps the file's hard links, owner and
+// group, and needs no write permission on the folder.
+bool writeInPlace(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAllBytes(fd, bytes) &&
+            ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+// The new file would not be the same file to everyone who holds the old one.
+bool renameWouldChangeIdentity(const struct stat& st) {
+  if (st.st_nlink > 1) return true;
+  return ::geteuid() != 0 && (st.st_uid != ::geteuid() || st.st_gid != ::getegid());
+}
+
 // Writes the new text beside the file and renames it over the file, so the file is either the
-// old or the new text, never half of it. A link is followed so that the link itself stays.
+// old or the new text, never half of it. A link is followed so that the link itself stays. A
+// file with other hard links or another owner, or in a folder where no temporary file can be
+// made, is written in place instead.
 bool replaceFile(const std::string& givenPath, const std::string& bytes) {
   std::string path = givenPath;
   if (char* real = ::realpath(givenPath.c_str(), nullptr)) {
@@ -198,6 +229,7 @@ bool replaceFile(const std::string& givenPath, const std::string& bytes) {
     const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
     if (probe < 0) return false;
     ::close(probe);
+    if (renameWouldChangeIdentity(st)) return writeInPlace(path, bytes);
   }
 
   static std::atomic<unsigned> counter{0};
@@ -206,7 +238,7 @@ bool replaceFile(const std::string& givenPath, const std::string& bytes) {
   const std::string tempPath = folderOf(path) + "." + base + ".tmp" + std::to_string(::getpid()) + "-" +
                                std::to_string(counter++);
   const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) return exists && writeInPlace(path, bytes);
 
   bool ok = true;
   if (exists) {
@@ -215,13 +247,7 @@ bool replaceFile(const std::string& givenPath, const std::string& bytes) {
     if (ok && ::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
     }
   }
-  size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
-  }
+  ok = ok && writeAllBytes(fd, bytes);
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) ok = false;

@@ -60,8 +60,6 @@ void xcLog(const Text& text, const Clock& clock) {
   xcFileLine(mode, fileName, today + u' ' + time + u' ' + xcProgramName() + u' ' + text);
 }
 
-void xcLog(const Text& text) { xcLog(text, SystemClock::instance()); }
-
 Text xcFirstLine(const Text& fileName) {
   if (!nonEmptyFile(fileName)) return Text();
   ChannelStream stream;
@@ -85,7 +83,8 @@ void xcFileLine(char16_t mode, const Text& fileName, const Text& text) {
   ChannelStream stream;
   if (!xcOpen(stream, kLogChannel, upperMode, fileName)) return;
   ChannelGuard guard(stream, kLogChannel);
-  xcWriteLine(stream, text);
+  // UTF-8, so paths and texts above U+00FF are kept.
+  xcWriteUtf8Line(stream, text);
 }
 
 }  // namespace varko

@@ -8,7 +8,6 @@ namespace varko {
 Text xcLogFileName();    // empty when there is no folder to log in
 Text xcProgramName();    // executable's file name without a 4-character extension
 void xcLog(const Text& text, const Clock& clock);
-void xcLog(const Text& text);  // callers being moved to an explicit clock
 Text xcFirstLine(const Text& fileName);
 void xcFileLine(char16_t mode, const Text& fileName, const Text& text);
 

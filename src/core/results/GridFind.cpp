@@ -52,11 +52,6 @@ bool xcGridSearchPrev(ResultTable& grid, int& currentColumn, const Text& findTex
   return moveTo(grid, currentColumn, xcGridFindPrev(grid, grid.currentRow(), findText));
 }
 
-Text& xcGridFindText() {
-  static Text findText;
-  return findText;
-}
-
 bool xcGridSearch(ResultTable& grid, int& currentColumn, Text& findText, const GridFindPrompt& prompt) {
   findText = grid.cell(currentColumn, grid.currentRow());
   Text edited = findText;
@@ -86,6 +81,16 @@ bool SelectPrevFile(ResultTable& grid) {
       grid.setCurrentRow(k);
       return true;
     }
+  }
+  return false;
+}
+
+bool SelectFirstResult(ResultTable& grid) {
+  for (int r = 0; r < grid.rowCount(); ++r) {
+    if (grid.lineNumberCell(r) <= 0) continue;
+    if (r == 0) return false;
+    grid.setCurrentRow(r);
+    return true;
   }
   return false;
 }

@@ -28,8 +28,6 @@ bool xcGridSearchPrev(ResultTable& grid, int& currentColumn, const Text& findTex
 
 // The find text of Ctrl+F and F3 is the caller's: the program object owns the one the results
 // grid and the view window share, and passes it to both.
-Text& xcGridFindText();  // callers being moved to the find text the program object owns
-
 // Ctrl+F: the find text starts as the current cell's text and is offered to the prompt, which
 // edits it and returns false when cancelled (the text it started with is then kept).
 using GridFindPrompt = std::function<bool(Text& findText)>;
@@ -39,6 +37,10 @@ bool xcGridSearch(ResultTable& grid, int& currentColumn, Text& findText, const G
 // the current one whose file differs. False when there is none (the current row stays).
 bool SelectNextFile(ResultTable& grid);
 bool SelectPrevFile(ResultTable& grid);
+
+// A finished run starts on its first match: the first row with a line number above 0 becomes
+// current when rows (the search line, a file name) come before it. False when it stays.
+bool SelectFirstResult(ResultTable& grid);
 
 // What xcGridFitColumns works on: the grid's measures in pixels and points.
 struct GridMeasures {

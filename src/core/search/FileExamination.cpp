@@ -118,7 +118,6 @@ namespace {
 
 constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kReadPiece = 4 * 1024 * 1024;
-constexpr size_t kScanStretch = 8 * 1024 * 1024;  // bytes searched between looks at the clock
 constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
 
 // Bytes that are not text: below 32 except tab, LF, FF and CR, and 128 and above.
@@ -462,6 +461,12 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     if (n == 0 || !sizeKnown) break;
   }
   if (used == 0) return;  // empty, or it shrank since its size was taken
+  // procfs and sysfs files read bytes but report size 0: the text test says they are not text,
+  // on this path as on the one that looked at the size first.
+  if (!sizeKnown) {
+    if (::fstat(file.get(), &st) == 0 && st.st_size == 0) return;
+    size = static_cast<size_t>(st.st_size);
+  }
   size_t tested = std::min(used, kTextTestBytes);
   out.textTest.otherBytes = countOtherBytes(buffers.bytes.get(), tested);
   out.textTest.textBytes = static_cast<int64_t>(tested) - out.textTest.otherBytes;
@@ -477,7 +482,6 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   bool endOfFile = used < first;
   if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
     // Reading it whole: the size lets one allocation hold the file.
-    if (!sizeKnown && !endOfFile && ::fstat(file.get(), &st) == 0) size = static_cast<size_t>(st.st_size);
     readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
   } else {
     streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out);

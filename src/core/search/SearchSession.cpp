@@ -209,7 +209,11 @@ bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
     Text dateText = text;
     int32_t number = 0, error = 0;
     DateTimeValue v = 0;
-    xcDateConvert(1, u"a", u"-", dateText, number, v, error);
+    try {
+      xcDateConvert(1, u"a", u"-", dateText, number, v, error);
+    } catch (const EConvertError&) {
+      error = 1;  // a year above 9999 passes the checks but cannot be encoded
+    }
     if (error != 0 && xcTrim(text).size() >= 3) {
       host_.showMessage(xcFormat(u"The %s \"%s\" on the Date options tab is not a date that can be read "
                                  u"(for example 05-Mar-24) - fix it or turn off date selection",

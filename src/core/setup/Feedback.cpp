@@ -36,10 +36,10 @@ Text xcMailToLink(const Text& subject, const Text& body) {
   return u"mailto:" + Text(kFeedbackAddress) + u"?Subject=" + usedSubject + u"&Body=" + body;
 }
 
-bool xcMailTo(const Text& subject, const Text& body,
+bool xcMailTo(const Text& subject, const Text& body, const Clock& clock,
               const std::function<bool(const Text& link)>& openLink) {
   const Text link = xcMailToLink(subject, body);
-  xcLog(link);
+  xcLog(link, clock);
   return openLink(link);
 }
 

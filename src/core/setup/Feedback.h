@@ -1,6 +1,7 @@
 #pragma once
 // The feedback request: its use counter in the settings file and the mailto link.
 #include <functional>
+#include "lib/Clock.h"
 #include "lib/Text.h"
 
 namespace varko {
@@ -28,9 +29,9 @@ Text PostcardBody();
 // "mailto:<address>?Subject=<subject>&Body=<body>"; a blank subject becomes "NORV Postcard ".
 Text xcMailToLink(const Text& subject, const Text& body);
 
-// Builds the link, writes it to the run log and hands it to openLink (the desktop's mail
-// program); returns what openLink returned.
-bool xcMailTo(const Text& subject, const Text& body,
+// Builds the link, writes it to the run log stamped by the clock and hands it to openLink (the
+// desktop's mail program); returns what openLink returned.
+bool xcMailTo(const Text& subject, const Text& body, const Clock& clock,
               const std::function<bool(const Text& link)>& openLink);
 
 }  // namespace varko

@@ -160,8 +160,20 @@ TEST(date_convert_test, values_keep_their_time_and_the_shortcuts) {
   EXPECT_EQ(xcDateTextToValue(u"31-4-24"), 0.0);
   EXPECT_EQ(xcDateTextToNumber(u"2024-03-05"), 20240305);
   EXPECT_EQ(xcDateTextToNumber(u"x"), 0);
-  // A year beyond 9999 passes the checks but cannot become a value.
-  EXPECT_THROW(xcDateTextToNumber(u"1-1-10000"), EConvertError);
+  // The converter itself still fails for a year beyond 9999, as the platform's encoding does.
+  Text text = u"5-3-20245";
+  int32_t number = 0, error = 0;
+  DateTimeValue value = 0;
+  EXPECT_THROW(xcDateConvert(1, u"a", u"-", text, number, value, error), EConvertError);
+}
+
+// Fault: a date field holding a year above 9999 ended the program through the calendar button.
+TEST(date_convert_test, regression_year_above_9999_gives_zero_not_an_exception) {
+  for (const char16_t* text : {u"5-3-20245", u"1-1-10000", u"31-Dec-99999", u"1-1-2147483647"}) {
+    EXPECT_EQ(xcDateTextToValue(text), 0.0) << toUtf8(text);
+    EXPECT_EQ(xcDateTextToNumber(text), 0) << toUtf8(text);
+  }
+  EXPECT_EQ(xcDateTextToNumber(u"31-12-9999"), 99991231);
 }
 
 TEST(time_convert_test, typed_texts) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +17,26 @@ namespace {
 
 using test::readFileBytes;
 using test::T;
+
+// Runs write as a user who may not write in root's folders: in a child dropped to "nobody" when
+// the tests run as root (root writes anywhere), else here. True when write gave true.
+template <class Write>
+bool writeUnprivileged(Write write) {
+  if (::geteuid() != 0) return write();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    bool ok = false;
+    if (::setgid(65534) == 0 && ::setuid(65534) == 0) {
+      try {
+        ok = write();
+      } catch (...) {
+      }
+    }
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 class IniFileTest : public ::testing::Test {
 protected:
@@ -177,6 +198,55 @@ TEST_F(IniFileTest, WriteInAFolderWithoutWritePermissionIsRefused) {
   IniFile ini(T(folder + "/Varko64.INI"));
   expectRefused(ini);
   EXPECT_FALSE(xcFileExists(ini.fileName()));
+}
+
+// Fault: a writable settings file in a folder that is not was refused, as no temporary file
+// could be made beside it.
+TEST_F(IniFileTest, regression_writable_file_in_a_read_only_folder_is_written_in_place) {
+  const std::string folder = dir_.mkdir("locked");
+  const std::string file = dir_.write("locked/Varko64.INI", "; mine\n[Settings]\r\nSimpleOrAdvancedFolders=1\r\n");
+  ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  EXPECT_TRUE(writeUnprivileged([&] {
+    if (access(folder.c_str(), W_OK) == 0) return false;  // the folder must really be locked
+    IniFile(T(file)).WriteInteger(u"Settings", u"SimpleOrAdvancedFolders", 2);
+    return true;
+  }));
+  EXPECT_EQ(readFileBytes(file), "; mine\n[Settings]\r\nSimpleOrAdvancedFolders=2\r\n");
+  auto it = std::filesystem::directory_iterator(folder);
+  EXPECT_EQ(std::distance(begin(it), end(it)), 1);
+}
+
+// Fault: the rename over the file cut its other hard links off the new content.
+TEST_F(IniFileTest, regression_write_keeps_the_files_hard_links) {
+  IniFile ini = iniWith("[S]\r\nk=1\r\n");
+  ASSERT_EQ(link(dir_.file("Varko64.INI").c_str(), dir_.file("other.ini").c_str()), 0);
+  struct stat before, after;
+  ASSERT_EQ(stat(dir_.file("Varko64.INI").c_str(), &before), 0);
+  ini.WriteInteger(u"S", u"k", 2);
+  ASSERT_EQ(stat(dir_.file("Varko64.INI").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_nlink, 2u);
+  EXPECT_EQ(readFileBytes(dir_.file("other.ini")), "[S]\r\nk=2\r\n");
+}
+
+// Fault: another user saving a file they may write made it theirs through the rename.
+TEST_F(IniFileTest, regression_write_by_another_user_keeps_the_files_owner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs a file owned by another user";
+  const std::string file = dir_.write("Varko64.INI", "[S]\r\nk=1\r\n");
+  ASSERT_EQ(chmod(dir_.path().c_str(), 0777), 0);
+  ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+  EXPECT_TRUE(writeUnprivileged([&] {
+    IniFile(T(file)).WriteInteger(u"S", u"k", 2);
+    return true;
+  }));
+  struct stat st;
+  ASSERT_EQ(stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_gid, 0u);
+  EXPECT_EQ(st.st_mode & 07777, 0666u);
+  EXPECT_EQ(readFileBytes(file), "[S]\r\nk=2\r\n");
 }
 
 }  // namespace

@@ -58,9 +58,13 @@ TEST_F(RunLogTest, ADayChangeWhileRunningStartsTheLogAfresh) {
   EXPECT_EQ(log(), "06-Mar-24 00:00:01 Varko64 after\r\n");
 }
 
-TEST_F(RunLogTest, CharactersAboveCode255AreWrittenAsTheirLowByte) {
-  xcLog(Text{u'\u00E9', u'\u0141', u'\u20AC'}, clock_);
-  EXPECT_EQ(log(), "05-Mar-24 14:07:09 Varko64 \xE9\x41\xAC\r\n");
+// Fault: characters above U+00FF were written as their low byte, so such paths were lost.
+TEST_F(RunLogTest, RegressionTheLogIsUtf8KeepingCharactersAboveCode255) {
+  xcLog(Text{u'\u00E9', u'\u0141', u'\u20AC', u'/', 0xD83D, 0xDE00}, clock_);
+  EXPECT_EQ(log(), "05-Mar-24 14:07:09 Varko64 \xC3\xA9\xC5\x81\xE2\x82\xAC/\xF0\x9F\x98\x80\r\n");
+  clock_.advanceSeconds(1);
+  xcLog(u"next", clock_);  // the first line still starts with today: appended
+  EXPECT_EQ(log().substr(log().size() - 33), "05-Mar-24 14:07:10 Varko64 next\r\n");
 }
 
 TEST_F(RunLogTest, ProgramNameDropsOnlyAFourCharacterExtension) {

@@ -175,6 +175,26 @@ TEST(grid_find_test, prev_file_in_the_first_block_stays) {
   }
 }
 
+TEST(grid_find_test, first_result_skips_the_search_line_file_names_and_notices) {
+  ResultTable grid = MakeGrid({{u"-1", u"/d/c.dfm", u"/d/c.dfm", u""},
+                               {u"", u"/d/a.pas", u"/d/a.pas", u""},
+                               {u"3", u"abc here", u"/d/a.pas", u"1"},
+                               {u"7", u"more abc", u"/d/a.pas", u"6"}});
+  ASSERT_TRUE(SelectFirstResult(grid));
+  EXPECT_EQ(grid.currentRow(), 2);
+}
+
+TEST(grid_find_test, first_result_leaves_the_current_row_without_a_match_or_at_the_top) {
+  ResultTable grid = MakeGrid({{u"", u"/d/a.pas", u"/d/a.pas", u""}, {u"-1", u"too slow", u"/d/a.pas", u""}});
+  grid.setCurrentRow(1);
+  EXPECT_FALSE(SelectFirstResult(grid));
+  EXPECT_EQ(grid.currentRow(), 1);
+  ResultTable matchOnTop = MakeGrid({{u"3", u"abc", u"/d/a.pas", u"1"}, {u"4", u"abc", u"/d/a.pas", u"1"}});
+  matchOnTop.setCurrentRow(1);
+  EXPECT_FALSE(SelectFirstResult(matchOnTop));
+  EXPECT_EQ(matchOnTop.currentRow(), 1);
+}
+
 TEST(grid_fit_test, widths_are_shared_out_in_proportion) {
   GridMeasures grid{16, 8, 235, {5, 100, 0}};
   xcGridFitColumns(grid, true);

@@ -98,6 +98,26 @@ TEST(fast_examination, gives_the_outcome_of_the_straightforward_routines_on_gene
   }
 }
 
+// Fault: the listing's path opened files without a size and read procfs files (size 0) as text.
+TEST(fast_examination, regression_files_whose_size_reads_as_zero_are_not_text_on_either_path) {
+  FakeClock clock;
+  ExamineBuffers buffers;
+  TextList lines;
+  LineMatcher matcher;
+  matcher.searchString = u"e";
+  matcher.prepare();
+  for (bool entriesAreFiles : {false, true}) {
+    ExamineOptions options;
+    options.entriesAreFiles = entriesAreFiles;
+    const Text path = u"/proc/self/status";  // reads many bytes, reports size 0
+    FileOutcome fast = xcExamineFile(path, options, matcher, clock, buffers);
+    EXPECT_FALSE(fast.textTest.isText) << entriesAreFiles;
+    EXPECT_FALSE(fast.loadAttempted) << entriesAreFiles;
+    EXPECT_TRUE(fast.lines.empty()) << entriesAreFiles;
+    expectSame(fast, xcExamineFileReference(path, options, matcher, clock, lines), "procfs");
+  }
+}
+
 TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) {
   TempDir dir;
   std::string content;

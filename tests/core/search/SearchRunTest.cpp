@@ -433,6 +433,31 @@ TEST_F(SearchRun, date_selection_needs_an_advanced_mode_and_unreadable_dates_ref
   EXPECT_NE(host.messages[2].find(u"start time"), Text::npos);
 }
 
+// Fault: a year above 9999 gave "Invalid argument to date encode" and no rows instead of the
+// refusal naming the field.
+TEST_F(SearchRun, regression_year_above_9999_refuses_the_run_naming_the_field) {
+  dir.write("in.txt", "hit\n");
+  request.folderMode = kAdvancedMode;
+  AdvancedList folders;
+  folders.texts[0] = dir.text();
+  folders.checked[0] = true;
+  request.selectedFolders = PrepareAdvancedFolders(folders, kAdvancedMode, request.folder);
+  const std::pair<DateSelectionFields, const char16_t*> cases[] = {
+      {{true, u"5-3-20245", u"00:00:00", u"31-Mar-24", u"23:59:59"}, u"start date"},
+      {{true, u"01-Mar-24", u"00:00:00", u"1-1-10000", u"23:59:59"}, u"end date"},
+  };
+  for (const auto& [dates, field] : cases) {
+    host.messages.clear();
+    request.dates = dates;
+    run("hit");
+    ASSERT_EQ(host.messages.size(), 1u) << U8(field);
+    EXPECT_NE(host.messages[0].find(field), Text::npos) << U8(host.messages[0]);
+    EXPECT_EQ(host.messages[0].find(u"date encode"), Text::npos);
+    EXPECT_EQ(session.lastOutcome(), RunOutcome::Refused);
+    EXPECT_EQ(matchRows().size(), 0u);
+  }
+}
+
 TEST_F(SearchRun, faster_hides_the_grid_and_shows_progress_at_most_once_a_second) {
   for (int i = 0; i < 5; ++i) dir.write("f" + std::to_string(i) + ".txt", "hit\n");
   request.subFolders = true;

@@ -1,0 +1,532 @@
+#include "TfrmVarkoReplace.h"
+
+#include <algorithm>
+#include <array>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "Launcher.h"
+#include "ListWindowParts.h"
+#include "lib/DateTime.h"
+#include "lib/Library.h"
+#include "replace/UndoManifest.h"
+#include "results/EditFiles.h"
+#include "setup/StringSets.h"
+
+using namespace varko;
+using namespace varko::gui;
+
+namespace {
+
+constexpr char16_t kStringsTextHeading[] = u"Replace - Strings to find:\r\n";
+
+// Keys typed into a cell's editor count as keys pressed in the grid.
+class KeyCountingDelegate : public QStyledItemDelegate {
+public:
+  KeyCountingDelegate(QObject* counter, QObject* parent) : QStyledItemDelegate(parent), counter_(counter) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (editor) editor->installEventFilter(counter_);
+    return editor;
+  }
+
+private:
+  QObject* counter_;
+};
+
+QLabel* colouredLabel(const QString& text, Rgb colour, bool bold, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  setTextColour(label, colour);
+  if (bold) {
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+  }
+  label->setWordWrap(true);
+  return label;
+}
+
+QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(name);
+  // Captions indented with blanks are read without them.
+  if (caption.startsWith(' ')) box->setAccessibleName(caption.trimmed());
+  return box;
+}
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(name);
+  // Enter in the grid's cells must not press a button.
+  b->setAutoDefault(false);
+  return b;
+}
+
+// Hidden controls keep their room, so the window does not jump when replace is switched.
+void keepRoomWhenHidden(QWidget* widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
+}
+
+Text cellText(const QTableWidget* grid, int row, int column) {
+  const QTableWidgetItem* item = grid->item(row, column);
+  return item ? toText(item->text()) : Text();
+}
+
+}  // namespace
+
+TfrmVarkoReplace::TfrmVarkoReplace(QWidget* parent) : QDialog(parent) {
+  buildWindow();
+
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(cbxDoReplace, &QCheckBox::toggled, this, [this] { ApplyReplaceSwitch(); });
+  connect(edtNumStrings, &QLineEdit::editingFinished, this, [this] { edtNumStringsExit(); });
+  connect(btnLoadFindReplaceSet, &QPushButton::clicked, this, [this] { btnLoadFindReplaceSetClick(); });
+  connect(btnEditFindReplaceSet, &QPushButton::clicked, this, [this] { btnEditFindReplaceSetClick(); });
+  connect(btnUndoLastReplace, &QPushButton::clicked, this, [this] { btnUndoLastReplaceClick(); });
+  connect(btnReplace, &QPushButton::clicked, this, [this] { btnReplaceClick(); });
+  connect(btnCancel, &QPushButton::clicked, this, [this] { reject(); });
+  // The grid is left when the focus goes outside it and its cell editors (or the window).
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if (inGrid(old) && !inGrid(now)) grdReplaceExit();
+  });
+
+  chooseFile = [this](const QString& startFolder) {
+    return QFileDialog::getOpenFileName(this, QString(), startFolder);
+  };
+  editFile = [this](const Text& fileName) {
+    const EditFilesCommand command = xcEditFilesCommand(fileName);
+    Text error;
+    if (!Launcher::launch(command.launch, error)) message(toQString(command.FailureText(error)));
+  };
+}
+
+void TfrmVarkoReplace::buildWindow() {
+  setObjectName("frmVarkoReplace");
+  setWindowTitle("Varko Search/Replace Options");
+  setFont(QFont("Verdana", 8));
+  QPalette white = palette();
+  white.setColor(QPalette::Window, Qt::white);
+  setPalette(white);
+  setAutoFillBackground(true);
+
+  Shape1 = new QFrame(this);
+  Shape1->setObjectName("Shape1");
+  Shape1->setFrameShape(QFrame::Box);
+  Shape1->setAutoFillBackground(true);
+  QPalette cream = Shape1->palette();
+  cream.setColor(QPalette::Window, toQColor(kCream));
+  Shape1->setPalette(cream);
+  Label1 = colouredLabel("Use with care!  You really had better know what you are doing", kBlack, false, Shape1);
+  Label14 = colouredLabel(
+      "NOTE - You should have Set up a difference Viewer such as WinMerge before  using Replace - see "
+      "Settings on main screen",
+      kMaroon, true, Shape1);
+  Label2 = colouredLabel("Varko will keep backups - but I will take care and responsibility for the changes", kBlack,
+                         false, Shape1);
+  Label3 = colouredLabel(
+      "The Replace Mode will be turned on once after clicking the \"Replace\" button and will turn off when search "
+      "finishes or you click \"cancel\":",
+      kMaroon, true, Shape1);
+  Button1 = button("Button1", "(more info and disclaimer)", Shape1);
+  auto* shapeLayout = new QGridLayout(Shape1);
+  shapeLayout->addWidget(Label1, 0, 0);
+  shapeLayout->addWidget(Label14, 1, 0);
+  shapeLayout->addWidget(Label2, 2, 0);
+  shapeLayout->addWidget(Label3, 3, 0);
+  shapeLayout->addWidget(Button1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
+  shapeLayout->setColumnStretch(0, 1);
+
+  cbxDoReplace = checkBox("cbxDoReplace", "Turn on replace text", this);
+  QFont bold = cbxDoReplace->font();
+  bold.setBold(true);
+  cbxDoReplace->setFont(bold);
+
+  Label9 = new QLabel("Original string", this);
+  Label10 = new QLabel("Replace with", this);
+  grdReplace = new QTableWidget(1, 2, this);
+  grdReplace->setObjectName("grdReplace");
+  grdReplace->setAccessibleName("Find and replace strings");
+  grdReplace->horizontalHeader()->hide();
+  grdReplace->verticalHeader()->hide();
+  grdReplace->setColumnWidth(0, 348);
+  grdReplace->setColumnWidth(1, 348);
+  grdReplace->setFixedWidth(348 * 2 + 2 * grdReplace->frameWidth() + grdReplace->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  grdReplace->verticalHeader()->setDefaultSectionSize(20);
+  grdReplace->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  grdReplace->setSelectionMode(QAbstractItemView::SingleSelection);
+  grdReplace->setItemDelegate(new KeyCountingDelegate(this, grdReplace));
+  setTextColour(grdReplace, kGreen);
+  grdReplace->installEventFilter(this);
+
+  Label12 = new QLabel("Number lines", this);
+  edtNumStrings = new QLineEdit("1", this);
+  edtNumStrings->setObjectName("edtNumStrings");
+  edtNumStrings->setMaximumWidth(60);
+  Label12->setBuddy(edtNumStrings);
+  btnEditFindReplaceSet = button("btnEditFindReplaceSet", "Edit Find/Replace Set in file", this);
+  btnLoadFindReplaceSet = button("btnLoadFindReplaceSet", "Load Find/Replace Set from file", this);
+  Label13 = greyLabel("Click or use arrow keys to move to next cell - or load your set of strings from a file ", this);
+  Label13->setWordWrap(true);
+  lblFindStrAmx = greyLabel("...", this);
+  lblFindStrAmx->setObjectName("lblFindStrAmx");
+
+  cbxQueryFile = checkBox("cbxQueryFile", "Confirm each file", this);
+  cbxQueryFile->setChecked(true);
+  Label7 = greyLabel("(required - note at present if turned off file will not be saved)", this);
+  cbxQueryLine = checkBox("cbxQueryLine", "Confirm each line", this);
+  Label4 = greyLabel(
+      "(if this is ticked and you answer \"Yes to all\" this will apply only to the current fie)", this);
+  cbxPreserveSpaces = checkBox("cbxPreserveSpaces", "Preserve spaces", this);
+  cbxPreserveSpaces->setChecked(true);
+  Label11 = new QLabel(
+      "(for files with fixed offsets or columns this attempts to preserve spacing in the lines where possible)", this);
+  Label11->setWordWrap(true);
+  Label5 = new QLabel("Misc Options", this);
+  cbxShowLinesNoMatches = checkBox("cbxShowLinesNoMatches", "    Show Lines with No Matches Only", this);
+  cbxShowFilesWithNoMatches = checkBox("cbxShowFilesWithNoMatches", "    Show Files With No Match", this);
+  Label6 = greyLabel("Search/Replaces will be logged into Varko-SearchReplace.log in the start folder selected", this);
+  Label8 = greyLabel(
+      "(Note - Google type search and Replace option cannot be used together - Google Find is a Find option only",
+      this);
+
+  btnUndoLastReplace = button("btnUndoLastReplace", "Undo last replace", this);
+  btnReplace = button("btnReplace", "Replace", this);
+  btnCancel = button("btnCancel", "Cancel", this);
+  for (QPushButton* b : {btnUndoLastReplace, btnReplace, btnCancel}) b->setMinimumSize(110, 30);
+  for (QWidget* w : std::initializer_list<QWidget*>{cbxQueryFile, cbxQueryLine, cbxPreserveSpaces, Label11, Label7,
+                                                    Label10})
+    keepRoomWhenHidden(w);
+
+  auto* setColumn = new QVBoxLayout;
+  auto* numberRow = new QHBoxLayout;
+  numberRow->addWidget(Label12);
+  numberRow->addWidget(edtNumStrings);
+  numberRow->addStretch();
+  setColumn->addLayout(numberRow);
+  setColumn->addWidget(btnEditFindReplaceSet);
+  setColumn->addWidget(btnLoadFindReplaceSet);
+  setColumn->addWidget(Label13);
+  setColumn->addWidget(lblFindStrAmx);
+  setColumn->addStretch();
+
+  // The column labels stand over their columns.
+  Label9->setFixedWidth(348 + grdReplace->frameWidth());
+  auto* columnLabels = new QHBoxLayout;
+  columnLabels->setSpacing(0);
+  columnLabels->addWidget(Label9);
+  columnLabels->addWidget(Label10, 1);
+  auto* gridArea = new QGridLayout;
+  gridArea->addLayout(columnLabels, 0, 0);
+  gridArea->addWidget(grdReplace, 1, 0);
+  gridArea->addLayout(setColumn, 1, 1);
+  gridArea->setColumnStretch(1, 1);
+  gridArea->setHorizontalSpacing(12);
+
+  auto* options = new QGridLayout;
+  options->addWidget(cbxQueryFile, 0, 0);
+  options->addWidget(Label7, 0, 1);
+  options->addWidget(cbxQueryLine, 1, 0);
+  options->addWidget(Label4, 1, 1);
+  options->addWidget(cbxPreserveSpaces, 2, 0);
+  options->addWidget(Label11, 2, 1);
+  options->addWidget(Label5, 3, 0);
+  options->addWidget(cbxShowLinesNoMatches, 4, 0, 1, 2);
+  options->addWidget(cbxShowFilesWithNoMatches, 5, 0, 1, 2);
+  options->addWidget(Label6, 6, 0, 1, 2);
+  options->addWidget(Label8, 7, 0, 1, 2);
+  options->setColumnStretch(1, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btnUndoLastReplace);
+  buttons->addStretch();
+  buttons->addWidget(btnReplace);
+  buttons->addWidget(btnCancel);
+
+  auto* all = new QVBoxLayout(this);
+  all->addWidget(Shape1);
+  all->addWidget(cbxDoReplace);
+  all->addLayout(gridArea, 1);
+  all->addLayout(options);
+  all->addLayout(buttons);
+  resize(1001, 707);
+}
+
+void TfrmVarkoReplace::setUp(StringTable& table, ReplaceRunOptions& options, Text& stringSetFileName,
+                             const Text& currentFindString, const Text& firstAdvancedFolder) {
+  table_ = &table;
+  options_ = &options;
+  stringSetFileName_ = &stringSetFileName;
+  currentFindString_ = currentFindString;
+  firstAdvancedFolder_ = firstAdvancedFolder;
+  outcome_ = ReplaceOptionsOutcome();
+  replaceFlag_ = false;
+  closing_ = false;
+  keyCount_ = 0;
+}
+
+ReplaceOptionsOutcome TfrmVarkoReplace::showOptions(StringTable& table, ReplaceRunOptions& options,
+                                                    Text& stringSetFileName, const Text& currentFindString,
+                                                    const Text& firstAdvancedFolder) {
+  setUp(table, options, stringSetFileName, currentFindString, firstAdvancedFolder);
+  if (QScreen* screen = this->screen()) {
+    const QPoint centre = screen->availableGeometry().center();
+    move(centre.x() - width() / 2, centre.y() - height() / 2);
+  }
+  exec();
+  return outcome();
+}
+
+ReplaceOptionsOutcome TfrmVarkoReplace::outcome() const {
+  ReplaceOptionsOutcome result = outcome_;
+  result.replaceOn = replaceFlag_;
+  return result;
+}
+
+bool TfrmVarkoReplace::event(QEvent* event) {
+  // Every activation resets, also when a box this window opened closes; not while the
+  // Replace button is closing the window.
+  if (event->type() == QEvent::WindowActivate && table_ && !closing_) FormActivate();
+  return QDialog::event(event);
+}
+
+bool TfrmVarkoReplace::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && inGrid(qobject_cast<QWidget*>(watched))) ++keyCount_;
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TfrmVarkoReplace::inGrid(const QWidget* widget) const {
+  return widget && (widget == grdReplace || grdReplace->isAncestorOf(widget));
+}
+
+void TfrmVarkoReplace::message(const QString& text) {
+  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  reactivate();
+}
+
+void TfrmVarkoReplace::reactivate() {
+  // Window managers give the activation back when a box closes, some platforms do not: asked
+  // for here so that every box resets the window alike.
+  if (isVisible()) activateWindow();
+}
+
+void TfrmVarkoReplace::setReplaceOffOrOn(int offOrOn) {
+  if (offOrOn == 1) replaceFlag_ = false;
+  if (offOrOn == 2) replaceFlag_ = true;
+  if (SetReplaceOffOrOn) SetReplaceOffOrOn(offOrOn);
+}
+
+void TfrmVarkoReplace::FormActivate() {
+  cbxDoReplace->setChecked(false);
+  cbxQueryFile->setChecked(true);
+  cbxQueryFile->setEnabled(false);
+  cbxQueryLine->setChecked(true);
+  cbxPreserveSpaces->setChecked(false);
+  setReplaceOffOrOn(1);
+  options_->queryFile = true;
+  options_->queryLine = true;
+  ShowStringTable();
+  ApplyReplaceSwitch();
+  keyCount_ = 0;
+}
+
+void TfrmVarkoReplace::ApplyReplaceSwitch() {
+  replaceFlag_ = cbxDoReplace->isChecked();
+  if (replaceFlag_) setReplaceOffOrOn(2);
+  for (QWidget* w : std::initializer_list<QWidget*>{cbxQueryFile, cbxQueryLine, cbxPreserveSpaces, Label11, Label7,
+                                                    Label10})
+    w->setVisible(replaceFlag_);
+  btnReplace->setText(replaceFlag_ ? "Replace" : "Search");
+}
+
+void TfrmVarkoReplace::setGridRows(int rows) {
+  grdReplace->setRowCount(std::clamp(rows, 1, kMaxStrings));
+}
+
+void TfrmVarkoReplace::ShowStringTable() {
+  StringTable& table = *table_;
+  if (table.count <= 0) {
+    setGridRows(1);
+    grdReplace->setItem(0, 0, new QTableWidgetItem(toQString(currentFindString_)));
+    grdReplace->setItem(0, 1, new QTableWidgetItem(toQString(currentFindString_)));
+    table.find(1) = currentFindString_;
+    table.replace(1) = currentFindString_;
+    table.count = 1;
+  } else {
+    const int rows = std::min(table.count, kMaxStrings);
+    setGridRows(rows);
+    for (int r = 0; r < rows; ++r) {
+      grdReplace->setItem(r, 0, new QTableWidgetItem(toQString(table.find(r + 1))));
+      grdReplace->setItem(r, 1, new QTableWidgetItem(toQString(table.replace(r + 1))));
+    }
+  }
+  lblFindStrAmx->setText(QString("Number strings to search for=%1").arg(table.count));
+  edtNumStrings->setText(QString::number(table.count));
+  keyCount_ = 0;
+}
+
+void TfrmVarkoReplace::TakeGridStrings() {
+  StringTable& table = *table_;
+  if (keyCount_ > 0) {
+    // The rows holding a find string become the pairs in use, in order, so that pairs typed
+    // below the old count are used and a cleared row does not come back.
+    std::vector<std::array<Text, 2>> pairs;
+    for (int r = 0; r < grdReplace->rowCount(); ++r) {
+      Text find = cellText(grdReplace, r, 0);
+      if (!xcIsBlank(find)) pairs.push_back({std::move(find), cellText(grdReplace, r, 1)});
+    }
+    for (int n = 1; n <= kMaxStrings; ++n) {
+      const bool used = n <= int(pairs.size());
+      table.find(n) = used ? pairs[size_t(n - 1)][0] : Text();
+      table.replace(n) = used ? pairs[size_t(n - 1)][1] : Text();
+    }
+    table.count = int(pairs.size());
+  }
+  outcome_.strings = PrepareAdvancedStrings(table);
+  outcome_.stringsText = kStringsTextHeading + outcome_.strings.text;
+  outcome_.stringsTaken = true;
+}
+
+void TfrmVarkoReplace::grdReplaceExit() {
+  if (!table_) return;
+  if (keyCount_ > 0) {
+    TakeGridStrings();
+    ShowStringTable();
+  }
+  keyCount_ = 0;
+}
+
+void TfrmVarkoReplace::edtNumStringsExit() {
+  int32_t rows = 1;
+  if (!xcTryStrToInt(toText(edtNumStrings->text()), rows) || rows < 1) rows = 1;
+  if (rows > kMaxStrings) {
+    // The table has no room for more pairs.
+    message(QString("At most %1 find strings can be used for one search").arg(kMaxStrings));
+    rows = kMaxStrings;
+    edtNumStrings->setText(QString::number(rows));
+  }
+  setGridRows(rows);
+}
+
+void TfrmVarkoReplace::Button1Click() {
+  message(
+      "I will not run this function unless:\r\n\r\n"
+      "-I am over 18 years of age\r\n\r\n"
+      "-I understand the technical implications of (ID ten T),  PEBKAC, and GIYF\r\n"
+      " (if you don't know these go and Google all these before using this replace function)");
+}
+
+void TfrmVarkoReplace::ShowSetFileHelp() {
+  message(
+      "You can load strings for Search/Replace from a file\r\n"
+      "File with strings has 2 columns\r\n\r\n"
+      "First column has Find strings (cannot be blank)\r\n\r\n"
+      "Second column has replace strings\r\n"
+      "(optional - only used for Find/Replace)\r\n\r\n"
+      "Columns are separated by Tab character\r\n"
+      "(strings cannot have Tab in them)");
+}
+
+void TfrmVarkoReplace::btnLoadFindReplaceSetClick() {
+  ShowSetFileHelp();
+  const QString start = stringSetFileName_ && !stringSetFileName_->empty()
+                            ? QFileInfo(toQString(*stringSetFileName_)).absolutePath()
+                            : QString();
+  const QString file = chooseFile(start);
+  reactivate();
+  if (!file.isEmpty()) LoadFindReplaceSet(file);
+  edtNumStrings->setText(QString::number(table_->count));
+}
+
+void TfrmVarkoReplace::LoadFindReplaceSet(const QString& fileName) {
+  // Loaded into a copy: a refused file leaves the table as it was.
+  StringTable loaded = *table_;
+  const StringSetLoad load = xcLoadStringSet(kFindAndReplace, toText(fileName), loaded);
+  if (!load.errorText.empty()) {
+    message(fileName + "\r\n" + toQString(load.errorText));
+    return;
+  }
+  if (!load.loaded) return;
+  if (load.ignoredLines > 0) {
+    // Cutting the set short would replace with some pairs silently missing.
+    message(QString("%1 holds %2 find strings; a set can hold at most %3.\r\nNothing was loaded.")
+                .arg(fileName)
+                .arg(kMaxStrings + load.ignoredLines)
+                .arg(kMaxStrings));
+    return;
+  }
+  *table_ = loaded;
+  *stringSetFileName_ = toText(fileName);
+  ShowStringTable();
+}
+
+void TfrmVarkoReplace::btnEditFindReplaceSetClick() {
+  ShowSetFileHelp();
+  const Text start = xcIsBlank(firstAdvancedFolder_) ? xcExeFolder() : firstAdvancedFolder_;
+  const QString file = chooseFile(toQString(start));
+  reactivate();
+  if (file.isEmpty()) return;
+  *stringSetFileName_ = toText(file);
+  editFile(toText(file));
+}
+
+void TfrmVarkoReplace::btnUndoLastReplaceClick() {
+  if (QMessageBox::question(this, QApplication::applicationName(),
+                            "Put back every file of the last replace run from its backup?\r\n"
+                            "A file changed again since then is left as it is.",
+                            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    reactivate();
+    return;
+  }
+  TextList report;
+  const UndoResult undo = UndoLastReplace(xcExeFolder(), report, clock ? *clock : SystemClock::instance());
+  QStringList lines;
+  for (const Text& line : report) lines << toQString(line);
+  if (undo.foundRun)
+    lines << QString() << QString("Restored %1 file(s), refused %2").arg(undo.restored).arg(undo.refused);
+  message(lines.join("\r\n"));
+}
+
+void TfrmVarkoReplace::btnReplaceClick() {
+  closing_ = true;
+  message(
+      "Warning - Multi replace is a new feature, use with care\r\n\r\n"
+      "check log and use differences Viewer\r\n\r\n"
+      "and note names of backup files\r\n\r\n");
+  TakeGridStrings();
+  QCoreApplication::processEvents();
+  setReplaceOffOrOn(1);
+  if (cbxDoReplace->isChecked()) {
+    setReplaceOffOrOn(2);
+    options_->queryFile = cbxQueryFile->isChecked();
+    options_->queryLine = cbxQueryLine->isChecked();
+    options_->preserveSpaces = cbxPreserveSpaces->isChecked();
+  }
+  options_->showLinesNoMatches = cbxShowLinesNoMatches->isChecked();
+  options_->showFilesWithNoMatches = cbxShowFilesWithNoMatches->isChecked();
+  options_->stringSetFilename = *stringSetFileName_;
+  accept();
+}
+
+void TfrmVarkoReplace::reject() {
+  if (table_) setReplaceOffOrOn(1);
+  QDialog::reject();
+}
