@@ -1,7 +1,11 @@
 // Varko64: the application title, the program's windows and the event loop.
-#include <QApplication>
+// Arguments: "-v" first turns test information on; a folder (what a file manager's "Open with"
+// passes) starts the program on it.
+#include <QDir>
+#include <QFileInfo>
 
 #include "TfrmVarko1.h"
+#include "VarkoApplication.h"
 #include "VarkoProgram.h"
 #include "lib/Library.h"
 #include "lib/Text.h"
@@ -9,11 +13,15 @@
 int main(int argc, char** argv) {
   varko::xcRaiseOpenFileLimit();
   varko::xcLimitMallocArenas();
-  QApplication app(argc, argv);
+  VarkoApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tessel"));
 
   const varko::Text firstArgument = argc > 1 ? varko::fromUtf8(argv[1]) : varko::Text();
   VarkoProgram program(QString(), firstArgument);
+  for (int i = 1; i < argc; ++i) {
+    const QFileInfo info(QString::fromLocal8Bit(argv[i]));
+    if (info.isDir()) program.main()->setStartFolder(QDir::toNativeSeparators(info.absoluteFilePath()));
+  }
   program.main()->show();
   return app.exec();
 }

@@ -449,7 +449,7 @@ bool PrepareCommandLineRequest(CommandLineOptions& o, const Clock& clock, std::s
     r.replace.queryLine = !o.yes;
     r.replace.queryFile = !o.yes;
     // The change log goes to the first start folder, as the replace options window says.
-    if (!o.dryRun) r.replace.changeLogFilename = xcIncludeTrailingSeparator(o.folders.front()) + kChangeLogName;
+    if (!o.dryRun) r.replace.changeLogFilename = ChangeLogFileFor(r);
   }
   if (r.stringMode == kAdvancedMode)
     r.searchText = JoinedFindStrings(r).text;

@@ -4,6 +4,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +28,7 @@
 #include "lib/Errors.h"
 #include "lib/Library.h"
 #include "results/EditFiles.h"
+#include "replace/RunReplacer.h"
 #include "results/GridFind.h"
 
 using namespace varko;
@@ -35,6 +41,7 @@ TfrmVarko1::TfrmVarko1(const QString& settingsFile, QWidget* parent)
       settingsFile_(settingsFile.isEmpty() ? SettingsFileName() : toText(settingsFile)),
       session_(*this) {
   setObjectName(QStringLiteral("frmVarko1"));
+  setAcceptDrops(true);
   buildWindow();
   FormCreate();
 }
@@ -171,6 +178,58 @@ void TfrmVarko1::btnGoClick() {
 }
 
 void TfrmVarko1::btnStopClick() { session_.btnStopClick(); }
+
+void TfrmVarko1::TakeReplaceStrings(const Text& stringsText, const RequestList& strings) {
+  saved_.stringMode = kAdvancedMode;
+  stringsSelection_ = strings;
+  edtString->setText(toQString(stringsText));
+  edtString->setToolTip(toQString(AdvancedStringsHint(strings)));
+  lblStringsCount->setText(toQString(SetLabelText(strings_.count, u"String")));
+  searchStringsText_ = stringsText;
+  SetAdvancedColours();
+  UpdateFieldHints();
+}
+
+void TfrmVarko1::StartReplaceRun(const SearchRequest& request, ReplaceHandler& handler) {
+  if (session_.running()) return;
+  session_.setReplaceHandler(&handler);
+  processEvents();
+  session_.SetReplaceOffOrOn(2);
+  session_.DoSearch(request);
+  session_.setReplaceHandler(nullptr);
+}
+
+namespace {
+// The first local folder among dropped things, or empty.
+QString droppedFolder(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return QString();
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir()) return url.toLocalFile();
+  return QString();
+}
+}  // namespace
+
+void TfrmVarko1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!session_.running() && !droppedFolder(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TfrmVarko1::dropEvent(QDropEvent* event) {
+  const QString folder = droppedFolder(event->mimeData());
+  if (folder.isEmpty() || session_.running()) return;
+  setStartFolder(folder);
+  event->acceptProposedAction();
+}
+
+void TfrmVarko1::setStartFolder(const QString& folder) {
+  saved_.folderMode = kSimpleMode;
+  edtFolder->setText(folder);
+  SetAdvancedColours();
+  UpdateFieldHints();
+}
+
+Text TfrmVarko1::statusLineText() const { return toText(lblFile->text()); }
+Text TfrmVarko1::folderCountText() const { return toText(lblFolderCount->text()); }
+Text TfrmVarko1::fileSpecFieldText() const { return toText(edtFileSpec->text()); }
 
 void TfrmVarko1::btnSelectClick() {
   session_.AbortFindReplace();

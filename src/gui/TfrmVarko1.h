@@ -83,6 +83,19 @@ public:
   void shareGridFindText(varko::Text& text);
   varko::Text& gridFindText() const;
 
+  // The replace options kept from run to run.
+  varko::ReplaceRunOptions& replaceOptions() { return replaceOptions_; }
+  // The replace options window took its grid's strings: the strings become the advanced list.
+  void TakeReplaceStrings(const varko::Text& stringsText, const varko::RequestList& strings);
+  // DoSearch in replace mode on request, each file with a match handed to handler.
+  void StartReplaceRun(const varko::SearchRequest& request, varko::ReplaceHandler& handler);
+  // The folder the program was started with (a file manager's "Open with").
+  void setStartFolder(const QString& folder);
+  // The texts the report header reads.
+  varko::Text statusLineText() const;
+  varko::Text folderCountText() const;
+  varko::Text fileSpecFieldText() const;
+
   // Operations named as the program names them.
   void SetRunState(varko::RunState state);
   void SetStatusColour(varko::StatusColour colour);
@@ -138,6 +151,9 @@ protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A folder dropped on the window becomes the folder to search.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

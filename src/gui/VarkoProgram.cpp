@@ -18,7 +18,15 @@
 #include "TfrmVarkoStrings.h"
 #include "TfrmVarkoTips.h"
 #include "TfrmView2.h"
+#include "TfrmText.h"
+#include "TfrmVarkoReplace.h"
+#include "TfrmVarkoReplaceResults.h"
+#include "WindowReplaceQuestions.h"
+#include "replace/Archive.h"
+#include "replace/RunReplacer.h"
+#include "results/TextReport.h"
 #include "lib/IniFile.h"
+#include "lib/Library.h"
 #include "results/OpenCommand.h"
 #include "QtText.h"
 
@@ -52,6 +60,10 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
   frmVarkoTips_ = new TfrmVarkoTips(frmVarko1);
   frmTimePicker_ = new TfrmTimePicker(frmVarko1);
   resultOpener_ = std::make_unique<ResultOpener>(frmVarko1, *frmVarkoEditOptions_);
+  frmVarkoReplace_ = new TfrmVarkoReplace(frmVarko1);
+  frmVarkoReplaceResults_ = new TfrmVarkoReplaceResults(frmVarko1);
+  frmText_ = new TfrmText(frmVarko1);
+  frmVarkoReplace_->SetReplaceOffOrOn = [frmVarko1](int offOrOn) { frmVarko1->session().SetReplaceOffOrOn(offOrOn); };
 
   frmVarkoHistory_->attach(frmVarko1->strings(), stringSetFileName_, multipleSearchText_);
 
@@ -93,6 +105,48 @@ void VarkoProgram::btnHistoryClick() {
   frmVarko1->focusSearchButton();
 }
 
+void VarkoProgram::btnReplaceClick() {
+  TfrmVarko1* frmVarko1 = frmVarko1_.get();
+  varko::SearchSession& session = frmVarko1->session();
+  if (session.running()) return;
+  ReplaceOptionsOutcome outcome =
+      frmVarkoReplace_->showOptions(frmVarko1->strings(), frmVarko1->replaceOptions(), stringSetFileName_,
+                                    session.searchString(), frmVarko1->savedSettings().folders.texts[0]);
+  if (outcome.stringsTaken) frmVarko1->TakeReplaceStrings(outcome.stringsText, outcome.strings);
+  // The history window's multiple-search text, when it built one, is what the field shows.
+  if (!multipleSearchText_.empty()) frmVarko1->setSearchFieldText(toQString(multipleSearchText_));
+  if (!session.replaceOn()) return;
+
+  varko::ReplaceSettings settings;
+  settings.archiveFile = varko::xcArchiveFileName();
+  settings.settingsFile = frmVarko1->settingsFileName();
+  varko::ReplaceRunLog runLog(varko::xcExeFolder(), *frmVarko1);
+  WindowReplaceQuestions questions(frmVarko1, *frmVarkoReplaceResults_, settings.settingsFile);
+  varko::SearchRequest request = frmVarko1->buildRequest();
+  request.replace.stringSetFilename = stringSetFileName_;
+  request.replace.changeLogFilename = varko::ChangeLogFileFor(request);
+  varko::RunReplacer replacer(request, settings, *frmVarko1, questions, &runLog, false);
+  frmVarko1->StartReplaceRun(request, replacer);
+}
+
+void VarkoProgram::btnPrintClick() {
+  TfrmVarko1* frmVarko1 = frmVarko1_.get();
+  varko::SearchSession& session = frmVarko1->session();
+  const varko::Text status = frmVarko1->statusLineText();  // before the folder texts are refreshed
+  frmVarko1->UpdateFolderSelection();
+  const varko::SearchRequest request = frmVarko1->buildRequest();
+  varko::ReportHeader header;
+  header.stringsText = session.stringsText();
+  header.foldersText = session.foldersText();
+  header.folderCount = frmVarko1->folderCountText();
+  header.fileSpec = frmVarko1->fileSpecFieldText();
+  header.statusLine = status;
+  header.requestStrings = session.requestStringsText();
+  for (const varko::SearchPair& pair : varko::RunPairs(request)) header.findStrings.push_back(pair.find);
+  header.caseInsensitive = request.caseInsensitive;
+  frmText_->showFor(session.grdFound(), header);
+}
+
 void VarkoProgram::wireHooks() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   TfrmVarko1Hooks& hooks = frmVarko1->hooks;
@@ -124,6 +178,8 @@ void VarkoProgram::wireHooks() {
     if (frmVarkoStrings_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoStrings_->reloadedSettings());
   };
   hooks.showHistory = [this] { btnHistoryClick(); };
+  hooks.showReplaceOptions = [this] { btnReplaceClick(); };
+  hooks.printResults = [this] { btnPrintClick(); };
   hooks.viewFile = [this] { ViewCurrentFile(); };
   hooks.toggleFileWindow = [this, frmVarko1] {
     const varko::ResultTable& table = frmVarko1->session().grdFound();

@@ -22,6 +22,9 @@ class TfrmVarkoHistory;
 class TfrmVarkoStrings;
 class TfrmVarkoTips;
 class TfrmView2;
+class TfrmVarkoReplace;
+class TfrmVarkoReplaceResults;
+class TfrmText;
 
 class VarkoProgram {
 public:
@@ -46,6 +49,9 @@ public:
   DateFieldPicker* startDatePicker() const { return startDatePicker_; }
   DateFieldPicker* endDatePicker() const { return endDatePicker_; }
   ResultOpener& resultOpener() const { return *resultOpener_; }
+  TfrmVarkoReplace* replaceOptions() const { return frmVarkoReplace_; }
+  TfrmVarkoReplaceResults* replaceResults() const { return frmVarkoReplaceResults_; }
+  TfrmText* textOutput() const { return frmText_; }
 
   // The history window's string-set file and multiple-search text, kept for the whole run.
   const varko::Text& stringSetFileName() const { return stringSetFileName_; }
@@ -55,6 +61,8 @@ private:
   void wireHooks();
   void ViewCurrentFile();
   void btnHistoryClick();
+  void btnReplaceClick();
+  void btnPrintClick();
 
   varko::Text stringSetFileName_;
   varko::Text multipleSearchText_;
@@ -74,4 +82,7 @@ private:
   DateFieldPicker* startDatePicker_ = nullptr;
   DateFieldPicker* endDatePicker_ = nullptr;
   std::unique_ptr<ResultOpener> resultOpener_;
+  TfrmVarkoReplace* frmVarkoReplace_ = nullptr;
+  TfrmVarkoReplaceResults* frmVarkoReplaceResults_ = nullptr;
+  TfrmText* frmText_ = nullptr;
 };

@@ -1,6 +1,15 @@
 #include "replace/RunReplacer.h"
 
+#include "lib/Library.h"
+
 namespace varko {
+
+Text ChangeLogFileFor(const SearchRequest& request) {
+  const Text first = request.folderMode == kAdvancedMode && !request.selectedFolders.items.empty()
+                         ? request.selectedFolders.items.front()
+                         : request.folder;
+  return xcIsBlank(first) ? Text() : xcIncludeTrailingSeparator(first) + kChangeLogName;
+}
 
 RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings, const Clock& clock,
                          ReplaceQuestions& questions, ReplaceRunLog* runLog, bool dryRun)

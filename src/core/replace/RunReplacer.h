@@ -11,6 +11,10 @@ namespace varko {
 // The change log, in the first start folder of a replace run.
 inline constexpr char16_t kChangeLogName[] = u"Varko-SearchReplace.log";
 
+// The change log of a run: in its first start folder, as the replace options window says;
+// empty when there is no folder.
+Text ChangeLogFileFor(const SearchRequest& request);
+
 struct ReplaceRunFailure {
   Text path;
   Text reason;
