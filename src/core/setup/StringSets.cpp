@@ -6,7 +6,8 @@
 namespace varko {
 
 void xcSplitFields(TextView text, char16_t separator, int limit, TextList& fields, int& number) {
-  fields.assign(static_cast<size_t>(limit < 0 ? 1 : limit + 1), Text());
+  if (limit < 0) limit = 0;  // a negative limit once wrote past the end of fields
+  fields.assign(static_cast<size_t>(limit + 1), Text());
   number = 0;
   if (xcIsBlank(text)) return;
   size_t start = 0;

@@ -25,6 +25,13 @@ TEST(split_fields_test, fields_are_kept_exactly_with_blanks) {
   EXPECT_EQ(f[3], u"");
 }
 
+TEST(split_fields_test, a_negative_limit_is_zero_and_stays_inside_the_fields) {
+  int n = 0;
+  TextList f = split(u"a\tb\tc\td", -3, n);
+  EXPECT_EQ(n, 1);
+  EXPECT_EQ(f, TextList{u"a"});
+}
+
 TEST(split_fields_test, blank_text_makes_no_fields_and_empties_old_ones) {
   int n = 7;
   TextList fields{u"old", u"old"};
