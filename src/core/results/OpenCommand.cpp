@@ -15,6 +15,21 @@ Text stripQuotes(const Text& text) {
   return t;
 }
 
+// The program of a command text: inside its quotes when quoted; a first word without a folder
+// (found on PATH); otherwise what comes before the first option, so that a path with blanks
+// stays whole.
+Text ProgramPartOf(const Text& command) {
+  Text t = xcTrim(command);
+  if (!t.empty() && t.front() == u'"') {
+    size_t close = t.find(u'"', 1);
+    return close == Text::npos ? t.substr(1) : t.substr(1, close - 1);
+  }
+  Text first = t.substr(0, t.find(u' '));
+  if (first.find_first_of(u"/\\") == Text::npos) return first;
+  size_t option = t.find(u" -");
+  return xcTrim(option == Text::npos ? t : t.substr(0, option));
+}
+
 // A positive whole number made of digits only, else 0: file-name and notice rows carry no line.
 int positiveNumber(const Text& text) {
   Text t = xcTrim(text);
@@ -194,9 +209,10 @@ PreparedOpen PrepareOpenCommand(const Text& openCommand, const OpenRow& row,
   if (command.empty()) command = u"Notepad.exe";
 
   // A program configured in a folder that is gone (another machine's path) falls back quietly.
-  Text bare = stripQuotes(command);
-  size_t separator = bare.find_last_of(u"/\\");
-  if (separator != Text::npos && !xcFolderExists(bare.substr(0, separator + 1)))
+  // Only the program is tested, not its arguments ("code --user-data-dir /x").
+  Text program = ProgramPartOf(command);
+  size_t separator = program.find_last_of(u"/\\");
+  if (separator != Text::npos && !xcFolderExists(program.substr(0, separator + 1)))
     command = u"Notepad.exe";
 
   EditorKind kind = EditorKindOf(command);

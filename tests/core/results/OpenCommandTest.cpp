@@ -137,6 +137,14 @@ TEST(open_command_test, program_in_missing_folder_falls_back_to_notepad) {
   EXPECT_EQ(windowsPath.command, u"Notepad.exe");
 }
 
+TEST(open_command_test, only_the_program_is_tested_for_a_missing_folder_not_its_arguments) {
+  PreparedOpen p = PrepareOpenCommand(u"code --user-data-dir /gone/profile", matchRow(u"/src/a.txt"), kFindsNothing);
+  EXPECT_EQ(p.command, u"code --user-data-dir /gone/profile");
+  PreparedOpen quoted =
+      PrepareOpenCommand(u"\"/gone folder/ed\" -x /tmp", matchRow(u"/src/a.txt"), kFindsNothing);
+  EXPECT_EQ(quoted.command, u"Notepad.exe");
+}
+
 TEST(open_command_test, program_in_existing_folder_is_kept_even_with_blanks) {
   TempDir dir;
   Text program = pathToText(dir.write("my tools/fancyedit", "#!/bin/sh\n"));
