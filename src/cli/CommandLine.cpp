@@ -48,6 +48,10 @@ public:
     QuietRunHost::showMessage(text);
     err_ << "varko-search: " << terminalText(text) << '\n';
   }
+  void fileSkipped(const Text& path, const Text& reason) override {
+    if (reportSkipped) err_ << "varko-search: skipped (" << terminalText(reason) << "): " << textToPath(path) << '\n';
+  }
+  bool reportSkipped = false;  // --list-skipped without --rows: the rows are not printed
 private:
   std::ostream& err_;
 };
@@ -125,7 +129,7 @@ private:
 
 int UndoLastReplaceRun(std::ostream& out, std::ostream& err) {
   TextList report;
-  UndoResult result = UndoLastReplace(xcExeFolder(), report, SystemClock::instance());
+  UndoResult result = UndoLastReplace(xcDataFolder(), report, SystemClock::instance());
   for (const Text& line : report) out << textToPath(line) << '\n';
   if (!result.foundRun) {
     err << "varko-search: there is no replace run to undo\n";
@@ -196,6 +200,12 @@ Search the text files below one or more folders for one or more strings.
   --keep-own-files    do not omit the program's own search/replace files
   --simple-scan       do not always use the advanced folder scan
   --test-info         show extra test info
+  --exclude-dir NAME  do not enter subfolders named NAME (a-z in either case); repeat for several
+  --ascii-text-test   only 8-bit text files: more than 5 bytes outside printable ASCII, tab,
+                      LF, FF and CR in the first 1000 make a file not text (the default test
+                      reads UTF-8 and UTF-16 characters)
+  --list-skipped      list every file not searched with its reason (on standard error without
+                      --rows), then the counts by reason
   --date-from 'DATE [TIME]'  --date-to 'DATE [TIME]'   select files by last-write time
                       (an advanced option: needs advanced folders or filespecs; a missing
                       date is today, missing times are 00:00:00 and 23:59:59)
@@ -327,6 +337,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& 
       r.alwaysUseAdvancedFolderScan = false;
     } else if (a == "--test-info") {
       r.testInfo = true;
+    } else if (a == "--exclude-dir") {
+      if (!value(v)) return false;
+      TextList names = xcSplitFolderNames(argText(v));
+      r.excludedFolders.insert(r.excludedFolders.end(), names.begin(), names.end());
+    } else if (a == "--ascii-text-test") {
+      r.asciiTextTest = true;
+    } else if (a == "--list-skipped") {
+      r.listSkipped = true;
     } else if (a == "--date-from") {
       if (!value(v)) return false;
       splitDateTime(v, r.dates.startDate, r.dates.startTime, u"00:00:00");
@@ -590,6 +608,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     return 2;
   }
   TerminalHost host(err);
+  host.reportSkipped = options.request.listSkipped && !options.rows;
   setLibraryMessageHandler([&host](const Text& t) { host.showMessage(t); });
   SearchSession session(host);
   options.request.threads = ThreadsFromEnvironment();
@@ -604,9 +623,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   if (options.replaceMode) {
     ReplaceSettings settings;
     settings.archiveFile = xcArchiveFileName();
-    settings.settingsFile = xcExeFolder() + u"Varko64.INI";
+    settings.settingsFile = xcConfigFolder() + u"Varko64.INI";  // the desktop program's settings
     questions = std::make_unique<TerminalQuestions>(in, err, options.yes, settings.settingsFile);
-    if (!options.dryRun) runLog = std::make_unique<ReplaceRunLog>(xcExeFolder(), host);
+    if (!options.dryRun) runLog = std::make_unique<ReplaceRunLog>(xcDataFolder(), host);
     replacer = std::make_unique<RunReplacer>(options.request, settings, host, *questions, runLog.get(), options.dryRun);
     replacer->onPreview = [&out](const FileChanges& changes) {
       out << textToPath(xcUnifiedDiff(changes.path, changes.oldLines(), changes.newLines));
@@ -633,6 +652,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     printer.printUpTo(session.grdFound().rowCount());
     printer.flush();
   }
+  if (host.reportSkipped) err << "varko-search: " << textToPath(session.skippedSummary()) << '\n';
   if (options.rows || options.replaceMode) {
     out << "# " << EscapeCell(host.statusText) << '\n';
     out << "# " << EscapeCell(host.progressText) << '\n';

@@ -10,6 +10,13 @@
 
 namespace {
 using varko::gui::toQString;
+
+bool readable(const QString& date) { return varko::xcDateTextToNumber(date.toStdU16String()) != 0; }
+
+// A blank end date takes the start date; otherwise both must read as dates.
+bool datesComparable(const QString& start, const QString& end) {
+  return readable(start) && (end.trimmed().isEmpty() || readable(end));
+}
 }  // namespace
 
 DateFieldPicker::DateFieldPicker(QLineEdit* dateField, QPushButton* button, QObject* parent)
@@ -63,7 +70,9 @@ void DateFieldPicker::closeUp(bool picked) {
     const QDate date = calendar_->selectedDate();
     field_->setText(toQString(varko::xcDateValueToText(varko::xcEncodeDate(date.year(), date.month(), date.day()))));
   }
-  if (startDate_ && endDate_) {
+  // The order is kept between two readable dates only (an unreadable one reads as 0): a text the
+  // user must mend stays as typed, and a readable date is not replaced by an unreadable one.
+  if (startDate_ && endDate_ && datesComparable(startDate_->text(), endDate_->text())) {
     varko::Text end = endDate_->text().toStdU16String();
     varko::KeepDateOrder(startDate_->text().toStdU16String(), end);
     if (toQString(end) != endDate_->text()) endDate_->setText(toQString(end));

@@ -49,8 +49,10 @@ FoundGridView::FoundGridView(ResultTable& table, QWidget* parent)
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex& previous) {
             if (!current.isValid()) return;
-            column_ = current.column();
-            if (!syncingCurrentRow_) table_.setCurrentRow(current.row());
+            if (!syncingCurrentRow_) {
+              column_ = current.column();
+              table_.setCurrentRow(current.row());
+            }
             if (current.row() != previous.row()) enterRow();
             viewport()->update();
           });
@@ -96,11 +98,17 @@ void FoundGridView::widenTextColumn(int width) {
 
 void FoundGridView::showCurrentRow(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
-  QModelIndex index = model_->index(row, std::clamp(column_, 0, model_->columnCount() - 1));
-  if (currentIndex() == index) return;
-  syncingCurrentRow_ = true;
-  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  syncingCurrentRow_ = false;
+  // The view's own current cell stays in a shown column: Qt neither scrolls to a hidden cell nor
+  // pages from one. The find column is kept apart, in column_.
+  int column = std::clamp(column_, 0, model_->columnCount() - 1);
+  if (isColumnHidden(column)) column = 1;
+  const QModelIndex index = model_->index(row, column);
+  if (currentIndex() != index) {
+    syncingCurrentRow_ = true;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    syncingCurrentRow_ = false;
+  }
+  scrollTo(index);
 }
 
 void FoundGridView::enterRow() {
@@ -114,14 +122,9 @@ void FoundGridView::keyPressEvent(QKeyEvent* event) {
   if (!gridKey(event)) QTableView::keyPressEvent(event);
 }
 
-void FoundGridView::keyReleaseEvent(QKeyEvent* event) {
-  const bool ctrl = event->modifiers() & Qt::ControlModifier;
-  if (ctrl && event->key() == Qt::Key_V)
-    emit viewFileKey();
-  else if (ctrl && event->key() == Qt::Key_W)
-    emit fileWindowKey();
-  else
-    QTableView::keyReleaseEvent(event);
+void FoundGridView::setMatchRules(const SpanRules& rules) {
+  static_cast<FoundItemDelegate*>(itemDelegate())->setMatchRules(rules);
+  viewport()->update();
 }
 
 bool FoundGridView::gridKey(QKeyEvent* event) {
@@ -129,7 +132,16 @@ bool FoundGridView::gridKey(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   int column = column_;
   bool moved = false;
-  if (event->key() == Qt::Key_F && ctrl) {
+  // Ctrl+F, Ctrl+V and Ctrl+W act once when the key goes down: a held key repeats nothing, and
+  // releasing Ctrl before the letter does not matter.
+  if ((event->key() == Qt::Key_F || event->key() == Qt::Key_V || event->key() == Qt::Key_W) && ctrl &&
+      event->isAutoRepeat()) {
+    return true;
+  } else if (event->key() == Qt::Key_V && ctrl) {
+    emit viewFileKey();
+  } else if (event->key() == Qt::Key_W && ctrl) {
+    emit fileWindowKey();
+  } else if (event->key() == Qt::Key_F && ctrl) {
     moved = xcGridSearch(table_, column, *findText_, [this](Text& findText) {
       bool ok = false;
       QString text = QInputDialog::getText(window(), QStringLiteral("Find:"), QStringLiteral("Text to find:"),
@@ -146,14 +158,8 @@ bool FoundGridView::gridKey(QKeyEvent* event) {
   } else {
     return false;
   }
-  if (moved) {
-    column_ = column;
-    showCurrentRow(table_.currentRow());
-    QModelIndex index = model_->index(table_.currentRow(), column);
-    syncingCurrentRow_ = true;
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    syncingCurrentRow_ = false;
-    scrollTo(isColumnHidden(column) ? model_->index(table_.currentRow(), 1) : index);
-  }
+  if (moved) column_ = column;
+  // Every move, also one to the row that was current, shows the current row.
+  showCurrentRow(table_.currentRow());
   return true;
 }

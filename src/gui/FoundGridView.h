@@ -5,6 +5,7 @@
 #include <QTableView>
 #include "lib/Text.h"
 #include "results/ResultTable.h"
+#include "search/MatchSpans.h"
 
 class FoundTableModel;
 
@@ -25,6 +26,10 @@ public:
   // The text column widens with the page from the widths it had at the first show.
   void rememberFirstWidths(int width);
   void widenTextColumn(int width);
+  // The strings and rules of the run the rows came from: their matches are drawn highlighted.
+  void setMatchRules(const varko::SpanRules& rules);
+  // The column Ctrl+F offers and F3 starts from (it may be a hidden one).
+  int findColumn() const { return column_; }
 
 signals:
   void rowEntered();           // the current row moved to another row
@@ -34,7 +39,8 @@ signals:
 
 protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void keyReleaseEvent(QKeyEvent* event) override;
+  // Letters keep no meaning of their own in the grid: no jumping to a row that starts with them.
+  void keyboardSearch(const QString&) override {}
 
 private:
   bool gridKey(QKeyEvent* event);
@@ -45,7 +51,7 @@ private:
   FoundTableModel* model_ = nullptr;
   varko::Text ownFindText_;
   varko::Text* findText_ = &ownFindText_;
-  int column_ = 1;
+  int column_ = 0;
   bool syncingCurrentRow_ = false;
   int firstGridWidth_ = 0;
   int firstColumn1Width_ = 0;

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QTableView>
 #include <QVBoxLayout>
+#include "LineGridView.h"
+#include "MarkedLineDelegate.h"
 #include "StringGridModel.h"
 #include "QtColour.h"
 
@@ -20,10 +22,12 @@ TfrmFWindow::TfrmFWindow(QWidget* parent) : QDialog(parent, Qt::Tool) {
 
   grid_.setRowCount(varko::kFileWindowRows);
   model_ = new StringGridModel(grid_, varko::gui::toQColor(varko::kPurple), this);
-  grdWindow = new QTableView(this);
+  grdWindow = new LineGridView(this);
   grdWindow->setObjectName("grdWindow");
   grdWindow->setAccessibleName("Lines around found line");
   grdWindow->setModel(model_);
+  lineDelegate_ = new MarkedLineDelegate(1, grdWindow);
+  grdWindow->setItemDelegate(lineDelegate_);
   grdWindow->setSelectionBehavior(QAbstractItemView::SelectRows);
   grdWindow->setSelectionMode(QAbstractItemView::SingleSelection);
   grdWindow->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -35,9 +39,11 @@ TfrmFWindow::TfrmFWindow(QWidget* parent) : QDialog(parent, Qt::Tool) {
   grdWindow->verticalHeader()->setDefaultSectionSize(kRowHeight);
   grdWindow->setColumnWidth(0, 47);
   grdWindow->setColumnWidth(1, 635);
-  // The line column takes what the window leaves; long lines are cut rather than scrolled.
-  grdWindow->horizontalHeader()->setStretchLastSection(true);
-  grdWindow->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // A long line is read whole by scrolling sideways: the line column is as wide as its longest line.
+  grdWindow->horizontalHeader()->setStretchLastSection(false);
+  grdWindow->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  grdWindow->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grdWindow->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   QFont font("Verdana", 8);
   font.setBold(true);
   grdWindow->setFont(font);
@@ -95,7 +101,7 @@ void TfrmFWindow::FormActivate() {
   const QModelIndex current = model_->index(grid_.currentRow(), 0);
   grdWindow->selectionModel()->setCurrentIndex(current,
                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  // Eleven rows and a little room, whatever the row height.
+  // Eleven rows and a little room (it holds the sideways scroll bar), whatever the row height.
   resize(width(), varko::kFileWindowRows * grdWindow->verticalHeader()->defaultSectionSize() + 22);
   grdWindow->setFocus();
 }
@@ -106,15 +112,28 @@ bool TfrmFWindow::event(QEvent* event) {
 }
 
 bool TfrmFWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == grdWindow && event->type() == QEvent::KeyRelease) {
+  if (watched == grdWindow && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_W && (key->modifiers() & Qt::ControlModifier)) {
-      HideFileWindow();
-      emit fileWindowHidden();
+      // Acts once, when the key goes down: the held Ctrl+W that showed the window, and its
+      // release, leave it showing.
+      if (!key->isAutoRepeat()) {
+        HideFileWindow();
+        emit fileWindowHidden();
+      }
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void TfrmFWindow::setMatchRules(const varko::SpanRules& rules) {
+  lineDelegate_->setMatchRules(rules);
+  grdWindow->viewport()->update();
+}
+
+std::vector<varko::MatchSpan> TfrmFWindow::markedSpans(int row) const {
+  return lineDelegate_->spansFor(model_->index(row, 1));
 }
 
 void TfrmFWindow::done(int result) {

@@ -9,7 +9,9 @@
 #include <QDialog>
 #include "results/FileViews.h"
 #include "results/ResultTable.h"
+#include "search/MatchSpans.h"
 
+class MarkedLineDelegate;
 class QTableView;
 class StringGridModel;
 
@@ -32,6 +34,9 @@ public:
   int currentRow() const { return grid_.currentRow(); }
   const varko::FileWindowLines& lines() const { return lines_; }
   int centreLine() const { return centreLine_; }
+  // The last run's strings and rules: their matches are marked in the lines shown.
+  void setMatchRules(const varko::SpanRules& rules);
+  std::vector<varko::MatchSpan> markedSpans(int row) const;
 
   QTableView* grdWindow = nullptr;
 
@@ -48,6 +53,7 @@ private:
 
   varko::ResultTable grid_{2, 0};
   StringGridModel* model_ = nullptr;
+  MarkedLineDelegate* lineDelegate_ = nullptr;
   varko::FileWindowLines lines_;
   int centreLine_ = 0;
   bool showing_ = false;

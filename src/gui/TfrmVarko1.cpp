@@ -22,12 +22,13 @@
 #include "FoundGridView.h"
 #include "FoundTableModel.h"
 #include "Launcher.h"
+#include "MatchMarks.h"
 #include "QtColour.h"
 #include "QtText.h"
 #include "VarkoPictures.h"
 #include "lib/Errors.h"
 #include "lib/Library.h"
-#include "results/EditFiles.h"
+#include "results/EditFileCommand.h"
 #include "replace/RunReplacer.h"
 #include "results/GridFind.h"
 
@@ -57,6 +58,9 @@ TfrmVarko1::~TfrmVarko1() {
 void TfrmVarko1::FormCreate() {
   startingUp_ = true;
   saved_ = LoadSavedSettings(settingsFile_);
+  cbxAsciiTextTest->setChecked(saved_.asciiTextTest);
+  cbxListSkipped->setChecked(saved_.listSkipped);
+  edtExcludeFolders->setText(toQString(saved_.excludedFolders));
   UpdateFolderSelection();
   FillDateDefaults();
   PageControl2->setCurrentIndex(0);
@@ -150,6 +154,7 @@ void TfrmVarko1::runStateChanged(RunState state) {
   btnView->setVisible(state != kRunRunning);
   btnPrint->setVisible(state != kRunRunning);
   if (state == kRunFinished) {
+    grdFound->setMatchRules(gui::MatchRulesOf(session_.lineMatcher()));
     foundModel_->flush();
     SelectFirstResult(session_.grdFound());
   }
@@ -282,6 +287,9 @@ SearchRequest TfrmVarko1::buildRequest() const {
   request.dates.endDate = toText(edtSelDate2->text());
   request.dates.endTime = toText(edtSelTime2->text());
   request.replace = replaceOptions_;
+  request.asciiTextTest = cbxAsciiTextTest->isChecked();
+  request.listSkipped = cbxListSkipped->isChecked();
+  request.excludedFolders = xcSplitFolderNames(toText(edtExcludeFolders->text()));
   // Files are examined ahead on worker threads (the rows still arrive in list order); a test's
   // clock is read from the run's thread only, so the run then examines files itself.
   request.threads = clock_ ? 0 : -1;
@@ -352,49 +360,6 @@ FieldTexts TfrmVarko1::fieldTexts() const {
 // ---------------------------------------------------------------------------------------------
 // Search inputs.
 
-void TfrmVarko1::SetAdvancedColours() {
-  struct Input {
-    QLineEdit* field;
-    QToolButton* picture;
-    QLabel* label;
-    QCheckBox* box;
-    int mode;
-  };
-  for (const Input& input : {Input{edtFolder, ImageFolder, lblpAdvancedFolder, cbxAdvancedFolders, saved_.folderMode},
-                             Input{edtFileSpec, ImageFilespec, lblpAdvancedFilespec, cbxAdvancedFileSpec, saved_.fileSpecMode},
-                             Input{edtString, ImageString, lblpAdvancedString, cbxAdvancedStrings, saved_.stringMode}}) {
-    const bool advanced = input.mode == kAdvancedMode;
-    setTextColour(input.field, advanced ? kGreen : kNavy);
-    QFont font = input.field->font();
-    font.setBold(advanced);
-    input.field->setFont(font);
-    input.field->setReadOnly(advanced);
-    input.picture->setIcon(QIcon(advanced ? VarkoPictures::switchOn() : VarkoPictures::switchOff()));
-    input.picture->setToolTip(advanced ? QStringLiteral("Advanced (click for simple)")
-                                       : QStringLiteral("Simple (click for advanced)"));
-    setTextColour(input.label, advanced ? kGreen : kGrey);
-    QSignalBlocker block(input.box);
-    input.box->setChecked(advanced);
-  }
-  const bool folders = saved_.folderMode == kAdvancedMode;
-  btnCurrent->setEnabled(!folders);
-  btnBrowse->setEnabled(!folders);
-  if (!folders) lblFolderCount->clear();
-  if (saved_.fileSpecMode == kAdvancedMode)
-    lblFilespecCount->setText(toQString(SetLabelText(static_cast<int32_t>(fileSpecsSelection_.items.size()), u"Filespec")));
-  else
-    lblFilespecCount->clear();
-  if (saved_.stringMode == kAdvancedMode) {
-    btnHistory->setEnabled(false);
-    cbxGoogleFind->setChecked(false);
-    cbxGoogleFind->setEnabled(false);
-  } else {
-    btnHistory->setEnabled(true);
-    cbxGoogleFind->setEnabled(true);
-    lblStringsCount->clear();
-  }
-}
-
 void TfrmVarko1::UpdateFolderSelection() {
   if (saved_.folderMode == kSimpleMode) return;
   const FolderSelection selection = AdvancedFolderSelection(saved_.folders);
@@ -406,14 +371,6 @@ void TfrmVarko1::UpdateFieldHints() {
   btnCurrent->setToolTip(toQString(CurrentFolderHint(toText(currentFolder()))));
   edtFolder->setToolTip(toQString(FolderFieldHint(saved_.folderMode)));
   edtString->setToolTip(toQString(StringFieldHint(saved_.stringMode)));
-}
-
-void TfrmVarko1::ShowAdvancedSwitches() {
-  const bool pictures = cbxShowAdvancedButtons->isChecked();
-  for (QWidget* w : std::initializer_list<QWidget*>{ImageFolder, ImageFilespec, ImageString, lblpAdvancedFolder,
-                                                   lblpAdvancedFilespec, lblpAdvancedString})
-    w->setVisible(pictures);
-  for (QCheckBox* box : {cbxAdvancedFolders, cbxAdvancedFileSpec, cbxAdvancedStrings}) box->setVisible(!pictures);
 }
 
 void TfrmVarko1::FillEmptyFolder() {
@@ -596,6 +553,9 @@ void TfrmVarko1::btnSetupOptionsClick() {
 
 void TfrmVarko1::SaveSettingsAsDefault() {
   if (confirm(u"Save current settings?", ConfirmButtons::YesNo) != ConfirmAnswer::Yes) return;
+  saved_.asciiTextTest = cbxAsciiTextTest->isChecked();
+  saved_.listSkipped = cbxListSkipped->isChecked();
+  saved_.excludedFolders = toText(edtExcludeFolders->text());
   try {
     WriteSettingsAsDefault(settingsFile_, saved_);
   } catch (const VarkoError& e) {
@@ -604,7 +564,7 @@ void TfrmVarko1::SaveSettingsAsDefault() {
 }
 
 void TfrmVarko1::xcEditFiles(const Text& files) {
-  EditFilesCommand command = xcEditFilesCommand(files);
+  EditFilesCommand command = xcEditFileCommand(files);
   Text error;
   bool started = hooks.launch ? hooks.launch(command.launch, error) : Launcher::launch(command.launch, error);
   if (!started) showMessage(command.FailureText(error));

@@ -258,6 +258,10 @@ private:
   // "View etc options".
   QCheckBox* cbxViewWindowCourier = nullptr;
   QCheckBox* cbxTestInfo = nullptr;
+  QCheckBox* cbxAsciiTextTest = nullptr;
+  QCheckBox* cbxListSkipped = nullptr;
+  QLabel* lblExcludeFolders = nullptr;
+  QLineEdit* edtExcludeFolders = nullptr;
   QCheckBox* cbxAlwaysUseAdvancedFolderScan = nullptr;
   QCheckBox* cbxShowAdvancedButtons = nullptr;
   QLabel* Label7 = nullptr;

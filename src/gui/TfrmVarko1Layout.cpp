@@ -24,6 +24,7 @@
 using namespace varko;
 using varko::gui::setTextColour;
 using varko::gui::toQColor;
+using varko::gui::toQString;
 using varko::gui::toText;
 
 namespace {
@@ -96,7 +97,7 @@ void TfrmVarko1::buildWindow() {
 
   PageControl1 = new QTabWidget(central);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 112px; min-height: 22px; }"));
+  PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { width: 120px; height: 30px; padding: 0px; }"));
   TabSelect = buildSelectPage();
   TabMatches = new QWidget;
   TabMatches->setObjectName(QStringLiteral("TabMatches"));
@@ -125,9 +126,10 @@ void TfrmVarko1::buildWindow() {
   connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmVarko1::PageControl1Change);
   connect(btnResizeVertical, &QToolButton::clicked, this, &TfrmVarko1::btnResizeVerticalClick);
 
-  // Enter and Esc in fields and check boxes move on like Tab.
+  // Enter and Esc in fields and check boxes move on like Tab; Enter on a focused button presses it.
   for (QLineEdit* field : findChildren<QLineEdit*>()) field->installEventFilter(this);
   for (QCheckBox* box : findChildren<QCheckBox*>()) box->installEventFilter(this);
+  for (QPushButton* button : findChildren<QPushButton*>()) button->installEventFilter(this);
 }
 
 QWidget* TfrmVarko1::buildBottomBar() {
@@ -326,7 +328,7 @@ QWidget* TfrmVarko1::buildSelectPage() {
 
   PageControl2 = new QTabWidget(page);
   PageControl2->setObjectName(QStringLiteral("PageControl2"));
-  PageControl2->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 150px; min-height: 18px; }"));
+  PageControl2->setStyleSheet(QStringLiteral("QTabBar::tab { width: 160px; height: 22px; padding: 0px; }"));
   PageControl2->addTab(buildMainOptions(), QStringLiteral("Main options"));
   PageControl2->addTab(buildDateOptions(), QStringLiteral("Date options"));
   PageControl2->addTab(buildViewOptions(), QStringLiteral("View etc options"));
@@ -482,9 +484,23 @@ QWidget* TfrmVarko1::buildViewOptions() {
       makeCheckBox(page, "cbxAlwaysUseAdvancedFolderScan", QStringLiteral("Always Use Advanced Folder Scan "), true);
   cbxShowAdvancedButtons = makeCheckBox(page, "cbxShowAdvancedButtons",
                                         QStringLiteral("Switch Advanced using Buttons (off to use a checkbox)"), true);
+  cbxAsciiTextTest = makeCheckBox(page, "cbxAsciiTextTest", QStringLiteral("Only 8-bit text files (ASCII test)"), false,
+                                  QStringLiteral("Search only files of printable ASCII, not UTF-8 or UTF-16 text"));
+  cbxListSkipped = makeCheckBox(page, "cbxListSkipped", QStringLiteral("List skipped files"), false,
+                                QStringLiteral("A row for every file not searched, with the reason"));
   for (QWidget* w : std::initializer_list<QWidget*>{cbxViewWindowCourier, cbxTestInfo, cbxAlwaysUseAdvancedFolderScan,
-                                                   cbxShowAdvancedButtons})
+                                                   cbxShowAdvancedButtons, cbxAsciiTextTest, cbxListSkipped})
     layout->addWidget(w);
+  lblExcludeFolders = makeLabel(page, "lblExcludeFolders", QStringLiteral("Exclude folders"));
+  edtExcludeFolders = new QLineEdit(page);
+  edtExcludeFolders->setObjectName(QStringLiteral("edtExcludeFolders"));
+  edtExcludeFolders->setPlaceholderText(QStringLiteral("node_modules;build;.venv"));
+  edtExcludeFolders->setToolTip(QStringLiteral("Folder names not entered, separated by ;"));
+  lblExcludeFolders->setBuddy(edtExcludeFolders);
+  auto* excludeRow = new QHBoxLayout;
+  excludeRow->addWidget(lblExcludeFolders);
+  excludeRow->addWidget(edtExcludeFolders, 1);
+  layout->addLayout(excludeRow);
 
   Label7 = makeLabel(page, "Label7", QStringLiteral("How to load file"));
   cbxLoadFromFileMethod = new QComboBox(page);
@@ -552,10 +568,72 @@ void TfrmVarko1::buildFoundGrid() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// How the search inputs show their modes.
+
+void TfrmVarko1::SetAdvancedColours() {
+  struct Input {
+    QLineEdit* field;
+    QToolButton* picture;
+    QLabel* label;
+    QCheckBox* box;
+    int mode;
+  };
+  for (const Input& input : {Input{edtFolder, ImageFolder, lblpAdvancedFolder, cbxAdvancedFolders, saved_.folderMode},
+                             Input{edtFileSpec, ImageFilespec, lblpAdvancedFilespec, cbxAdvancedFileSpec, saved_.fileSpecMode},
+                             Input{edtString, ImageString, lblpAdvancedString, cbxAdvancedStrings, saved_.stringMode}}) {
+    const bool advanced = input.mode == kAdvancedMode;
+    setTextColour(input.field, advanced ? kGreen : kNavy);
+    QFont font = input.field->font();
+    font.setBold(advanced);
+    input.field->setFont(font);
+    input.field->setReadOnly(advanced);
+    input.picture->setIcon(QIcon(advanced ? VarkoPictures::switchOn() : VarkoPictures::switchOff()));
+    input.picture->setToolTip(advanced ? QStringLiteral("Advanced (click for simple)")
+                                       : QStringLiteral("Simple (click for advanced)"));
+    setTextColour(input.label, advanced ? kGreen : kGrey);
+    QSignalBlocker block(input.box);
+    input.box->setChecked(advanced);
+  }
+  const bool folders = saved_.folderMode == kAdvancedMode;
+  btnCurrent->setEnabled(!folders);
+  btnBrowse->setEnabled(!folders);
+  if (!folders) lblFolderCount->clear();
+  if (saved_.fileSpecMode == kAdvancedMode)
+    lblFilespecCount->setText(toQString(SetLabelText(static_cast<int32_t>(fileSpecsSelection_.items.size()), u"Filespec")));
+  else
+    lblFilespecCount->clear();
+  // The history button stays enabled in advanced mode too: there it leads to the multiple
+  // searches page, which the history window shows only then.
+  btnHistory->setEnabled(true);
+  if (saved_.stringMode == kAdvancedMode) {
+    cbxGoogleFind->setChecked(false);
+    cbxGoogleFind->setEnabled(false);
+  } else {
+    cbxGoogleFind->setEnabled(true);
+    lblStringsCount->clear();
+  }
+}
+
+void TfrmVarko1::ShowAdvancedSwitches() {
+  const bool pictures = cbxShowAdvancedButtons->isChecked();
+  for (QWidget* w : std::initializer_list<QWidget*>{ImageFolder, ImageFilespec, ImageString, lblpAdvancedFolder,
+                                                   lblpAdvancedFilespec, lblpAdvancedString})
+    w->setVisible(pictures);
+  for (QCheckBox* box : {cbxAdvancedFolders, cbxAdvancedFileSpec, cbxAdvancedStrings}) box->setVisible(!pictures);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Keys, clicks and focus of the fields reach their handlers.
 
 bool TfrmVarko1::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
+  if (auto* button = qobject_cast<QPushButton*>(watched); button && event->type() == QEvent::KeyPress) {
+    // Qt's buttons outside a dialog ignore Enter; here it presses the focused button, once per press.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return QMainWindow::eventFilter(watched, event);
+    if (!key->isAutoRepeat() && button->isEnabled() && button->isVisible()) button->click();
+    return true;
+  }
   if (event->type() == QEvent::KeyPress && (qobject_cast<QLineEdit*>(watched) || qobject_cast<QCheckBox*>(watched))) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape) {
@@ -591,6 +669,11 @@ bool TfrmVarko1::eventFilter(QObject* watched, QEvent* event) {
         if (isCharacterKey(static_cast<QKeyEvent*>(event))) editFieldClick(field);
         break;
       case QEvent::FocusIn:
+        // The window becoming active again (after a dialog or another program) is not the field
+        // receiving the focus: the texts at focus stay, so an earlier edit still greys lblFile.
+        if (const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+          break;
         if (field == edtFolder) textsAtFocus_.folder = toText(field->text());
         if (field == edtFileSpec) textsAtFocus_.fileSpec = toText(field->text());
         if (field == edtString) textsAtFocus_.string = toText(field->text());
@@ -600,8 +683,8 @@ bool TfrmVarko1::eventFilter(QObject* watched, QEvent* event) {
         // Leaving the window (a dialog opening) is not leaving the field.
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
         editFieldExit(field);
-        // Typing a string and moving on by keyboard leads to "Search"; a mouse click goes where clicked.
-        if (field == edtString && reason != Qt::MouseFocusReason && btnGo->isVisible())
+        // Leaving the string, by keyboard or by mouse, leads to "Search".
+        if (field == edtString && btnGo->isVisible())
           QMetaObject::invokeMethod(btnGo, [this] { btnGo->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
         break;
       }

@@ -15,7 +15,7 @@
 #include "Launcher.h"
 #include "lib/DateTime.h"
 #include "lib/Library.h"
-#include "results/EditFiles.h"
+#include "results/EditFileCommand.h"
 #include "setup/StringSets.h"
 #include "QtText.h"
 #include "QtColour.h"
@@ -132,7 +132,7 @@ TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   };
   showMessage = [this](const QString& text) { QMessageBox::information(this, QString(), text); };
   editFile = [this](const varko::Text& fileName) {
-    const varko::EditFilesCommand command = varko::xcEditFilesCommand(fileName);
+    const varko::EditFilesCommand command = varko::xcEditFileCommand(fileName);
     varko::Text error;
     if (!Launcher::launch(command.launch, error)) showMessage(toQString(command.FailureText(error)));
   };
@@ -172,8 +172,9 @@ void TfrmVarkoHistory::showEvent(QShowEvent* event) {
 
 void TfrmVarkoHistory::FormShow() {
   const bool advanced = stringMode_ == varko::kAdvancedMode;
-  PageControl1->setCurrentIndex(0);
   PageControl1->setTabVisible(1, advanced);
+  // Advanced strings open the window for its multiple searches; simple ones for the history.
+  PageControl1->setCurrentIndex(advanced ? 1 : 0);
   if (!history_.empty()) {
     lstbxHistory->clear();
     for (auto it = history_.rbegin(); it != history_.rend(); ++it) lstbxHistory->addItem(toQString(*it));
@@ -181,7 +182,10 @@ void TfrmVarkoHistory::FormShow() {
     lstbxHistory->setCurrentRow(0);
   }
   if (advanced && strings_ && strings_->count > 0) showStringTable();
-  lstbxHistory->setFocus();
+  if (advanced)
+    grdMultipleFind->setFocus();
+  else
+    lstbxHistory->setFocus();
 }
 
 void TfrmVarkoHistory::UseHistoryEntry() {

@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
+#include "LineGridView.h"
+#include "MarkedLineDelegate.h"
 #include "StringGridModel.h"
 #include "lib/Library.h"
 #include "results/FileViews.h"
@@ -27,10 +29,12 @@ TfrmView2::TfrmView2(varko::Text& gridFindText, QWidget* parent)
   resize(1100, 470);
 
   model_ = new StringGridModel(grid_, varko::gui::toQColor(varko::kNavy), this);
-  grdView2 = new QTableView(this);
+  grdView2 = new LineGridView(this);
   grdView2->setObjectName("grdView2");
   grdView2->setAccessibleName("File lines");
   grdView2->setModel(model_);
+  lineDelegate_ = new MarkedLineDelegate(1, grdView2);
+  grdView2->setItemDelegate(lineDelegate_);
   grdView2->setSelectionBehavior(QAbstractItemView::SelectRows);
   grdView2->setSelectionMode(QAbstractItemView::SingleSelection);
   grdView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -91,9 +95,11 @@ void TfrmView2::prepare(const QString& path, int viewLine, bool courier) {
     if (!error.empty()) {
       QMessageBox::critical(this, windowTitle(), toQString(error));
     } else {
+      // A line that is not one (-1) keeps the row that was current, also across a close.
+      const int earlierRow = lineCount() > 0 ? grid_.currentRow() : keptRow_;
       varko::FillViewGrid(std::move(lines), grid_);
       model_->reload();
-      grid_.setCurrentRow(varko::ViewCurrentRow(viewLine, lineCount(), grid_.currentRow()));
+      grid_.setCurrentRow(varko::ViewCurrentRow(viewLine, lineCount(), std::min(earlierRow, lineCount())));
       showCurrentRow();
     }
   }
@@ -152,29 +158,34 @@ bool TfrmView2::eventFilter(QObject* watched, QEvent* event) {
     const bool ctrl = key->modifiers() & Qt::ControlModifier;
     const bool handled = key->key() == Qt::Key_Escape || key->key() == Qt::Key_F3 ||
                          (ctrl && (key->key() == Qt::Key_F || key->key() == Qt::Key_V));
-    if (event->type() == QEvent::KeyPress)
-      grdView2KeyDown(key->key(), key->modifiers());
-    else if (!key->isAutoRepeat())
-      grdView2KeyUp(key->key(), key->modifiers());
+    // Closing acts once, when the key goes down: the held Ctrl+V that opened the window, and its
+    // release, do not close it again.
+    if (event->type() == QEvent::KeyPress) grdView2KeyDown(key->key(), key->modifiers(), key->isAutoRepeat());
     if (handled) return true;
   }
   return QDialog::eventFilter(watched, event);
 }
 
-void TfrmView2::grdView2KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+void TfrmView2::setMatchRules(const varko::SpanRules& rules) {
+  lineDelegate_->setMatchRules(rules);
+  grdView2->viewport()->update();
+}
+
+std::vector<varko::MatchSpan> TfrmView2::markedSpans(int line) const {
+  return lineDelegate_->spansFor(model_->index(model_->modelRow(line), 1));
+}
+
+void TfrmView2::grdView2KeyDown(int key, Qt::KeyboardModifiers modifiers, bool repeated) {
   bool moved = false;
-  if (key == Qt::Key_F && (modifiers & Qt::ControlModifier))
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  if (key == Qt::Key_F && ctrl && !repeated)
     moved = varko::xcGridSearch(grid_, currentColumn_, findText_, findPrompt);
   if (key == Qt::Key_F3 && !(modifiers & Qt::ShiftModifier))
     moved = varko::xcGridSearchNext(grid_, currentColumn_, findText_);
   if (key == Qt::Key_F3 && (modifiers & Qt::ShiftModifier))
     moved = varko::xcGridSearchPrev(grid_, currentColumn_, findText_);
   if (moved) showCurrentRow();
-}
-
-void TfrmView2::grdView2KeyUp(int key, Qt::KeyboardModifiers modifiers) {
-  if (key == Qt::Key_V && (modifiers & Qt::ControlModifier)) close();
-  if (key == Qt::Key_Escape) close();
+  if (!repeated && (key == Qt::Key_Escape || (key == Qt::Key_V && ctrl))) close();
 }
 
 void TfrmView2::showCurrentRow() {
@@ -202,6 +213,7 @@ void TfrmView2::takeCurrentFromView() {
 
 void TfrmView2::done(int result) {
   // The lines belong to the window only while it shows; a large file's memory goes back now.
+  keptRow_ = grid_.currentRow();
   grid_.setRowCount(0);
   grid_.setCurrentRow(0);
   currentColumn_ = 0;

@@ -10,7 +10,9 @@
 #include <functional>
 #include "lib/Text.h"
 #include "results/ResultTable.h"
+#include "search/MatchSpans.h"
 
+class MarkedLineDelegate;
 class QTableView;
 class StringGridModel;
 
@@ -34,6 +36,10 @@ public:
   int currentColumn() const { return currentColumn_; }
   const varko::ResultTable& grid() const { return grid_; }
   int lineCount() const { return grid_.rowCount() - 1; }
+  // The last run's strings and rules: their matches are marked in every line.
+  void setMatchRules(const varko::SpanRules& rules);
+  // What is marked in a line (1-based) of the file shown.
+  std::vector<varko::MatchSpan> markedSpans(int line) const;
 
   // The Ctrl+F prompt ("Find:", "Text to find:"): edits the text, false when cancelled.
   // Replaceable so that a test can answer it.
@@ -48,8 +54,7 @@ protected:
 
 private:
   void FormResize();
-  void grdView2KeyDown(int key, Qt::KeyboardModifiers modifiers);
-  void grdView2KeyUp(int key, Qt::KeyboardModifiers modifiers);
+  void grdView2KeyDown(int key, Qt::KeyboardModifiers modifiers, bool repeated);
   void showCurrentRow();
   void takeCurrentFromView();
   void placeOnWorkArea();
@@ -57,7 +62,9 @@ private:
   varko::Text& findText_;
   varko::ResultTable grid_{2, 1};
   StringGridModel* model_ = nullptr;
+  MarkedLineDelegate* lineDelegate_ = nullptr;
   int currentColumn_ = 0;
+  int keptRow_ = 0;  // the current row when the window last closed
   bool viewOpen_ = false;
   bool syncing_ = false;
 };

@@ -28,6 +28,7 @@
 #include "lib/IniFile.h"
 #include "lib/Library.h"
 #include "results/OpenCommand.h"
+#include "MatchMarks.h"
 #include "QtText.h"
 
 namespace {
@@ -89,19 +90,24 @@ void VarkoProgram::ViewCurrentFile() {
   // Ready for a search in the view or an editor, also when the view is already open.
   if (frmVarko1->copyToClipboardOn())
     QGuiApplication::clipboard()->setText(toQString(varko::xcTrim(frmVarko1->searchFieldText())));
+  frmView2_->setMatchRules(varko::gui::MatchRulesOf(frmVarko1->session().lineMatcher()));
   frmView2_->viewFile(toQString(table.pathCell(row)), table.lineNumberCell(row), frmVarko1->viewWindowCourierOn());
 }
 
 void VarkoProgram::btnHistoryClick() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   varko::SearchSession& session = frmVarko1->session();
-  // A text typed but not yet searched is offered as well as the last one searched.
-  frmVarko1->history().AddStringToHistory(frmVarko1->searchFieldText());
-  frmVarko1->history().AddStringToHistory(session.searchString());
   varko::SavedSettings& saved = frmVarko1->savedSettings();
+  // A text typed but not yet searched is offered as well as the last one searched. In advanced
+  // mode the field shows the list of strings, which is no search text of its own.
+  if (saved.stringMode == varko::kSimpleMode) {
+    frmVarko1->history().AddStringToHistory(frmVarko1->searchFieldText());
+    frmVarko1->history().AddStringToHistory(session.searchString());
+  }
   frmVarkoHistory_->showHistory(frmVarko1->history().items(), saved.stringMode, saved.folders.texts[0]);
   if (frmVarkoHistory_->historyEntryChosen()) frmVarko1->setSearchFieldText(frmVarkoHistory_->chosenEntry());
-  if (frmVarkoHistory_->multipleFindTaken()) frmVarko1->PrepareAdvancedStrings();
+  // The table may have changed by "Use for Searches" or by a loaded find set: the field shows it.
+  frmVarko1->PrepareAdvancedStrings();
   frmVarko1->focusSearchButton();
 }
 
@@ -120,7 +126,7 @@ void VarkoProgram::btnReplaceClick() {
   varko::ReplaceSettings settings;
   settings.archiveFile = varko::xcArchiveFileName();
   settings.settingsFile = frmVarko1->settingsFileName();
-  varko::ReplaceRunLog runLog(varko::xcExeFolder(), *frmVarko1);
+  varko::ReplaceRunLog runLog(varko::xcDataFolder(), *frmVarko1);
   WindowReplaceQuestions questions(frmVarko1, *frmVarkoReplaceResults_, settings.settingsFile);
   varko::SearchRequest request = frmVarko1->buildRequest();
   request.replace.stringSetFilename = stringSetFileName_;
@@ -184,6 +190,7 @@ void VarkoProgram::wireHooks() {
   hooks.toggleFileWindow = [this, frmVarko1] {
     const varko::ResultTable& table = frmVarko1->session().grdFound();
     const int row = table.currentRow();
+    frmFWindow_->setMatchRules(varko::gui::MatchRulesOf(frmVarko1->session().lineMatcher()));
     frmFWindow_->ToggleFileWindow(toQString(table.pathCell(row)), table.lineNumberCell(row));
   };
   hooks.hideFileWindow = [this] {

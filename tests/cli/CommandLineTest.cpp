@@ -184,4 +184,27 @@ TEST(command_line, a_small_open_file_limit_still_finds_every_file) {
   EXPECT_EQ(lines(out).size(), 300u) << out.substr(0, 2000);
 }
 
+TEST(command_line, text_test_options_and_excluded_folders) {
+  TempDir dir;
+  // Four accented letters: eight bytes beyond ASCII.
+  std::string u8 = dir.write("u8.txt", "\xC3\xA9t\xC3\xA9 \xC3\xA0 \xC3\xA8 hit\n");
+  dir.write("build/b.txt", "hit\n");
+  std::string bin = dir.write("bin.dat", "\x01\x02\x03\x04\x05\x06 hit");
+  auto r = runCli({"--folder", dir.path(), "-r", "--exclude-dir", "build", "hit"});
+  EXPECT_EQ(r.out, u8 + ":1:9:\xC3\xA9t\xC3\xA9 \xC3\xA0 \xC3\xA8 hit\n");
+  EXPECT_EQ(r.err, "");
+  r = runCli({"--folder", dir.path(), "-r", "--exclude-dir", "build", "--ascii-text-test", "--list-skipped", "hit"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "varko-search: skipped (excluded folder): " + dir.path() + "build/\n"
+                   "varko-search: skipped (not text): " + bin + "\n"
+                   "varko-search: skipped (not text): " + u8 + "\n"
+                   "varko-search: Skipped: not text=2 binary/backup=0 own file=0 date window=0 unreadable=0 "
+                   "special file=0 too slow=0 excluded folder=1\n");
+  // With --rows the listing is in the rows.
+  r = runCli({"--folder", dir.path(), "--list-skipped", "--rows", "hit"});
+  EXPECT_NE(r.out.find("-1\tSkipped (not text) " + bin + "\t" + bin + "\t\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "");
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <QWidget>
@@ -52,6 +53,28 @@ T* control(const QObject& window, const char* name) {
   T* found = window.findChild<T*>(QLatin1String(name));
   if (!found) qFatal("no control named %s", name);
   return found;
+}
+
+// One key event to w, or without one to the widget that has the focus (as the window system
+// delivers it).
+inline void sendKey(QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, bool autoRepeat,
+                    QWidget* w = nullptr) {
+  QWidget* target = w ? w : QApplication::focusWidget();
+  if (!target) qFatal("no widget has the focus");
+  const QString text = key >= Qt::Key_A && key <= Qt::Key_Z ? QString(QChar(key)).toLower() : QString();
+  QKeyEvent event(type, key, modifiers, text, autoRepeat);
+  QApplication::sendEvent(target, &event);
+}
+
+// The rest of a held key after its first press, as X11 sends it: auto-repeated release and press
+// pairs, then the real release (Ctrl let go first when releaseModifiers is clear).
+inline void holdKeyAfterPress(Qt::Key key, Qt::KeyboardModifiers modifiers, int repeats = 3,
+                              Qt::KeyboardModifiers releaseModifiers = Qt::NoModifier, QWidget* w = nullptr) {
+  for (int i = 0; i < repeats; ++i) {
+    sendKey(QEvent::KeyRelease, key, modifiers, true, w);
+    sendKey(QEvent::KeyPress, key, modifiers, true, w);
+  }
+  sendKey(QEvent::KeyRelease, key, releaseModifiers, false, w);
 }
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {

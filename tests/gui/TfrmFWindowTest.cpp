@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -118,6 +119,26 @@ private slots:
     w.ToggleFileWindow(file, 4);
     w.ToggleFileWindow(file, 4);
     QVERIFY(!w.fileWindowFlag());
+  }
+
+  void a_long_line_scrolls_sideways_and_letters_move_nothing() {
+    const QString path = dir.path() + "/long.txt";
+    const QByteArray longLine = "start " + QByteArray(400, 'x') + " needle end of the long line";
+    guitest::writeFile(path, "short\n" + longLine + "\nafter\n");
+    TfrmFWindow w;
+    w.setMatchRules(SpanRules{{u"needle"}, true, false});
+    QVERIFY(w.ShowFileWindow(path, 2));
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTableView* grid = w.grdWindow;
+    QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
+    QVERIFY(grid->columnWidth(1) > grid->viewport()->width());
+    QCOMPARE(w.markedSpans(1), (std::vector<MatchSpan>{{407, 6}}));
+    QVERIFY(w.markedSpans(0).empty());
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    grab(&w, "file-window-long-line");
+    QTest::keyClicks(grid, "sa");
+    QCOMPARE(w.currentRow(), 1);
+    QVERIFY(w.isVisible());
   }
 
   void unreadable_file_is_reported_and_nothing_changes() {

@@ -10,12 +10,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
+#include "FoundGridView.h"
 #include "FoundTableModel.h"
 #include "GuiTestSupport.h"
 #include "TfrmVarko1.h"
@@ -159,6 +161,19 @@ private slots:
     }
     QCOMPARE(control<QLabel>(*w, "Label1")->buddy(), control<QLineEdit>(*w, "edtFolder"));
     QCOMPARE(control<QLabel>(*w, "Label3")->buddy(), control<QLineEdit>(*w, "edtString"));
+  }
+
+  void text_test_skipped_files_and_excluded_folders_come_from_the_settings_and_go_into_the_request() {
+    guitest::writeFile(settingsFile(), "[Settings]\r\nAsciiTextTest=1\r\nListSkippedFiles=1\r\nExcludeFolders=node_modules;build\r\n");
+    auto w = makeWindow();
+    QVERIFY(control<QCheckBox>(*w, "cbxAsciiTextTest")->isChecked());
+    QVERIFY(control<QCheckBox>(*w, "cbxListSkipped")->isChecked());
+    QCOMPARE(control<QLineEdit>(*w, "edtExcludeFolders")->text(), QString("node_modules;build"));
+    SearchRequest request = w->buildRequest();
+    QVERIFY(request.asciiTextTest && request.listSkipped);
+    QCOMPARE(request.excludedFolders, (TextList{u"node_modules", u"build"}));
+    control<QCheckBox>(*w, "cbxListSkipped")->setChecked(false);
+    QVERIFY(!w->buildRequest().listSkipped);
   }
 
   void replace_button_follows_enable_search_replace() {
@@ -373,7 +388,9 @@ private slots:
     QCOMPARE(w->gridFindText(), Text(u"b.TXT"));
     QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F3);
     QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 5);
-    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().column(), 2);
+    // Found in the hidden path: F3 goes on from there, the grid shows the row's text.
+    QCOMPARE(static_cast<FoundGridView*>(control<QTableView>(*w, "grdFound"))->findColumn(), 2);
+    QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().column(), 1);
     QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F3);
     QCOMPARE(control<QTableView>(*w, "grdFound")->currentIndex().row(), 5);  // no wrap-around
     QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F3, Qt::ShiftModifier);
@@ -395,6 +412,144 @@ private slots:
     hides = 0;
     QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_Up);
     QCOMPARE(hides, 1);
+  }
+
+  void held_ctrl_v_and_ctrl_w_act_once_when_pressed() {
+    auto w = makeWindow();
+    int views = 0, toggles = 0;
+    w->hooks.viewFile = [&] { ++views; };
+    w->hooks.toggleFileWindow = [&] { ++toggles; };
+    search(*w, "needle");
+    auto* grid = control<QTableView>(*w, "grdFound");
+    grid->setFocus();
+    struct Case {
+      Qt::Key key;
+      Qt::KeyboardModifiers release;  // Ctrl still held at the release, or let go first
+      int expectedViews, expectedToggles;
+    };
+    for (const Case& c : {Case{Qt::Key_V, Qt::ControlModifier, 1, 0}, Case{Qt::Key_V, Qt::NoModifier, 2, 0},
+                          Case{Qt::Key_W, Qt::ControlModifier, 2, 1}, Case{Qt::Key_W, Qt::NoModifier, 2, 2}}) {
+      guitest::sendKey(QEvent::KeyPress, c.key, Qt::ControlModifier, false, grid);
+      guitest::holdKeyAfterPress(c.key, Qt::ControlModifier, 3, c.release);
+      QCOMPARE(views, c.expectedViews);
+      QCOMPARE(toggles, c.expectedToggles);
+    }
+  }
+
+  void every_move_keeps_the_current_row_in_view() {
+    auto w = makeWindow();
+    SearchSession& s = w->session();
+    for (int file = 0; file < 6; ++file) {
+      const Text path = u"/d/f" + Text(1, char16_t(u'a' + file)) + u".txt";
+      s.AddFoundRow(0, u"file " + Text(1, char16_t(u'a' + file)), path, 0);
+      for (int line = 1; line <= 60; ++line) s.AddFoundRow(line, u"x line", path, 1);
+    }
+    control<QTabWidget>(*w, "PageControl1")->setCurrentIndex(1);
+    auto* grid = static_cast<FoundGridView*>(control<QTableView>(*w, "grdFound"));
+    QTRY_COMPARE(grid->model()->rowCount(), 6 * 61);
+    grid->setFocus();
+    auto inView = [grid] {
+      return grid->viewport()->rect().intersects(grid->visualRect(grid->currentIndex()));
+    };
+    // First a find in the hidden path column, far down; then each move from there.
+    s.grdFound().setCurrentRow(0);
+    whenModal([](QWidget* modal) {
+      auto* prompt = qobject_cast<QInputDialog*>(modal);
+      prompt->setTextValue("/d/fe.txt");
+      prompt->accept();
+    });
+    QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(grid->currentIndex().row(), 4 * 61);
+    QCOMPARE(grid->findColumn(), 2);
+    QVERIFY(inView());
+    struct Move {
+      Qt::Key key;
+      Qt::KeyboardModifiers modifiers;
+    };
+    for (const Move& move : {Move{Qt::Key_P, Qt::ControlModifier}, Move{Qt::Key_P, Qt::ControlModifier},
+                             Move{Qt::Key_PageDown, Qt::NoModifier}, Move{Qt::Key_N, Qt::ControlModifier},
+                             Move{Qt::Key_N, Qt::ControlModifier}, Move{Qt::Key_PageUp, Qt::NoModifier},
+                             Move{Qt::Key_F3, Qt::ShiftModifier}}) {
+      const int before = grid->currentIndex().row();
+      QTest::keyClick(grid, move.key, move.modifiers);
+      QVERIFY2(grid->currentIndex().row() != before || move.key == Qt::Key_F3, qPrintable(QString::number(move.key)));
+      QVERIFY2(inView(), qPrintable(QString::number(move.key)));
+    }
+  }
+
+  void letters_in_the_grid_move_nothing() {
+    auto w = makeWindow();
+    int hides = 0;
+    w->hooks.hideFileWindow = [&] { ++hides; };
+    search(*w, "needle");
+    hides = 0;
+    auto* grid = control<QTableView>(*w, "grdFound");
+    const int row = grid->currentIndex().row();
+    QTest::keyClicks(grid, "nthe");
+    QCOMPARE(grid->currentIndex().row(), row);
+    QCOMPARE(hides, 0);
+  }
+
+  void the_first_ctrl_f_offers_the_line_number() {
+    auto w = makeWindow();
+    search(*w, "needle");
+    const int row = rowWith(*w, 1, "the needle");
+    QVERIFY(row > 0);
+    w->session().grdFound().setCurrentRow(row);
+    QString offered;
+    whenModal([&offered](QWidget* modal) {
+      offered = qobject_cast<QInputDialog*>(modal)->textValue();
+      modal->close();
+    });
+    QTest::keyClick(control<QTableView>(*w, "grdFound"), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(offered, QString("1"));
+  }
+
+  void enter_on_the_focused_search_button_searches() {
+    auto w = makeWindow();
+    control<QLineEdit>(*w, "edtFolder")->setText(fixture());
+    auto* field = control<QLineEdit>(*w, "edtString");
+    field->setFocus();
+    QTest::keyClicks(field, "needle");
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(*w, "btnGo"));
+    QCOMPARE(w->runState(), int(kRunIdle));
+    // A held Enter searches once.
+    guitest::sendKey(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, false);
+    QCOMPARE(w->runState(), int(kRunFinished));
+    QVERIFY(rowWith(*w, 1, "the needle") > 0);
+  }
+
+  void leaving_the_string_by_mouse_leads_to_search_too() {
+    auto w = makeWindow();
+    auto* field = control<QLineEdit>(*w, "edtString");
+    field->setFocus();
+    QTest::keyClicks(field, "needle");
+    QTest::mouseClick(control<QLineEdit>(*w, "edtFileSpec"), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(*w, "btnGo"));
+  }
+
+  void switching_windows_is_not_a_new_focus_for_the_fields() {
+    auto w = makeWindow();
+    auto* folder = control<QLineEdit>(*w, "edtFolder");
+    folder->setFocus();
+    QTRY_VERIFY(folder->hasFocus());
+    QTest::keyClicks(folder, "/changed");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(other.isActiveWindow());
+    w->activateWindow();
+    QTRY_VERIFY(w->isActiveWindow());
+    QTRY_VERIFY(folder->hasFocus());
+    QTest::keyClick(folder, Qt::Key_Tab);
+    QCOMPARE(control<QLabel>(*w, "lblFile")->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+  }
+
+  void tabs_have_their_design_sizes() {
+    auto w = makeWindow();
+    QCOMPARE(control<QTabWidget>(*w, "PageControl1")->tabBar()->tabRect(0).size(), QSize(120, 30));
+    QCOMPARE(control<QTabWidget>(*w, "PageControl2")->tabBar()->tabRect(0).size(), QSize(160, 22));
   }
 
   void switches_toggle_modes_colours_and_keep_the_first_entry() {
@@ -423,7 +578,8 @@ private slots:
 
     control<QCheckBox>(*w, "cbxGoogleFind")->setChecked(true);
     QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
-    QVERIFY(!control<QCheckBox>(*w, "cbxGoogleFind")->isChecked() && !control<QCheckBox>(*w, "cbxGoogleFind")->isEnabled() && !control<QToolButton>(*w, "btnHistory")->isEnabled());
+    // The history button stays: in advanced mode it leads to the multiple searches.
+    QVERIFY(!control<QCheckBox>(*w, "cbxGoogleFind")->isChecked() && !control<QCheckBox>(*w, "cbxGoogleFind")->isEnabled() && control<QToolButton>(*w, "btnHistory")->isEnabled());
     QCOMPARE(control<QLineEdit>(*w, "edtString")->toolTip(), QString("Click select button to select multiple strings"));
     QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
     QVERIFY(control<QCheckBox>(*w, "cbxGoogleFind")->isEnabled() && control<QToolButton>(*w, "btnHistory")->isEnabled());
@@ -532,6 +688,20 @@ private slots:
     QVERIFY(launch.document == path || (!launch.arguments.empty() && launch.arguments.front() == path));
   }
 
+  void settings_in_a_folder_with_a_blank_open_whole() {
+    const QString settings = dir_.filePath("with blank/Varko64.INI");
+    QDir().mkpath(dir_.filePath("with blank"));
+    TfrmVarko1 w(settings);
+    prepare(w);
+    w.show();
+    whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+    control<QPushButton>(w, "btnSetupOptions")->click();
+    QCOMPARE(launches_.size(), size_t(1));
+    const LaunchCommand& launch = launches_.front();
+    const Text path = settings.toStdU16String();
+    QVERIFY(launch.document == path || launch.arguments == TextList{path});
+  }
+
   void settings_button_answered_no_writes_nothing_and_still_opens_the_editor() {
     auto w = makeWindow();
     whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
@@ -581,6 +751,8 @@ private slots:
 
   void expand_vertically_and_back() {
     auto w = makeWindow();
+    // The size it shrinks back to is the one it had when expanded, not the one of its show.
+    w->resize(w->width(), w->height() - 40);
     const int height = w->height();
     const int top = w->pos().y();
     control<QToolButton>(*w, "btnResizeVertical")->click();

@@ -75,6 +75,26 @@ private slots:
     QCOMPARE(w.currentRow(), 30);
     w.prepare(file, 31, true);
     QCOMPARE(w.currentRow(), 30);
+    // Closed in between as well.
+    w.done(0);
+    w.prepare(file, -1, true);
+    QCOMPARE(w.currentRow(), 30);
+    QCOMPARE(selectedLine(w), 30);
+  }
+
+  void letters_move_nothing_and_matches_are_marked() {
+    Text find;
+    TfrmView2 w(find);
+    w.setMatchRules(SpanRules{{u"CAT", u"line 1"}, true, true});
+    w.prepare(file, 3, false);
+    w.show();
+    QTest::keyClicks(w.grdView2, "lc");
+    QCOMPARE(w.currentRow(), 3);
+    // Whole words, letter case ignored: "line 14 cat" marks both, "line 13" neither.
+    QCOMPARE(w.markedSpans(14), (std::vector<MatchSpan>{{8, 3}}));
+    QCOMPARE(w.markedSpans(1), (std::vector<MatchSpan>{{0, 6}}));
+    QVERIFY(w.markedSpans(13).empty());
+    grab(&w, "view-window-marks");
   }
 
   void esc_and_ctrl_v_close_the_window() {

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -343,6 +344,110 @@ private slots:
     QTest::mouseClick(control<QToolButton>(*w, "btnHistory"), Qt::LeftButton);
     QCOMPARE(listed, QStringList({"haystack", "needle"}));
     QCOMPARE(control<QLineEdit>(*w, "edtString")->text(), QString("NEEDLE"));  // Cancel keeps the field
+  }
+
+  void a_held_ctrl_v_or_ctrl_w_opens_its_window_once_and_leaves_it_open() {
+    auto program = start();
+    TfrmVarko1* w = program->main();
+    QVERIFY(searchAndPickAlphaLine4(*program) >= 0);
+    auto* grid = control<QTableView>(*w, "grdFound");
+    grid->setFocus();
+    TfrmView2* view = program->view();
+    bool stillOpen = false;
+    whenModal([view, &stillOpen](QWidget* modal) {
+      // The rest of the held Ctrl+V reaches the view window, which has the focus now.
+      if (modal == view) {
+        guitest::holdKeyAfterPress(Qt::Key_V, Qt::ControlModifier, 3, Qt::ControlModifier, view->grdView2);
+        QCoreApplication::processEvents();
+        stillOpen = view->isVisible();
+        QTest::keyClick(view->grdView2, Qt::Key_Escape);
+      }
+      if (modal->isVisible()) modal->close();
+    });
+    guitest::sendKey(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, false, grid);
+    QVERIFY(stillOpen);
+    QVERIFY(!view->isVisible());
+
+    guitest::sendKey(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier, false, grid);
+    QTRY_VERIFY(program->fileWindow()->isVisible());
+    // The rest of the held key goes to the file window's grid, which takes the focus.
+    QTableView* lines = program->fileWindow()->grdWindow;
+    guitest::holdKeyAfterPress(Qt::Key_W, Qt::ControlModifier, 3, Qt::NoModifier, lines);
+    QVERIFY(program->fileWindow()->isVisible());
+    QVERIFY(program->fileWindow()->fileWindowFlag());
+    // Pressed again in the file window, it hides.
+    guitest::sendKey(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier, false, lines);
+    QVERIFY(!program->fileWindow()->isVisible());
+  }
+
+  void history_button_in_advanced_strings_leads_to_multiple_searches() {
+    auto program = start();
+    TfrmVarko1* w = program->main();
+    const QString setFile = dir_.filePath("find set.txt");
+    guitest::writeFile(setFile, "one\tuno\r\nthe\tel\r\n");
+    QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
+    QCOMPARE(w->savedSettings().stringMode, kAdvancedMode);
+    auto* historyButton = control<QToolButton>(*w, "btnHistory");
+    QVERIFY(historyButton->isEnabled());
+
+    TfrmVarkoHistory* history = program->history();
+    history->showMessage = [](const QString&) {};
+    history->chooseFile = [setFile](const QString&) { return setFile; };
+    QString page;
+    QStringList loaded;
+    whenModal([&](QWidget* modal) {
+      if (modal == history) {
+        page = history->PageControl1->tabText(history->PageControl1->currentIndex());
+        QTest::mouseClick(history->btnLoadFindSet, Qt::LeftButton);
+        for (int r = 0; r < history->grdMultipleFind->rowCount(); ++r)
+          if (auto* item = history->grdMultipleFind->item(r, 0)) loaded << item->text();
+        QTest::mouseClick(history->btnUseMulti, Qt::LeftButton);
+      }
+      if (modal->isVisible()) modal->close();
+    });
+    QTest::mouseClick(historyButton, Qt::LeftButton);
+    QCOMPARE(page, QString("Multiple Searches"));
+    QCOMPARE(loaded, QStringList({"one", "the"}));
+    QCOMPARE(program->stringSetFileName(), setFile.toStdU16String());
+
+    // The loaded set is what the next run looks for.
+    control<QLineEdit>(*w, "edtFolder")->setText(fixture());
+    QTest::mouseClick(control<QPushButton>(*w, "btnGo"), Qt::LeftButton);
+    QCOMPARE(w->runState(), int(kRunFinished));
+    QVERIFY(resultRow(w, alpha(), 2) > 0);  // needle one
+    QVERIFY(resultRow(w, beta(), 1) > 0);   // the needle
+    QCOMPARE(resultRow(w, alpha(), 4), -1);
+  }
+
+  void an_unreadable_date_opens_the_calendar_on_today_and_is_kept() {
+    auto program = start();
+    TfrmVarko1* w = program->main();
+    control<QTabWidget>(*w, "PageControl2")->setCurrentIndex(1);
+    auto* start = control<QLineEdit>(*w, "edtSelDate1");
+    auto* end = control<QLineEdit>(*w, "edtSelDate2");
+    const QDate today = QDate::currentDate();
+    struct Case {
+      QLineEdit* typedInto;
+      const char* button;
+    };
+    // Typed into either field, then each calendar button: no failure, and the text stays to mend.
+    for (const Case& c : {Case{start, "btnSelDate1"}, Case{start, "btnSelDate2"}, Case{end, "btnSelDate2"},
+                          Case{end, "btnSelDate1"}}) {
+      start->setText(dateText(today));
+      end->setText(dateText(today));
+      c.typedInto->clear();
+      QTest::keyClicks(c.typedInto, "5-3-20245");
+      QTest::mouseClick(control<QPushButton>(*w, c.button), Qt::LeftButton);
+      QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+      auto* calendar = qobject_cast<QCalendarWidget*>(QApplication::activePopupWidget());
+      QVERIFY(calendar);
+      QCOMPARE(calendar->selectedDate(), today);
+      auto* days = calendar->findChild<QTableView*>();
+      QTest::keyClick(days, Qt::Key_Return);
+      QTRY_VERIFY(!calendar->isVisible());
+      const bool pickedTheTypedField = (c.typedInto == start) == (QString(c.button) == "btnSelDate1");
+      QCOMPARE(c.typedInto->text(), pickedTheTypedField ? dateText(today) : QString("5-3-20245"));
+    }
   }
 
   void time_buttons_open_the_picker_on_their_own_field() {

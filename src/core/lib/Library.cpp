@@ -53,6 +53,37 @@ void setExePathForTesting(const Text& path) { exePathOverride() = path; }
 Text xcExeFolder() { return xcExtractFilePath(xcExePath()); }
 Text xcExeFileName() { return xcExtractFileName(xcExePath()); }
 
+bool xcExeFolderIsPortable() {
+  const Text folder = xcExeFolder();
+  if (folder.empty()) return false;
+  for (const char16_t* system : {u"/usr/", u"/bin/", u"/sbin/", u"/lib/", u"/lib64/", u"/snap/"})
+    if (folder.starts_with(system)) return false;
+  return ::access(textToPath(folder).c_str(), W_OK) == 0;
+}
+
+namespace {
+// $variable/varko/, else ~/fallback/varko/, made when missing.
+Text userFolder(const char* variable, const char* fallback) {
+  std::string base;
+  if (const char* value = std::getenv(variable); value && *value == '/') {
+    base = value;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home && *home ? home : "/tmp") + "/" + fallback;
+  }
+  std::string folder = base + "/varko";
+  // Each level in turn: the parents of a fresh home may not exist yet.
+  for (size_t at = 1; at != std::string::npos; at = folder.find('/', at + 1))
+    ::mkdir(folder.substr(0, at).c_str(), 0700);
+  ::mkdir(folder.c_str(), 0700);
+  return xcIncludeTrailingSeparator(pathToText(folder));
+}
+}  // namespace
+
+Text xcConfigFolder() { return xcExeFolderIsPortable() ? xcExeFolder() : userFolder("XDG_CONFIG_HOME", ".config"); }
+
+Text xcDataFolder() { return xcExeFolderIsPortable() ? xcExeFolder() : userFolder("XDG_DATA_HOME", ".local/share"); }
+
 Text xcTempFolder() {
   const char* dir = std::getenv("TMPDIR");
   Text folder = (dir && *dir) ? pathToText(dir) : Text(u"/tmp");

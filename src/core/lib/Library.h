@@ -26,6 +26,16 @@ Text xcExeFolder();
 Text xcExeFileName();
 void setExePathForTesting(const Text& path);
 
+// Where the program keeps its own files. Beside the executable when that folder is writable and
+// not a system folder (a build folder or an unpacked copy: portable use); otherwise, for an
+// installed copy, the user's folders: $XDG_CONFIG_HOME/varko/ (default ~/.config/varko/) for the
+// settings file and NORV.INI, $XDG_DATA_HOME/varko/ (default ~/.local/share/varko/) for the run
+// log, the archive and the undo manifests. Both end with '/'; the user's folders are created
+// when asked for.
+bool xcExeFolderIsPortable();
+Text xcConfigFolder();
+Text xcDataFolder();
+
 // $TMPDIR, else /tmp, with a trailing '/'.
 Text xcTempFolder();
 

@@ -14,10 +14,9 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LEMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BEMark = "\xFE\xFF";
 
-// Length of the well-formed UTF-8 sequence at bytes[i] and its code point, 0 when ill-formed
-// (overlong forms, surrogates and values above U+10FFFF included), -1 when the bytes end
-// inside a sequence that could still be completed.
-int utf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
+}  // namespace
+
+int xcUtf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
   auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
   unsigned char b0 = at(i);
   if (b0 < 0x80) {
@@ -51,6 +50,8 @@ int utf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
   return length;
 }
 
+namespace {
+
 bool isValidUtf8(std::string_view bytes) { return xcIsValidUtf8(bytes.data(), bytes.size()); }
 
 // Count of bytes at the end that start a sequence the read stopped in the middle of.
@@ -58,7 +59,7 @@ size_t incompleteUtf8Tail(std::string_view bytes) {
   size_t from = bytes.size() > 3 ? bytes.size() - 3 : 0;
   for (size_t i = from; i < bytes.size(); ++i) {
     char32_t cp;
-    if (static_cast<unsigned char>(bytes[i]) >= 0xC0 && utf8Sequence(bytes, i, cp) == -1)
+    if (static_cast<unsigned char>(bytes[i]) >= 0xC0 && xcUtf8Sequence(bytes, i, cp) == -1)
       return bytes.size() - i;
   }
   return 0;
@@ -80,7 +81,7 @@ Text decodeUtf8(std::string_view bytes) {
   out.reserve(bytes.size());
   char32_t cp;
   for (size_t i = 0; i < bytes.size();) {
-    int n = utf8Sequence(bytes, i, cp);
+    int n = xcUtf8Sequence(bytes, i, cp);
     if (n > 0) {
       appendCodePoint(out, cp);
       i += static_cast<size_t>(n);

@@ -19,6 +19,11 @@ char16_t xcWindows1252ToChar(unsigned char b);
 // was cut short: that sequence is left out when the bytes before it are UTF-8.
 void xcDecodeCutLines(std::string_view bytes, TextList& lines);
 
+// Length of the well-formed UTF-8 sequence at bytes[i] and its code point; 0 when ill-formed
+// (overlong forms, surrogates and values above U+10FFFF included); -1 when the bytes end inside
+// a sequence that could still be completed.
+int xcUtf8Sequence(std::string_view bytes, size_t i, char32_t& cp);
+
 // Valid UTF-8 throughout (ASCII runs are skipped a word at a time).
 bool xcIsValidUtf8(const char* data, size_t size);
 

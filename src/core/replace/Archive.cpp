@@ -56,7 +56,7 @@ void appendBytes(FileSystem& fs, const Text& fileName, const std::function<std::
 
 }  // namespace
 
-Text xcArchiveFileName() { return xcExeFolder() + kArchiveFileName; }
+Text xcArchiveFileName() { return xcDataFolder() + kArchiveFileName; }
 
 std::string xcArchiveBanner() {
   std::string out;

@@ -164,7 +164,7 @@ Text xcReportFileName(const Text& listingName, const Text& reportFolder) {
 }
 
 Text xcReportEditor() {
-  const Text editor = IniFile(xcExeFolder() + u"NORV.INI").ReadString(u"Settings", u"EditFile", u"Notepad.exe");
+  const Text editor = IniFile(xcConfigFolder() + u"NORV.INI").ReadString(u"Settings", u"EditFile", u"Notepad.exe");
   return xcIsBlank(editor) ? Text(u"Notepad.exe") : xcTrim(editor);
 }
 

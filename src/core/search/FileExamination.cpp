@@ -42,28 +42,46 @@ void LineMatcher::prepare() {
   needlesUsable = needles.build(strings, ignoreCase);
 }
 
-bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
+SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
   if (omitBinBak) {
-    if (xcTextPos(path, u".bak", 1) > 0) return true;
+    if (xcTextPos(path, u".bak", 1) > 0) return SkipReason::BinaryBackup;
     for (const char16_t* part : {u".~", u".dcu", u".exe", u".dll", u".varc"})
-      if (path.find(part) != Text::npos) return true;
-    if (!mapFlag && path.find(u".map") != Text::npos) return true;
+      if (path.find(part) != Text::npos) return SkipReason::BinaryBackup;
+    if (!mapFlag && path.find(u".map") != Text::npos) return SkipReason::BinaryBackup;
   }
-  if (omitVarkoSR && xcTextPos(path, u"-VarkoSearchReplace-", 1) > 0) return true;
-  return false;
+  if (omitVarkoSR && xcTextPos(path, u"-VarkoSearchReplace-", 1) > 0) return SkipReason::OwnFile;
+  return SkipReason::None;
+}
+
+bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
+  return xcOmitRule(path, omitBinBak, omitVarkoSR, mapFlag) != SkipReason::None;
 }
 
 namespace {
 
-bool omittedByName(const Text& path, const ExamineOptions& options) {
-  return path.empty() || xcOmittedByName(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+// An empty path is left out too, with no reason worth listing.
+bool omittedByName(const Text& path, const ExamineOptions& options, SkipReason& why) {
+  why = path.empty() ? SkipReason::None
+                     : xcOmitRule(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+  return path.empty() || why != SkipReason::None;
+}
+
+// Sorts out an entry that a stat found not to be a regular file: a folder needs no reason.
+void notAFile(int statResult, int error, const struct stat& st, SkipReason& why, FileOutcome& out) {
+  if (statResult != 0) {
+    why = SkipReason::Unreadable;
+    out.textTest.errorText = systemErrorText(error);
+  } else if (!S_ISDIR(st.st_mode)) {
+    why = SkipReason::SpecialFile;
+  }
 }
 
 // The tests on the name before any byte is read. False when the file is not to be read.
-bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out, bool isFile, bool omitted) {
+bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out, bool isFile, SkipReason why) {
   out.path = path;
-  if (!isFile || omitted) {
+  if (!isFile) {
     out.skipped = true;
+    out.skipReason = why;
     return false;
   }
   if (options.searchFilename) out.pathMatch = xcWordPos(path, options.searchString, options.ignoreCase, false) > 0;
@@ -101,8 +119,16 @@ void matchLines(const TextList& lines, const ExamineOptions& options, const Line
 FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                                    const Clock& clock, TextList& lines) {
   FileOutcome out;
-  if (!examineName(path, options, out, xcFileExists(path), omittedByName(path, options))) return out;
-  out.textTest = xcIsTextFileAndLoadable(path);
+  SkipReason why = SkipReason::None;
+  bool isFile = false;
+  if (!omittedByName(path, options, why)) {
+    struct stat st {};
+    int statResult = ::stat(textToPath(path).c_str(), &st);
+    isFile = statResult == 0 && S_ISREG(st.st_mode);
+    if (!isFile) notAFile(statResult, errno, st, why, out);
+  }
+  if (!examineName(path, options, out, isFile, why)) return out;
+  out.textTest = xcIsTextFileAndLoadable(path, options.asciiTextTest);
   if (!out.textTest.isText) return out;
   out.loadAttempted = true;
   int method = options.loadMethod;
@@ -119,29 +145,6 @@ namespace {
 constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kReadPiece = 4 * 1024 * 1024;
 constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
-
-// Bytes that are not text: below 32 except tab, LF, FF and CR, and 128 and above.
-int64_t countOtherBytes(const char* data, size_t size) {
-  int64_t n = 0;
-  size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i blank = _mm_set1_epi8(32);
-  for (; i + 16 <= size; i += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    // Signed: bytes of 128 and above compare below 32 too.
-    __m128i low = _mm_cmplt_epi8(v, blank);
-    __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(9)), _mm_cmpeq_epi8(v, _mm_set1_epi8(10))),
-                                   _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(12)), _mm_cmpeq_epi8(v, _mm_set1_epi8(13))));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, low)));
-    while (mask) {
-      ++n;
-      mask &= mask - 1;
-    }
-  }
-#endif
-  for (; i < size; ++i) n += !xcIsTextByte(static_cast<unsigned char>(data[i]));
-  return n;
-}
 
 void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
   if (wanted <= b.capacity) return;
@@ -422,21 +425,31 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     // The listing saw a regular file: open it straight away. Its size is not needed, as a short
     // read shows the end, so a small file costs an open, one read and a close. The open does
     // not wait even if the entry was swapped for a FIFO meanwhile.
-    bool omitted = omittedByName(path, options);
+    SkipReason why = SkipReason::None;
+    bool omitted = omittedByName(path, options, why);
     if (!omitted) file.reset(::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     bool gone = !omitted && file.get() < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
-    if (!examineName(path, options, out, !omitted && !gone, omitted)) return;
+    if (gone) {
+      why = SkipReason::Unreadable;
+      out.textTest.errorText = systemErrorText(openError);
+    }
+    if (!examineName(path, options, out, !omitted && !gone, why)) return;
     if (file.get() < 0) {
       out.textTest.errorText = systemErrorText(openError);
       return;
     }
     sizeKnown = false;
   } else {
-    bool omitted = omittedByName(path, options);
+    SkipReason why = SkipReason::None;
     // The omit test first: an omitted entry needs no look at the file system.
-    bool isFile = !omitted && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    if (!examineName(path, options, out, isFile, omitted)) return;
+    bool isFile = false;
+    if (!omittedByName(path, options, why)) {
+      int statResult = ::stat(name.c_str(), &st);
+      isFile = statResult == 0 && S_ISREG(st.st_mode);
+      if (!isFile) notAFile(statResult, errno, st, why, out);
+    }
+    if (!examineName(path, options, out, isFile, why)) return;
     file.reset(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
       out.textTest.errorText = systemErrorText(errno);
@@ -468,8 +481,9 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     size = static_cast<size_t>(st.st_size);
   }
   size_t tested = std::min(used, kTextTestBytes);
-  out.textTest.otherBytes = countOtherBytes(buffers.bytes.get(), tested);
-  out.textTest.textBytes = static_cast<int64_t>(tested) - out.textTest.otherBytes;
+  TextSampleCounts counts = xcCountTextSampleFast(buffers.bytes.get(), tested, used > tested, options.asciiTextTest);
+  out.textTest.textBytes = counts.text;
+  out.textTest.otherBytes = counts.other;
   out.textTest.isText = xcIsTextSample(out.textTest.textBytes, out.textTest.otherBytes);
   if (!out.textTest.isText) return;
 

@@ -8,6 +8,7 @@
 #include "lib/Clock.h"
 #include "lib/Text.h"
 #include "search/ByteSearch.h"
+#include "search/SkipReason.h"
 #include "search/TextFile.h"
 
 namespace varko {
@@ -46,6 +47,7 @@ struct ExamineOptions {
   bool noMatchLines = false;     // report lines that do not match
   int loadMethod = 1;
   bool entriesAreFiles = false;  // the listing saw only regular files: open without a stat first
+  bool asciiTextTest = false;    // the 8-bit text test instead of the one that knows encodings
 };
 
 struct ReportedLine {
@@ -61,6 +63,9 @@ struct ReportedLine {
 struct FileOutcome {
   Text path;
   bool skipped = false;       // not a file, omitted by name, or another extension
+  // Why a skipped entry was not searched (None: not a file, or another extension); an
+  // unreadable one has the system's text in textTest.errorText.
+  SkipReason skipReason = SkipReason::None;
   bool pathMatch = false;     // "Search Filename too" found the string in the path
   TextTestResult textTest;
   bool loadAttempted = false;
@@ -78,6 +83,7 @@ struct FileOutcome {
   void reset() {
     path.clear();
     skipped = pathMatch = loadAttempted = tooSlow = false;
+    skipReason = SkipReason::None;
     textTest = TextTestResult();
     load = LoadResult();
     lines.clear();
@@ -124,6 +130,8 @@ struct FileOutcome {
 
 // True when the omit rules skip the path (substring tests on the whole path).
 bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
+// The rule that omits the path: BinaryBackup, OwnFile, or None.
+SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
 
 // A line where a string may occur, while the file is being read.
 struct LineCandidate {

@@ -50,6 +50,12 @@ Text currentFolder() {
 
 }  // namespace
 
+bool xcIsExcludedFolder(const TextList& excluded, const Text& name) {
+  for (const Text& e : excluded)
+    if (xcSameText(e, name)) return true;
+  return false;
+}
+
 TFindFile::TFindFile() : path_(currentFolder()) {}
 
 void TFindFile::SetPath(const Text& path) {
@@ -59,6 +65,7 @@ void TFindFile::SetPath(const Text& path) {
 
 const TextList& TFindFile::SearchForFiles() {
   result_.clear();
+  excluded_ = 0;
   scan(path_, attributeMask(FileAttr));
   return result_;
 }
@@ -70,6 +77,11 @@ void TFindFile::scan(const Text& folder, unsigned attrMask) {
   if (!InSubFolders) return;
   for (const auto& e : entries) {
     if (!inListing(e, 16) || !e.isFolder || isDots(e.name) || e.isFolderLink) continue;
+    if (!ExcludedFolders.empty() && xcIsExcludedFolder(ExcludedFolders, e.name)) {
+      ++excluded_;
+      if (OnSkipped) OnSkipped(folder + e.name + u"/", SkipReason::ExcludedFolder);
+      continue;
+    }
     scan(folder + e.name + u"/", attrMask);
   }
 }
@@ -251,10 +263,14 @@ private:
   std::vector<std::thread> threads_;
 };
 
-bool TZEQFindFiles::entersFolder(const DirectoryEntry& e) const {
+bool TZEQFindFiles::entersFolder(const DirectoryEntry& e, bool* excluded) const {
   if (!e.isFolder || isDots(e.name) || e.isFolderLink) return false;
   if (e.isHidden && !SearchHistory) return false;
-  return !e.isSystem;
+  if (e.isSystem) return false;
+  // Read by the listing threads too: the list does not change while a scan runs.
+  bool out = !ExcludedFolders.empty() && xcIsExcludedFolder(ExcludedFolders, e.name);
+  if (excluded) *excluded = out;
+  return !out;
 }
 
 const TextList& TZEQFindFiles::SearchForFiles() {
@@ -262,6 +278,7 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   progressFolders_ = 0;
   progressFiles_ = 0;
   found_ = 0;
+  excluded_ = 0;
   nextReport_ = clock_.now();
   ContinueScan = true;
   masks_.assign(FileMask.size(), std::nullopt);
@@ -315,6 +332,7 @@ void TZEQFindFiles::scan(const Text& folder) {
       bool selected = true;
       if (SelectOnDates)
         selected = !(SelectStartDate > e.lastWrite || SelectEndDate <= 0 || e.lastWrite > SelectEndDate);
+      if (!selected && OnSkipped) OnSkipped(folder + e.name, SkipReason::DateWindow);
       if (selected) {
         ++found_;
         if (KeepList) {
@@ -328,6 +346,8 @@ void TZEQFindFiles::scan(const Text& folder) {
           OnFound(std::move(path), handle.share());
         }
       }
+    } else if (OnSkipped && e.isSystem && !e.isFolder && !e.isHidden && nameMatches(e.name)) {
+      OnSkipped(folder + e.name, SkipReason::SpecialFile);
     }
     DateTimeValue now = clock_.now();
     if (now > nextReport_) {
@@ -343,7 +363,14 @@ void TZEQFindFiles::scan(const Text& folder) {
   if (!InSubFolders) return;
   for (const auto& e : entries) {
     if (!ContinueScan) break;
-    if (!entersFolder(e)) continue;
+    bool excluded = false;
+    if (!entersFolder(e, &excluded)) {
+      if (excluded) {
+        ++excluded_;
+        if (OnSkipped) OnSkipped(folder + e.name + u"/", SkipReason::ExcludedFolder);
+      }
+      continue;
+    }
     scan(folder + e.name + u"/");
   }
 }

@@ -11,8 +11,15 @@
 #include "lib/Text.h"
 #include "search/Directory.h"
 #include "search/Mask.h"
+#include "search/SkipReason.h"
 
 namespace varko {
+
+// An entry a finder leaves out that the run lists when asked: a folder path ends with '/'.
+using SkippedEntryCallback = std::function<void(Text&& path, SkipReason reason)>;
+
+// Folder names (a-z in either case) that neither finder enters, below the start folders.
+bool xcIsExcludedFolder(const TextList& excluded, const Text& name);
 
 // TFileAttrKind as bits.
 enum FileAttrKind : unsigned {
@@ -37,6 +44,10 @@ public:
   // Accepted only when different, not empty and an existing folder.
   void SetPath(const Text& path);
 
+  TextList ExcludedFolders;    // names of subfolders not entered
+  SkippedEntryCallback OnSkipped;  // each excluded folder
+  int64_t ExcludedCount() const { return excluded_; }
+
   const TextList& SearchForFiles();
   const TextList& result() const { return result_; }
 
@@ -44,6 +55,7 @@ private:
   void scan(const Text& folder, unsigned attrMask);
   Text path_;
   TextList result_;
+  int64_t excluded_ = 0;
 };
 
 // A listed folder kept open, so the files found in it can be opened by name alone rather than
@@ -135,6 +147,11 @@ public:
   // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
   bool KeepList = true;
   int64_t FoundCount() const { return found_; }
+  TextList ExcludedFolders;  // names of subfolders not entered
+  // Each excluded folder, and, as they are met, the files the masks take that are special
+  // files or outside the date window; unset, nothing is looked at for it.
+  SkippedEntryCallback OnSkipped;
+  int64_t ExcludedCount() const { return excluded_; }
 
   int64_t ProgressFolders() const { return progressFolders_; }
   int64_t ProgressFiles() const { return progressFiles_; }
@@ -148,7 +165,8 @@ private:
   class FolderLister;
   void scan(const Text& folder);
   Listing listFolder(const Text& folder) const;  // opened and listed here
-  bool entersFolder(const DirectoryEntry& e) const;
+  // excluded, when given, tells whether the name alone kept it out.
+  bool entersFolder(const DirectoryEntry& e, bool* excluded = nullptr) const;
   FolderLister* lister_ = nullptr;
   bool nameMatches(const Text& name);
   const Clock& clock_;
@@ -158,6 +176,7 @@ private:
   int64_t progressFolders_ = 0;
   int64_t progressFiles_ = 0;
   int64_t found_ = 0;
+  int64_t excluded_ = 0;
   DateTimeValue nextReport_ = 0;
 };
 

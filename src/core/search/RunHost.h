@@ -43,6 +43,9 @@ public:
   // The run changed a choice list on the window.
   virtual void setSpeedDisplayItem(SpeedDisplayItem item) = 0;
   virtual void setLoadMethodItem(LoadMethodItem item) = 0;
+  // With "List skipped files": a file (or folder) the run did not search, and why, besides
+  // its row; for a host that shows it elsewhere.
+  virtual void fileSkipped(const Text& /*path*/, const Text& /*reason*/) {}
 };
 
 // A host that does nothing visible; a base for the command line and tests.

@@ -68,6 +68,9 @@ struct SearchRequest {
   bool alwaysUseAdvancedFolderScan = true;  // cbxAlwaysUseAdvancedFolderScan
   bool testInfo = false;                // cbxTestInfo
   int loadMethod = 1;                   // cbxLoadFromFileMethod
+  bool asciiTextTest = false;           // "Only 8-bit text files (ASCII test)"
+  bool listSkipped = false;             // "List skipped files"
+  TextList excludedFolders;             // "Exclude folders": names, see xcSplitFolderNames
 
   // Threads that examine files ahead of the run: 0 = none (the run's own thread only),
   // negative = as many as suit the machine.
@@ -80,6 +83,8 @@ struct SearchRequest {
 // The find/replace pairs a run works with: the simple string with pair 1's replace text, or
 // the table's pairs.
 std::vector<SearchPair> RunPairs(const SearchRequest& request);
+// The folder names of a ";"-separated text ("node_modules;build;.venv"), trimmed, blanks left out.
+TextList xcSplitFolderNames(TextView text);
 // The non-blank find strings of the table joined with ",", as the run shows them.
 RequestList JoinedFindStrings(const SearchRequest& request);
 

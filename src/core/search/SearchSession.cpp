@@ -103,6 +103,12 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
     findFile1_.SetPath(foldersText_);
     findFile1_.InSubFolders = request.subFolders;
     findFile1_.FileMask = fileSpecsText_;
+    findFile1_.ExcludedFolders = request.excludedFolders;
+    findFile1_.OnSkipped = nullptr;
+    if (request.listSkipped)
+      findFile1_.OnSkipped = [this](Text&& path, SkipReason reason) {
+        finderSkips_.emplace_back(std::move(path), reason);
+      };
   } else {
     auto& zeq = zeqFindFiles1_;
     if (request.folderMode == kAdvancedMode) {
@@ -121,6 +127,10 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
     }
     zeq.InSubFolders = request.subFolders;
     zeq.SearchHistory = !request.omitBinBak;
+    zeq.ExcludedFolders = request.excludedFolders;
+    zeq.OnSkipped = nullptr;
+    if (request.listSkipped)
+      zeq.OnSkipped = [this](Text&& path, SkipReason reason) { finderSkips_.emplace_back(std::move(path), reason); };
     zeq.OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
   }
   Text row = xcFormat(u"Folders=%s Filespec=%s  String=%s", {foldersText_, fileSpecsText_, stringsText_});
@@ -175,9 +185,32 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
       AddFoundMessage(u"End of listing ZEQFIndFileSearchList");
     }
   }
+  if (!request.excludedFolders.empty()) {
+    int64_t excluded = scanner_ == kScannerFindFile ? findFile1_.ExcludedCount() : zeqFindFiles1_.ExcludedCount();
+    summary += xcFormat(u" - Excluded folders=%d", {static_cast<long long>(excluded)});
+  }
   host_.setProgressText(summary);
   AddFoundMessage(summary);
+  for (auto& [path, reason] : finderSkips_) noteSkipped(path, reason);
+  finderSkips_.clear();
   host_.processEvents();
+}
+
+void SearchSession::noteSkipped(const Text& path, SkipReason reason, const Text& detail) {
+  ++skippedCounts_[static_cast<size_t>(reason)];
+  Text why = xcSkipReasonText(reason);
+  if (!detail.empty()) why += u": " + detail;
+  host_.fileSkipped(path, why);
+  // A slow file already has its notice.
+  if (reason != SkipReason::TooSlow) AddFoundRow(-1, u"Skipped (" + why + u") " + path, path, 0);
+}
+
+Text SearchSession::skippedSummary() const {
+  Text text = u"Skipped:";
+  for (size_t r = 1; r < kSkipReasonCount; ++r)
+    text += xcFormat(u" %s=%d", {Text(xcSkipReasonText(static_cast<SkipReason>(r))),
+                                 static_cast<long long>(skippedCounts_[r])});
+  return text;
 }
 
 Text SearchSession::FileSearchListItem(int index) const {
@@ -192,9 +225,8 @@ Text SearchSession::FileSearchListItem(int index) const {
 }
 
 bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
-  dateSwitch_ = request.dates.enabled;
   auto& zeq = zeqFindFiles1_;
-  if (!dateSwitch_) {
+  if (!request.dates.enabled) {
     zeq.SelectOnDates = false;
     return true;
   }
@@ -249,11 +281,9 @@ bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
       !readTime(request.dates.startTime, u"start time", startTime) ||
       !readTime(request.dates.endTime, u"end time", endTime))
     return false;
-  dateStart_ = start + startTime;
-  dateEnd_ = end + endTime;
   zeq.SelectOnDates = true;
-  zeq.SelectStartDate = dateStart_;
-  zeq.SelectEndDate = dateEnd_;
+  zeq.SelectStartDate = start + startTime;
+  zeq.SelectEndDate = end + endTime;
   return true;
 }
 
@@ -326,6 +356,8 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   replacedTotal_ = 0;
   fileCount_ = 0;
   noMatchFiles_.clear();
+  skippedCounts_.fill(0);
+  finderSkips_.clear();
   queryFile_ = request.replace.queryFile;
   queryLine_ = request.replace.queryLine;
   running_ = true;
@@ -410,6 +442,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
   options_.noMatchLines = request.replace.showLinesNoMatches;
   options_.loadMethod = loadMethod_;
   options_.entriesAreFiles = multiPath;
+  options_.asciiTextTest = request.asciiTextTest;
 
   // Workers start on the files while the folders are still being listed. Replace runs change
   // files between entries, so they examine one file at a time.
@@ -474,7 +507,11 @@ void SearchSession::showProgress(const SearchRequest& request, const Text& path)
 }
 
 void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outcome) {
-  if (outcome.skipped) return;
+  if (outcome.skipped) {
+    if (request.listSkipped && outcome.skipReason != SkipReason::None)
+      noteSkipped(outcome.path, outcome.skipReason, outcome.textTest.errorText);
+    return;
+  }
   const Text& path = outcome.path;
   bool headerWritten = false;
   if (outcome.pathMatch) {
@@ -484,7 +521,13 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
   }
   if (!outcome.textTest.errorText.empty())
     AddFoundNotice(path, u"xcIsTextFileAndLoadable: Error reading in file:- ", outcome.textTest.errorText);
-  if (!outcome.textTest.isText) return;
+  if (!outcome.textTest.isText) {
+    if (request.listSkipped) {
+      const Text& error = outcome.textTest.errorText;
+      noteSkipped(path, error.empty() ? SkipReason::NotText : SkipReason::Unreadable, error);
+    }
+    return;
+  }
   showProgress(request, path);
   if (request.listAllFilenames) AddFoundRow(0, path, path, 0);
   if (outcome.loadAttempted && loadMethod_ > 1) {
@@ -494,6 +537,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
   if (!outcome.load.loaded) {
     host_.showMessage(u"Error loading " + path);
     AddFoundMessage(xcFormat(u"Load File %s error: %s", {path, outcome.load.errorText}));
+    if (request.listSkipped) noteSkipped(path, SkipReason::Unreadable, outcome.load.errorText);
     return;
   }
   int32_t matchesInFile = outcome.matchesInFile;
@@ -514,7 +558,10 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
     if (matchedLines_ > 20) grdFound_.setTopRow(rowCounter_ - 20);
   }
   grdFound_.endUpdate();
-  if (outcome.tooSlow) AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");
+  if (outcome.tooSlow) {
+    AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");
+    if (request.listSkipped) noteSkipped(path, SkipReason::TooSlow);
+  }
   linesSearched_ += outcome.linesExamined;
   if (request.replace.showFilesWithNoMatches && matchesInFile == 0) noMatchFiles_.push_back(path);
   if (replaceOn_ && matchesInFile >= 1 && replaceHandler_) {
@@ -542,6 +589,7 @@ void SearchSession::endOfRun(const SearchRequest& request) {
   host_.setStatusText(xcFormat(u"Matched Lines=%d of %d - Files=%d of %d - time=%s",
                                {matchedLines_, static_cast<long long>(linesSearched_), filesWithMatches_,
                                 fileCount_, elapsedText_}));
+  if (request.listSkipped) AddFoundMessage(skippedSummary());
   if (request.replace.showFilesWithNoMatches) {
     AddFoundMessage(u"No Matches");
     for (const auto& f : noMatchFiles_) AddFoundRow(0, f, f, 0);
@@ -565,6 +613,19 @@ std::vector<SearchPair> RunPairs(const SearchRequest& request) {
   if (request.stringMode == kAdvancedMode) return request.strings;
   Text replace = request.strings.empty() ? Text() : request.strings.front().replace;
   return {SearchPair{request.searchText, replace}};
+}
+
+TextList xcSplitFolderNames(TextView text) {
+  TextList names;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find(u';', start);
+    Text name = xcTrim(text.substr(start, end == TextView::npos ? TextView::npos : end - start));
+    if (!name.empty()) names.push_back(std::move(name));
+    if (end == TextView::npos) break;
+    start = end + 1;
+  }
+  return names;
 }
 
 RequestList JoinedFindStrings(const SearchRequest& request) {

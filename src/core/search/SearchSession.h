@@ -2,7 +2,10 @@
 // The search run (DoSearch) with both finders and the result rows. The window and the command
 // line build a SearchRequest, the whole input of a run, and implement RunHost; the session
 // keeps only the state of the run itself. Nothing here draws.
+#include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 #include "lib/Clock.h"
 #include "results/ResultTable.h"
 #include "search/FileExamination.h"
@@ -70,12 +73,17 @@ public:
   RunOutcome lastOutcome() const { return lastOutcome_; }
   int scannerChoice() const { return scanner_; }
   const Text& searchString() const { return searchString_; }
+  // The strings and rules the last run matched lines with (the windows mark the matches).
+  const LineMatcher& lineMatcher() const { return matcher_; }
   const Text& abortedSuffix() const { return abortedSuffix_; }
   int32_t matchedLines() const { return matchedLines_; }
   int64_t linesSearched() const { return linesSearched_; }
   int32_t filesWithMatches() const { return filesWithMatches_; }
   int32_t fileSearchListCount() const { return fileCount_; }
   int32_t replacedTotal() const { return replacedTotal_; }
+  // With "List skipped files": the entries not searched, by reason, and their summary row.
+  int64_t skippedCount(SkipReason reason) const { return skippedCounts_[static_cast<size_t>(reason)]; }
+  Text skippedSummary() const;
   // Run texts, kept for the report.
   const Text& stringsText() const { return runStringsText_; }
   const Text& foldersText() const { return runFoldersText_; }
@@ -84,10 +92,6 @@ public:
   const Text& requestFoldersText() const { return foldersText_; }
   const Text& requestFileSpecsText() const { return fileSpecsText_; }
   const Text& requestStringsText() const { return stringsText_; }
-  // The date window of the last run that selected by date.
-  bool dateSelectionOn() const { return dateSwitch_; }
-  DateTimeValue dateStart() const { return dateStart_; }
-  DateTimeValue dateEnd() const { return dateEnd_; }
 
 private:
   void prepareExamination(const SearchRequest& request);
@@ -96,6 +100,7 @@ private:
   void applyOutcome(const SearchRequest& request, FileOutcome& outcome);
   void showProgress(const SearchRequest& request, const Text& path);
   void endOfRun(const SearchRequest& request);
+  void noteSkipped(const Text& path, SkipReason reason, const Text& detail = Text());
 
   RunHost& host_;
   ResultTable grdFound_{4, 0};
@@ -128,15 +133,13 @@ private:
   int32_t fileCount_ = 0;
   int scanner_ = kScannerZEQ;
   int loadMethod_ = 1;      // the load method in use; a failed special method falls back
+  std::array<int64_t, kSkipReasonCount> skippedCounts_{};
+  std::vector<std::pair<Text, SkipReason>> finderSkips_;  // listed after the scan's summary
 
   // Request texts and run texts.
   Text foldersText_, fileSpecsText_, stringsText_;
   Text runStringsText_, runFoldersText_, elapsedText_, replacedText_;
 
-  // The date window of the last run that selected by date.
-  bool dateSwitch_ = false;
-  DateTimeValue dateStart_ = 0;
-  DateTimeValue dateEnd_ = 0;
 
   ExamineBuffers buffers_;  // one buffer serves every file of a run
   FileOutcome ownOutcome_;  // and, without workers, one outcome

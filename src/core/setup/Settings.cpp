@@ -32,7 +32,7 @@ void writeList(IniFile& ini, TextView section, TextView textKey, TextView checke
 }
 }  // namespace
 
-Text SettingsFileName() { return xcChangeFileExt(xcExePath(), u".INI"); }
+Text SettingsFileName() { return xcConfigFolder() + xcChangeFileExt(xcExeFileName(), u".INI"); }
 
 SavedSettings LoadSavedSettings(const Text& settingsFile) {
   const IniFile ini(settingsFile);
@@ -41,6 +41,9 @@ SavedSettings LoadSavedSettings(const Text& settingsFile) {
   s.fileSpecMode = normalMode(ini.ReadInteger(kSettings, u"SimpleOrAdvancedFileSpec", kSimpleMode));
   s.stringMode = normalMode(ini.ReadInteger(kSettings, u"SimpleOrAdvancedStrings", kSimpleMode));
   s.replaceExtraInfo = ini.ReadBool(kTesting, u"ReplaceExtraInfo", false);
+  s.asciiTextTest = ini.ReadBool(kSettings, u"AsciiTextTest", false);
+  s.listSkipped = ini.ReadBool(kSettings, u"ListSkippedFiles", false);
+  s.excludedFolders = ini.ReadString(kSettings, u"ExcludeFolders", Text());
   readList(ini, kFolders, u"SavedFolder", u"SavedFolderSelected", s.folders);
   readList(ini, kFilespec, u"SavedFilespec", u"SavedFilespecSelected", s.fileSpecs);
   if (s.replaceExtraInfo) librarySettings().diagnosticLevel = 3;
@@ -53,6 +56,9 @@ void WriteSettingsAsDefault(const Text& settingsFile, const SavedSettings& setti
   ini.WriteInteger(kSettings, u"SimpleOrAdvancedFolders", settings.folderMode);
   ini.WriteInteger(kSettings, u"SimpleOrAdvancedFileSpec", settings.fileSpecMode);
   ini.WriteInteger(kSettings, u"SimpleOrAdvancedStrings", settings.stringMode);
+  ini.WriteBool(kSettings, u"AsciiTextTest", settings.asciiTextTest);
+  ini.WriteBool(kSettings, u"ListSkippedFiles", settings.listSkipped);
+  ini.WriteString(kSettings, u"ExcludeFolders", settings.excludedFolders);
   ini.WriteBool(kTesting, u"ReplaceExtraInfo", settings.replaceExtraInfo);
 }
 

@@ -13,6 +13,9 @@ struct SavedSettings {
   AdvancedList folders;
   AdvancedList fileSpecs;
   bool replaceExtraInfo = false;  // [Testing] ReplaceExtraInfo
+  bool asciiTextTest = false;     // [Settings] AsciiTextTest
+  bool listSkipped = false;       // [Settings] ListSkippedFiles
+  Text excludedFolders;           // [Settings] ExcludeFolders: names separated by ";"
 };
 
 // The executable's path with ".INI" for its extension (<exe folder>/Varko64.INI).
@@ -23,7 +26,7 @@ Text SettingsFileName();
 SavedSettings LoadSavedSettings(const Text& settingsFile);
 
 // The writes of SaveSettingsAsDefault after its question was answered Yes: [Folders] keys,
-// the three modes, [Testing]. Throws EIniFileException at the first refused key.
+// the three modes and the text-test, skipped-files and excluded-folders options, [Testing]. Throws EIniFileException at the first refused key.
 void WriteSettingsAsDefault(const Text& settingsFile, const SavedSettings& settings);
 // "Save These folders as Default set": [Folders] keys then SimpleOrAdvancedFolders.
 void WriteSavedFolders(const Text& settingsFile, const AdvancedList& folders, int folderMode);

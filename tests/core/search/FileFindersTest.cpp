@@ -164,4 +164,54 @@ TEST_F(Finders, folder_links_are_listed_but_never_entered) {
   EXPECT_EQ(finder.SearchForFiles().size(), 6u);
 }
 
+// Each scanner, the multi-path one also with its folders listed ahead on another thread.
+class ExcludedFolders : public ::testing::TestWithParam<int> {};
+
+TEST_P(ExcludedFolders, are_not_entered_at_any_depth_and_are_counted) {
+  TempDir dir;
+  dir.write("node_modules/a.txt", "x");  // the start folder keeps its name's files
+  dir.write("node_modules/src/b.txt", "x");
+  dir.write("node_modules/src/NODE_MODULES/c.txt", "x");
+  dir.write("node_modules/build/d.txt", "x");
+  dir.write("node_modules/builder/e.txt", "x");
+  const TextList excluded = {u"node_modules", u"build"};
+  const Text start = dir.text() + u"node_modules";
+  std::vector<std::pair<std::string, SkipReason>> skipped;
+  auto onSkipped = [&](Text&& path, SkipReason reason) { skipped.emplace_back(textToPath(path), reason); };
+  Names found;
+  int64_t count = 0;
+  FakeClock clock;
+  if (GetParam() == 0) {
+    TFindFile finder;
+    finder.SetPath(start);
+    finder.FileMask = u"*.txt";
+    finder.InSubFolders = true;
+    finder.ExcludedFolders = excluded;
+    finder.OnSkipped = onSkipped;
+    found = relative(finder.SearchForFiles(), dir.path() + "node_modules/");
+    count = finder.ExcludedCount();
+  } else {
+    TZEQFindFiles zeq(clock, nullptr);
+    zeq.Paths = {start};
+    zeq.FileMask = {u"*.txt"};
+    zeq.InSubFolders = true;
+    zeq.ListAhead = GetParam() == 2;
+    zeq.ExcludedFolders = excluded;
+    zeq.OnSkipped = onSkipped;
+    found = relative(zeq.SearchForFiles(), dir.path() + "node_modules/");
+    count = zeq.ExcludedCount();
+  }
+  EXPECT_EQ(found, (Names{"a.txt", "builder/e.txt", "src/b.txt"}));
+  EXPECT_EQ(count, 2);
+  std::vector<std::pair<std::string, SkipReason>> expected = {
+      {dir.path() + "node_modules/build/", SkipReason::ExcludedFolder},
+      {dir.path() + "node_modules/src/NODE_MODULES/", SkipReason::ExcludedFolder}};
+  EXPECT_EQ(skipped, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(scanners, ExcludedFolders, ::testing::Values(0, 1, 2),
+                         [](const auto& info) {
+                           return std::string(info.param == 0 ? "simple" : info.param == 1 ? "multi_path" : "listed_ahead");
+                         });
+
 }  // namespace

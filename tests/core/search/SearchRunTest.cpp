@@ -4,6 +4,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <string>
+
 #include "lib/DateTime.h"
 #include "search/SearchSession.h"
 #include "setup/SearchSetup.h"
@@ -12,6 +15,7 @@
 
 using namespace varko;
 using namespace varko::test;
+using namespace std::literals;
 
 namespace {
 
@@ -484,6 +488,133 @@ TEST_F(SearchRun, a_new_request_while_running_is_ignored) {
   EXPECT_TRUE(nested);
   EXPECT_EQ(session.lastOutcome(), RunOutcome::Finished);
   EXPECT_EQ(session.matchedLines(), 1);
+}
+
+std::string utf16(std::u16string_view text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t c : text) {
+    char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
+TEST_F(SearchRun, utf8_and_utf16_files_are_searched_with_character_positions_unless_the_8_bit_test_is_on) {
+  std::string le = dir.write("le.txt", utf16(u"first\r\nsecond mutex\r\n", false));
+  std::string be = dir.write("be.txt", utf16(u"x\u00e9\U0001F600 mutex", true));
+  std::string u8 = dir.write("u8.txt", "\xC3\xA7" "a \xC3\xA9t\xC3\xA9 tr\xC3\xA8s bien\nsix: \xC3\xA9\xC3\xA8\xC3\xAA\xC3\xAB mutex\n");
+  request.threads = 2;  // the workers' path as well as the run's own
+  run("mutex");
+  std::vector<Row> expected = {
+      {"1", U8(u"x\u00e9\U0001F600 mutex"), be, "6"},
+      {"2", "second mutex", le, "8"},
+      {"2", "six: \xC3\xA9\xC3\xA8\xC3\xAA\xC3\xAB mutex", u8, "11"},
+  };
+  EXPECT_EQ(matchRows(), expected);
+  request.asciiTextTest = true;
+  run("mutex");
+  EXPECT_TRUE(matchRows().empty());
+}
+
+TEST_F(SearchRun, list_skipped_gives_a_row_per_file_not_searched_and_counts_by_reason_with_either_scanner) {
+  std::string bin = dir.write("bin.dat", "\0\0a"s);
+  std::string bak = dir.write("old.bak", "hit\n");
+  std::string own = dir.write("a-VarkoSearchReplace-20240305-bak.txt", "hit\n");
+  std::string special = dir.file("pipe.txt");
+  ASSERT_EQ(mkfifo(special.c_str(), 0644), 0);
+  dir.write("node_modules/x.txt", "hit\n");
+  std::string hit = dir.write("ok.txt", "hit\n");
+  request.subFolders = true;
+  request.excludedFolders = {u"node_modules"};
+  request.listSkipped = true;
+  for (bool multiPath : {true, false}) {
+    request.alwaysUseAdvancedFolderScan = multiPath;
+    run("hit");
+    std::vector<std::string> skipRows;
+    for (const Row& r : rows())
+      if (r.text.rfind("Skipped (", 0) == 0) {
+        EXPECT_EQ(r.line, "-1");
+        EXPECT_EQ(r.text.substr(r.text.find(") ") + 2), r.path);
+        skipRows.push_back(r.text);
+      }
+    std::sort(skipRows.begin(), skipRows.end());
+    std::vector<std::string> expected = {"Skipped (binary/backup) " + bak,
+                                         "Skipped (excluded folder) " + dir.path() + "node_modules/",
+                                         "Skipped (not text) " + bin, "Skipped (own file) " + own,
+                                         "Skipped (special file) " + special};
+    EXPECT_EQ(skipRows, expected) << multiPath;
+    EXPECT_TRUE(hasRow("Skipped: not text=1 binary/backup=1 own file=1 date window=0 unreadable=0 "
+                       "special file=1 too slow=0 excluded folder=1"))
+        << multiPath;
+    EXPECT_EQ(matchRows(), (std::vector<Row>{{"1", "hit", hit, "1"}}));
+  }
+  request.listSkipped = false;
+  run("hit");
+  for (const Row& r : rows()) EXPECT_NE(r.text.rfind("Skipped", 0), 0u) << r;
+}
+
+TEST_F(SearchRun, list_skipped_names_unreadable_entries_with_the_system_text) {
+  // The simple scanner lists a dangling link; the run cannot open it.
+  std::string gone = dir.file("gone.txt");
+  ASSERT_EQ(symlink("nowhere", gone.c_str()), 0);
+  request.alwaysUseAdvancedFolderScan = false;
+  request.listSkipped = true;
+  run("hit");
+  EXPECT_TRUE(hasRow("Skipped (unreadable: No such file or directory) " + gone));
+  EXPECT_EQ(session.skippedCount(SkipReason::Unreadable), 1);
+}
+
+TEST_F(SearchRun, list_skipped_names_files_outside_the_date_window_after_the_scan_summary) {
+  std::string in = dir.write("in.txt", "hit\n");
+  std::string out = dir.write("out.txt", "hit\n");
+  setFileTime(in, 2024, 3, 10, 0, 0, 0);
+  setFileTime(out, 2024, 4, 1, 0, 0, 0);
+  request.folderMode = kAdvancedMode;
+  request.selectedFolders = {{dir.text()}, dir.text()};
+  request.dates = {true, u"01-Mar-24", u"00:00:00", u"31-Mar-24", u"23:59:59"};
+  request.listSkipped = true;
+  run("hit");
+  auto all = rows();
+  size_t summary = 0;
+  while (summary < all.size() && all[summary].text.rfind("ZEQPaths=", 0) != 0) ++summary;
+  ASSERT_LT(summary + 1, all.size());
+  EXPECT_EQ(all[summary + 1], (Row{"-1", "Skipped (date window) " + out, out, ""}));
+  EXPECT_EQ(session.skippedCount(SkipReason::DateWindow), 1);
+}
+
+TEST_F(SearchRun, list_skipped_counts_a_slow_file_under_its_existing_notice) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "hit line\n";
+  std::string a = dir.write("a.txt", text);
+  host.secondsPerClockRead = 0.001;
+  request.listSkipped = true;
+  run("hit");
+  EXPECT_TRUE(hasRow("Searching File too slow"));
+  EXPECT_EQ(session.skippedCount(SkipReason::TooSlow), 1);
+  for (const Row& r : rows()) EXPECT_NE(r.text.rfind("Skipped (", 0), 0u) << r;
+}
+
+TEST_F(SearchRun, excluded_folders_are_counted_in_the_scan_summary_of_either_scanner) {
+  dir.write("build/a.txt", "hit\n");
+  dir.write("src/build/b.txt", "hit\n");
+  std::string c = dir.write("src/c.txt", "hit\n");
+  request.subFolders = true;
+  request.excludedFolders = xcSplitFolderNames(u" node_modules ;build;;");
+  for (bool multiPath : {true, false}) {
+    request.alwaysUseAdvancedFolderScan = multiPath;
+    run("hit");
+    EXPECT_EQ(matchRows(), (std::vector<Row>{{"1", "hit", c, "1"}})) << multiPath;
+    bool counted = false;
+    for (const Row& r : rows())
+      counted |= r.text.rfind(multiPath ? "ZEQPaths=" : "Files=", 0) == 0 && r.text.ends_with(" - Excluded folders=2");
+    EXPECT_TRUE(counted) << multiPath;
+  }
+}
+
+TEST(folder_names, split_at_semicolons_trimmed_without_blanks) {
+  EXPECT_EQ(xcSplitFolderNames(u"node_modules;build;.venv"), (TextList{u"node_modules", u"build", u".venv"}));
+  EXPECT_EQ(xcSplitFolderNames(u" a b ; ;c;"), (TextList{u"a b", u"c"}));
+  EXPECT_TRUE(xcSplitFolderNames(u"").empty());
 }
 
 }  // namespace

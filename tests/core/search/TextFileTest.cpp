@@ -110,16 +110,88 @@ TEST(text_test, missing_file_carries_system_message) {
   EXPECT_EQ(r.errorText, u"No such file or directory");
 }
 
-TEST(text_test, byte_order_marks) {
+TEST(text_test, a_utf8_mark_is_left_out_of_the_loaded_text) {
   TempDir dir;
-  // The mark's 3 bytes and 2 more non-ASCII bytes make 5.
   std::string u8 = dir.write("u8", "\xEF\xBB\xBF" "a na\xC3\xAFve text");
   EXPECT_TRUE(xcIsTextFileAndLoadable(pathText(u8)).isText);
   auto l = load(u8);
   ASSERT_TRUE(l.result.loaded);
   EXPECT_EQ(l.lines, TextList{u"a na\u00efve text"});
-  EXPECT_FALSE(xcIsTextFileAndLoadable(pathText(dir.write("u16", "\xFF\xFEh\0i\0"s))).isText);
 }
+
+// Each file judged by both tests: the one that knows encodings counts characters, the 8-bit
+// one bytes.
+struct SampleCase {
+  const char* name;
+  std::string bytes;
+  bool text;
+  int64_t textCount, otherCount;
+  bool asciiText;
+};
+void PrintTo(const SampleCase& c, std::ostream* os) { *os << c.name; }
+
+std::string repeat(std::string_view piece, size_t times) {
+  std::string s;
+  for (size_t i = 0; i < times; ++i) s += piece;
+  return s;
+}
+std::string utf16le(std::u16string_view text) {
+  std::string s;
+  for (char16_t c : text) s += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return s;
+}
+std::string utf16be(std::u16string_view text) {
+  std::string s;
+  for (char16_t c : text) s += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+  return s;
+}
+
+const SampleCase kSamples[] = {
+    {"ascii", ascii(1200), true, 1000, 0, true},
+    {"utf8_three_accents", "caf\xC3\xA9 na\xC3\xAFve r\xC3\xB4le", true, 15, 0, false},
+    {"utf8_600_accent_bytes", repeat("\xC3\xA9", 300) + ascii(500), true, 700, 0, false},
+    {"utf8_cut_at_byte_1000", ascii(999) + "\xE2\x82\xAC tail", true, 999, 0, true},
+    {"utf8_cut_by_the_end_of_the_file", "abc\xE2\x82", true, 3, 2, true},
+    {"utf8_mark_not_counted", "\xEF\xBB\xBF" + repeat("\xC3\xA9", 10), true, 10, 0, false},
+    {"utf8_c1_controls_and_ill_formed_bytes", "ab\xC2\x85\xC2\x85\xC0\xAF\xED\xA0\x80", false, 2, 7, false},
+    {"windows1252_five_high_bytes", repeat("caf\xE9 ", 5), true, 20, 5, true},
+    {"windows1252_six_high_bytes", repeat("caf\xE9 ", 6), false, 24, 6, false},
+    {"utf16le_mark", "\xFF\xFE" + utf16le(u"h\u00e9 \U0001F600\r\n"), true, 6, 0, false},
+    {"utf16be_mark", "\xFE\xFF" + utf16be(u"h\u00e9llo\tw"), true, 7, 0, false},
+    {"utf16le_pair_cut_at_byte_1000", "\xFF\xFE" + utf16le(Text(498, u'a') + u"\U0001F600"), true, 498, 0, false},
+    {"utf16le_lone_surrogate_and_nul", "\xFF\xFE" + utf16le(u"ab\xDC00\0"sv), true, 2, 2, false},
+    {"utf16le_without_mark", utf16le(u"hello world"), false, 11, 11, false},
+    {"binary_with_nul", "\0\0a"s, false, 1, 2, false},
+};
+
+class text_sample_test : public ::testing::TestWithParam<SampleCase> {};
+
+TEST_P(text_sample_test, counts_characters_or_with_the_8_bit_test_bytes) {
+  const SampleCase& c = GetParam();
+  TempDir dir;
+  Text path = pathText(dir.write("f", c.bytes));
+  TextTestResult r = xcIsTextFileAndLoadable(path);
+  EXPECT_EQ(r.isText, c.text);
+  EXPECT_EQ(r.textBytes, c.textCount);
+  EXPECT_EQ(r.otherBytes, c.otherCount);
+  EXPECT_EQ(xcIsTextFileAndLoadable(path, true).isText, c.asciiText);
+  // The run's quick count decides the same; it may stop counting a sample that is not text.
+  size_t sampled = std::min(c.bytes.size(), kTextTestBytes);
+  bool more = c.bytes.size() > sampled;
+  for (bool asciiTest : {false, true}) {
+    TextSampleCounts plain = xcCountTextSample(c.bytes.data(), sampled, more, asciiTest);
+    TextSampleCounts fast = xcCountTextSampleFast(c.bytes.data(), sampled, more, asciiTest);
+    bool text = xcIsTextSample(plain.text, plain.other);
+    EXPECT_EQ(xcIsTextSample(fast.text, fast.other), text) << asciiTest;
+    if (text) {
+      EXPECT_EQ(fast.text, plain.text) << asciiTest;
+      EXPECT_EQ(fast.other, plain.other) << asciiTest;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(files, text_sample_test, ::testing::ValuesIn(kSamples),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(text_test, directory_is_not_a_regular_file) {
   TempDir dir;

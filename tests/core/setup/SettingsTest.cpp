@@ -36,8 +36,8 @@ protected:
 };
 
 TEST_F(SettingsTest, file_name_is_executable_path_with_upper_case_ini) {
-  setExePathForTesting(u"/opt/tools/Varko64");
-  EXPECT_EQ(SettingsFileName(), u"/opt/tools/Varko64.INI");
+  setExePathForTesting(T(dir.file("Varko64")));  // a writable build folder: settings beside the program
+  EXPECT_EQ(SettingsFileName(), T(dir.file("Varko64.INI")));
 }
 
 TEST_F(SettingsTest, missing_file_gives_simple_modes_and_empty_lists_without_creating_it) {
@@ -47,6 +47,9 @@ TEST_F(SettingsTest, missing_file_gives_simple_modes_and_empty_lists_without_cre
   EXPECT_EQ(s.fileSpecMode, 1);
   EXPECT_EQ(s.stringMode, 1);
   EXPECT_FALSE(s.replaceExtraInfo);
+  EXPECT_FALSE(s.asciiTextTest);
+  EXPECT_FALSE(s.listSkipped);
+  EXPECT_EQ(s.excludedFolders, u"");
   for (int i = 0; i < kAdvancedSlots; ++i) {
     EXPECT_EQ(s.folders.texts[size_t(i)], u"");
     EXPECT_FALSE(s.folders.checked[size_t(i)]);
@@ -131,10 +134,12 @@ SavedSettings sample() {
   s.folders.checked[0] = true;
   s.folders.texts[3] = u"/docs";
   s.fileSpecs.texts[0] = u"*.cpp";
+  s.listSkipped = true;
+  s.excludedFolders = u"node_modules;build";
   return s;
 }
 
-TEST_F(SettingsTest, save_as_default_writes_every_folder_key_then_modes_then_testing) {
+TEST_F(SettingsTest, save_as_default_writes_every_folder_key_then_modes_and_options_then_testing) {
   const Text ini = T(dir.file("Varko64.INI"));
   WriteSettingsAsDefault(ini, sample());
   std::string expected = "[Folders]\n";
@@ -144,7 +149,8 @@ TEST_F(SettingsTest, save_as_default_writes_every_folder_key_then_modes_then_tes
     expected += "SavedFolderSelected" + n + "=" + (i == 0 ? "1" : "0") + "\n";
   }
   expected += "[Settings]\nSimpleOrAdvancedFolders=2\nSimpleOrAdvancedFileSpec=1\n"
-              "SimpleOrAdvancedStrings=2\n[Testing]\nReplaceExtraInfo=1\n";
+              "SimpleOrAdvancedStrings=2\nAsciiTextTest=0\nListSkippedFiles=1\nExcludeFolders=node_modules;build\n"
+              "[Testing]\nReplaceExtraInfo=1\n";
   std::string got = lines(test::U8(ini));
   // Blank lines between sections are the file writer's business, not ours.
   std::string compact;
@@ -162,6 +168,9 @@ TEST_F(SettingsTest, saved_setup_reads_back_as_written) {
   EXPECT_EQ(read.folderMode, 2);
   EXPECT_EQ(read.stringMode, 2);
   EXPECT_TRUE(read.replaceExtraInfo);
+  EXPECT_FALSE(read.asciiTextTest);
+  EXPECT_TRUE(read.listSkipped);
+  EXPECT_EQ(read.excludedFolders, u"node_modules;build");
   EXPECT_EQ(read.folders.texts, written.folders.texts);
   EXPECT_EQ(read.folders.checked, written.folders.checked);
   // The general save leaves the filespec set alone.

@@ -1,0 +1,43 @@
+// Where the program keeps its own files: beside a writable, non-system executable folder, else in
+// the user's XDG folders.
+#include <gtest/gtest.h>
+#include <cstdlib>
+
+#include "lib/Library.h"
+#include "support/TestSupport.h"
+
+using namespace varko;
+using varko::test::TempDir;
+
+namespace {
+
+struct Environment {
+  Environment(const std::string& config, const std::string& data) {
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+  }
+  ~Environment() {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+    setExePathForTesting(Text());
+  }
+};
+
+TEST(program_folders, portable_beside_a_writable_build_folder_else_the_user_folders) {
+  TempDir exe, home;
+  Environment env(home.path() + "config", home.path() + "data");
+
+  setExePathForTesting(exe.text() + u"Varko64");
+  EXPECT_TRUE(xcExeFolderIsPortable());
+  EXPECT_EQ(xcConfigFolder(), exe.text());
+  EXPECT_EQ(xcDataFolder(), exe.text());
+
+  setExePathForTesting(u"/usr/bin/Varko64");  // an installed copy
+  EXPECT_FALSE(xcExeFolderIsPortable());
+  EXPECT_EQ(xcConfigFolder(), home.text() + u"config/varko/");
+  EXPECT_EQ(xcDataFolder(), home.text() + u"data/varko/");
+  EXPECT_TRUE(xcFolderExists(home.text() + u"config/varko/"));  // made when asked for
+  EXPECT_TRUE(xcFolderExists(home.text() + u"data/varko/"));
+}
+
+}  // namespace
