@@ -1,8 +1,6 @@
 // Varko64: the application title, the program's windows and the event loop.
 // Arguments: "-v" first turns test information on; a folder (what a file manager's "Open with"
 // passes) starts the program on it.
-#include <QDir>
-#include <QFileInfo>
 
 #include "TfrmVarko1.h"
 #include "VarkoApplication.h"
@@ -18,10 +16,7 @@ int main(int argc, char** argv) {
 
   const varko::Text firstArgument = argc > 1 ? varko::fromUtf8(argv[1]) : varko::Text();
   VarkoProgram program(QString(), firstArgument);
-  for (int i = 1; i < argc; ++i) {
-    const QFileInfo info(QString::fromLocal8Bit(argv[i]));
-    if (info.isDir()) program.main()->setStartFolder(QDir::toNativeSeparators(info.absoluteFilePath()));
-  }
+  program.takeArguments(QApplication::arguments().mid(1));
   program.main()->show();
   return app.exec();
 }

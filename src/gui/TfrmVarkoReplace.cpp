@@ -25,7 +25,7 @@
 #include "lib/DateTime.h"
 #include "lib/Library.h"
 #include "replace/UndoManifest.h"
-#include "results/EditFiles.h"
+#include "results/EditFileCommand.h"
 #include "setup/StringSets.h"
 
 using namespace varko;
@@ -111,7 +111,7 @@ TfrmVarkoReplace::TfrmVarkoReplace(QWidget* parent) : QDialog(parent) {
     return QFileDialog::getOpenFileName(this, QString(), startFolder);
   };
   editFile = [this](const Text& fileName) {
-    const EditFilesCommand command = xcEditFilesCommand(fileName);
+    const EditFilesCommand command = xcEditFileCommand(fileName);
     Text error;
     if (!Launcher::launch(command.launch, error)) message(toQString(command.FailureText(error)));
   };

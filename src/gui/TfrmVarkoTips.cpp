@@ -43,6 +43,10 @@ const char* const kAdvancedText =
     "  You can search for up to 200 strings at once, one per line,\n"
     "  and replace them with search/replace.\n"
     "\n"
+    "Undo a replace\n"
+    "  \"Undo last replace\" in the Search/Replace Options window puts back every\n"
+    "  file of the last replace run from its backup; a file changed since is left as it is.\n"
+    "\n"
     "Select Advanced option next to each to turn desired feature on\n";
 
 const char* const kSettingsText =

@@ -1,6 +1,7 @@
 #include "VarkoProgram.h"
 
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,6 +110,13 @@ void VarkoProgram::btnHistoryClick() {
   // The table may have changed by "Use for Searches" or by a loaded find set: the field shows it.
   frmVarko1->PrepareAdvancedStrings();
   frmVarko1->focusSearchButton();
+}
+
+void VarkoProgram::takeArguments(const QStringList& arguments) {
+  for (const QString& argument : arguments) {
+    const QFileInfo info(argument);
+    if (info.isDir()) frmVarko1_->setStartFolder(info.absoluteFilePath());
+  }
 }
 
 void VarkoProgram::btnReplaceClick() {

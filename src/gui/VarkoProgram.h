@@ -6,6 +6,7 @@
 // event loop. Every window lives as long as this object; the main window is the parent of all
 // the others.
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include "lib/Text.h"
 
@@ -36,6 +37,9 @@ public:
   VarkoProgram& operator=(const VarkoProgram&) = delete;
 
   TfrmVarko1* main() const { return frmVarko1_.get(); }
+  // The command line's arguments after the program name: a folder among them (what a file
+  // manager's "Open with" passes) becomes the folder to search.
+  void takeArguments(const QStringList& arguments);
   TfrmVarkoHistory* history() const { return frmVarkoHistory_; }
   TfrmVarkoFileSpec* fileSpecs() const { return frmVarkoFileSpec_; }
   TfrmVarkoStrings* strings() const { return frmVarkoStrings_; }

@@ -295,6 +295,23 @@ private slots:
     QCOMPARE(lines->currentIndex().row(), 0);
   }
 
+  void a_folder_argument_is_the_folder_to_search_and_text_print_opens_the_output_options() {
+    auto program = start();
+    TfrmVarko1* w = program->main();
+    program->takeArguments({"-v", fixture() + "/../fixture", "/no/such/folder"});
+    QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), fixture());
+
+    search(w, fixture(), "needle");
+    QCOMPARE(w->runState(), int(kRunFinished));
+    QString shown;
+    whenModal([&shown](QWidget* modal) {
+      shown = modal->windowTitle();
+      modal->close();
+    });
+    QTest::mouseClick(control<QPushButton>(*w, "btnPrint"), Qt::LeftButton);
+    QCOMPARE(shown, QString("Text Output Options"));
+  }
+
   void history_button_lists_the_searched_and_the_typed_string_newest_first() {
     auto program = start();
     TfrmVarko1* w = program->main();
