@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cerrno>
+#include <string>
 
 #include "lib/DateTime.h"
 
@@ -21,7 +23,24 @@ bool xcNameLess(const Text& a, const Text& b) {
 }
 
 int xcOpenFolder(const Text& folder) {
-  return ::open(textToPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string path = textToPath(folder);
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0 || errno != ENAMETOOLONG) return fd;
+  // A path longer than the system takes at once is opened a folder at a time.
+  fd = ::open(path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (size_t start = 0; fd >= 0 && start < path.size();) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) {
+      int next = ::openat(fd, path.substr(start, end - start).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      const int error = errno;
+      ::close(fd);
+      errno = error;
+      fd = next;
+    }
+    start = end + 1;
+  }
+  return fd;
 }
 
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates) {
