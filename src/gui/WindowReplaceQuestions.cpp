@@ -1,5 +1,7 @@
 #include "WindowReplaceQuestions.h"
 
+#include <QCoreApplication>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -64,3 +66,5 @@ void WindowReplaceQuestions::showMessage(const Text& text) {
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
+
+void WindowReplaceQuestions::working() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

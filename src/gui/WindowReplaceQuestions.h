@@ -16,6 +16,8 @@ public:
   varko::FileDecision decideFile(const varko::FileChanges& changes) override;
   bool confirmSaveWithoutDiffs(const varko::Text& text) override;
   void showMessage(const varko::Text& text) override;
+  // A large file does not freeze the windows while its lines are worked on.
+  void working() override;
 
 private:
   QWidget* parent_;

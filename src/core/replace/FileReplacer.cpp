@@ -114,6 +114,7 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
   bool accept = true;
   changes.newLines.reserve(lines.size());
   for (size_t i = 0; i < lines.size(); ++i) {
+    if (ask && (i & 4095) == 4095) questions_.working();
     const Text& old = lines[i];
     bool candidate = false;
     for (size_t k = 0; k < pairs && !candidate; ++k)

@@ -51,6 +51,8 @@ public:
   // Yes/No before saving when no differences were shown; true = Yes.
   virtual bool confirmSaveWithoutDiffs(const Text& text) = 0;
   virtual void showMessage(const Text& text) = 0;
+  // Called every few thousand lines of a file being worked on, so a window can stay alive.
+  virtual void working() {}
 };
 
 struct ReplaceSettings {

@@ -44,6 +44,15 @@ TEST_F(FileReplacerTest, PairsApplyInOrderEachOnTheResultOfTheOnesBefore) {
   EXPECT_EQ(readFileBytes(file), "fox\n");
 }
 
+TEST_F(FileReplacerTest, ALargeFileLetsTheWindowsLiveWhileItsLinesAreWorkedOn) {
+  settings_ = pairs({u"cat"}, {u"dog"});
+  std::string text;
+  for (int i = 0; i < 10000; ++i) text += "a cat line\n";
+  const std::string file = dir_.write("big.txt", text);
+  EXPECT_EQ(run(file).replacedCount, 10000);
+  EXPECT_EQ(questions_.workingCalls, 2);  // every 4096 lines
+}
+
 TEST_F(FileReplacerTest, ConfirmationLogRowsChangeLogAndSavedMessageAreAsShown) {
   settings_.changeLogFile = dir_.text() + u"Varko-SearchReplace.log";
   const std::string file = dir_.write("a.txt", "x\ncat cat\n");

@@ -31,6 +31,8 @@ public:
     return saveWithoutDiffs;
   }
   void showMessage(const Text& text) override { messages.push_back(text); }
+  void working() override { ++workingCalls; }
+  int workingCalls = 0;
 
   std::deque<ConfirmAnswer> lineAnswers;  // Yes when empty
   std::deque<FileDecision> decisions;     // Save when empty
