@@ -547,7 +547,10 @@ public:
     end = std::min(end, grid_.rowCount());
     for (; printed_ < end; ++printed_) printRow(printed_);
     if (buffer_.size() >= (1u << 16)) flush();
+    if (releasing_) releasing_->releaseRowsBefore(printed_);
   }
+  // Rows written out are then freed: nothing reads them again.
+  void releaseWritten(ResultTable& grid) { releasing_ = &grid; }
   void flush() {
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     buffer_.clear();
@@ -580,6 +583,7 @@ private:
   }
 
   const ResultTable& grid_;
+  ResultTable* releasing_ = nullptr;
   bool allCells_;
   std::ostream& out_;
   int printed_ = 0;
@@ -638,6 +642,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   RowPrinter printer(session.grdFound(), options.rows, out);
   bool printRows = !options.dryRun || options.rows;
   if (printRows) session.grdFound().setObserver(&printer);
+  const bool exporting = !options.exportText.empty() || !options.exportReport.empty() || !options.exportTsv.empty() ||
+                         !options.exportHtml.empty();
+  if (printRows && !exporting) printer.releaseWritten(session.grdFound());
   if (options.replaceMode) {
     host.processEvents();
     session.SetReplaceOffOrOn(2);

@@ -109,13 +109,39 @@ ResultTable::Row& ResultTable::row(int r) {
   }
   for (; storedRows_ <= index; ++storedRows_)
     new (rowAt(storedRows_)) Row();
+  Block& chunk = rowChunks_[index >> kChunkBits];
+  if (!chunk) {  // released: a row written again starts empty, with its neighbours
+    chunk = allocateBlock(sizeof(Row) << kChunkBits);
+    for (size_t i = 0; i < (size_t{1} << kChunkBits); ++i) new (reinterpret_cast<Row*>(chunk.get()) + i) Row();
+  }
   return *rowAt(index);
 }
 
 const ResultTable::Row* ResultTable::rowIfAny(int r) const {
   if (r < 0 || static_cast<size_t>(r) >= storedRows_) return nullptr;
   auto index = static_cast<size_t>(r);
+  if (!rowChunks_[index >> kChunkBits]) return nullptr;  // released
   return rowAt(index);
+}
+
+void ResultTable::releaseRowsBefore(int r) {
+  if (r <= 0) return;
+  const size_t end = std::min(static_cast<size_t>(r), storedRows_);
+  const size_t chunks = end >> kChunkBits;  // whole chunks only
+  if (chunks == 0) return;
+  // Text blocks before the first one a kept row uses are no longer read.
+  size_t firstBlock = blocks_.empty() ? 0 : blocks_.size() - 1;
+  for (size_t i = chunks << kChunkBits; i < storedRows_; ++i) {
+    const Row* p = rowAt(i);
+    if (p->kind1 == kNumber) {
+      firstBlock = std::min<size_t>(firstBlock, p->block);
+      break;
+    }
+  }
+  for (size_t c = 0; c < chunks; ++c) rowChunks_[c].reset();
+  for (size_t b = 0; b < firstBlock; ++b) blocks_[b].reset();
+  const uint64_t limit = static_cast<uint64_t>(chunks << kChunkBits);
+  std::erase_if(otherCells_, [limit](const auto& kv) { return (kv.first >> 16) < limit; });
 }
 
 uint32_t ResultTable::internPath(const Text& path) {

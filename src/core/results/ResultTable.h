@@ -56,6 +56,10 @@ public:
 
   void setObserver(ResultTableObserver* observer) { observer_ = observer; }
   ResultTableObserver* observer() const { return observer_; }
+  // Frees the rows before row, which then read as empty: for a reader that has written them out
+  // and needs them no more (the command line), so a long run's memory stays small.
+  void releaseRowsBefore(int row);
+
   // Batched notification: appended rows are reported once when the batch ends.
   void beginUpdate();
   void endUpdate();
