@@ -1,6 +1,7 @@
 #pragma once
 // A scripted run host: a clock the test moves, recorded texts and messages, and a hook that runs
 // whenever the run lets pending events through (where a test presses Stop).
+#include <atomic>
 #include <functional>
 #include "search/RunHost.h"
 
@@ -28,7 +29,8 @@ public:
   }
 
   mutable DateTimeValue current = 45356.5;  // 2024-03-05 12:00
-  mutable long clockReads = 0;
+  // Workers read the clock too when a test asks for threads.
+  mutable std::atomic<long> clockReads{0};
   double secondsPerClockRead = 0;  // > 0: every read of the clock moves it on
   long eventRounds = 0;
   std::function<void()> onEvents;
