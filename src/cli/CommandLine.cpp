@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/TerminalQuestions.h"
 
 #include <unistd.h>
 #include <istream>
@@ -28,116 +29,22 @@ namespace varko {
 
 namespace {
 
-// A text of the program's boxes for the terminal: CR LF becomes LF, trailing breaks go.
-std::string terminalText(const Text& text) {
-  std::string s = textToPath(text);
-  std::string flat;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
-    flat.push_back(s[i]);
-  }
-  while (!flat.empty() && flat.back() == '\n') flat.pop_back();
-  return flat;
-}
-
 // The terminal: message boxes on standard error; questions are answered No.
 class TerminalHost final : public QuietRunHost {
 public:
   explicit TerminalHost(std::ostream& err) : QuietRunHost(SystemClock::instance()), err_(err) {}
   void showMessage(const Text& text) override {
     QuietRunHost::showMessage(text);
-    err_ << "varko-search: " << terminalText(text) << '\n';
+    err_ << "varko-search: " << TerminalText(text) << '\n';
   }
   void fileSkipped(const Text& path, const Text& reason) override {
-    if (reportSkipped) err_ << "varko-search: skipped (" << terminalText(reason) << "): " << textToPath(path) << '\n';
+    if (reportSkipped) err_ << "varko-search: skipped (" << TerminalText(reason) << "): " << textToPath(path) << '\n';
   }
   bool reportSkipped = false;  // --list-skipped without --rows: the rows are not printed
 private:
   std::ostream& err_;
 };
 
-// The replace questions on the terminal (standard error), answered by a line of standard input,
-// or all accepted with --yes. The end of the input cancels, as closing a box would.
-class TerminalQuestions final : public ReplaceQuestions {
-public:
-  TerminalQuestions(std::istream& in, std::ostream& err, bool yes, Text settingsFile)
-      : in_(in), err_(err), yes_(yes), settingsFile_(std::move(settingsFile)) {}
-
-  ConfirmAnswer confirmLine(const Text& boxText) override {
-    if (yes_) return ConfirmAnswer::YesToAll;
-    err_ << terminalText(boxText) << '\n';
-    for (;;) {
-      std::string answer;
-      if (!ask("[y]es, [n]o, [c]ancel, [N]o to all, yes to [A]ll? ", answer)) return ConfirmAnswer::Cancel;
-      if (answer == "y") return ConfirmAnswer::Yes;
-      if (answer == "n") return ConfirmAnswer::No;
-      if (answer == "c") return ConfirmAnswer::Cancel;
-      if (answer == "N") return ConfirmAnswer::NoToAll;
-      if (answer == "A") return ConfirmAnswer::YesToAll;
-    }
-  }
-
-  FileDecision decideFile(const FileChanges& changes) override {
-    diffPrinted_ = false;
-    if (yes_) return FileDecision::Save;
-    err_ << "Changes for file " << textToPath(changes.path) << '\n';
-    for (const ReplaceLogRow& row : changes.logRows) {
-      if (row[0].empty() && row[1].empty()) continue;
-      err_ << (row[0].empty() ? std::string() : textToPath(row[0]) + "\t") << textToPath(row[1]) << '\n';
-    }
-    for (;;) {
-      std::string answer;
-      if (!ask("[s]ave, [n]o: do not save, [d]ifferences, [a]bort? ", answer)) return FileDecision::Close;
-      if (answer == "s") return FileDecision::Save;
-      if (answer == "n") return FileDecision::DoNotSave;
-      if (answer == "a") return FileDecision::Abort;
-      if (answer == "d") {
-        if (!xcDifferencesViewer(settingsFile_).empty()) return FileDecision::ShowDifferences;
-        // No viewer: the differences are shown here, as a diff.
-        err_ << textToPath(xcUnifiedDiff(changes.path, changes.oldLines(), changes.newLines));
-        diffPrinted_ = true;
-      }
-    }
-  }
-
-  bool confirmSaveWithoutDiffs(const Text& text) override {
-    if (yes_ || diffPrinted_) return true;
-    err_ << terminalText(text) << '\n';
-    std::string answer;
-    return ask("[y]es, [n]o? ", answer) && answer == "y";
-  }
-
-  void showMessage(const Text& text) override { err_ << "varko-search: " << terminalText(text) << '\n'; }
-
-private:
-  bool ask(const char* prompt, std::string& answer) {
-    err_ << prompt << std::flush;
-    if (!std::getline(in_, answer)) {
-      err_ << '\n';
-      return false;
-    }
-    while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) answer.pop_back();
-    return true;
-  }
-
-  std::istream& in_;
-  std::ostream& err_;
-  bool yes_;
-  Text settingsFile_;
-  bool diffPrinted_ = false;
-};
-
-int UndoLastReplaceRun(std::ostream& out, std::ostream& err) {
-  TextList report;
-  UndoResult result = UndoLastReplace(xcDataFolder(), report, SystemClock::instance());
-  for (const Text& line : report) out << textToPath(line) << '\n';
-  if (!result.foundRun) {
-    err << "varko-search: there is no replace run to undo\n";
-    return 1;
-  }
-  out << "# restored " << result.restored << " file(s), refused " << result.refused << '\n';
-  return result.refused > 0 ? 2 : 0;
-}
 
 Text argText(const std::string& s) { return pathToText(s); }
 
@@ -667,12 +574,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   try {
     WriteCommandLineExports(options, session, host.statusText, host);
   } catch (const VarkoError& e) {
-    err << "varko-search: " << terminalText(e.text()) << '\n';
+    err << "varko-search: " << TerminalText(e.text()) << '\n';
     return 2;
   }
   if (replacer && !replacer->failures().empty()) {
     for (const ReplaceRunFailure& failure : replacer->failures())
-      err << "varko-search: not saved: " << textToPath(failure.path) << ": " << terminalText(failure.reason) << '\n';
+      err << "varko-search: not saved: " << textToPath(failure.path) << ": " << TerminalText(failure.reason) << '\n';
     return 2;
   }
   return session.matchedLines() >= 1 ? 0 : 1;

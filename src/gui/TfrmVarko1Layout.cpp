@@ -484,23 +484,9 @@ QWidget* TfrmVarko1::buildViewOptions() {
       makeCheckBox(page, "cbxAlwaysUseAdvancedFolderScan", QStringLiteral("Always Use Advanced Folder Scan "), true);
   cbxShowAdvancedButtons = makeCheckBox(page, "cbxShowAdvancedButtons",
                                         QStringLiteral("Switch Advanced using Buttons (off to use a checkbox)"), true);
-  cbxAsciiTextTest = makeCheckBox(page, "cbxAsciiTextTest", QStringLiteral("Only 8-bit text files (ASCII test)"), false,
-                                  QStringLiteral("Search only files of printable ASCII, not UTF-8 or UTF-16 text"));
-  cbxListSkipped = makeCheckBox(page, "cbxListSkipped", QStringLiteral("List skipped files"), false,
-                                QStringLiteral("A row for every file not searched, with the reason"));
   for (QWidget* w : std::initializer_list<QWidget*>{cbxViewWindowCourier, cbxTestInfo, cbxAlwaysUseAdvancedFolderScan,
-                                                   cbxShowAdvancedButtons, cbxAsciiTextTest, cbxListSkipped})
+                                                   cbxShowAdvancedButtons})
     layout->addWidget(w);
-  lblExcludeFolders = makeLabel(page, "lblExcludeFolders", QStringLiteral("Exclude folders"));
-  edtExcludeFolders = new QLineEdit(page);
-  edtExcludeFolders->setObjectName(QStringLiteral("edtExcludeFolders"));
-  edtExcludeFolders->setPlaceholderText(QStringLiteral("node_modules;build;.venv"));
-  edtExcludeFolders->setToolTip(QStringLiteral("Folder names not entered, separated by ;"));
-  lblExcludeFolders->setBuddy(edtExcludeFolders);
-  auto* excludeRow = new QHBoxLayout;
-  excludeRow->addWidget(lblExcludeFolders);
-  excludeRow->addWidget(edtExcludeFolders, 1);
-  layout->addLayout(excludeRow);
 
   Label7 = makeLabel(page, "Label7", QStringLiteral("How to load file"));
   cbxLoadFromFileMethod = new QComboBox(page);
@@ -551,6 +537,22 @@ QWidget* TfrmVarko1::buildExtraOptions() {
   auto* layout = new QVBoxLayout(page);
   cbxEnableReplace = makeCheckBox(page, "cbxEnableReplace", QStringLiteral("Enable Search/Replace"), false);
   layout->addWidget(cbxEnableReplace);
+  cbxAsciiTextTest = makeCheckBox(page, "cbxAsciiTextTest", QStringLiteral("Only 8-bit text files (ASCII test)"), false,
+                                  QStringLiteral("Search only files of printable ASCII, not UTF-8 or UTF-16 text"));
+  cbxListSkipped = makeCheckBox(page, "cbxListSkipped", QStringLiteral("List skipped files"), false,
+                                QStringLiteral("A row for every file not searched, with the reason"));
+  layout->addWidget(cbxAsciiTextTest);
+  layout->addWidget(cbxListSkipped);
+  lblExcludeFolders = makeLabel(page, "lblExcludeFolders", QStringLiteral("Exclude folders"));
+  edtExcludeFolders = new QLineEdit(page);
+  edtExcludeFolders->setObjectName(QStringLiteral("edtExcludeFolders"));
+  edtExcludeFolders->setPlaceholderText(QStringLiteral("node_modules;build;.venv"));
+  edtExcludeFolders->setToolTip(QStringLiteral("Folder names not entered, separated by ;"));
+  lblExcludeFolders->setBuddy(edtExcludeFolders);
+  auto* excludeRow = new QHBoxLayout;
+  excludeRow->addWidget(lblExcludeFolders);
+  excludeRow->addWidget(edtExcludeFolders, 1);
+  layout->addLayout(excludeRow);
   layout->addStretch(1);
   connect(cbxEnableReplace, &QCheckBox::toggled, this, [this](bool on) { btnReplace->setEnabled(on); });
   return page;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "RunCli.h"
 #include "cli/CommandLine.h"
 #include "support/TestSupport.h"
 
@@ -14,20 +15,7 @@ using namespace varko::test;
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-Result runCli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  Result r;
-  std::istringstream in;
-  r.status = RunCommandLine(args, in, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
+using Result = CliResult;
 
 // Runs cmd through the shell: its exit status, and its output in out.
 int shell(const std::string& cmd, std::string& out) {

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "RunCli.h"
 #include "cli/CommandLine.h"
 #include "support/TestSupport.h"
 
@@ -10,20 +11,7 @@ using namespace varko::test;
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-Result runCli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  std::istringstream in;
-  Result r;
-  r.status = RunCommandLine(args, in, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
+using Result = CliResult;
 
 bool holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -116,15 +116,6 @@ size_t utf8Sequence(std::string_view s, size_t i, char32_t& cp) {
   return len;
 }
 
-void appendCodePoint(Text& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
 
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -160,7 +151,7 @@ void decodeUtf8Into(std::string_view s, bool escapeInvalid, Text& out) {
                                   : u'\uFFFD');
       ++i;
     } else {
-      appendCodePoint(out, cp);
+      xcAppendCodePoint(out, cp);
       i += n;
     }
   }
@@ -235,6 +226,16 @@ bool xcAppendUtf8(TextView t, std::string& out) {
   size_t n = xcEncodeUtf8To(t, out.data() + start);
   out.resize(n == SIZE_MAX ? start : start + n);
   return n != SIZE_MAX;
+}
+
+void xcAppendCodePoint(Text& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
 }
 
 Text fromUtf8(std::string_view s) { return decodeUtf8(s, false); }

@@ -42,6 +42,8 @@ TextList xcSplitWords(TextView text, int mostWords);
 // Conversions. UTF-8 decoding here is lenient (invalid bytes become U+FFFD); file names use
 // the lossless pair below instead.
 Text fromUtf8(std::string_view s);
+// Appends one code point as UTF-16 (a surrogate pair above U+FFFF).
+void xcAppendCodePoint(Text& out, char32_t cp);
 void fromUtf8Into(std::string_view s, Text& out);  // reuses out's storage
 // Appends text as UTF-8; false, with out as it was, when text has a surrogate that is not half
 // of a pair (UTF-8 cannot hold it).

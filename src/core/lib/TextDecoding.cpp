@@ -65,15 +65,6 @@ size_t incompleteUtf8Tail(std::string_view bytes) {
   return 0;
 }
 
-void appendCodePoint(Text& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
 
 // Ill-formed bytes (possible only after a UTF-8 mark) each become U+FFFD.
 Text decodeUtf8(std::string_view bytes) {
@@ -83,7 +74,7 @@ Text decodeUtf8(std::string_view bytes) {
   for (size_t i = 0; i < bytes.size();) {
     int n = xcUtf8Sequence(bytes, i, cp);
     if (n > 0) {
-      appendCodePoint(out, cp);
+      xcAppendCodePoint(out, cp);
       i += static_cast<size_t>(n);
     } else {
       out.push_back(u'\uFFFD');

@@ -224,69 +224,6 @@ Text SearchSession::FileSearchListItem(int index) const {
   return list[static_cast<size_t>(index)];
 }
 
-bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
-  auto& zeq = zeqFindFiles1_;
-  if (!request.dates.enabled) {
-    zeq.SelectOnDates = false;
-    return true;
-  }
-  if (request.folderMode == kSimpleMode && request.fileSpecMode == kSimpleMode) {
-    host_.showMessage(Text(u"Varko V7 Selecting by Date/Time is an advanced option") + kCrLf + kCrLf +
-                      u"turn on Advanced Paths or Filespec to select by Date/Time");
-    zeq.SelectOnDates = false;
-    return true;
-  }
-  // A text that cannot be read refuses the run instead of reusing an older window.
-  auto readDate = [&](const Text& text, const char16_t* field, DateTimeValue& value) {
-    Text dateText = text;
-    int32_t number = 0, error = 0;
-    DateTimeValue v = 0;
-    try {
-      xcDateConvert(1, u"a", u"-", dateText, number, v, error);
-    } catch (const EConvertError&) {
-      error = 1;  // a year above 9999 passes the checks but cannot be encoded
-    }
-    if (error != 0 && xcTrim(text).size() >= 3) {
-      host_.showMessage(xcFormat(u"The %s \"%s\" on the Date options tab is not a date that can be read "
-                                 u"(for example 05-Mar-24) - fix it or turn off date selection",
-                                 {field, text}));
-      return false;
-    }
-    value = error != 0 ? 0 : v;
-    return true;
-  };
-  auto readTime = [&](const Text& text, const char16_t* field, DateTimeValue& value) {
-    Text timeText = text;
-    int32_t number = 0, error = 0;
-    DateTimeValue v = 0;
-    bool ok = true;
-    try {
-      xcTimeConvert(1, timeText, number, v, error);
-      ok = error == 0;
-    } catch (const EConvertError&) {
-      ok = false;
-    }
-    if (!ok) {
-      host_.showMessage(xcFormat(u"The %s \"%s\" on the Date options tab is not a time that can be read "
-                                 u"(hh:nn:ss) - fix it or turn off date selection",
-                                 {field, text}));
-      return false;
-    }
-    value = v;
-    return true;
-  };
-  DateTimeValue start = 0, end = 0, startTime = 0, endTime = 0;
-  if (!readDate(request.dates.startDate, u"start date", start) ||
-      !readDate(request.dates.endDate, u"end date", end) ||
-      !readTime(request.dates.startTime, u"start time", startTime) ||
-      !readTime(request.dates.endTime, u"end time", endTime))
-    return false;
-  zeq.SelectOnDates = true;
-  zeq.SelectStartDate = start + startTime;
-  zeq.SelectEndDate = end + endTime;
-  return true;
-}
-
 void SearchSession::DoSearch(const SearchRequest& request) {
   if (running_) {
     lastOutcome_ = RunOutcome::Ignored;
@@ -603,40 +540,6 @@ void SearchSession::endOfRun(const SearchRequest& request) {
   } else {
     AddFoundMessage(u"(No Matches Found)");
   }
-}
-
-}  // namespace varko
-
-namespace varko {
-
-std::vector<SearchPair> RunPairs(const SearchRequest& request) {
-  if (request.stringMode == kAdvancedMode) return request.strings;
-  Text replace = request.strings.empty() ? Text() : request.strings.front().replace;
-  return {SearchPair{request.searchText, replace}};
-}
-
-TextList xcSplitFolderNames(TextView text) {
-  TextList names;
-  size_t start = 0;
-  for (;;) {
-    size_t end = text.find(u';', start);
-    Text name = xcTrim(text.substr(start, end == TextView::npos ? TextView::npos : end - start));
-    if (!name.empty()) names.push_back(std::move(name));
-    if (end == TextView::npos) break;
-    start = end + 1;
-  }
-  return names;
-}
-
-RequestList JoinedFindStrings(const SearchRequest& request) {
-  RequestList list;
-  for (const SearchPair& pair : request.strings) {
-    if (xcIsBlank(pair.find)) continue;
-    if (!list.items.empty()) list.text += u',';
-    list.items.push_back(pair.find);
-    list.text += pair.find;
-  }
-  return list;
 }
 
 }  // namespace varko

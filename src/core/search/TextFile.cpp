@@ -36,6 +36,23 @@ void countCharacter(char32_t cp, TextSampleCounts& counts) {
     ++counts.text;
 }
 
+// Counts the character starting with a byte of 128 or above at i and moves past it; false when
+// the rest of the character is beyond the sample.
+bool countUtf8Character(std::string_view sample, size_t& i, bool more, TextSampleCounts& counts) {
+  char32_t cp = 0;
+  int length = xcUtf8Sequence(sample, i, cp);
+  if (length > 0) {
+    countCharacter(cp, counts);
+    i += static_cast<size_t>(length);
+  } else if (length < 0 && more) {
+    return false;
+  } else {
+    ++counts.other;  // each ill-formed byte, as the decoder gives each its own U+FFFD
+    ++i;
+  }
+  return true;
+}
+
 TextSampleCounts countUtf8(std::string_view sample, size_t from, bool more) {
   TextSampleCounts counts;
   for (size_t i = from; i < sample.size();) {
@@ -43,18 +60,8 @@ TextSampleCounts countUtf8(std::string_view sample, size_t from, bool more) {
     if (b < 0x80) {
       countAscii(b, counts);
       ++i;
-      continue;
-    }
-    char32_t cp = 0;
-    int length = xcUtf8Sequence(sample, i, cp);
-    if (length > 0) {
-      countCharacter(cp, counts);
-      i += static_cast<size_t>(length);
-    } else if (length < 0 && more) {
-      break;  // the rest of the character is beyond the sample
-    } else {
-      ++counts.other;  // each ill-formed byte, as the decoder gives each its own U+FFFD
-      ++i;
+    } else if (!countUtf8Character(sample, i, more, counts)) {
+      break;
     }
   }
   return counts;
@@ -141,18 +148,8 @@ TextSampleCounts xcCountTextSampleFast(const char* data, size_t size, bool more,
     if (b < 0x80 || asciiTest) {
       countAscii(b, counts);
       ++i;
-      continue;
-    }
-    char32_t cp = 0;
-    int length = xcUtf8Sequence(sample, i, cp);
-    if (length > 0) {
-      countCharacter(cp, counts);
-      i += static_cast<size_t>(length);
-    } else if (length < 0 && more) {
+    } else if (!countUtf8Character(sample, i, more, counts)) {
       break;
-    } else {
-      ++counts.other;
-      ++i;
     }
   }
   return counts;

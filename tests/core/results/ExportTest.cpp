@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "lib/DateTime.h"
+#include "support/FoundGrid.h"
 #include "support/TestSupport.h"
 
 using namespace varko;
@@ -10,19 +11,7 @@ using namespace varko::test;
 
 namespace {
 
-struct Row {
-  int32_t line;
-  std::string text;
-  std::string path;
-  int32_t position = 0;
-};
-
-ResultTable gridOf(const std::vector<Row>& rows) {
-  ResultTable grid;
-  for (size_t i = 0; i < rows.size(); ++i)
-    grid.setFoundRow(static_cast<int>(i), rows[i].line, T(rows[i].text), T(rows[i].path), rows[i].position);
-  return grid;
-}
+using Row = GridRow;
 
 const Text kHeaderLine = u"Date\tText\tFilename\tDateTime\tSize\tLine No.\tLine";
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FoundGrid.h"
 #include "support/TestSupport.h"
 
 using namespace varko;
@@ -9,19 +10,7 @@ using namespace varko::test;
 
 namespace {
 
-struct Row {
-  int32_t line;
-  std::string text;
-  std::string path;
-  int32_t position = 0;
-};
-
-ResultTable gridOf(const std::vector<Row>& rows) {
-  ResultTable grid;
-  for (size_t i = 0; i < rows.size(); ++i)
-    grid.setFoundRow(static_cast<int>(i), rows[i].line, T(rows[i].text), T(rows[i].path), rows[i].position);
-  return grid;
-}
+using Row = GridRow;
 
 bool holds(const std::string& html, const std::string& part) { return html.find(part) != std::string::npos; }
 

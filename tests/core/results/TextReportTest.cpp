@@ -5,6 +5,7 @@
 #include "lib/DateTime.h"
 #include "lib/Errors.h"
 #include "lib/Library.h"
+#include "support/FoundGrid.h"
 #include "support/TestSupport.h"
 
 using namespace varko;
@@ -12,20 +13,7 @@ using namespace varko::test;
 
 namespace {
 
-// A row as the run writes it: line 0 leaves column 0 empty (file-name and message rows).
-struct Row {
-  int32_t line;
-  std::string text;
-  std::string path;
-  int32_t position = 0;
-};
-
-ResultTable gridOf(const std::vector<Row>& rows) {
-  ResultTable grid;
-  for (size_t i = 0; i < rows.size(); ++i)
-    grid.setFoundRow(static_cast<int>(i), rows[i].line, T(rows[i].text), T(rows[i].path), rows[i].position);
-  return grid;
-}
+using Row = GridRow;
 
 TextList numberedLines(int count) {
   TextList lines;
