@@ -6,11 +6,66 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <string>
+#include <string_view>
 
 #include "lib/DateTime.h"
 
 namespace varko {
+
+namespace {
+
+void closeKeepingErrno(int fd) {
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+}
+
+// A folder whose path is longer than the system takes at once, opened in pieces it takes, each
+// from the one before.
+int openFolderInPieces(std::string_view path) {
+  int at = AT_FDCWD;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.size();
+    if (end - start >= PATH_MAX) {
+      end = path.rfind('/', start + PATH_MAX - 1);
+      if (end == std::string_view::npos || end <= start) {  // one name beyond the limit
+        if (at >= 0) ::close(at);
+        errno = ENAMETOOLONG;
+        return -1;
+      }
+    }
+    const std::string piece(path.substr(start, end - start));
+    const int next = ::openat(at, piece.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (at >= 0) closeKeepingErrno(at);
+    if (next < 0) return -1;
+    at = next;
+    start = end;
+    while (start < path.size() && path[start] == '/') ++start;
+  }
+  if (at >= 0) return at;
+  errno = ENOENT;
+  return -1;
+}
+
+// Calls f(folder, name) with the folder holding path's last name opened in pieces; "." when the
+// path ends with '/'.
+template <class F>
+int atParent(const std::string& path, F f) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return f(AT_FDCWD, path.c_str());
+  std::string name = path.substr(slash + 1);
+  if (name.empty()) name = ".";
+  const int folder = openFolderInPieces(std::string_view(path).substr(0, slash == 0 ? 1 : slash));
+  if (folder < 0) return -1;
+  const int result = f(folder, name.c_str());
+  closeKeepingErrno(folder);
+  return result;
+}
+
+}  // namespace
 
 bool xcNameLess(const Text& a, const Text& b) {
   size_t n = std::min(a.size(), b.size());
@@ -22,41 +77,39 @@ bool xcNameLess(const Text& a, const Text& b) {
   return a < b;
 }
 
-int xcOpenFolder(const Text& folder) {
-  const std::string path = textToPath(folder);
-  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+int xcOpenPath(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags);
   if (fd >= 0 || errno != ENAMETOOLONG) return fd;
-  // A path longer than the system takes at once is opened a folder at a time.
-  fd = ::open(path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  for (size_t start = 0; fd >= 0 && start < path.size();) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) {
-      int next = ::openat(fd, path.substr(start, end - start).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      const int error = errno;
-      ::close(fd);
-      errno = error;
-      fd = next;
-    }
-    start = end + 1;
-  }
-  return fd;
+  return atParent(path, [flags](int folder, const char* name) { return ::openat(folder, name, flags); });
 }
 
-std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates) {
-  int fd = xcOpenFolder(folder);
-  if (fd < 0) return {};
-  auto entries = xcListDirectoryFd(fd, withDates);
+int xcStatPath(const std::string& path, struct stat& st) {
+  if (::stat(path.c_str(), &st) == 0) return 0;
+  if (errno != ENAMETOOLONG) return -1;
+  return atParent(path, [&st](int folder, const char* name) { return ::fstatat(folder, name, &st, 0); });
+}
+
+int xcOpenFolder(const Text& folder) { return xcOpenPath(textToPath(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates, int* error) {
+  const int fd = xcOpenFolder(folder);
+  if (fd < 0) {
+    if (error) *error = errno;
+    return {};
+  }
+  auto entries = xcListDirectoryFd(fd, withDates, error);
   ::close(fd);
   return entries;
 }
 
-std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates) {
+std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates, int* error) {
+  if (error) *error = 0;
   std::vector<DirectoryEntry> entries;
   alignas(8) char buffer[32 * 1024];
   for (;;) {
     ssize_t got = getdents64(dirFd, buffer, sizeof buffer);
-    if (got <= 0) break;  // the end, or a folder that cannot be read on: what was listed stays
+    if (got < 0 && error) *error = errno;  // a folder removed since it was opened: ENOENT
+    if (got <= 0) break;  // what was listed stays
     for (ssize_t at = 0; at < got;) {
       const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
       at += d->d_reclen;
@@ -74,7 +127,13 @@ std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates) {
         else if (d->d_type != DT_REG)
           e.isSystem = true;
       } else if (fstatat(dirFd, d->d_name, &st, 0) != 0) {
-        e.isSystem = true;  // dangling link or vanished entry
+        e.isSystem = true;
+        // A link to nothing is a special file; any other entry that cannot be looked at has its
+        // reason (it went since it was listed, a link loop).
+        const int failed = errno;
+        struct stat lst;
+        if (failed != ENOENT || fstatat(dirFd, d->d_name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(lst.st_mode))
+          e.error = failed;
       } else if (S_ISDIR(st.st_mode)) {
         e.isFolder = true;
         if (!dots) {

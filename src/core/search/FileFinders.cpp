@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <list>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <utility>
 
+#include "lib/Errors.h"
 #include "lib/Library.h"
 #include "search/Directory.h"
 #include "search/Mask.h"
@@ -71,7 +73,9 @@ const TextList& TFindFile::SearchForFiles() {
 }
 
 void TFindFile::scan(const Text& folder, unsigned attrMask) {
-  auto entries = xcListDirectory(folder, false);
+  int error = 0;
+  auto entries = xcListDirectory(folder, false, &error);
+  if (error && OnSkipped) OnSkipped(Text(folder), SkipReason::Unreadable, systemErrorText(error));
   for (const auto& e : entries)
     if (inListing(e, attrMask) && xcMatchesListingPattern(e.name, FileMask)) result_.push_back(folder + e.name);
   if (!InSubFolders) return;
@@ -102,6 +106,7 @@ bool TZEQFindFiles::nameMatches(const Text& name) {
 struct TZEQFindFiles::Listing {
   int fd = -1;
   std::vector<DirectoryEntry> entries;
+  int error = 0;  // why it could not be opened or listed to the end
 };
 
 // Lists the folders ahead of the scan, on a thread of its own, and hands the listings over in
@@ -163,6 +168,7 @@ public:
     l.fd = std::exchange(slot->fd, -1);
     if (l.fd >= 0) --openAhead_;
     l.entries = std::move(slot->entries);
+    l.error = slot->error;
     // Woken once the threads have room for a good few folders, not for every one.
     if (listersWaiting_ > 0 && readyAhead_ == window_ / 2) listersWake_.notify_all();
     return l;
@@ -179,6 +185,7 @@ private:
     State state = Unlisted;
     int fd = -1;
     std::vector<DirectoryEntry> entries;
+    int error = 0;
     std::list<std::shared_ptr<Slot>>::iterator at;  // its place in order_, until handed over
   };
   struct Made {
@@ -203,6 +210,7 @@ private:
     if (made.listed.fd >= 0) ++openAhead_;
     slot->fd = made.listed.fd;
     slot->entries = std::move(made.listed.entries);
+    slot->error = made.listed.error;
     slot->state = Slot::Ready;
     ++readyAhead_;
     auto after = std::next(slot->at);
@@ -306,7 +314,10 @@ const TextList& TZEQFindFiles::SearchForFiles() {
 TZEQFindFiles::Listing TZEQFindFiles::listFolder(const Text& folder) const {
   Listing l;
   l.fd = xcOpenFolder(folder);
-  if (l.fd >= 0) l.entries = xcListDirectoryFd(l.fd, SelectOnDates);  // an unreadable folder gives none
+  if (l.fd < 0)
+    l.error = errno;
+  else
+    l.entries = xcListDirectoryFd(l.fd, SelectOnDates, &l.error);
   return l;
 }
 
@@ -320,6 +331,7 @@ void TZEQFindFiles::scan(const Text& folder) {
   if (ShareFolders && OnFound && fd >= 0) handle = FolderRef::take(fd);
   FileDescriptor unshared(handle ? -1 : fd);
   if (!ContinueScan) return;
+  if (listed.error && OnSkipped) OnSkipped(Text(folder), SkipReason::Unreadable, systemErrorText(listed.error));
   if (FileAttr & ffaDirectory)
     ++progressFolders_;
   else
@@ -347,7 +359,10 @@ void TZEQFindFiles::scan(const Text& folder) {
         }
       }
     } else if (OnSkipped && e.isSystem && !e.isFolder && !e.isHidden && nameMatches(e.name)) {
-      OnSkipped(folder + e.name, SkipReason::SpecialFile);
+      if (e.error)
+        OnSkipped(folder + e.name, SkipReason::Unreadable, systemErrorText(e.error));
+      else
+        OnSkipped(folder + e.name, SkipReason::SpecialFile);
     }
     DateTimeValue now = clock_.now();
     if (now > nextReport_) {

@@ -1,6 +1,8 @@
 #pragma once
 // The two file finders that build the file search list.
 #include <atomic>
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -15,8 +17,29 @@
 
 namespace varko {
 
-// An entry a finder leaves out that the run lists when asked: a folder path ends with '/'.
-using SkippedEntryCallback = std::function<void(Text&& path, SkipReason reason)>;
+// An entry a finder leaves out that the run lists when asked: a folder path ends with '/'; one
+// that could not be opened or listed comes with the system's text. A receiver may also take the
+// path and reason alone.
+class SkippedEntryCallback {
+public:
+  SkippedEntryCallback() = default;
+  SkippedEntryCallback(std::nullptr_t) {}
+  template <class F>
+    requires std::invocable<F&, Text&&, SkipReason, Text&&>
+  SkippedEntryCallback(F f) : call_(std::move(f)) {}
+  template <class F>
+    requires(!std::invocable<F&, Text&&, SkipReason, Text&&> && std::invocable<F&, Text&&, SkipReason>)
+  SkippedEntryCallback(F f)
+      : call_([f = std::move(f)](Text&& path, SkipReason reason, Text&&) mutable { f(std::move(path), reason); }) {}
+
+  explicit operator bool() const { return static_cast<bool>(call_); }
+  void operator()(Text&& path, SkipReason reason, Text&& detail = Text()) const {
+    call_(std::move(path), reason, std::move(detail));
+  }
+
+private:
+  std::function<void(Text&&, SkipReason, Text&&)> call_;
+};
 
 // Folder names (a-z in either case) that neither finder enters, below the start folders.
 bool xcIsExcludedFolder(const TextList& excluded, const Text& name);
@@ -45,7 +68,7 @@ public:
   void SetPath(const Text& path);
 
   TextList ExcludedFolders;    // names of subfolders not entered
-  SkippedEntryCallback OnSkipped;  // each excluded folder
+  SkippedEntryCallback OnSkipped;  // each excluded folder, and each that cannot be listed
   int64_t ExcludedCount() const { return excluded_; }
 
   const TextList& SearchForFiles();
@@ -148,8 +171,9 @@ public:
   bool KeepList = true;
   int64_t FoundCount() const { return found_; }
   TextList ExcludedFolders;  // names of subfolders not entered
-  // Each excluded folder, and, as they are met, the files the masks take that are special
-  // files or outside the date window; unset, nothing is looked at for it.
+  // Each excluded folder and each that cannot be listed, and, as they are met, the files the
+  // masks take that are special files, could not be looked at, or are outside the date window;
+  // unset, nothing is looked at for it.
   SkippedEntryCallback OnSkipped;
   int64_t ExcludedCount() const { return excluded_; }
 

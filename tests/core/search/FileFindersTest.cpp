@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <tuple>
+
 #include "lib/Errors.h"
+#include "lib/PosixFile.h"
 #include "search/FileFinders.h"
 #include "support/TestSupport.h"
+#include "DeepTree.h"
 
 using namespace varko;
 using namespace varko::test;
@@ -213,5 +220,91 @@ INSTANTIATE_TEST_SUITE_P(scanners, ExcludedFolders, ::testing::Values(0, 1, 2),
                          [](const auto& info) {
                            return std::string(info.param == 0 ? "simple" : info.param == 1 ? "multi_path" : "listed_ahead");
                          });
+
+using Skips = std::vector<std::tuple<std::string, SkipReason, std::string>>;
+
+// A folder taken away while a scanner is on it is reported with the system's text, not listed as
+// empty. The excluded folder is met just before it: the moment to take it away.
+class RemovedFolder : public ::testing::TestWithParam<bool> {};
+
+TEST_P(RemovedFolder, is_reported_unreadable_with_the_system_text) {
+  TempDir dir;
+  dir.mkdir("a_excluded");
+  dir.write("b/x.txt", "x");
+  dir.write("c.txt", "x");
+  Skips skipped;
+  auto onSkipped = [&](Text&& path, SkipReason reason, Text&& detail) {
+    skipped.emplace_back(textToPath(path), reason, U8(detail));
+    if (reason == SkipReason::ExcludedFolder) std::filesystem::remove_all(dir.file("b"));
+  };
+  FakeClock clock;
+  TFindFile simple;
+  TZEQFindFiles zeq(clock, nullptr);
+  const TextList* found = nullptr;
+  if (GetParam()) {
+    zeq.Paths = {dir.text()};
+    zeq.FileMask = {u"*.txt"};
+    zeq.InSubFolders = true;
+    zeq.ExcludedFolders = {u"a_excluded"};
+    zeq.OnSkipped = onSkipped;
+    found = &zeq.SearchForFiles();
+  } else {
+    simple.SetPath(dir.text());
+    simple.FileMask = u"*.txt";
+    simple.InSubFolders = true;
+    simple.ExcludedFolders = {u"a_excluded"};
+    simple.OnSkipped = onSkipped;
+    found = &simple.SearchForFiles();
+  }
+  EXPECT_EQ(relative(*found, dir.path()), (Names{"c.txt"}));
+  EXPECT_EQ(skipped, (Skips{{dir.file("a_excluded/"), SkipReason::ExcludedFolder, ""},
+                            {dir.file("b/"), SkipReason::Unreadable, "No such file or directory"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(scanners, RemovedFolder, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "multi_path" : "simple"); });
+
+TEST_F(Finders, an_entry_that_cannot_be_looked_at_is_unreadable_and_a_dangling_link_a_special_file) {
+  ASSERT_EQ(symlink("loop.txt", dir.file("loop.txt").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", dir.file("dangling.txt").c_str()), 0);
+  zeq.Paths = {dir.text()};
+  zeq.FileMask = {u"*.txt"};
+  Skips skipped;
+  zeq.OnSkipped = [&](Text&& path, SkipReason reason, Text&& detail) {
+    skipped.emplace_back(textToPath(path), reason, U8(detail));
+  };
+  zeq.SearchForFiles();
+  EXPECT_EQ(skipped, (Skips{{dir.file("dangling.txt"), SkipReason::SpecialFile, ""},
+                            {dir.file("loop.txt"), SkipReason::Unreadable, "Too many levels of symbolic links"}}));
+}
+
+TEST(Directory, a_folder_removed_after_it_was_opened_lists_with_its_error) {
+  TempDir dir;
+  dir.mkdir("gone");
+  int fd = xcOpenFolder(dir.text() + u"gone/");
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(rmdir(dir.file("gone").c_str()), 0);
+  int error = 0;
+  EXPECT_TRUE(xcListDirectoryFd(fd, false, &error).empty());
+  ::close(fd);
+  EXPECT_EQ(error, ENOENT);
+  EXPECT_TRUE(xcListDirectory(dir.text() + u"gone/", false, &error).empty());
+  EXPECT_EQ(error, ENOENT);
+}
+
+TEST(Directory, paths_past_the_system_limit_are_opened_and_looked_at_in_pieces) {
+  TempDir dir;
+  const std::string path = makeDeepFile(dir.path(), 400);  // 400 x 11 bytes: past the limit
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), -1);
+  ASSERT_EQ(errno, ENAMETOOLONG);
+  ASSERT_EQ(xcStatPath(path, st), 0);
+  EXPECT_EQ(st.st_size, 7);
+  FileDescriptor file(xcOpenPath(path, O_RDONLY | O_CLOEXEC));
+  char bytes[8];
+  EXPECT_EQ(::read(file.get(), bytes, sizeof bytes), 7);
+  EXPECT_EQ(xcOpenPath(path + "x", O_RDONLY | O_CLOEXEC), -1);
+  EXPECT_EQ(errno, ENOENT);
+}
 
 }  // namespace
