@@ -340,6 +340,46 @@ const Text& ResultTable::pathCell(int r) const {
   return p && p->pathId ? paths_[p->pathId - 1] : emptyText();
 }
 
+ResultTable::StoredCell ResultTable::storedCell(int column, int r) const {
+  StoredCell stored;
+  const Row* p = rowIfAny(r);
+  if (!p || column < 0 || column >= columnCount_) return stored;
+  auto numberCell = [&](uint8_t kind, int32_t number) {
+    if (kind == kNumber) {
+      stored.kind = StoredCell::Number;
+      stored.number = number;
+    } else if (kind == kOther) {
+      stored.kind = StoredCell::Other;
+    }
+  };
+  switch (column) {
+    case 0:
+      numberCell(p->kind0, p->number0);
+      break;
+    case 1:
+      if (p->kind1 == kNumber) {
+        stored.kind = StoredCell::Bytes;
+        stored.bytes = std::string_view(blocks_[p->block].get() + p->offset, p->length);
+      } else if (p->kind1 == kOther) {
+        stored.kind = StoredCell::Other;
+      }
+      break;
+    case 2:
+      if (p->pathId) {
+        stored.kind = StoredCell::Path;
+        stored.number = static_cast<int32_t>(p->pathId);
+      }
+      break;
+    case 3:
+      numberCell(p->kind3, p->number3);
+      break;
+    default:
+      stored.kind = StoredCell::Other;
+      break;
+  }
+  return stored;
+}
+
 void ResultTable::setCurrentRow(int r) {
   r = std::clamp(r, 0, rowCount() - 1);
   if (r == currentRow_) return;

@@ -49,6 +49,19 @@ public:
   void appendTextCellBytes(int row, std::string& out) const;
   const Text& pathCell(int row) const;    // column 2
 
+  // A cell as it is kept, for readers that go through many rows without making texts: a number
+  // (columns 0 and 3), UTF-8 bytes (column 1), the number of a distinct path (column 2), or
+  // Other, to be read with cell().
+  struct StoredCell {
+    enum Kind : uint8_t { Empty, Number, Bytes, Path, Other };
+    Kind kind = Empty;
+    int32_t number = 0;      // Number; Path: 1 + the index for pathOfNumber
+    std::string_view bytes;  // Bytes
+  };
+  StoredCell storedCell(int column, int row) const;
+  size_t pathCount() const { return paths_.size(); }
+  const Text& pathOfNumber(int32_t number) const { return paths_[static_cast<size_t>(number - 1)]; }
+
   int currentRow() const { return currentRow_; }
   void setCurrentRow(int row);
   int topRow() const { return topRow_; }

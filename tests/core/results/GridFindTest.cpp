@@ -267,3 +267,25 @@ TEST(found_style_test, row_hint_has_four_lines_with_an_empty_info_line_for_a_mis
   Text hint = FoundGridRowHint(u"/no/such/file.txt");
   EXPECT_EQ(hint, u"/no/such/file.txt\r\n\r\nCTRL+F=Find  F3=Next Shift+F3=Prev\r\nCTRL+N=Next File   CTRL+P=Prev File");
 }
+
+TEST(grid_find_test, finds_the_same_cell_as_reading_every_cell_as_text) {
+  // Cells kept as numbers, UTF-8 bytes, shared paths and plain texts all answer as their texts do.
+  ResultTable grid = MakeGrid({
+      {u"12", u"Caf\u00e9 au LAIT", u"/d/caf\u00e9.txt", u"3"},
+      {u"abc", u"x", u"/d/a", u"position 7"},                     // columns 0 and 3 kept as texts
+      {u"-1", u"half \xd83d\xde00 pair", u"/d/a", u""},
+      {u"", u"lone \xd83d surrogate", u"/D/CAF\u00c9.TXT", u"120"},  // kept as a text: no UTF-8 form
+  });
+  const std::vector<Text> wantedTexts = {u"au lait", u"CAF\u00c9", u"caf\u00c9", u"\u00e9 A", u"-1", u"12", u"20", u"7",
+                                        u"ABC", u"\xd83d", u"\xd83d surr", u"/d/a", u"caf\u00e9.txt", u"nowhere"};
+  for (size_t i = 0; i < wantedTexts.size(); ++i) {
+    const Text& wanted = wantedTexts[i];
+    GridCellPosition expected;
+    for (int r = 0; r < grid.rowCount() && !expected.found(); ++r)
+      for (int c = 0; c < grid.columnCount() && !expected.found(); ++c)
+        if (xcGridCellContains(grid.cell(c, r), wanted)) expected = {r, c};
+    const GridCellPosition next = xcGridFindNext(grid, -1, wanted);
+    EXPECT_EQ(next.row, expected.row) << "wanted text " << i;
+    EXPECT_EQ(next.column, expected.column) << "wanted text " << i;
+  }
+}
