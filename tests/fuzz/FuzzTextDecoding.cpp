@@ -54,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bytes += in.restBytes();
 
   check(xcIsValidUtf8(bytes.data(), bytes.size()) == plainValidUtf8(bytes), "the UTF-8 test agrees with the plain one");
+  // In a read buffer the bytes after the text are anything: they must not count.
+  std::string inBuffer = bytes + "\xFF\xC3";
+  check(xcIsValidUtf8(inBuffer.data(), bytes.size()) == plainValidUtf8(bytes), "the UTF-8 test stops at its size");
   const TextEncoding encoding = xcDetectEncoding(bytes);
   const Text text = xcDecodeText(bytes, encoding);
   const std::string_view view(bytes);

@@ -1,6 +1,9 @@
 #include "lib/TextDecoding.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "lib/PosixFile.h"
 
@@ -104,6 +107,17 @@ bool xcIsValidUtf8(const char* data, size_t size) {
   const auto* s = reinterpret_cast<const unsigned char*>(data);
   size_t i = 0;
   while (i < size) {
+#if defined(__SSE2__)
+    // Long ASCII stretches 64 bytes a round.
+    while (i + 64 <= size) {
+      const auto* v = reinterpret_cast<const __m128i*>(s + i);
+      __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                 _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+      if (_mm_movemask_epi8(any) != 0) break;
+      i += 64;
+    }
+    if (i == size) break;
+#endif
     if (i + 8 <= size) {
       uint64_t word;
       std::memcpy(&word, s + i, 8);

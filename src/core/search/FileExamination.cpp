@@ -40,6 +40,48 @@ int LineMatcher::match(TextView line, bool& anyWord, const std::vector<uint8_t>*
 void LineMatcher::prepare() {
   const TextList& strings = google ? googleWords : multiple ? findStrings : TextList{searchString};
   needlesUsable = needles.build(strings, ignoreCase);
+  foldedFinds_.clear();
+  if (!needlesUsable) return;
+  for (const Text& s : strings) {
+    std::string bytes;
+    for (char16_t c : s) bytes.push_back(static_cast<char>(ignoreCase ? xcUpCaseChar(c) : c));
+    foldedFinds_.push_back(std::move(bytes));
+  }
+}
+
+int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present,
+                            bool& anyWord) const {
+  anyWord = false;
+  if (multiple && !google) needles.occurring(line.data(), line.data() + line.size(), present);
+  if (ignoreCase) {
+    scratch.resize(line.size());
+    for (size_t i = 0; i < line.size(); ++i) {
+      char c = line[i];
+      scratch[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    }
+    line = scratch;
+  }
+  if (google) {
+    int found = 0;
+    int leftmost = 0;
+    for (const std::string& word : foldedFinds_) {
+      int p = xcWordPosFolded<std::string_view>(line, word, wholeWords);
+      if (p > 0) {
+        ++found;
+        if (leftmost == 0 || p < leftmost) leftmost = p;
+      }
+    }
+    anyWord = found > 0;
+    return found >= requiredWords ? leftmost : 0;
+  }
+  if (!multiple) return foldedFinds_.empty() ? 0 : xcWordPosFolded<std::string_view>(line, foldedFinds_[0], wholeWords);
+  // Only the strings the needle search saw can match; the first in list order decides.
+  for (size_t i = 0; i < foldedFinds_.size(); ++i) {
+    if (!present[i]) continue;
+    int pos = xcWordPosFolded<std::string_view>(line, foldedFinds_[i], wholeWords);
+    if (pos > 0) return pos;
+  }
+  return 0;
 }
 
 SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
@@ -155,29 +197,36 @@ void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
   b.capacity = capacity;
 }
 
-// Line ends between two line starts: LF, CR LF, and CR alone.
-int64_t countByte(const char* from, const char* to, char byte) {
+// Line ends between two line starts: LF, CR LF, and CR alone. One pass counts the LFs and
+// notes whether any CR is there; only then is the text looked at again for lone CRs.
+int64_t countBreaks(const char* from, const char* to) {
   int64_t n = 0;
+  bool anyCr = false;
   const char* p = from;
 #if defined(__SSE2__)
   // Byte counters in 16 lanes, summed every 255 blocks before they could overflow.
-  const __m128i wanted = _mm_set1_epi8(byte);
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
   const __m128i zero = _mm_setzero_si128();
+  __m128i crs = zero;
   while (p + 16 <= to) {
     __m128i counts = zero;
-    for (int k = 0; k < 255 && p + 16 <= to; ++k, p += 16)
-      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted));
+    for (int k = 0; k < 255 && p + 16 <= to; ++k, p += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, lf));
+      crs = _mm_or_si128(crs, _mm_cmpeq_epi8(v, cr));
+    }
     __m128i sums = _mm_sad_epu8(counts, zero);
     n += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
   }
+  anyCr = _mm_movemask_epi8(crs) != 0;
 #endif
-  for (; p < to; ++p) n += *p == byte;
-  return n;
-}
-
-int64_t countBreaks(const char* from, const char* to) {
-  int64_t n = countByte(from, to, '\n');
-  for (const char* p = from; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(to - p)))); ++p) {
+  for (; p < to; ++p) {
+    n += *p == '\n';
+    anyCr |= *p == '\r';
+  }
+  if (!anyCr) return n;
+  for (p = from; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(to - p)))); ++p) {
     if (p + 1 >= to || p[1] != '\n') ++n;
     if (p + 1 >= to) break;
   }
@@ -246,31 +295,26 @@ bool isAscii(const char* from, const char* to) {
   return true;
 }
 
-// Reads the file through one buffer a piece at a time, searching the raw bytes of each run of
-// complete lines and decoding only the lines where a string occurs. Whether the file is UTF-8 is
-// known only at its end, so a line with non-ASCII bytes is matched once that is known.
+// 1-based position in the decoded line of the character at byte position bytePos.
+int decodedPosition(std::string_view raw, int bytePos, bool utf8, Text& scratch) {
+  if (!utf8 || bytePos <= 1) return bytePos;
+  decodeLine(raw.data(), raw.data() + bytePos - 1, true, scratch);
+  return static_cast<int>(scratch.size()) + 1;
+}
+
+// Reads the file piece by piece, finding the lines where a string occurs with the byte search,
+// and matches each such line on its bytes. A reported line's text and position depend on the
+// file's encoding: they wait for it only when the line is not ASCII and the bytes so far are
+// valid UTF-8 (the rest of the file may still make it Windows-1252).
 void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
-  using Candidate = LineCandidate;
-  std::vector<Candidate>& candidates = buffers.candidates;
-  candidates.clear();
-  std::vector<uint8_t> presentFlags;
   Text& line = buffers.line;
-  auto matchLine = [&](Candidate& c, const char* from, const char* to, bool utf8) {
-    const std::vector<uint8_t>* present = nullptr;
-    if (matcher.multiple) {
-      matcher.needles.occurring(from, to, presentFlags);
-      present = &presentFlags;
-    }
-    decodeLine(from, to, utf8, line);
-    c.position = matcher.match(line, c.anyWord, present);
-    if (c.position > 0) out.storeText(line, c.stored);
-  };
   bool validSoFar = true;
   int64_t lineNumber = 0;  // lines before the next line start
   size_t start = bom ? 3 : 0;
+  bool anyUndecided = false;
 
-  // Whether the last region is UTF-8 is worked out only when a line there needs it.
+  // The last region is checked for UTF-8 only when a line in it needs the answer.
   const char* lastFrom = nullptr;
   const char* lastTo = nullptr;
   auto validUpToLast = [&] {
@@ -278,9 +322,39 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     lastFrom = lastTo = nullptr;
     return validSoFar;
   };
-  bool anyWaiting = false;
+  auto keepRaw = [&](int64_t number, int position, std::string_view raw, bool undecided) {
+    ReportedLine stored;
+    stored.lineNumber = static_cast<int32_t>(number);
+    stored.position = position;
+    stored.textStart = out.lineTexts.size();
+    stored.textLength = raw.size();
+    stored.undecided = undecided;
+    out.lineTexts.append(raw);
+    out.lines.push_back(stored);
+  };
+  auto matchLine = [&](int64_t number, const char* from, const char* to, bool last) {
+    std::string_view raw(from, static_cast<size_t>(to - from));
+    bool anyWord = false;
+    int bytePos = matcher.matchBytes(raw, buffers.folded, buffers.present, anyWord);
+    if (anyWord) ++out.matchesInFile;
+    if (bytePos == 0) return;
+    ++out.matchesInFile;
+    if (isAscii(from, to)) return keepRaw(number, bytePos, raw, false);
+    if (bom || !validSoFar || (last && !validUpToLast())) {
+      // The encoding is known: UTF-8 after its mark (ill-formed bytes read as U+FFFD), or
+      // Windows-1252, one character a byte.
+      decodeLine(from, to, bom, line);
+      int position = bom ? decodedPosition(raw, bytePos, true, buffers.prefix) : bytePos;
+      out.addLine(static_cast<int32_t>(number), position, line);
+      return;
+    }
+    // Valid UTF-8 to the end of the file: its bytes are its text.
+    if (last) return keepRaw(number, decodedPosition(raw, bytePos, true, line), raw, false);
+    keepRaw(number, bytePos, raw, true);
+    anyUndecided = true;
+  };
 
-  // Searches [from, to): complete lines, or the rest of the file at its end.
+  // Finds the lines in [from, to) where a string occurs; last: the end of the file is in it.
   auto searchRegion = [&](const char* from, const char* to, bool last) {
     if (last) {
       lastFrom = from;
@@ -302,19 +376,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
         return false;
       }
       ++lineNumber;
-      Candidate c;
-      c.lineNumber = lineNumber;
-      // An ASCII line reads the same either way; in the last region the whole file is known.
-      bool ascii = isAscii(lineStart, lineEnd);
-      if (bom || ascii || !validSoFar || last) {
-        matchLine(c, lineStart, lineEnd, bom || ascii || (last ? validUpToLast() : validSoFar));
-        if (c.position > 0 || c.anyWord) candidates.push_back(std::move(c));
-      } else {
-        c.bytes.assign(lineStart, lineEnd);
-        c.waiting = true;
-        anyWaiting = true;
-        candidates.push_back(std::move(c));
-      }
+      matchLine(lineNumber, lineStart, lineEnd, last);
       p = lineEnd;
       if (p < to) p += (*p == '\r' && p + 1 < to && p[1] == '\n') ? 2 : 1;
     }
@@ -326,7 +388,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     char* data = buffers.bytes.get();
     size_t regionEnd = used;
     if (!endOfFile) {
-      // Up to the last line break; a CR at the very end may be half of a CR LF.
+      // Search up to the last line break; the unfinished line waits for the next read.
       regionEnd = start;
       for (size_t i = used; i > start; --i) {
         char c = data[i - 1];
@@ -338,7 +400,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     }
     if (!searchRegion(data + start, data + regionEnd, endOfFile)) break;
     if (endOfFile) break;
-    // Keep the unfinished line, then read on.
+    // Keep the unfinished line and read on after it.
     size_t carry = used - regionEnd;
     if (carry) std::memmove(data, data + regionEnd, carry);
     used = carry;
@@ -366,16 +428,20 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   }
   out.load.loaded = true;
   out.linesExamined = lineNumber;
+  if (!anyUndecided) return;
 
-  bool utf8 = bom || !anyWaiting || validUpToLast();
-  for (auto& c : candidates) {
-    if (c.waiting) matchLine(c, c.bytes.data(), c.bytes.data() + c.bytes.size(), utf8);
-    if (c.anyWord) ++out.matchesInFile;
-    if (c.position > 0) {
-      ++out.matchesInFile;
-      c.stored.lineNumber = static_cast<int32_t>(c.lineNumber);
-      c.stored.position = c.position;
-      out.lines.push_back(c.stored);
+  // The encoding is known now: valid UTF-8 keeps the bytes as the text; otherwise each waiting
+  // line is Windows-1252, its text stored again after the others.
+  bool utf8 = validUpToLast();
+  for (ReportedLine& reported : out.lines) {
+    if (!reported.undecided) continue;
+    reported.undecided = false;
+    std::string_view raw = out.textBytes(reported);
+    if (utf8) {
+      reported.position = decodedPosition(raw, reported.position, true, line);
+    } else {
+      decodeLine(raw.data(), raw.data() + raw.size(), false, line);
+      out.storeText(line, reported);
     }
   }
 }
@@ -403,7 +469,8 @@ void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMa
     buffers.capacity = 0;
   }
   if (buffers.line.capacity() > (1u << 20)) Text().swap(buffers.line);
-  if (buffers.candidates.capacity() > 4096) std::vector<LineCandidate>().swap(buffers.candidates);
+  if (buffers.folded.capacity() > (1u << 20)) std::string().swap(buffers.folded);
+  if (buffers.prefix.capacity() > (1u << 20)) Text().swap(buffers.prefix);
 }
 
 namespace {

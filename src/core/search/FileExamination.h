@@ -33,6 +33,14 @@ struct LineMatcher {
   // A line without any of these strings cannot match (nor hold a Google word).
   ByteNeedles needles;
   bool needlesUsable = false;  // every string is ASCII
+
+  // match on the line's raw bytes, when needlesUsable: the same answer whatever the line's
+  // encoding, as a 1-based byte position. scratch and present are the caller's, reused from
+  // line to line.
+  int matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present, bool& anyWord) const;
+
+private:
+  std::vector<std::string> foldedFinds_;  // the strings in upper case when ignoring it
 };
 
 struct ExamineOptions {
@@ -52,12 +60,14 @@ struct ExamineOptions {
 
 struct ReportedLine {
   int32_t lineNumber = 0;
-  int32_t position = 0;
+  int32_t position = 0;  // while undecided: the 1-based byte position in the raw line
   // The line's text: UTF-8 in its outcome's lineTexts, or, when UTF-8 cannot hold it (a lone
   // surrogate from a UTF-16 file), UTF-16 in wideTexts.
   size_t textStart = 0;
   size_t textLength = 0;
   bool wide = false;
+  // Read while the file's encoding is not known yet: the text is the line's raw bytes.
+  bool undecided = false;
 };
 
 struct FileOutcome {
@@ -133,16 +143,6 @@ bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool m
 // The rule that omits the path: BinaryBackup, OwnFile, or None.
 SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
 
-// A line where a string may occur, while the file is being read.
-struct LineCandidate {
-  int64_t lineNumber;
-  std::string bytes;  // the raw line, waiting for the encoding
-  int position = 0;   // once matched
-  bool anyWord = false;
-  ReportedLine stored;  // where its text is in the outcome, once matched
-  bool waiting = false;
-};
-
 // Read buffer and line lists, reused from file to file by one thread.
 struct ExamineBuffers {
   std::unique_ptr<char[]> bytes;
@@ -150,7 +150,9 @@ struct ExamineBuffers {
   TextList lines;
   Text line;  // the line being matched
   std::string name;  // the path as the system takes it
-  std::vector<LineCandidate> candidates;
+  std::string folded;  // the line in upper case, for matching
+  Text prefix;  // a line's start, decoded to count its characters
+  std::vector<uint8_t> present;  // which strings occur in the line
 };
 
 // Reads each file once and matches on its raw bytes, decoding only the lines where a string

@@ -7,13 +7,20 @@ namespace varko {
 namespace {
 
 // 1-based position of find in text, 0 when none.
-int firstPos(TextView text, TextView find) {
+template <class View>
+int firstPos(View text, View find) {
   auto p = text.find(find);
-  return p == TextView::npos ? 0 : static_cast<int>(p) + 1;
+  return p == View::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-bool holdsNonBlank(TextView s) {
-  return std::any_of(s.begin(), s.end(), [](char16_t c) { return c > u' '; });
+template <class View>
+bool holdsNonBlank(View s) {
+  return std::any_of(s.begin(), s.end(), [](auto c) { return static_cast<uint32_t>(c) > ' '; });
+}
+
+template <class Char>
+bool isWordUnit(Char c) {
+  return static_cast<uint32_t>(c) < 128 && xcIsWordChar(static_cast<char16_t>(c));
 }
 
 }  // namespace
@@ -27,20 +34,26 @@ int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord) {
     text = upperText;
     find = upperFind;
   }
+  return xcWordPosFolded(text, find, wholeWord);
+}
+
+template <class View>
+int xcWordPosFolded(View text, View find, bool wholeWord) {
+  if (find.empty()) return 0;
   if (!wholeWord) return firstPos(text, find);
 
   const int n = static_cast<int>(text.size());
   const int m = static_cast<int>(find.size());
   int b = 1;  // where the remainder starts in text
   int passes = 0;
-  TextView rest = text;
+  View rest = text;
   for (;;) {
     ++passes;
     int p = firstPos(rest, find);
     if (p == 0) return 0;
     const int restLength = static_cast<int>(rest.size());
-    bool wordBefore = p > 1 && xcIsWordChar(rest[p - 2]);
-    bool wordAfter = restLength >= p + m && xcIsWordChar(rest[p + m - 1]);
+    bool wordBefore = p > 1 && isWordUnit(rest[p - 2]);
+    bool wordAfter = restLength >= p + m && isWordUnit(rest[p + m - 1]);
     if (!wordBefore && !wordAfter) return p + b - 1;
     // Resume after the refused occurrence: an occurrence starting inside it is never seen,
     // and one starting right at the new remainder has no left neighbour to test.
@@ -49,6 +62,9 @@ int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord) {
     if (rest.empty() || passes > n || !holdsNonBlank(rest)) return 0;
   }
 }
+
+template int xcWordPosFolded<TextView>(TextView, TextView, bool);
+template int xcWordPosFolded<std::string_view>(std::string_view, std::string_view, bool);
 
 Text xcWordAt(TextView text, int k) {
   if (k < 1) return Text();

@@ -10,6 +10,14 @@ inline constexpr int kMaxGoogleWords = 30;
 // An empty find text is never found.
 int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord);
 
+// The same rules on text whose letters are already in one case, in any character type. Case
+// folding and word characters are ASCII only, so the bytes of a line (UTF-8 or an 8-bit code
+// page) give the same answer as its decoded text; only the position counts bytes.
+template <class View>
+int xcWordPosFolded(View text, View find, bool wholeWord);
+extern template int xcWordPosFolded<TextView>(TextView, TextView, bool);
+extern template int xcWordPosFolded<std::string_view>(std::string_view, std::string_view, bool);
+
 // Word k (from 1) of xcSplitWords(text, 30), or empty.
 Text xcWordAt(TextView text, int k);
 // Count of words (at most 30); words is filled only when the count is 2 or more, else cleared.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "lib/TextDecoding.h"
 #include "search/ByteSearch.h"
 #include "search/FileExamination.h"
 #include "support/TestSupport.h"
@@ -195,6 +196,19 @@ TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_who
       FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
       ASSERT_GT(reference.lines.size(), 1000u);
       expectSame(fast, reference, "variant " + std::to_string(variant) + " mode " + std::to_string(mode));
+    }
+  }
+}
+
+// Fault: after a stretch of 64 ASCII bytes that ended the text, the UTF-8 test read the byte
+// after it; a read buffer's stale bytes then made a valid file read as Windows-1252.
+TEST(fast_examination, regression_the_utf8_test_looks_at_its_bytes_only) {
+  for (size_t ascii : {0, 7, 8, 63, 64, 65, 128, 192, 200}) {
+    for (std::string tail : {"", "\xC3\xA9", "\xC3\xA9\xFF"}) {
+      std::string text = std::string(ascii, 'a') + tail;
+      std::string buffer = text + "\xFF\xC3";
+      bool valid = tail.find('\xFF') == std::string::npos;
+      EXPECT_EQ(xcIsValidUtf8(buffer.data(), text.size()), valid) << ascii << " ASCII bytes, tail " << tail.size();
     }
   }
 }
