@@ -17,5 +17,7 @@ public:
   std::vector<varko::MatchSpan> spansFor(const QModelIndex& index) const;
 
 private:
+  std::vector<varko::MatchSpan> spansOf(const QModelIndex& index, const QString& text) const;
+
   varko::SpanRules rules_;
 };

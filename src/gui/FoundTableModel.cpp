@@ -1,6 +1,7 @@
 #include "FoundTableModel.h"
 
 #include <QTimer>
+#include <algorithm>
 #include "results/FoundRowStyle.h"
 #include "QtColour.h"
 #include "QtText.h"
@@ -39,8 +40,7 @@ QVariant FoundTableModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
     case Qt::BackgroundRole:
     case Qt::FontRole: {
-      varko::FoundCellStyle style = varko::FoundCellStyleOf(index.column(), table_.cell(0, row),
-                                                            table_.textCell(row), row == table_.currentRow());
+      const varko::FoundCellStyle style = cellStyle(index);
       if (role == Qt::ForegroundRole) return toQColor(style.text);
       if (role == Qt::BackgroundRole) return toQColor(style.background);
       QFont font = rowFont_;
@@ -50,6 +50,31 @@ QVariant FoundTableModel::data(const QModelIndex& index, int role) const {
     default:
       return {};
   }
+}
+
+varko::FoundCellStyle FoundTableModel::cellStyle(const QModelIndex& index) const {
+  const int row = index.row();
+  const varko::Text line = table_.cell(0, row);
+  // Only rows without a line number look at their text (for a file's extension).
+  const varko::Text text = varko::xcIsBlank(line) ? table_.textCell(row) : varko::Text();
+  return varko::FoundCellStyleOf(index.column(), line, text, row == table_.currentRow());
+}
+
+QString FoundTableModel::shownText(const QModelIndex& index, int most) const {
+  if (!index.isValid() || index.row() >= shownRows_) return {};
+  most = std::max(most, 1);
+  QString text;
+  const varko::ResultTable::StoredCell cell = table_.storedCell(index.column(), index.row());
+  const size_t room = static_cast<size_t>(most) * 4;  // no character takes more UTF-8 bytes
+  if (cell.kind == varko::ResultTable::StoredCell::Bytes && cell.bytes.size() > room) {
+    size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(cell.bytes[cut]) & 0xC0) == 0x80) --cut;
+    text = toQString(varko::fromUtf8(cell.bytes.substr(0, cut)));
+  } else {
+    text = data(index).toString();
+  }
+  if (text.size() > most) text.truncate(text.at(most - 1).isHighSurrogate() ? most - 1 : most);
+  return text;
 }
 
 QVariant FoundTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -5,6 +5,7 @@
 // never hold more than the table does.
 #include <QAbstractTableModel>
 #include <QFont>
+#include "results/FoundRowStyle.h"
 #include "results/ResultTable.h"
 
 class FoundTableModel : public QAbstractTableModel, public varko::ResultTableObserver {
@@ -20,6 +21,11 @@ public:
 
   varko::ResultTable& table() { return table_; }
   const varko::ResultTable& table() const { return table_; }
+
+  // What the grid draws, read without the roles: the row's style, and the start of a cell's text,
+  // at most most characters, so a line of megabytes is not decoded whole to show its start.
+  varko::FoundCellStyle cellStyle(const QModelIndex& index) const;
+  QString shownText(const QModelIndex& index, int most) const;
 
   // The font the rows are drawn with: the window's face at the results font size.
   void setRowFont(const QFont& font);

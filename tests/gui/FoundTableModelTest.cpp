@@ -100,6 +100,18 @@ private slots:
     QCOMPARE(current.last().at(0).toInt(), 3);
   }
 
+  void a_long_line_shows_only_its_start_and_never_half_a_character() {
+    ResultTable table(4, 0);
+    FoundTableModel model(table);
+    int32_t counter = -1;
+    addRow(table, counter, u"1", u"ab\xd83d\xde00" + Text(100000, u'\u00e9'), u"/f");
+    model.flush();
+    const QModelIndex index = model.index(0, 1);
+    QCOMPARE(model.shownText(index, 3), QString("ab"));
+    QCOMPARE(model.shownText(index, 4), QString::fromStdU16String(u"ab\xd83d\xde00"));
+    QCOMPARE(model.shownText(index, 6), QString::fromStdU16String(u"ab\xd83d\xde00\u00e9\u00e9"));
+  }
+
   void roles_carry_the_row_styles() {
     ResultTable table(4, 0);
     FoundTableModel model(table);
