@@ -1,10 +1,7 @@
 // Trees that change under a run, and trees the run may not read: the run ends, names each file
 // or folder it could not search with the reason, and keeps what it could search.
 #include <gtest/gtest.h>
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +13,7 @@
 #include "search/SearchSession.h"
 #include "support/FakeRunHost.h"
 #include "support/TestSupport.h"
+#include "Unprivileged.h"
 
 using namespace varko;
 using namespace varko::test;
@@ -133,8 +131,7 @@ TEST_P(ChangingTree, the_run_ends_and_explains_every_file_it_could_not_search) {
 INSTANTIATE_TEST_SUITE_P(changes, ChangingTree, ::testing::ValuesIn(kChanges),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// As root, permissions stop nothing: the run is made in a child that first drops to the
-// unprivileged user 65534. Each scanner's rows go back through a pipe, a blank line after each.
+// Each scanner's rows, a blank line after each, as the unprivileged user gives them back.
 TEST(UnreadableTree, a_folder_and_a_file_the_user_may_not_read_are_named_unreadable_by_either_scanner) {
   TempDir dir;
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
@@ -144,13 +141,7 @@ TEST(UnreadableTree, a_folder_and_a_file_the_user_may_not_read_are_named_unreada
   const std::string closed = dir.file("closed/");
   ASSERT_EQ(chmod(secret.c_str(), 0), 0);
   ASSERT_EQ(chmod(closed.c_str(), 0), 0);
-  int channel[2];
-  ASSERT_EQ(pipe(channel), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::close(channel[0]);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+  const auto received = asUnprivileged([&] {
     std::string out;
     for (bool multiPath : {true, false}) {
       FakeRunHost host;
@@ -166,25 +157,16 @@ TEST(UnreadableTree, a_folder_and_a_file_the_user_may_not_read_are_named_unreada
       for (const std::string& text : rowTexts(session)) out += text + "\n";
       out += "\n";
     }
-    _exit(::write(channel[1], out.data(), out.size()) == static_cast<ssize_t>(out.size()) ? 0 : 1);
-  }
-  ::close(channel[1]);
-  std::string received;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) received.append(buffer, static_cast<size_t>(n));
-  ::close(channel[0]);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "the system refused to drop to user 65534";
-  ASSERT_EQ(WEXITSTATUS(status), 0);
+    return out;
+  });
+  if (!received) GTEST_SKIP() << "the system refused to drop to user 65534";
 
   std::vector<std::vector<std::string>> runs(1);
-  for (size_t from = 0, end; (end = received.find('\n', from)) != std::string::npos; from = end + 1) {
+  for (size_t from = 0, end; (end = received->find('\n', from)) != std::string::npos; from = end + 1) {
     if (end == from)
       runs.emplace_back();
     else
-      runs.back().push_back(received.substr(from, end - from));
+      runs.back().push_back(received->substr(from, end - from));
   }
   runs.pop_back();
   ASSERT_EQ(runs.size(), 2u);

@@ -375,17 +375,6 @@ TEST_F(SearchRun, names_that_are_not_utf8_are_found_and_convert_back_to_the_same
   EXPECT_EQ(access(textToPath(path).c_str(), R_OK), 0);
 }
 
-TEST_F(SearchRun, unreadable_files_give_notice_rows_and_the_run_goes_on) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  std::string locked = dir.write("locked.txt", "hit\n");
-  std::string b = dir.write("open.txt", "hit\n");
-  chmod(locked.c_str(), 0);
-  run("hit");
-  EXPECT_TRUE(hasRow("xcIsTextFileAndLoadable: Error reading in file:- "));
-  EXPECT_TRUE(hasRow("Permission denied"));
-  EXPECT_EQ(matchRows().size(), 1u);
-}
-
 TEST_F(SearchRun, a_missing_folder_gives_an_empty_list) {
   request.folder = dir.text() + u"missing";
   run("hit");
