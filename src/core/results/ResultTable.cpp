@@ -49,9 +49,9 @@ constexpr size_t kHugePage = 2 * 1024 * 1024;
 
 void ResultTable::FreeBlock::operator()(char* p) const { std::free(p); }
 
-ResultTable::Block ResultTable::allocateBlock(size_t size) {
+ResultTable::Block ResultTable::allocateBlock(size_t size, bool huge) {
   void* p = nullptr;
-  if (size % kHugePage == 0) {
+  if (huge && size % kHugePage == 0) {
     p = std::aligned_alloc(kHugePage, size);
     if (p) ::madvise(p, size, MADV_HUGEPAGE);  // only advice: ignored where not available
   }
@@ -70,7 +70,7 @@ void ResultTable::setRowCount(int count) {
   int oldShown = rowCount();
   if (static_cast<size_t>(count) < storedRows_) {
     // Rows from count on count as unwritten; row() writes them fresh when they come back.
-    rowChunks_.resize((static_cast<size_t>(count) + (1u << kChunkBits) - 1) >> kChunkBits);
+    rowChunks_.resize((static_cast<size_t>(count) + kChunkRows - 1) / kChunkRows);
     storedRows_ = static_cast<size_t>(count);
     if (!otherCells_.empty()) {
       std::erase_if(otherCells_, [count](const auto& kv) { return static_cast<int>(kv.first >> 16) >= count; });
@@ -99,20 +99,17 @@ void ResultTable::setRowCount(int count) {
 
 ResultTable::Row& ResultTable::row(int r) {
   auto index = static_cast<size_t>(r);
-  while ((index >> kChunkBits) >= rowChunks_.size()) {
+  while (index / kChunkRows >= rowChunks_.size()) {
     // Memory is touched only as rows are written; chunks after the first, of long runs, sit in
     // huge pages.
-    size_t bytes = sizeof(Row) << kChunkBits;
-    bool huge = !rowChunks_.empty();
-    Block chunk = allocateBlock(huge ? (bytes + kHugePage - 1) / kHugePage * kHugePage : bytes);
-    rowChunks_.push_back(std::move(chunk));
+    rowChunks_.push_back(allocateBlock(kChunkBytes, !rowChunks_.empty()));
   }
   for (; storedRows_ <= index; ++storedRows_)
     new (rowAt(storedRows_)) Row();
-  Block& chunk = rowChunks_[index >> kChunkBits];
+  Block& chunk = rowChunks_[index / kChunkRows];
   if (!chunk) {  // released: a row written again starts empty, with its neighbours
-    chunk = allocateBlock(sizeof(Row) << kChunkBits);
-    for (size_t i = 0; i < (size_t{1} << kChunkBits); ++i) new (reinterpret_cast<Row*>(chunk.get()) + i) Row();
+    chunk = allocateBlock(kChunkBytes, false);
+    for (size_t i = 0; i < kChunkRows; ++i) new (reinterpret_cast<Row*>(chunk.get()) + i) Row();
   }
   return *rowAt(index);
 }
@@ -120,27 +117,27 @@ ResultTable::Row& ResultTable::row(int r) {
 const ResultTable::Row* ResultTable::rowIfAny(int r) const {
   if (r < 0 || static_cast<size_t>(r) >= storedRows_) return nullptr;
   auto index = static_cast<size_t>(r);
-  if (!rowChunks_[index >> kChunkBits]) return nullptr;  // released
+  if (!rowChunks_[index / kChunkRows]) return nullptr;  // released
   return rowAt(index);
 }
 
 void ResultTable::releaseRowsBefore(int r) {
   if (r <= 0) return;
   const size_t end = std::min(static_cast<size_t>(r), storedRows_);
-  const size_t chunks = end >> kChunkBits;  // whole chunks only
+  const size_t chunks = end / kChunkRows;  // whole chunks only
   if (chunks == 0) return;
   // Text blocks before the first one a kept row uses are no longer read.
   size_t firstBlock = blocks_.empty() ? 0 : blocks_.size() - 1;
-  for (size_t i = chunks << kChunkBits; i < storedRows_; ++i) {
+  for (size_t i = chunks * kChunkRows; i < storedRows_; ++i) {
     const Row* p = rowAt(i);
-    if (p->kind1 == kNumber) {
+    if (p->kind(1) == kNumber) {
       firstBlock = std::min<size_t>(firstBlock, p->block);
       break;
     }
   }
   for (size_t c = 0; c < chunks; ++c) rowChunks_[c].reset();
   for (size_t b = 0; b < firstBlock; ++b) blocks_[b].reset();
-  const uint64_t limit = static_cast<uint64_t>(chunks << kChunkBits);
+  const uint64_t limit = static_cast<uint64_t>(chunks * kChunkRows);
   std::erase_if(otherCells_, [limit](const auto& kv) { return (kv.first >> 16) < limit; });
 }
 
@@ -164,19 +161,19 @@ Text ResultTable::cell(int column, int r) const {
   if (!p || column < 0 || column >= columnCount_) return Text();
   switch (column) {
     case 0:
-      if (p->kind0 == kNumber) return intToText(p->number0);
+      if (p->kind(0) == kNumber) return intToText(p->number0);
       break;
     case 1:
       return textCell(r);
     case 2:
       return p->pathId ? paths_[p->pathId - 1] : Text();
     case 3:
-      if (p->kind3 == kNumber) return intToText(p->number3);
+      if (p->kind(3) == kNumber) return intToText(p->number3);
       break;
     default:
       break;
   }
-  if ((column == 0 && p->kind0 == kEmpty) || (column == 3 && p->kind3 == kEmpty)) return Text();
+  if ((column == 0 && p->kind(0) == kEmpty) || (column == 3 && p->kind(3) == kEmpty)) return Text();
   auto it = otherCells_.find(cellKey(column, r));
   return it == otherCells_.end() ? Text() : it->second;
 }
@@ -185,20 +182,20 @@ void ResultTable::setCell(int column, int r, const Text& text) {
   if (r < 0 || column < 0 || column >= columnCount_) return;
   if (r >= rowCount_) setRowCount(r + 1);
   Row& p = row(r);
-  auto setNumberCell = [&](uint8_t& kind, int32_t& number) {
+  auto setNumberCell = [&](int32_t& number) {
     otherCells_.erase(cellKey(column, r));
     if (text.empty()) {
-      kind = kEmpty;
+      p.setKind(column, kEmpty);
     } else if (canonicalNumber(text, number)) {
-      kind = kNumber;
+      p.setKind(column, kNumber);
     } else {
-      kind = kOther;
+      p.setKind(column, kOther);
       otherCells_[cellKey(column, r)] = text;
     }
   };
   switch (column) {
     case 0:
-      setNumberCell(p.kind0, p.number0);
+      setNumberCell(p.number0);
       break;
     case 1:
       storeText(p, r, text);
@@ -207,7 +204,7 @@ void ResultTable::setCell(int column, int r, const Text& text) {
       p.pathId = internPath(text);
       break;
     case 3:
-      setNumberCell(p.kind3, p.number3);
+      setNumberCell(p.number3);
       break;
     default:
       if (text.empty())
@@ -222,9 +219,9 @@ void ResultTable::setCell(int column, int r, const Text& text) {
 void ResultTable::clearRow(int r) {
   const Row* p = rowIfAny(r);
   if (!p) return;
-  if (p->kind0 == kOther) otherCells_.erase(cellKey(0, r));
-  if (p->kind3 == kOther) otherCells_.erase(cellKey(3, r));
-  if (p->kind1 == kOther) otherCells_.erase(cellKey(1, r));
+  if (p->kind(0) == kOther) otherCells_.erase(cellKey(0, r));
+  if (p->kind(3) == kOther) otherCells_.erase(cellKey(3, r));
+  if (p->kind(1) == kOther) otherCells_.erase(cellKey(1, r));
   for (int c = 4; c < columnCount_; ++c) otherCells_.erase(cellKey(c, r));
   row(r) = Row();
   if (updateDepth_ == 0 && observer_) observer_->rowChanged(r);
@@ -232,54 +229,61 @@ void ResultTable::clearRow(int r) {
 
 int32_t ResultTable::lineNumberCell(int r) const {
   const Row* p = rowIfAny(r);
-  return p && p->kind0 == kNumber ? p->number0 : 0;
+  return p && p->kind(0) == kNumber ? p->number0 : 0;
 }
 
 int32_t ResultTable::positionCell(int r) const {
   const Row* p = rowIfAny(r);
-  return p && p->kind3 == kNumber ? p->number3 : 0;
+  return p && p->kind(3) == kNumber ? p->number3 : 0;
 }
 
 char* ResultTable::blockRoom(size_t room) {
   if (blocks_.empty() || blockUsed_ + room > blockSize_) {
+    if (blocks_.size() == kMostBlocks) return nullptr;
     // Small tables stay small; a long run's blocks grow to huge pages, which spares the system
     // hundreds of page faults per block.
     size_t wanted = blocks_.empty() ? kFirstBlockSize : std::min(blockSize_ * 2, kHugePage);
     blockSize_ = std::max(wanted, room);
-    blocks_.push_back(allocateBlock(blockSize_));
+    blocks_.push_back(allocateBlock(blockSize_, true));
     blockUsed_ = 0;
   }
   return blocks_.back().get() + blockUsed_;
 }
 
 void ResultTable::storeText(Row& p, int r, TextView text) {
-  if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
-  p.kind1 = kEmpty;
+  if (p.kind(1) == kOther) otherCells_.erase(cellKey(1, r));
+  p.setKind(1, kEmpty);
   p.length = 0;
   if (text.empty()) return;
   // Encoded straight into the block: a UTF-16 unit takes at most three bytes.
-  size_t length = xcEncodeUtf8To(text, blockRoom(text.size() * 3));
+  char* to = blockRoom(text.size() * 3);
+  size_t length = to ? xcEncodeUtf8To(text, to) : SIZE_MAX;
   if (length == SIZE_MAX) {
-    p.kind1 = kOther;
+    p.setKind(1, kOther);
     otherCells_[cellKey(1, r)] = Text(text);
     return;
   }
-  p.kind1 = kNumber;
-  p.block = static_cast<uint32_t>(blocks_.size() - 1);
+  p.setKind(1, kNumber);
+  p.block = static_cast<uint16_t>(blocks_.size() - 1);
   p.offset = static_cast<uint32_t>(blockUsed_);
   p.length = static_cast<uint32_t>(length);
   blockUsed_ += length;
 }
 
 void ResultTable::storeBytes(Row& p, int r, std::string_view utf8) {
-  if (p.kind1 == kOther) otherCells_.erase(cellKey(1, r));
-  p.kind1 = kEmpty;
+  if (p.kind(1) == kOther) otherCells_.erase(cellKey(1, r));
+  p.setKind(1, kEmpty);
   p.length = 0;
   if (utf8.empty()) return;
   char* to = blockRoom(utf8.size());
+  if (!to) {
+    p.setKind(1, kOther);
+    otherCells_[cellKey(1, r)] = fromUtf8(utf8);
+    return;
+  }
   std::memcpy(to, utf8.data(), utf8.size());
-  p.kind1 = kNumber;
-  p.block = static_cast<uint32_t>(blocks_.size() - 1);
+  p.setKind(1, kNumber);
+  p.block = static_cast<uint16_t>(blocks_.size() - 1);
   p.offset = static_cast<uint32_t>(blockUsed_);
   p.length = static_cast<uint32_t>(utf8.size());
   blockUsed_ += utf8.size();
@@ -297,13 +301,13 @@ void ResultTable::setFound(int r, int32_t lineNumber, const Text& path, int32_t 
 }
 
 void ResultTable::setFoundNumbers(Row& p, int r, int32_t lineNumber, int32_t position) {
-  auto setNumber = [&](int column, uint8_t& kind, int32_t& number, bool present, int32_t value) {
-    if (kind == kOther) otherCells_.erase(cellKey(column, r));
-    kind = present ? kNumber : kEmpty;
+  auto setNumber = [&](int column, int32_t& number, bool present, int32_t value) {
+    if (p.kind(column) == kOther) otherCells_.erase(cellKey(column, r));
+    p.setKind(column, present ? kNumber : kEmpty);
     number = value;
   };
-  setNumber(0, p.kind0, p.number0, lineNumber > 0 || lineNumber == -1, lineNumber);
-  setNumber(3, p.kind3, p.number3, position > 0, position);
+  setNumber(0, p.number0, lineNumber > 0 || lineNumber == -1, lineNumber);
+  setNumber(3, p.number3, position > 0, position);
 }
 
 void ResultTable::setFoundRowBytes(int r, int32_t lineNumber, std::string_view utf8, const Text& path,
@@ -317,8 +321,8 @@ void ResultTable::setFoundRow(int r, int32_t lineNumber, TextView text, const Te
 
 Text ResultTable::textCell(int r) const {
   const Row* p = rowIfAny(r);
-  if (!p || p->kind1 == kEmpty) return Text();
-  if (p->kind1 == kOther) {
+  if (!p || p->kind(1) == kEmpty) return Text();
+  if (p->kind(1) == kOther) {
     auto it = otherCells_.find(cellKey(1, r));
     return it == otherCells_.end() ? Text() : it->second;
   }
@@ -327,8 +331,8 @@ Text ResultTable::textCell(int r) const {
 
 void ResultTable::appendTextCellBytes(int r, std::string& out) const {
   const Row* p = rowIfAny(r);
-  if (!p || p->kind1 == kEmpty) return;
-  if (p->kind1 == kOther) {
+  if (!p || p->kind(1) == kEmpty) return;
+  if (p->kind(1) == kOther) {
     out += textToPath(textCell(r));
     return;
   }
@@ -354,13 +358,13 @@ ResultTable::StoredCell ResultTable::storedCell(int column, int r) const {
   };
   switch (column) {
     case 0:
-      numberCell(p->kind0, p->number0);
+      numberCell(p->kind(0), p->number0);
       break;
     case 1:
-      if (p->kind1 == kNumber) {
+      if (p->kind(1) == kNumber) {
         stored.kind = StoredCell::Bytes;
         stored.bytes = std::string_view(blocks_[p->block].get() + p->offset, p->length);
-      } else if (p->kind1 == kOther) {
+      } else if (p->kind(1) == kOther) {
         stored.kind = StoredCell::Other;
       }
       break;
@@ -371,7 +375,7 @@ ResultTable::StoredCell ResultTable::storedCell(int column, int r) const {
       }
       break;
     case 3:
-      numberCell(p->kind3, p->number3);
+      numberCell(p->kind(3), p->number3);
       break;
     default:
       stored.kind = StoredCell::Other;

@@ -79,29 +79,36 @@ public:
 
 private:
   enum CellKind : uint8_t { kEmpty = 0, kNumber = 1, kOther = 2 };
-  // Column 1 lives in blocks of UTF-8 bytes, not one allocation per row.
+  // Column 1 lives in blocks of UTF-8 bytes, not one allocation per row. A row takes 24 bytes:
+  // at a million rows every byte of it is a megabyte.
   struct Row {
-    uint32_t block = 0;
     uint32_t offset = 0;
     uint32_t length = 0;
     int32_t number0 = 0;   // column 0 when kNumber
     int32_t number3 = 0;   // column 3 when kNumber
     uint32_t pathId = 0;   // column 2: 0 = empty, else index + 1 into paths_
-    uint8_t kind0 = kEmpty;
-    uint8_t kind1 = kEmpty;  // kNumber here means "in the blocks"
-    uint8_t kind3 = kEmpty;
+    uint16_t block = 0;
+    uint8_t kinds = 0;     // two bits each for columns 0, 1 and 3; kNumber in column 1 means "in the blocks"
+    uint8_t kind(int column) const { return (kinds >> kindShift(column)) & 3; }
+    void setKind(int column, uint8_t kind) {
+      kinds = static_cast<uint8_t>((kinds & ~(3 << kindShift(column))) | (kind << kindShift(column)));
+    }
+    static int kindShift(int column) { return column == 3 ? 4 : 2 * column; }
   };
+  static_assert(sizeof(Row) == 24);
+  static constexpr size_t kMostBlocks = 65536;  // what Row::block can number
   void storeText(Row& row, int r, TextView text);
   void storeBytes(Row& row, int r, std::string_view utf8);
   void setFoundNumbers(Row& row, int r, int32_t lineNumber, int32_t position);
   template <class StoreText>
   void setFound(int r, int32_t lineNumber, const Text& path, int32_t position, StoreText storeText);
-  char* blockRoom(size_t room);  // where at least room bytes can be written at blockUsed_
+  // Where at least room bytes can be written at blockUsed_; null when no block can be added.
+  char* blockRoom(size_t room);
   struct FreeBlock {
     void operator()(char* p) const;
   };
   using Block = std::unique_ptr<char[], FreeBlock>;
-  static Block allocateBlock(size_t size);
+  static Block allocateBlock(size_t size, bool huge);  // huge: in huge pages, when size allows
   std::vector<Block> blocks_;
   size_t blockUsed_ = 0;
   size_t blockSize_ = 0;
@@ -115,11 +122,12 @@ private:
   int rowCount_ = 0;
   int currentRow_ = 0;
   int topRow_ = 0;
-  // Rows in chunks, so a long run never copies them all to grow.
-  static constexpr int kChunkBits = 16;
+  // Rows in chunks of one huge page each, so a long run never copies them all to grow.
+  static constexpr size_t kChunkBytes = 2 * 1024 * 1024;
+  static constexpr size_t kChunkRows = kChunkBytes / sizeof(Row);
   std::vector<Block> rowChunks_;  // raw storage: rows below storedRows_ are constructed
   Row* rowAt(size_t index) const {
-    return reinterpret_cast<Row*>(rowChunks_[index >> kChunkBits].get()) + (index & ((size_t{1} << kChunkBits) - 1));
+    return reinterpret_cast<Row*>(rowChunks_[index / kChunkRows].get()) + index % kChunkRows;
   }
   size_t storedRows_ = 0;
   std::deque<Text> paths_;  // stable addresses: the map's keys look into them
