@@ -13,6 +13,7 @@
 
 #include "lib/Errors.h"
 #include "lib/Library.h"
+#include "lib/MappedFile.h"
 #include "lib/PosixFile.h"
 #include "search/Matching.h"
 
@@ -187,6 +188,7 @@ namespace {
 constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kReadPiece = 4 * 1024 * 1024;
 constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
+constexpr size_t kMapFrom = 4 * 1024 * 1024;
 
 void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
   if (wanted <= b.capacity) return;
@@ -306,8 +308,12 @@ int decodedPosition(std::string_view raw, int bytePos, bool utf8, Text& scratch)
 // and matches each such line on its bytes. A reported line's text and position depend on the
 // file's encoding: they wait for it only when the line is not ASCII and the bytes so far are
 // valid UTF-8 (the rest of the file may still make it Windows-1252).
+//
+// A mapped file is searched in place, a piece at a time; its encoding is known whenever a line
+// needs it, as all its bytes are there to check.
 void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
-                    DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
+                    DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out,
+                    const MappedFile* mapped = nullptr) {
   Text& line = buffers.line;
   bool validSoFar = true;
   int64_t lineNumber = 0;  // lines before the next line start
@@ -315,8 +321,8 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   bool anyUndecided = false;
 
   // The last region is checked for UTF-8 only when a line in it needs the answer.
-  const char* lastFrom = nullptr;
-  const char* lastTo = nullptr;
+  const char* lastFrom = mapped ? mapped->data() + start : nullptr;
+  const char* lastTo = mapped ? mapped->data() + mapped->size() : nullptr;
   auto validUpToLast = [&] {
     if (lastFrom && !bom && validSoFar) validSoFar = xcIsValidUtf8(lastFrom, static_cast<size_t>(lastTo - lastFrom));
     lastFrom = lastTo = nullptr;
@@ -332,7 +338,16 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     out.lineTexts.append(raw);
     out.lines.push_back(stored);
   };
+  size_t shrunkTo = SIZE_MAX;  // a mapped file's size once it got shorter
   auto matchLine = [&](int64_t number, const char* from, const char* to, bool last) {
+    if (mapped && mapped->truncated()) {
+      // Past the file's new end the mapping reads zeros, which are not the file's.
+      struct stat now {};
+      if (shrunkTo == SIZE_MAX) shrunkTo = ::fstat(fd, &now) == 0 ? static_cast<size_t>(now.st_size) : 0;
+      const char* end = mapped->data() + std::min(shrunkTo, mapped->size());
+      if (from >= end) return;
+      to = std::min(to, end);
+    }
     std::string_view raw(from, static_cast<size_t>(to - from));
     bool anyWord = false;
     int bytePos = matcher.matchBytes(raw, buffers.folded, buffers.present, anyWord);
@@ -340,7 +355,8 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     if (bytePos == 0) return;
     ++out.matchesInFile;
     if (isAscii(from, to)) return keepRaw(number, bytePos, raw, false);
-    if (bom || !validSoFar || (last && !validUpToLast())) {
+    bool known = last || mapped;
+    if (bom || !validSoFar || (known && !validUpToLast())) {
       // The encoding is known: UTF-8 after its mark (ill-formed bytes read as U+FFFD), or
       // Windows-1252, one character a byte.
       decodeLine(from, to, bom, line);
@@ -349,14 +365,15 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       return;
     }
     // Valid UTF-8 to the end of the file: its bytes are its text.
-    if (last) return keepRaw(number, decodedPosition(raw, bytePos, true, line), raw, false);
+    if (known) return keepRaw(number, decodedPosition(raw, bytePos, true, line), raw, false);
     keepRaw(number, bytePos, raw, true);
     anyUndecided = true;
   };
 
   // Finds the lines in [from, to) where a string occurs; last: the end of the file is in it.
   auto searchRegion = [&](const char* from, const char* to, bool last) {
-    if (last) {
+    if (mapped) {
+    } else if (last) {
       lastFrom = from;
       lastTo = to;
     } else if (!bom && validSoFar) {
@@ -383,6 +400,32 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     lineNumber += last ? countLines(p, to) : countBreaks(p, to);
     return true;
   };
+
+  if (mapped) {
+    // Pieces end after a line break, so no line is cut; the clock is read between them too.
+    const char* data = mapped->data();
+    size_t size = mapped->size();
+    size_t from = start;
+    while (from < size) {
+      size_t to = std::min(size, from + kReadPiece);
+      if (to < size) {
+        size_t cut = to;
+        while (cut > from && data[cut - 1] != '\n' && !(data[cut - 1] == '\r' && data[cut] != '\n')) --cut;
+        if (cut > from) to = cut;
+        else to = size;  // one line longer than a piece: the rest of the file is one region
+      }
+      if (!searchRegion(data + from, data + to, to == size)) break;
+      from = to;
+      if (from < size && clock.now() > deadline) {
+        out.load.cutShort = true;
+        out.tooSlow = true;
+        break;
+      }
+    }
+    out.load.loaded = true;
+    out.linesExamined = lineNumber;
+    return;
+  }
 
   for (;;) {
     char* data = buffers.bytes.get();
@@ -564,6 +607,18 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
     // Reading it whole: the size lets one allocation hold the file.
     readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+  } else if (!endOfFile && size >= kMapFrom && !buffers.noMapping) {
+    // A large file is searched where it lies rather than copied piece by piece.
+    MappedFile mapped;
+    if (mapped.map(file.get(), size)) {
+      streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out, &mapped);
+      if (mapped.truncated()) {
+        out.load.cutShort = true;
+        out.shrank = true;
+      }
+    } else {
+      streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out);
+    }
   } else {
     streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out);
   }

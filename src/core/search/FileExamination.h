@@ -88,11 +88,12 @@ struct FileOutcome {
   int32_t matchesInFile = 0;
   int64_t linesExamined = 0;
   bool tooSlow = false;       // the two-second limit cut the file short
+  bool shrank = false;        // the file got shorter while it was read: its end was not there
 
   // Empties the outcome for another file, keeping the storage it has.
   void reset() {
     path.clear();
-    skipped = pathMatch = loadAttempted = tooSlow = false;
+    skipped = pathMatch = loadAttempted = tooSlow = shrank = false;
     skipReason = SkipReason::None;
     textTest = TextTestResult();
     load = LoadResult();
@@ -153,6 +154,7 @@ struct ExamineBuffers {
   std::string folded;  // the line in upper case, for matching
   Text prefix;  // a line's start, decoded to count its characters
   std::vector<uint8_t> present;  // which strings occur in the line
+  bool noMapping = false;  // read large files piece by piece too (for tests)
 };
 
 // Reads each file once and matches on its raw bytes, decoding only the lines where a string

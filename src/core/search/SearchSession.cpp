@@ -495,6 +495,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
     if (matchedLines_ > 20) grdFound_.setTopRow(rowCounter_ - 20);
   }
   grdFound_.endUpdate();
+  if (outcome.shrank) AddFoundNotice(path, u"File got shorter while searched", u"its end was not searched");
   if (outcome.tooSlow) {
     AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");
     if (request.listSkipped) noteSkipped(path, SkipReason::TooSlow);

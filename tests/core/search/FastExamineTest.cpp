@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <random>
 
@@ -173,7 +175,7 @@ TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_who
     // The first 1000 bytes plain ASCII, so the file passes the text test.
     std::string content(1200, 'a');
     content += "\n";
-    while (content.size() < (3u << 20)) {
+    while (content.size() < (5u << 20)) {
       int n = length(rng);
       for (int i = 0; i < n; ++i) content += words[word(rng)];
       if (variant == 1 && content.size() > (5u << 19) && content.find('\xFF') == std::string::npos) content += "\xFF";
@@ -181,11 +183,12 @@ TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_who
     }
     if (variant == 3) content = "\xEF\xBB\xBF" + content;
     std::string path = dir.write("piece" + std::to_string(variant) + ".txt", content);
-    for (int mode = 0; mode < 3; ++mode) {
+    for (int mode = 0; mode < 6; ++mode) {
+      buffers.noMapping = mode >= 3;  // mapped, then read piece by piece
       LineMatcher matcher;
-      matcher.ignoreCase = mode != 1;
-      matcher.wholeWords = mode == 1;
-      if (mode == 2) {
+      matcher.ignoreCase = mode % 3 != 1;
+      matcher.wholeWords = mode % 3 == 1;
+      if (mode % 3 == 2) {
         matcher.multiple = true;
         matcher.findStrings = {u"lock", u"ab", u"mutex"};
       } else {
@@ -211,6 +214,41 @@ TEST(fast_examination, regression_the_utf8_test_looks_at_its_bytes_only) {
       EXPECT_EQ(xcIsValidUtf8(buffer.data(), text.size()), valid) << ascii << " ASCII bytes, tail " << tail.size();
     }
   }
+}
+
+// A clock that cuts the file down to its first bytes the second time it is read, once the
+// large file is mapped: the pages past the new end are no longer there.
+class TruncatingClock : public Clock {
+public:
+  explicit TruncatingClock(std::string path) : path_(std::move(path)) {}
+  DateTimeValue now() const override {
+    if (++reads_ == 2) {
+      EXPECT_EQ(::truncate(path_.c_str(), 100000), 0);
+    }
+    return 45000;
+  }
+
+private:
+  std::string path_;
+  mutable int reads_ = 0;
+};
+
+TEST(fast_examination, a_mapped_file_that_gets_shorter_gives_its_lines_so_far_and_says_so) {
+  TempDir dir;
+  std::string content;
+  while (content.size() < (8u << 20)) content += "a mutex on this line\n";
+  std::string path = dir.write("shrinking.txt", content);
+  TruncatingClock clock(path);
+  ExamineBuffers buffers;
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.prepare();
+  FileOutcome out = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+  EXPECT_TRUE(out.shrank);
+  EXPECT_TRUE(out.load.loaded);
+  // Every line before the cut is found, the one it cuts as far as it goes; none after it.
+  ASSERT_EQ(out.lines.size(), 100000u / 21 + 1);
+  EXPECT_EQ(out.textBytes(out.lines.back()), content.substr(100000 / 21 * 21, 100000 % 21));
 }
 
 // Every look at the clock costs 0.6 s.
