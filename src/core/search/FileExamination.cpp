@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -189,6 +190,7 @@ constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kReadPiece = 4 * 1024 * 1024;
 constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
 constexpr size_t kMapFrom = 4 * 1024 * 1024;
+constexpr size_t kPartLines = 4096;
 
 void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
   if (wanted <= b.capacity) return;
@@ -315,10 +317,30 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out,
                     const MappedFile* mapped = nullptr) {
   Text& line = buffers.line;
+  bool anyUndecided = false;
+  // Once a part's worth of lines is found and none waits for the encoding, they go to the run.
+  auto handOverLines = [&]() -> bool {
+    if (!buffers.handOver || anyUndecided || out.lines.size() < kPartLines) return true;
+    auto part = std::make_unique<FileOutcome>();
+    part->isPart = true;
+    part->path = out.path;
+    part->pathMatch = out.pathMatch;
+    part->textTest = out.textTest;
+    part->loadAttempted = true;
+    part->load.loaded = true;
+    part->lines.swap(out.lines);
+    part->lineTexts.swap(out.lineTexts);
+    part->wideTexts.swap(out.wideTexts);
+    part->matchesInFile = std::exchange(out.matchesInFile, 0);
+    // Time spent waiting for the run to take it is not the file's.
+    DateTimeValue before = clock.now();
+    bool goOn = buffers.handOver(std::move(part));
+    deadline += clock.now() - before;
+    return goOn;
+  };
   bool validSoFar = true;
   int64_t lineNumber = 0;  // lines before the next line start
   size_t start = bom ? 3 : 0;
-  bool anyUndecided = false;
 
   // The last region is checked for UTF-8 only when a line in it needs the answer.
   const char* lastFrom = mapped ? mapped->data() + start : nullptr;
@@ -416,6 +438,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       }
       if (!searchRegion(data + from, data + to, to == size)) break;
       from = to;
+      if (from < size && !handOverLines()) break;
       if (from < size && clock.now() > deadline) {
         out.load.cutShort = true;
         out.tooSlow = true;
@@ -442,7 +465,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       }
     }
     if (!searchRegion(data + start, data + regionEnd, endOfFile)) break;
-    if (endOfFile) break;
+    if (endOfFile || !handOverLines()) break;
     // Keep the unfinished line and read on after it.
     size_t carry = used - regionEnd;
     if (carry) std::memmove(data, data + regionEnd, carry);

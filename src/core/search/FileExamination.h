@@ -3,6 +3,7 @@
 // the file gave. The run applies outcomes in list order, so files may be examined ahead on
 // other threads without changing a row.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 #include "lib/Clock.h"
@@ -89,11 +90,14 @@ struct FileOutcome {
   int64_t linesExamined = 0;
   bool tooSlow = false;       // the two-second limit cut the file short
   bool shrank = false;        // the file got shorter while it was read: its end was not there
+  // A part of a large file's lines, handed over before the file is done: it holds only the
+  // path, the text test, the lines and their matches; the file's last outcome follows it.
+  bool isPart = false;
 
   // Empties the outcome for another file, keeping the storage it has.
   void reset() {
     path.clear();
-    skipped = pathMatch = loadAttempted = tooSlow = shrank = false;
+    skipped = pathMatch = loadAttempted = tooSlow = shrank = isPart = false;
     skipReason = SkipReason::None;
     textTest = TextTestResult();
     load = LoadResult();
@@ -155,6 +159,9 @@ struct ExamineBuffers {
   Text prefix;  // a line's start, decoded to count its characters
   std::vector<uint8_t> present;  // which strings occur in the line
   bool noMapping = false;  // read large files piece by piece too (for tests)
+  // Takes the lines found so far in a large file, so they need not all wait for its end (and
+  // memory stays small); false stops reading the file, as the run is stopping.
+  std::function<bool(std::unique_ptr<FileOutcome>)> handOver;
 };
 
 // Reads each file once and matches on its raw bytes, decoding only the lines where a string

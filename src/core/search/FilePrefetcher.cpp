@@ -96,10 +96,54 @@ bool FilePrefetcher::waitForRoom(uint64_t index) {
   }
 }
 
+bool FilePrefetcher::handOverPart(uint64_t index, std::unique_ptr<FileOutcome> part) {
+  size_t bytes = part->bytesHeld();
+  {
+    std::lock_guard<std::mutex> lock(partsMutex_);
+    parts_[index].push_back(std::move(part));
+  }
+  held_.fetch_add(bytes, std::memory_order_relaxed);
+  partsWaiting_.fetch_add(1, std::memory_order_seq_cst);
+  if (runWants_.load(std::memory_order_seq_cst) != 0) wakeRun();
+  // A file ahead of the run waits here while too much waits for the run.
+  return waitForRoom(index);
+}
+
+bool FilePrefetcher::partWaiting(uint64_t index) {
+  if (index == kNoEntry || partsWaiting_.load(std::memory_order_seq_cst) == 0) return false;
+  std::lock_guard<std::mutex> lock(partsMutex_);
+  auto it = parts_.find(index);
+  return it != parts_.end() && !it->second.empty();
+}
+
+std::unique_ptr<FileOutcome> FilePrefetcher::takePart(uint64_t index) {
+  std::unique_ptr<FileOutcome> part;
+  {
+    std::lock_guard<std::mutex> lock(partsMutex_);
+    auto it = parts_.find(index);
+    if (it == parts_.end()) return nullptr;
+    if (!it->second.empty()) {
+      part = std::move(it->second.front());
+      it->second.pop_front();
+    }
+    if (it->second.empty()) parts_.erase(it);
+  }
+  if (part) {
+    partsWaiting_.fetch_sub(1, std::memory_order_relaxed);
+    held_.fetch_sub(part->bytesHeld(), std::memory_order_relaxed);
+  }
+  return part;
+}
+
 void FilePrefetcher::work() {
   ExamineBuffers buffers;  // one buffer per worker, reused for every file
+  uint64_t current = 0;
+  buffers.handOver = [this, &current](std::unique_ptr<FileOutcome> part) {
+    return handOverPart(current, std::move(part)) && !stopping_.load();
+  };
   for (;;) {
     uint64_t index = nextToClaim_.fetch_add(1);
+    current = index;
     const Text* path = feed_.at(index);
     if (!path || stopping_.load() || !waitForRoom(index)) return;
     Slot& slot = slots_[index % ahead_];
@@ -131,13 +175,13 @@ void FilePrefetcher::wakeRun() {
   runWake_.notify_one();
 }
 
-void FilePrefetcher::waitReady(uint64_t index, bool next) {
+void FilePrefetcher::waitReady(uint64_t index, bool next, uint64_t partsOf) {
   Slot& slot = slots_[index % ahead_];
   if (slot.ready.load(std::memory_order_acquire) == index + 1) return;
   std::unique_lock<std::mutex> lock(runMutex_);
   runWants_.store(index + 1, std::memory_order_seq_cst);
   // The next entry is always examined; a later one may wait for room, and then so would the run.
-  while (slot.ready.load(std::memory_order_seq_cst) != index + 1 &&
+  while (slot.ready.load(std::memory_order_seq_cst) != index + 1 && !partWaiting(partsOf) &&
          (next || roomSleepers_.load(std::memory_order_seq_cst) == 0))
     runWake_.wait(lock);
   runWants_.store(0, std::memory_order_relaxed);
@@ -152,9 +196,22 @@ std::unique_ptr<FileOutcome> FilePrefetcher::take(size_t index) {
       // it sleeps until a batch of entries is ready rather than waking for each one. Workers
       // claim in order and finish almost in order, so the batch's last entry is ready about last.
       size_t total = 0;
+      if (next == index) {
+        if (auto part = takePart(next)) return part;
+      }
+      // Only the entry asked for gives its parts; a skipped one is waited for whole.
+      uint64_t partsOf = next == index ? next : kNoEntry;
       if (feed_.finishedCount(total) && next < total)
-        waitReady(std::min<uint64_t>({next + kBatch, total - 1, next + ahead_ - 1}), false);
-      waitReady(next, true);
+        waitReady(std::min<uint64_t>({next + kBatch, total - 1, next + ahead_ - 1}), false, partsOf);
+      waitReady(next, true, partsOf);
+      if (next == index && slot.ready.load(std::memory_order_acquire) != next + 1) return take(index);
+    }
+    // Parts still waiting come before the file's last outcome; those of a skipped entry go.
+    if (next == index) {
+      if (auto part = takePart(next)) return part;
+    } else {
+      while (takePart(next)) {
+      }
     }
     std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
     held_.fetch_sub(slot.bytes, std::memory_order_relaxed);

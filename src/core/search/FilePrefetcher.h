@@ -4,6 +4,8 @@
 // claimed and handed over through atomics, so threads meet in the kernel only when one waits.
 #include <atomic>
 #include <condition_variable>
+#include <deque>
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -58,7 +60,8 @@ public:
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
 
   // The outcome of entry index (0-based), in order: each index is taken once, ascending, and
-  // given back once applied, so its storage serves a later entry.
+  // given back once applied, so its storage serves a later entry. A large file's parts
+  // (isPart) come first, each taken by a call of its own; they are not given back.
   std::unique_ptr<FileOutcome> take(size_t index);
   void giveBack(size_t index, std::unique_ptr<FileOutcome> outcome);
 
@@ -72,10 +75,14 @@ private:
     size_t bytes = 0;
   };
   void work();
+  bool handOverPart(uint64_t index, std::unique_ptr<FileOutcome> part);
+  std::unique_ptr<FileOutcome> takePart(uint64_t index);
+  bool partWaiting(uint64_t index);
   bool waitForRoom(uint64_t index);
-  void waitReady(uint64_t index, bool next);
+  void waitReady(uint64_t index, bool next, uint64_t partsOf);
   void wakeRun();
   static constexpr uint64_t kBatch = 256;
+  static constexpr uint64_t kNoEntry = ~uint64_t{0};
   PathFeed& feed_;
   ExamineOptions options_;
   LineMatcher matcher_;
@@ -99,6 +106,10 @@ private:
   static constexpr size_t kPoolSize = 64;
   std::mutex poolMutex_;
   std::vector<std::unique_ptr<FileOutcome>> pool_;
+  // Parts of large files not yet taken, by entry, oldest first.
+  std::mutex partsMutex_;
+  std::map<uint64_t, std::deque<std::unique_ptr<FileOutcome>>> parts_;
+  std::atomic<size_t> partsWaiting_{0};
 };
 
 }  // namespace varko

@@ -347,6 +347,7 @@ void SearchSession::DoSearch(const SearchRequest& request) {
 
 void SearchSession::prepareExamination(const SearchRequest& request) {
   prefetcher_.reset();
+  inFile_ = false;
   feed_.reset();
   feedLive_ = false;
   matcher_ = LineMatcher();
@@ -413,18 +414,32 @@ void SearchSession::finishFeed() {
 }
 
 void SearchSession::runEntries(const SearchRequest& request) {
+  if (!prefetcher_) {
+    // Parts of a large file are applied as they come, so its lines need not all wait.
+    buffers_.handOver = [this, &request](std::unique_ptr<FileOutcome> part) {
+      applyOutcome(request, *part);
+      return running_;
+    };
+  }
   for (int32_t k = 1; k <= fileCount_ && running_; ++k) {
     currentFile_ = FileSearchListItem(k - 1);
     entriesTaken_ = k;
     if (prefetcher_) {
-      std::unique_ptr<FileOutcome> outcome = prefetcher_->take(static_cast<size_t>(k - 1));
-      applyOutcome(request, *outcome);
-      prefetcher_->giveBack(static_cast<size_t>(k - 1), std::move(outcome));
+      for (;;) {
+        std::unique_ptr<FileOutcome> outcome = prefetcher_->take(static_cast<size_t>(k - 1));
+        applyOutcome(request, *outcome);
+        if (!outcome->isPart) {
+          prefetcher_->giveBack(static_cast<size_t>(k - 1), std::move(outcome));
+          break;
+        }
+        if (!running_) break;  // the file's remaining parts go with the workers
+      }
     } else {
       xcExamineFile(currentFile_, options_, matcher_, host_, buffers_, ownOutcome_);
       applyOutcome(request, ownOutcome_);
     }
   }
+  buffers_.handOver = nullptr;
 }
 
 void SearchSession::showProgress(const SearchRequest& request, const Text& path) {
@@ -444,47 +459,52 @@ void SearchSession::showProgress(const SearchRequest& request, const Text& path)
 }
 
 void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outcome) {
-  if (outcome.skipped) {
-    if (request.listSkipped && outcome.skipReason != SkipReason::None)
-      noteSkipped(outcome.path, outcome.skipReason, outcome.textTest.errorText);
-    return;
-  }
   const Text& path = outcome.path;
-  bool headerWritten = false;
-  if (outcome.pathMatch) {
-    ++filesWithMatches_;
-    headerWritten = true;
-    AddFoundRow(0, path, path, 0);
-  }
-  if (!outcome.textTest.errorText.empty())
-    AddFoundNotice(path, u"xcIsTextFileAndLoadable: Error reading in file:- ", outcome.textTest.errorText);
-  if (!outcome.textTest.isText) {
-    if (request.listSkipped) {
-      const Text& error = outcome.textTest.errorText;
-      noteSkipped(path, error.empty() ? SkipReason::NotText : SkipReason::Unreadable, error);
+  if (!inFile_) {
+    // The file's first outcome or part.
+    if (outcome.skipped) {
+      if (request.listSkipped && outcome.skipReason != SkipReason::None)
+        noteSkipped(outcome.path, outcome.skipReason, outcome.textTest.errorText);
+      return;
     }
-    return;
+    headerWritten_ = false;
+    fileMatches_ = 0;
+    if (outcome.pathMatch) {
+      ++filesWithMatches_;
+      headerWritten_ = true;
+      AddFoundRow(0, path, path, 0);
+    }
+    if (!outcome.textTest.errorText.empty())
+      AddFoundNotice(path, u"xcIsTextFileAndLoadable: Error reading in file:- ", outcome.textTest.errorText);
+    if (!outcome.textTest.isText) {
+      if (request.listSkipped) {
+        const Text& error = outcome.textTest.errorText;
+        noteSkipped(path, error.empty() ? SkipReason::NotText : SkipReason::Unreadable, error);
+      }
+      return;
+    }
+    showProgress(request, path);
+    if (request.listAllFilenames) AddFoundRow(0, path, path, 0);
+    if (outcome.loadAttempted && loadMethod_ > 1) {
+      loadMethod_ = 0;
+      host_.setLoadMethodItem(kLoadStandard);
+    }
   }
-  showProgress(request, path);
-  if (request.listAllFilenames) AddFoundRow(0, path, path, 0);
-  if (outcome.loadAttempted && loadMethod_ > 1) {
-    loadMethod_ = 0;
-    host_.setLoadMethodItem(kLoadStandard);
-  }
+  inFile_ = outcome.isPart;
   if (!outcome.load.loaded) {
     host_.showMessage(u"Error loading " + path);
     AddFoundMessage(xcFormat(u"Load File %s error: %s", {path, outcome.load.errorText}));
     if (request.listSkipped) noteSkipped(path, SkipReason::Unreadable, outcome.load.errorText);
     return;
   }
-  int32_t matchesInFile = outcome.matchesInFile;
+  fileMatches_ += outcome.matchesInFile;
   grdFound_.beginUpdate();
   for (auto& line : outcome.lines) {
     ++matchedLines_;
-    if (!headerWritten) {
+    if (!headerWritten_) {
       ++filesWithMatches_;
       if (!request.listAllFilenames) AddFoundRow(0, path, path, 0);
-      headerWritten = true;
+      headerWritten_ = true;
     }
     if (line.wide) {
       AddFoundRow(line.lineNumber, outcome.text(line), path, line.position);
@@ -495,6 +515,8 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
     if (matchedLines_ > 20) grdFound_.setTopRow(rowCounter_ - 20);
   }
   grdFound_.endUpdate();
+  if (outcome.isPart) return;
+  int32_t matchesInFile = fileMatches_;
   if (outcome.shrank) AddFoundNotice(path, u"File got shorter while searched", u"its end was not searched");
   if (outcome.tooSlow) {
     AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");

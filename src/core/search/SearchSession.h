@@ -148,6 +148,10 @@ private:
   std::unique_ptr<PathFeed> feed_;
   std::unique_ptr<FilePrefetcher> prefetcher_;
   bool feedLive_ = false;  // the scan feeds the workers as it goes
+  // A large file's lines come in parts before its last outcome: what its parts have done.
+  bool inFile_ = false;        // a part of the current file was applied
+  bool headerWritten_ = false;
+  int32_t fileMatches_ = 0;
 };
 
 }  // namespace varko

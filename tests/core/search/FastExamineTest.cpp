@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "lib/TextDecoding.h"
 #include "search/ByteSearch.h"
@@ -249,6 +250,47 @@ TEST(fast_examination, a_mapped_file_that_gets_shorter_gives_its_lines_so_far_an
   // Every line before the cut is found, the one it cuts as far as it goes; none after it.
   ASSERT_EQ(out.lines.size(), 100000u / 21 + 1);
   EXPECT_EQ(out.textBytes(out.lines.back()), content.substr(100000 / 21 * 21, 100000 % 21));
+}
+
+TEST(fast_examination, a_large_file_handed_over_in_parts_gives_the_lines_of_one_outcome) {
+  TempDir dir;
+  std::string content;
+  for (int i = 0; content.size() < (9u << 20); ++i)
+    content += i % 3 ? "nothing here\n" : i % 7 ? "a mutex line\r\n" : "caf\xC3\xA9 mutex \xE2\x82\xAC\n";
+  std::string path = dir.write("large.txt", content);
+  FakeClock clock;
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.prepare();
+  for (bool mapped : {true, false}) {
+    ExamineBuffers whole;
+    whole.noMapping = !mapped;
+    FileOutcome expected = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, whole);
+    ExamineBuffers buffers;
+    buffers.noMapping = !mapped;
+    std::vector<std::tuple<int32_t, int32_t, Text>> lines;
+    int parts = 0, matches = 0;
+    auto collect = [&](const FileOutcome& o) {
+      for (const auto& l : o.lines) lines.emplace_back(l.lineNumber, l.position, o.text(l));
+      matches += o.matchesInFile;
+    };
+    buffers.handOver = [&](std::unique_ptr<FileOutcome> part) {
+      EXPECT_TRUE(part->isPart);
+      ++parts;
+      collect(*part);
+      return true;
+    };
+    FileOutcome last = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+    EXPECT_FALSE(last.isPart);
+    collect(last);
+    std::vector<std::tuple<int32_t, int32_t, Text>> wanted;
+    for (const auto& l : expected.lines) wanted.emplace_back(l.lineNumber, l.position, expected.text(l));
+    // Read piece by piece, the non-ASCII lines wait for the file's encoding: no part then.
+    EXPECT_EQ(parts > 1, mapped);
+    EXPECT_EQ(lines, wanted);
+    EXPECT_EQ(matches, expected.matchesInFile);
+    EXPECT_EQ(last.linesExamined, expected.linesExamined);
+  }
 }
 
 // Every look at the clock costs 0.6 s.

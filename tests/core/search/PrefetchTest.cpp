@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -57,6 +58,12 @@ Snapshot runWith(SearchRequest request, int threads) {
   return s;
 }
 
+int session_rows_with_line_numbers(const Snapshot& s) {
+  return static_cast<int>(std::count_if(s.rows.begin(), s.rows.end(), [](const auto& row) {
+    return !row[0].empty() && row[0] != u"0";
+  }));
+}
+
 TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
   TempDir dir;
   std::mt19937 rng(12345);
@@ -107,6 +114,30 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
     EXPECT_EQ(one.status, many.status) << "request " << i;
     EXPECT_EQ(one.progress, many.progress) << "request " << i;
   }
+}
+
+// Large files hand their lines to the run in parts, before they are done; small files between
+// them still come in order.
+TEST(prefetch, large_files_in_parts_give_the_rows_of_one_thread) {
+  TempDir dir;
+  std::string large;
+  int largeMatches = 0;
+  for (int i = 0; large.size() < (5u << 20); ++i) {
+    large += i % 10 ? "some text\n" : "line with mutex\n";
+    largeMatches += i % 10 == 0;
+  }
+  for (int i = 0; i < 3; ++i) {
+    dir.write("f" + std::to_string(i) + "-large.txt", large);
+    dir.write("f" + std::to_string(i) + "-small.txt", "mutex\n");
+  }
+  SearchRequest request;
+  request.folder = dir.text();
+  request.searchText = u"mutex";
+  Snapshot one = runWith(request, 0);
+  Snapshot many = runWith(request, 2);
+  EXPECT_EQ(one.rows, many.rows);
+  EXPECT_EQ(one.status, many.status);
+  EXPECT_EQ(session_rows_with_line_numbers(one), 3 * (largeMatches + 1));
 }
 
 TEST(prefetch, stopping_early_leaves_no_worker_behind) {
