@@ -187,9 +187,10 @@ FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& optio
 namespace {
 
 constexpr size_t kFirstRead = 128 * 1024;
-constexpr size_t kReadPiece = 4 * 1024 * 1024;
-constexpr size_t kKeptCapacity = 64 * 1024 * 1024;
+constexpr size_t kReadPiece = 1024 * 1024;
+constexpr size_t kKeptCapacity = 1024 * 1024;
 constexpr size_t kMapFrom = 4 * 1024 * 1024;
+constexpr size_t kMapPiece = 4 * 1024 * 1024;
 constexpr size_t kPartLines = 4096;
 
 void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
@@ -429,7 +430,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     size_t size = mapped->size();
     size_t from = start;
     while (from < size) {
-      size_t to = std::min(size, from + kReadPiece);
+      size_t to = std::min(size, from + kMapPiece);
       if (to < size) {
         size_t cut = to;
         while (cut > from && data[cut - 1] != '\n' && !(data[cut - 1] == '\r' && data[cut] != '\n')) --cut;

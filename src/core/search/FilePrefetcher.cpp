@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace varko {
@@ -23,16 +24,27 @@ void PathFeed::releaseFolders() {
     if (FolderHandle* folder = entry(i).folder.exchange(nullptr)) folder->release();
 }
 
-void PathFeed::push(Text path, FolderHandle* folder) {
+void PathFeed::push(const Text& path, FolderHandle* folder) {
   uint64_t n = published_.value();
   size_t chunk = n >> kChunkBits;
-  if (chunk >= kChunks) {  // beyond a billion entries the rest are examined by the run
+  textToPathInto(path, bytes_);
+  if (chunk >= kChunks || bytes_.size() > UINT32_MAX) {  // beyond a billion entries the rest are examined by the run
     if (folder) folder->release();
     return;
   }
   if (!chunks_[chunk]) chunks_[chunk].reset(new Entry[size_t{1} << kChunkBits]);
+  if (roomLeft_ < bytes_.size()) {
+    size_t size = std::max(kBlockBytes, bytes_.size());
+    blocks_.emplace_back(new char[size]);
+    room_ = blocks_.back().get();
+    roomLeft_ = size;
+  }
+  std::memcpy(room_, bytes_.data(), bytes_.size());
   Entry& e = entry(n);
-  e.path = std::move(path);
+  e.bytes = room_;
+  e.length = static_cast<uint32_t>(bytes_.size());
+  room_ += bytes_.size();
+  roomLeft_ -= bytes_.size();
   e.folder.store(folder, std::memory_order_relaxed);
   published_.advance(n + 1);
 }
@@ -53,11 +65,13 @@ bool PathFeed::finishedCount(size_t& count) const {
   return true;
 }
 
-const Text* PathFeed::at(size_t index) {
+bool PathFeed::at(size_t index, Text& path) {
   // A worker that caught up with the scan sleeps until a few entries are there, not one.
   if (published_.value() <= index) published_.waitFor(index + kWakeAfter, [this] { return finished_.load(); });
-  if (index < published_.value()) return &entry(index).path;
-  return nullptr;
+  if (index >= published_.value()) return false;
+  const Entry& e = entry(index);
+  path = pathToText(std::string_view(e.bytes, e.length));
+  return true;
 }
 
 FilePrefetcher::FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher,
@@ -138,14 +152,14 @@ std::unique_ptr<FileOutcome> FilePrefetcher::takePart(uint64_t index) {
 void FilePrefetcher::work() {
   ExamineBuffers buffers;  // one buffer per worker, reused for every file
   uint64_t current = 0;
+  Text path;
   buffers.handOver = [this, &current](std::unique_ptr<FileOutcome> part) {
     return handOverPart(current, std::move(part)) && !stopping_.load();
   };
   for (;;) {
     uint64_t index = nextToClaim_.fetch_add(1);
     current = index;
-    const Text* path = feed_.at(index);
-    if (!path || stopping_.load() || !waitForRoom(index)) return;
+    if (!feed_.at(index, path) || stopping_.load() || !waitForRoom(index)) return;
     Slot& slot = slots_[index % ahead_];
     // An outcome given back by the run keeps its storage from an earlier file.
     std::unique_ptr<FileOutcome> outcome;
@@ -158,7 +172,7 @@ void FilePrefetcher::work() {
     }
     if (!outcome) outcome = std::make_unique<FileOutcome>();
     FolderHandle* folder = feed_.takeFolder(index);
-    xcExamineFile(*path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1);
+    xcExamineFile(path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1);
     if (folder) folder->release();
     slot.bytes = outcome->bytesHeld();
     held_.fetch_add(slot.bytes, std::memory_order_relaxed);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 #include "lib/Progress.h"
@@ -24,15 +25,15 @@ public:
   PathFeed();
   ~PathFeed();
   // folder: the open folder the file is in (or nullptr), held for the entry until taken.
-  void push(Text path, FolderHandle* folder = nullptr);
+  void push(const Text& path, FolderHandle* folder = nullptr);
   // The entry's folder, once: the taker opens the file in it, then releases it.
   FolderHandle* takeFolder(size_t index);
   // Lets go of the folders of entries not taken.
   void releaseFolders();
   // No more entries will come (also after a failed or stopped scan).
   void finish();
-  // Entry index, waiting until it is pushed; nullptr when the feed finished before it.
-  const Text* at(size_t index);
+  // Entry index into path, waiting until it is pushed; false when the feed finished before it.
+  bool at(size_t index, Text& path);
   // The number of entries, once the feed is finished.
   bool finishedCount(size_t& count) const;
 
@@ -40,12 +41,20 @@ private:
   static constexpr size_t kChunkBits = 14;
   static constexpr size_t kChunks = 65536;
   static constexpr uint64_t kWakeAfter = 16;
+  static constexpr size_t kBlockBytes = 256 * 1024;
+  // Paths are kept as the system's bytes, one after another in blocks that never move: a
+  // hundred thousand paths then cost a few megabytes.
   struct Entry {
-    Text path;
+    const char* bytes = nullptr;
+    uint32_t length = 0;
     std::atomic<FolderHandle*> folder{nullptr};
   };
   Entry& entry(size_t index) const { return chunks_[index >> kChunkBits][index & ((size_t{1} << kChunkBits) - 1)]; }
   std::unique_ptr<std::unique_ptr<Entry[]>[]> chunks_;
+  std::vector<std::unique_ptr<char[]>> blocks_;  // only the pushing thread touches these
+  char* room_ = nullptr;
+  size_t roomLeft_ = 0;
+  std::string bytes_;
   Progress published_;
   std::atomic<bool> finished_{false};
 };

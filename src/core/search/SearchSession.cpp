@@ -216,8 +216,9 @@ Text SearchSession::skippedSummary() const {
 Text SearchSession::FileSearchListItem(int index) const {
   if (feedLive_ && scanner_ == kScannerZEQ) {
     if (index < 0 || index >= fileCount_ || !feed_) return Text();
-    const Text* entry = feed_->at(static_cast<size_t>(index));
-    return entry ? *entry : Text();
+    Text entry;
+    feed_->at(static_cast<size_t>(index), entry);
+    return entry;
   }
   const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_.result();
   if (index < 0 || static_cast<size_t>(index) >= list.size()) return Text();
@@ -396,7 +397,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
       zeqFindFiles1_.ShareFolders = true;
       zeqFindFiles1_.ListAhead = true;
       zeqFindFiles1_.OnFound = [feed = feed_.get()](Text&& path, FolderHandle* folder) {
-        feed->push(std::move(path), folder);
+        feed->push(path, folder);
       };
     }
   }
