@@ -58,7 +58,6 @@ std::string lines(const std::string& line, int count) {
 
 struct DiskChange {
   const char* name;
-  bool multiPath;                        // the scanner: multi-path, or the simple one
   std::vector<std::pair<std::string, std::string>> files;
   std::function<void(const std::string& dir)> change;  // on each look at the clock
   double clockStep;                      // seconds each look at the clock moves it on
@@ -69,7 +68,7 @@ struct DiskChange {
 const std::string kFiller = lines("more text without the string\n", 8000);  // 232,000 bytes
 
 const DiskChange kChanges[] = {
-    {"folder_removed_before_its_files_are_read", true,
+    {"folder_removed_before_its_files_are_read",
      {{"a/1.txt", "hit\n"}, {"a/2.txt", "hit\n"}, {"b.txt", "hit\n"}},
      [](const std::string& dir) { std::filesystem::remove_all(dir + "a"); }, 0,
      {"Skipped (unreadable: No such file or directory) @a/1.txt",
@@ -77,21 +76,15 @@ const DiskChange kChanges[] = {
       "Skipped: not text=0 binary/backup=0 own file=0 date window=0 unreadable=2 special file=0 too slow=0 "
       "excluded folder=0"},
      1, 1},
-    {"folder_removed_before_its_files_are_read_simple_scanner", false,
-     {{"a/1.txt", "hit\n"}, {"a/2.txt", "hit\n"}, {"b.txt", "hit\n"}},
-     [](const std::string& dir) { std::filesystem::remove_all(dir + "a"); }, 0,
-     {"Skipped (unreadable: No such file or directory) @a/1.txt",
-      "Skipped (unreadable: No such file or directory) @a/2.txt"},
-     1, 1},
     // Truncated once its first piece is read: the rest reads as the end, not as an error.
-    {"file_truncated_while_read", true, {{"big.txt", lines("hit\n", 100000)}},
+    {"file_truncated_while_read", {{"big.txt", lines("hit\n", 100000)}},
      [](const std::string& dir) { std::filesystem::resize_file(dir + "big.txt", 0); }, 0,
      {"Skipped: not text=0 binary/backup=0 own file=0 date window=0 unreadable=0 special file=0 too slow=0 "
       "excluded folder=0"},
      1, 99999},
     // Two more megabytes at every look at the clock, which moves a quarter second: only the
     // two-second limit ends the reading.
-    {"file_growing_while_read", true, {{"grow.txt", "hit\n" + kFiller}},
+    {"file_growing_while_read", {{"grow.txt", "hit\n" + kFiller}},
      [](const std::string& dir) { append(dir + "grow.txt", lines(kFiller, 9)); }, 0.25,
      {"Searching File too slow", "aborted after 2 seconds",
       "Skipped: not text=0 binary/backup=0 own file=0 date window=0 unreadable=0 special file=0 too slow=1 "
@@ -112,7 +105,6 @@ TEST_P(ChangingTree, the_run_ends_and_explains_every_file_it_could_not_search) {
   SearchRequest request;
   request.folder = dir.text();
   request.subFolders = true;
-  request.alwaysUseAdvancedFolderScan = c.multiPath;
   request.listSkipped = true;
   request.searchText = u"hit";
   session.btnGoClick(request);
