@@ -16,6 +16,7 @@
 #include "lib/Library.h"
 #include "lib/MappedFile.h"
 #include "lib/PosixFile.h"
+#include "search/Directory.h"
 #include "search/Matching.h"
 
 namespace varko {
@@ -561,7 +562,10 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     // not wait even if the entry was swapped for a FIFO meanwhile.
     SkipReason why = SkipReason::None;
     bool omitted = omittedByName(path, options, why);
-    if (!omitted) file.reset(::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // A path past the system's limit is opened in pieces.
+    if (!omitted)
+      file.reset(inFolder ? ::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                          : xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     bool gone = !omitted && file.get() < 0 && (errno == ENOENT || errno == ENOTDIR);
     int openError = errno;
     if (gone) {
@@ -579,12 +583,12 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     // The omit test first: an omitted entry needs no look at the file system.
     bool isFile = false;
     if (!omittedByName(path, options, why)) {
-      int statResult = ::stat(name.c_str(), &st);
+      int statResult = xcStatPath(name, st);
       isFile = statResult == 0 && S_ISREG(st.st_mode);
       if (!isFile) notAFile(statResult, errno, st, why, out);
     }
     if (!examineName(path, options, out, isFile, why)) return;
-    file.reset(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    file.reset(xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
       out.textTest.errorText = systemErrorText(errno);
       return;

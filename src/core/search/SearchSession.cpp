@@ -106,8 +106,8 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
     findFile1_.ExcludedFolders = request.excludedFolders;
     findFile1_.OnSkipped = nullptr;
     if (request.listSkipped)
-      findFile1_.OnSkipped = [this](Text&& path, SkipReason reason) {
-        finderSkips_.emplace_back(std::move(path), reason);
+      findFile1_.OnSkipped = [this](Text&& path, SkipReason reason, Text&& detail) {
+        finderSkips_.push_back({std::move(path), reason, std::move(detail)});
       };
   } else {
     auto& zeq = zeqFindFiles1_;
@@ -130,7 +130,9 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
     zeq.ExcludedFolders = request.excludedFolders;
     zeq.OnSkipped = nullptr;
     if (request.listSkipped)
-      zeq.OnSkipped = [this](Text&& path, SkipReason reason) { finderSkips_.emplace_back(std::move(path), reason); };
+      zeq.OnSkipped = [this](Text&& path, SkipReason reason, Text&& detail) {
+        finderSkips_.push_back({std::move(path), reason, std::move(detail)});
+      };
     zeq.OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
   }
   Text row = xcFormat(u"Folders=%s Filespec=%s  String=%s", {foldersText_, fileSpecsText_, stringsText_});
@@ -191,7 +193,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
   }
   host_.setProgressText(summary);
   AddFoundMessage(summary);
-  for (auto& [path, reason] : finderSkips_) noteSkipped(path, reason);
+  for (auto& [path, reason, detail] : finderSkips_) noteSkipped(path, reason, detail);
   finderSkips_.clear();
   host_.processEvents();
 }

@@ -134,7 +134,12 @@ private:
   int scanner_ = kScannerZEQ;
   int loadMethod_ = 1;      // the load method in use; a failed special method falls back
   std::array<int64_t, kSkipReasonCount> skippedCounts_{};
-  std::vector<std::pair<Text, SkipReason>> finderSkips_;  // listed after the scan's summary
+  struct FinderSkip {
+    Text path;
+    SkipReason reason;
+    Text detail;  // the system's text for a folder that could not be listed
+  };
+  std::vector<FinderSkip> finderSkips_;  // listed after the scan's summary
 
   // Request texts and run texts.
   Text foldersText_, fileSpecsText_, stringsText_;
