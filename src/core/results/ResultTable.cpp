@@ -72,6 +72,7 @@ void ResultTable::setRowCount(int count) {
     // Rows from count on count as unwritten; row() writes them fresh when they come back.
     rowChunks_.resize((static_cast<size_t>(count) + kChunkRows - 1) / kChunkRows);
     storedRows_ = static_cast<size_t>(count);
+    releasedBefore_ = std::min(releasedBefore_, storedRows_);
     if (!otherCells_.empty()) {
       std::erase_if(otherCells_, [count](const auto& kv) { return static_cast<int>(kv.first >> 16) >= count; });
     }
@@ -80,6 +81,7 @@ void ResultTable::setRowCount(int count) {
     paths_.clear();
     pathIds_.clear();
     lastPathId_ = 0;
+    releasedBefore_ = freedBlocks_ = droppedPaths_ = 0;
     blocks_.clear();
     blockUsed_ = blockSize_ = 0;
     otherCells_.clear();
@@ -102,10 +104,16 @@ ResultTable::Row& ResultTable::row(int r) {
   while (index / kChunkRows >= rowChunks_.size()) {
     // Memory is touched only as rows are written; chunks after the first, of long runs, sit in
     // huge pages.
-    rowChunks_.push_back(allocateBlock(kChunkBytes, !rowChunks_.empty()));
+    rowChunks_.push_back(allocateBlock(kChunkBytes, !rowChunks_.empty() && !releasedBefore_));
   }
   for (; storedRows_ <= index; ++storedRows_)
     new (rowAt(storedRows_)) Row();
+  if (index < releasedBefore_) {
+    // Written again: the released rows from here on come back empty, with no text of old.
+    for (size_t i = index; i < releasedBefore_; ++i)
+      if (rowChunks_[i / kChunkRows]) *rowAt(i) = Row();
+    releasedBefore_ = index;
+  }
   Block& chunk = rowChunks_[index / kChunkRows];
   if (!chunk) {  // released: a row written again starts empty, with its neighbours
     chunk = allocateBlock(kChunkBytes, false);
@@ -117,27 +125,38 @@ ResultTable::Row& ResultTable::row(int r) {
 const ResultTable::Row* ResultTable::rowIfAny(int r) const {
   if (r < 0 || static_cast<size_t>(r) >= storedRows_) return nullptr;
   auto index = static_cast<size_t>(r);
-  if (!rowChunks_[index / kChunkRows]) return nullptr;  // released
+  if (index < releasedBefore_ || !rowChunks_[index / kChunkRows]) return nullptr;  // released
   return rowAt(index);
 }
 
 void ResultTable::releaseRowsBefore(int r) {
   if (r <= 0) return;
   const size_t end = std::min(static_cast<size_t>(r), storedRows_);
-  const size_t chunks = end / kChunkRows;  // whole chunks only
-  if (chunks == 0) return;
-  // Text blocks before the first one a kept row uses are no longer read.
+  if (end <= releasedBefore_) return;
+  releasedBefore_ = end;
+  // Text blocks before the first one a kept row uses are no longer read, nor are the paths
+  // before the first one a kept row names (rows come in order, so both are the earliest ones).
   size_t firstBlock = blocks_.empty() ? 0 : blocks_.size() - 1;
-  for (size_t i = chunks * kChunkRows; i < storedRows_; ++i) {
+  uint32_t firstPath = lastPathId_ ? lastPathId_ : static_cast<uint32_t>(paths_.size()) + 1;
+  bool blockSeen = false;
+  for (size_t i = end; i < storedRows_; ++i) {
     const Row* p = rowAt(i);
-    if (p->kind(1) == kNumber) {
+    if (!blockSeen && p->kind(1) == kNumber) {
       firstBlock = std::min<size_t>(firstBlock, p->block);
-      break;
+      blockSeen = true;
     }
+    if (p->pathId) firstPath = std::min(firstPath, p->pathId);
   }
+  const size_t chunks = end / kChunkRows;  // whole chunks only
   for (size_t c = 0; c < chunks; ++c) rowChunks_[c].reset();
-  for (size_t b = 0; b < firstBlock; ++b) blocks_[b].reset();
-  const uint64_t limit = static_cast<uint64_t>(chunks * kChunkRows);
+  for (; freedBlocks_ < firstBlock; ++freedBlocks_) blocks_[freedBlocks_].reset();
+  for (; droppedPaths_ + 1 < firstPath; ++droppedPaths_) {
+    Text& path = paths_[droppedPaths_];
+    pathIds_.erase(TextView(path));
+    Text().swap(path);
+  }
+  if (otherCells_.empty()) return;
+  const uint64_t limit = static_cast<uint64_t>(end);
   std::erase_if(otherCells_, [limit](const auto& kv) { return (kv.first >> 16) < limit; });
 }
 
@@ -242,9 +261,11 @@ char* ResultTable::blockRoom(size_t room) {
     if (blocks_.size() == kMostBlocks) return nullptr;
     // Small tables stay small; a long run's blocks grow to huge pages, which spares the system
     // hundreds of page faults per block.
-    size_t wanted = blocks_.empty() ? kFirstBlockSize : std::min(blockSize_ * 2, kHugePage);
+    // Rows that are written out and released need only small blocks.
+    size_t most = releasedBefore_ ? kFirstBlockSize : kHugePage;
+    size_t wanted = blocks_.empty() ? kFirstBlockSize : std::min(blockSize_ * 2, most);
     blockSize_ = std::max(wanted, room);
-    blocks_.push_back(allocateBlock(blockSize_, true));
+    blocks_.push_back(allocateBlock(blockSize_, !releasedBefore_));
     blockUsed_ = 0;
   }
   return blocks_.back().get() + blockUsed_;

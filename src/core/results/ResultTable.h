@@ -130,6 +130,10 @@ private:
     return reinterpret_cast<Row*>(rowChunks_[index / kChunkRows].get()) + index % kChunkRows;
   }
   size_t storedRows_ = 0;
+  // What releaseRowsBefore has let go: rows, text blocks and paths before these.
+  size_t releasedBefore_ = 0;
+  size_t freedBlocks_ = 0;
+  size_t droppedPaths_ = 0;
   std::deque<Text> paths_;  // stable addresses: the map's keys look into them
   std::unordered_map<TextView, uint32_t> pathIds_;
   uint32_t lastPathId_ = 0;

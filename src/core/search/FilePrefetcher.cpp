@@ -33,18 +33,26 @@ void PathFeed::push(const Text& path, FolderHandle* folder) {
     return;
   }
   if (!chunks_[chunk]) chunks_[chunk].reset(new Entry[size_t{1} << kChunkBits]);
-  if (roomLeft_ < bytes_.size()) {
-    size_t size = std::max(kBlockBytes, bytes_.size());
+  size_t shared = 0;
+  if (n % kRestart != 0) {
+    size_t most = std::min(bytes_.size(), previous_.size());
+    while (shared < most && bytes_[shared] == previous_[shared]) ++shared;
+  }
+  size_t rest = bytes_.size() - shared;
+  if (roomLeft_ < rest) {
+    size_t size = std::max(kBlockBytes, rest);
     blocks_.emplace_back(new char[size]);
     room_ = blocks_.back().get();
     roomLeft_ = size;
   }
-  std::memcpy(room_, bytes_.data(), bytes_.size());
+  std::memcpy(room_, bytes_.data() + shared, rest);
   Entry& e = entry(n);
   e.bytes = room_;
-  e.length = static_cast<uint32_t>(bytes_.size());
-  room_ += bytes_.size();
-  roomLeft_ -= bytes_.size();
+  e.length = static_cast<uint32_t>(rest);
+  e.shared = static_cast<uint32_t>(shared);
+  room_ += rest;
+  roomLeft_ -= rest;
+  previous_.swap(bytes_);
   e.folder.store(folder, std::memory_order_relaxed);
   published_.advance(n + 1);
 }
@@ -69,8 +77,14 @@ bool PathFeed::at(size_t index, Text& path) {
   // A worker that caught up with the scan sleeps until a few entries are there, not one.
   if (published_.value() <= index) published_.waitFor(index + kWakeAfter, [this] { return finished_.load(); });
   if (index >= published_.value()) return false;
-  const Entry& e = entry(index);
-  path = pathToText(std::string_view(e.bytes, e.length));
+  thread_local std::string bytes;
+  bytes.clear();
+  for (size_t i = index - index % kRestart; i <= index; ++i) {
+    const Entry& e = entry(i);
+    bytes.resize(e.shared);
+    bytes.append(e.bytes, e.length);
+  }
+  path = pathToText(bytes);
   return true;
 }
 

@@ -42,11 +42,14 @@ private:
   static constexpr size_t kChunks = 65536;
   static constexpr uint64_t kWakeAfter = 16;
   static constexpr size_t kBlockBytes = 256 * 1024;
-  // Paths are kept as the system's bytes, one after another in blocks that never move: a
-  // hundred thousand paths then cost a few megabytes.
+  // Paths are kept as the system's bytes, one after another in blocks that never move. An entry
+  // keeps only what follows the start it shares with the entry before (files of one folder
+  // come together), except every kRestart-th, which is whole: a path is rebuilt from there.
+  static constexpr size_t kRestart = 8;
   struct Entry {
     const char* bytes = nullptr;
     uint32_t length = 0;
+    uint32_t shared = 0;  // leading bytes taken from the entry before
     std::atomic<FolderHandle*> folder{nullptr};
   };
   Entry& entry(size_t index) const { return chunks_[index >> kChunkBits][index & ((size_t{1} << kChunkBits) - 1)]; }
@@ -55,6 +58,7 @@ private:
   char* room_ = nullptr;
   size_t roomLeft_ = 0;
   std::string bytes_;
+  std::string previous_;  // the last entry's whole path
   Progress published_;
   std::atomic<bool> finished_{false};
 };
@@ -63,7 +67,7 @@ class FilePrefetcher {
 public:
   // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
   FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                 int threads, size_t ahead = 8192, size_t heldBytes = size_t{4} << 20);
+                 int threads, size_t ahead = 8192, size_t heldBytes = size_t{2} << 20);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;

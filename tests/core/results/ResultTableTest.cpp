@@ -133,15 +133,23 @@ TEST(result_table, released_rows_read_empty_and_the_kept_ones_stay_whole) {
   ResultTable t(4);
   const int rows = 200000;  // several chunks of rows and blocks of text
   t.setRowCount(rows);
-  for (int r = 0; r < rows; ++r) t.setFoundRow(r, r + 1, u"line " + intToText(r), u"/a/file.txt", 1);
+  for (int r = 0; r < rows; ++r)
+    t.setFoundRow(r, r + 1, u"line " + intToText(r), r < 100000 ? u"/z/old.txt" : u"/a/file.txt", 1);
   t.releaseRowsBefore(150000);
+  EXPECT_EQ(t.pathOfNumber(1), u"");  // named by released rows only
+  EXPECT_EQ(t.pathOfNumber(2), u"/a/file.txt");
   EXPECT_EQ(t.rowCount(), rows);
-  EXPECT_EQ(t.cell(1, 10), u"");
-  EXPECT_EQ(t.lineNumberCell(10), 0);
-  for (int r : {131072, 150000, rows - 1}) {  // from the first kept chunk on
+  for (int r : {10, 149999}) {
+    EXPECT_EQ(t.cell(1, r), u"") << r;
+    EXPECT_EQ(t.lineNumberCell(r), 0) << r;
+    EXPECT_EQ(t.pathCell(r), u"") << r;
+  }
+  for (int r : {150000, rows - 1}) {
     EXPECT_EQ(t.cell(1, r), u"line " + intToText(r));
     EXPECT_EQ(t.pathCell(r), u"/a/file.txt");
   }
   t.setFoundRow(10, 11, u"again", u"/b.txt", 2);  // a released row can be written again
   EXPECT_EQ(t.cell(1, 10), u"again");
+  EXPECT_EQ(t.cell(1, 11), u"");
+  EXPECT_EQ(t.cell(1, 150000), u"line 150000");
 }
