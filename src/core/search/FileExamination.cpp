@@ -518,7 +518,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
 
 namespace {
 void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out, int folderFd);
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable);
 }  // namespace
 
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
@@ -529,9 +529,9 @@ FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const
 }
 
 void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out, int folderFd) {
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable) {
   out.reset();
-  examineOpened(path, options, matcher, clock, buffers, out, folderFd);
+  examineOpened(path, options, matcher, clock, buffers, out, folderFd, sizesReliable);
   if (buffers.capacity > kKeptCapacity) {
     buffers.bytes.reset();
     buffers.capacity = 0;
@@ -544,7 +544,7 @@ void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMa
 namespace {
 
 void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out, int folderFd) {
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable) {
   // One look at the file system tells whether the entry is a file to search; one open serves the
   // text test and the load. Nothing but a regular file is opened.
   size_t slash = path.rfind(u'/');
@@ -614,7 +614,9 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   if (used == 0) return;  // empty, or it shrank since its size was taken
   // procfs and sysfs files read bytes but report size 0: the text test says they are not text,
   // on this path as on the one that looked at the size first.
-  if (!sizeKnown) {
+  if (!sizeKnown && sizesReliable && inFolder && used < first) {
+    size = used;  // read whole, on a file system whose sizes are true
+  } else if (!sizeKnown) {
     if (::fstat(file.get(), &st) == 0 && st.st_size == 0) return;
     size = static_cast<size_t>(st.st_size);
   }

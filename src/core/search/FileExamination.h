@@ -169,9 +169,11 @@ struct ExamineBuffers {
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers);
 // The same into out, which is reset first and keeps its storage. With entriesAreFiles, folderFd
-// (when not -1) is the open folder the file is in, and the file is opened there by its name.
+// (when not -1) is the open folder the file is in, and the file is opened there by its name;
+// sizesReliable: that folder's file system gives true sizes, so a file read whole needs no look
+// at its size.
 void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out, int folderFd = -1);
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd = -1, bool sizesReliable = false);
 
 // The straightforward way: text test, load every line, match every line.
 FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,

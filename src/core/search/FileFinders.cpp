@@ -1,5 +1,7 @@
 #include "search/FileFinders.h"
 
+#include <sys/vfs.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
@@ -404,6 +406,30 @@ int FolderHandle::limit() {
 }
 
 void FolderHandle::release() { FolderRef::adopt(this).reset(); }
+
+bool FolderHandle::sizesReliable() const {
+  int known = sizesReliable_.load(std::memory_order_relaxed);
+  if (known >= 0) return known == 1;
+  // File systems known to keep sizes true; any other is asked file by file.
+  static constexpr unsigned long kDiskSystems[] = {
+      0xEF53,      // ext2, ext3, ext4
+      0x58465342,  // xfs
+      0x9123683E,  // btrfs
+      0x01021994,  // tmpfs
+      0x794C7630,  // overlayfs
+      0xF2F52010,  // f2fs
+      0x2FC12FC1,  // zfs
+      0x6969,      // nfs
+      0x2011BAB0,  // exfat
+      0x4D44,      // vfat
+  };
+  struct statfs info {};
+  bool reliable = ::fstatfs(fd(), &info) == 0 &&
+                  std::find(std::begin(kDiskSystems), std::end(kDiskSystems),
+                            static_cast<unsigned long>(info.f_type)) != std::end(kDiskSystems);
+  sizesReliable_.store(reliable ? 1 : 0, std::memory_order_relaxed);
+  return reliable;
+}
 
 FolderRef FolderRef::take(int fd) {
   // Counted before it exists, so threads taking folders at once cannot pass the limit together.

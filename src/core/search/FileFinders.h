@@ -93,6 +93,9 @@ public:
   void retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
   void release();
   static int openCount() { return open_.load(); }
+  // The folder is on a disk file system, where a file's size is the count of its bytes (not
+  // procfs or sysfs, whose files read bytes yet have size 0). Asked of the system once.
+  bool sizesReliable() const;
   // The most held open at once: half the descriptors the process may have, within bounds.
   static int limit();
 
@@ -102,6 +105,7 @@ private:
   ~FolderHandle() { open_.fetch_sub(1); }
   FileDescriptor fd_;
   std::atomic<int> refs_{1};
+  mutable std::atomic<int> sizesReliable_{-1};  // not asked yet
   static std::atomic<int> open_;
 };
 

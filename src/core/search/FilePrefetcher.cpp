@@ -186,7 +186,8 @@ void FilePrefetcher::work() {
     }
     if (!outcome) outcome = std::make_unique<FileOutcome>();
     FolderHandle* folder = feed_.takeFolder(index);
-    xcExamineFile(path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1);
+    xcExamineFile(path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1,
+                  folder && folder->sizesReliable());
     if (folder) folder->release();
     slot.bytes = outcome->bytesHeld();
     held_.fetch_add(slot.bytes, std::memory_order_relaxed);
