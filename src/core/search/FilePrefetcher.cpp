@@ -167,6 +167,7 @@ void FilePrefetcher::work() {
   ExamineBuffers buffers;  // one buffer per worker, reused for every file
   uint64_t current = 0;
   Text path;
+  std::unique_ptr<FileOutcome> spare;
   buffers.handOver = [this, &current](std::unique_ptr<FileOutcome> part) {
     return handOverPart(current, std::move(part)) && !stopping_.load();
   };
@@ -176,8 +177,8 @@ void FilePrefetcher::work() {
     if (!feed_.at(index, path) || stopping_.load() || !waitForRoom(index)) return;
     Slot& slot = slots_[index % ahead_];
     // An outcome given back by the run keeps its storage from an earlier file.
-    std::unique_ptr<FileOutcome> outcome;
-    {
+    std::unique_ptr<FileOutcome> outcome = std::move(spare);
+    if (!outcome) {
       std::lock_guard<std::mutex> lock(poolMutex_);
       if (!pool_.empty()) {
         outcome = std::move(pool_.back());
@@ -189,12 +190,50 @@ void FilePrefetcher::work() {
     xcExamineFile(path, options_, matcher_, clock_, buffers, *outcome, folder ? folder->fd() : -1,
                   folder && folder->sizesReliable());
     if (folder) folder->release();
-    slot.bytes = outcome->bytesHeld();
-    held_.fetch_add(slot.bytes, std::memory_order_relaxed);
-    slot.outcome = std::move(outcome);
+    if (keepPlain(*outcome, slot.plain)) {
+      slot.bytes = 0;
+      spare = std::move(outcome);
+    } else {
+      slot.bytes = outcome->bytesHeld();
+      held_.fetch_add(slot.bytes, std::memory_order_relaxed);
+      slot.outcome = std::move(outcome);
+    }
     slot.ready.store(index + 1, std::memory_order_seq_cst);
     if (runWants_.load(std::memory_order_seq_cst) == index + 1) wakeRun();
   }
+}
+
+bool FilePrefetcher::keepPlain(const FileOutcome& outcome, Plain& plain) {
+  if (!outcome.lines.empty() || !outcome.textTest.errorText.empty() || !outcome.load.errorText.empty())
+    return false;
+  plain.linesExamined = outcome.linesExamined;
+  plain.matchesInFile = outcome.matchesInFile;
+  plain.skipReason = outcome.skipReason;
+  plain.skipped = outcome.skipped;
+  plain.pathMatch = outcome.pathMatch;
+  plain.isText = outcome.textTest.isText;
+  plain.loadAttempted = outcome.loadAttempted;
+  plain.loaded = outcome.load.loaded;
+  plain.cutShort = outcome.load.cutShort;
+  plain.tooSlow = outcome.tooSlow;
+  plain.shrank = outcome.shrank;
+  return true;
+}
+
+void FilePrefetcher::fromPlain(const Plain& plain, uint64_t index, FileOutcome& outcome) {
+  outcome.reset();
+  feed_.at(index, outcome.path);
+  outcome.linesExamined = plain.linesExamined;
+  outcome.matchesInFile = plain.matchesInFile;
+  outcome.skipReason = plain.skipReason;
+  outcome.skipped = plain.skipped;
+  outcome.pathMatch = plain.pathMatch;
+  outcome.textTest.isText = plain.isText;
+  outcome.loadAttempted = plain.loadAttempted;
+  outcome.load.loaded = plain.loaded;
+  outcome.load.cutShort = plain.cutShort;
+  outcome.tooSlow = plain.tooSlow;
+  outcome.shrank = plain.shrank;
 }
 
 void FilePrefetcher::wakeRun() {
@@ -244,6 +283,17 @@ std::unique_ptr<FileOutcome> FilePrefetcher::take(size_t index) {
     }
     std::unique_ptr<FileOutcome> outcome = std::move(slot.outcome);
     held_.fetch_sub(slot.bytes, std::memory_order_relaxed);
+    if (!outcome && next == index) {
+      {
+        std::lock_guard<std::mutex> lock(poolMutex_);
+        if (!pool_.empty()) {
+          outcome = std::move(pool_.back());
+          pool_.pop_back();
+        }
+      }
+      if (!outcome) outcome = std::make_unique<FileOutcome>();
+      fromPlain(slot.plain, next, *outcome);
+    }
     if (next == index) return outcome;
     giveBack(next, std::move(outcome));
   }

@@ -67,7 +67,7 @@ class FilePrefetcher {
 public:
   // feed must outlive the prefetcher; clock.now() must be safe to call from several threads.
   FilePrefetcher(PathFeed& feed, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                 int threads, size_t ahead = 8192, size_t heldBytes = size_t{2} << 20);
+                 int threads, size_t ahead = 16384, size_t heldBytes = size_t{2} << 20);
   ~FilePrefetcher();
   FilePrefetcher(const FilePrefetcher&) = delete;
   FilePrefetcher& operator=(const FilePrefetcher&) = delete;
@@ -82,11 +82,23 @@ public:
   static int threadsFor(int requested);
 
 private:
+  // Most files give no line and no error: their outcome is kept in its slot in a few bytes, so
+  // the workers may run far ahead (while the folders are still listed) in little memory.
+  struct Plain {
+    int64_t linesExamined = 0;
+    int32_t matchesInFile = 0;
+    SkipReason skipReason = SkipReason::None;
+    bool skipped = false, pathMatch = false, isText = false, loadAttempted = false, loaded = false,
+         cutShort = false, tooSlow = false, shrank = false;
+  };
   struct Slot {
     std::atomic<uint64_t> ready{0};  // entry index + 1 once its outcome is here
-    std::unique_ptr<FileOutcome> outcome;  // small slots: a long ring costs little to set up
+    std::unique_ptr<FileOutcome> outcome;  // or null, and the outcome is plain
     size_t bytes = 0;
+    Plain plain;
   };
+  static bool keepPlain(const FileOutcome& outcome, Plain& plain);
+  void fromPlain(const Plain& plain, uint64_t index, FileOutcome& outcome);
   void work();
   bool handOverPart(uint64_t index, std::unique_ptr<FileOutcome> part);
   std::unique_ptr<FileOutcome> takePart(uint64_t index);
