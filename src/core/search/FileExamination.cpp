@@ -190,8 +190,6 @@ namespace {
 constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kReadPiece = 1024 * 1024;
 constexpr size_t kKeptCapacity = 1024 * 1024;
-constexpr size_t kMapFrom = 4 * 1024 * 1024;
-constexpr size_t kMapPiece = 4 * 1024 * 1024;
 constexpr size_t kPartLines = 4096;
 
 void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
@@ -431,7 +429,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     size_t size = mapped->size();
     size_t from = start;
     while (from < size) {
-      size_t to = std::min(size, from + kMapPiece);
+      size_t to = std::min(size, from + std::max<size_t>(buffers.mapPiece, 1));
       if (to < size) {
         size_t cut = to;
         while (cut > from && data[cut - 1] != '\n' && !(data[cut - 1] == '\r' && data[cut] != '\n')) --cut;
@@ -637,7 +635,7 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
     // Reading it whole: the size lets one allocation hold the file.
     readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-  } else if (!endOfFile && size >= kMapFrom && !buffers.noMapping) {
+  } else if (!endOfFile && size >= buffers.mapFrom) {
     // A large file is searched where it lies rather than copied piece by piece.
     MappedFile mapped;
     if (mapped.map(file.get(), size)) {

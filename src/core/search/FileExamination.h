@@ -158,7 +158,10 @@ struct ExamineBuffers {
   std::string folded;  // the line in upper case, for matching
   Text prefix;  // a line's start, decoded to count its characters
   std::vector<uint8_t> present;  // which strings occur in the line
-  bool noMapping = false;  // read large files piece by piece too (for tests)
+  // Files of mapFrom bytes or more are mapped and searched mapPiece bytes at a time (tests set
+  // these small, or mapFrom to SIZE_MAX to read every file piece by piece).
+  size_t mapFrom = size_t{4} << 20;
+  size_t mapPiece = size_t{4} << 20;
   // Takes the lines found so far in a large file, so they need not all wait for its end (and
   // memory stays small); false stops reading the file, as the run is stopping.
   std::function<bool(std::unique_ptr<FileOutcome>)> handOver;

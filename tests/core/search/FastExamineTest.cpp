@@ -176,16 +176,18 @@ TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_who
     // The first 1000 bytes plain ASCII, so the file passes the text test.
     std::string content(1200, 'a');
     content += "\n";
-    while (content.size() < (5u << 20)) {
+    while (content.size() < (3u << 19)) {
       int n = length(rng);
       for (int i = 0; i < n; ++i) content += words[word(rng)];
-      if (variant == 1 && content.size() > (5u << 19) && content.find('\xFF') == std::string::npos) content += "\xFF";
+      if (variant == 1 && content.size() > (1u << 20) && content.find('\xFF') == std::string::npos) content += "\xFF";
       content += variant == 2 ? "\r" : breaks[brk(rng)];
     }
     if (variant == 3) content = "\xEF\xBB\xBF" + content;
     std::string path = dir.write("piece" + std::to_string(variant) + ".txt", content);
     for (int mode = 0; mode < 6; ++mode) {
-      buffers.noMapping = mode >= 3;  // mapped, then read piece by piece
+      // Mapped and searched in pieces, then read piece by piece.
+      buffers.mapFrom = mode < 3 ? 256 * 1024 : SIZE_MAX;
+      buffers.mapPiece = 100 * 1024;
       LineMatcher matcher;
       matcher.ignoreCase = mode % 3 != 1;
       matcher.wholeWords = mode % 3 == 1;
@@ -255,7 +257,7 @@ TEST(fast_examination, a_mapped_file_that_gets_shorter_gives_its_lines_so_far_an
 TEST(fast_examination, a_large_file_handed_over_in_parts_gives_the_lines_of_one_outcome) {
   TempDir dir;
   std::string content;
-  for (int i = 0; content.size() < (9u << 20); ++i)
+  for (int i = 0; content.size() < (3u << 20); ++i)
     content += i % 3 ? "nothing here\n" : i % 7 ? "a mutex line\r\n" : "caf\xC3\xA9 mutex \xE2\x82\xAC\n";
   std::string path = dir.write("large.txt", content);
   FakeClock clock;
@@ -264,10 +266,12 @@ TEST(fast_examination, a_large_file_handed_over_in_parts_gives_the_lines_of_one_
   matcher.prepare();
   for (bool mapped : {true, false}) {
     ExamineBuffers whole;
-    whole.noMapping = !mapped;
+    whole.mapFrom = mapped ? 256 * 1024 : SIZE_MAX;
+    whole.mapPiece = 256 * 1024;
     FileOutcome expected = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, whole);
     ExamineBuffers buffers;
-    buffers.noMapping = !mapped;
+    buffers.mapFrom = whole.mapFrom;
+    buffers.mapPiece = whole.mapPiece;
     std::vector<std::tuple<int32_t, int32_t, Text>> lines;
     int parts = 0, matches = 0;
     auto collect = [&](const FileOutcome& o) {
