@@ -111,10 +111,19 @@ bool xcIsValidUtf8(const char* data, size_t size) {
     // Long ASCII stretches 64 bytes a round.
     while (i + 64 <= size) {
       const auto* v = reinterpret_cast<const __m128i*>(s + i);
-      __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
-                                 _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
-      if (_mm_movemask_epi8(any) != 0) break;
-      i += 64;
+      __m128i a = _mm_loadu_si128(v), b = _mm_loadu_si128(v + 1), c = _mm_loadu_si128(v + 2),
+              d = _mm_loadu_si128(v + 3);
+      if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0) {
+        i += 64;
+        continue;
+      }
+      // Straight to the first byte above 127.
+      uint64_t high = static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(a))) |
+                      static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(b))) << 16 |
+                      static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(c))) << 32 |
+                      static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(d))) << 48;
+      i += static_cast<size_t>(__builtin_ctzll(high));
+      break;
     }
     if (i == size) break;
 #endif

@@ -143,6 +143,7 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
     const void* hit = std::memchr(p, firstByte, static_cast<size_t>(limit - p));
     return hit ? static_cast<const char*>(hit) : startLimit;
   }
+  if (xcCpuHasAvx2()) return findOneAvx2(from, startLimit, end);
 #if defined(__SSE2__)
   // Compare the first and last byte of 16 candidate starts at once; check the middle on a hit.
   const __m128i first = _mm_set1_epi8(static_cast<char>(firstByte));

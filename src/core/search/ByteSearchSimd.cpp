@@ -18,6 +18,72 @@ bool xcCpuHasShuffle() {
   return has;
 }
 
+bool xcCpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+__attribute__((target("avx2"))) int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr) {
+  int64_t n = 0;
+  const char* p = from;
+  const __m256i lf = _mm256_set1_epi8('\n');
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i crs = zero;
+  while (p + 32 <= to) {
+    // Byte counters, summed every 255 rounds before they could overflow.
+    __m256i counts = zero;
+    for (int k = 0; k < 255 && p + 32 <= to; ++k, p += 32) {
+      __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+      counts = _mm256_sub_epi8(counts, _mm256_cmpeq_epi8(v, lf));
+      crs = _mm256_or_si256(crs, _mm256_cmpeq_epi8(v, cr));
+    }
+    __m256i sums = _mm256_sad_epu8(counts, zero);
+    n += _mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) + _mm256_extract_epi64(sums, 2) +
+         _mm256_extract_epi64(sums, 3);
+  }
+  anyCr = _mm256_movemask_epi8(crs) != 0;
+  for (; p < to; ++p) {
+    n += *p == '\n';
+    anyCr |= *p == '\r';
+  }
+  return n;
+}
+
+// The two-byte filter of findOne, 32 starts at a time.
+__attribute__((target("avx2"))) const char* ByteNeedles::findOneAvx2(const char* from, const char* startLimit,
+                                                                   const char* end) const {
+  const std::string& n = needles_[0];
+  size_t m = n.size();
+  if (static_cast<size_t>(end - from) < m) return startLimit;
+  const char* lastStart = end - m;
+  const char* limit = startLimit <= lastStart ? startLimit : lastStart + 1;
+  const char* p = from;
+  auto firstByte = static_cast<unsigned char>(n[0]);
+  auto lastByte = static_cast<unsigned char>(n[m - 1]);
+  bool foldFirst = ignoreCase_ && firstByte >= 'a' && firstByte <= 'z';
+  bool foldLast = ignoreCase_ && lastByte >= 'a' && lastByte <= 'z';
+  const __m256i first = _mm256_set1_epi8(static_cast<char>(firstByte));
+  const __m256i last = _mm256_set1_epi8(static_cast<char>(lastByte));
+  const __m256i firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
+  const __m256i lastFold = _mm256_set1_epi8(foldLast ? 0x20 : 0);
+  while (p + 32 <= limit && p + 32 + m - 1 <= end) {
+    __m256i a = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), firstFold);
+    __m256i b = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + m - 1)), lastFold);
+    auto mask = static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
+    while (mask) {
+      int bit = __builtin_ctz(mask);
+      if (matchesAt(p + bit, n)) return p + bit;
+      mask &= mask - 1;
+    }
+    p += 32;
+  }
+  for (; p < limit; ++p)
+    if (fold_[static_cast<unsigned char>(*p)] == firstByte && matchesAt(p, n)) return p;
+  return startLimit;
+}
+
 __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const char* from, const char* startLimit,
                                                                         const char* end) const {
   const char* limit = startLimit < end ? startLimit : end;
@@ -55,6 +121,9 @@ __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const 
 #else
 
 bool xcCpuHasShuffle() { return false; }
+bool xcCpuHasAvx2() { return false; }
+int64_t xcCountLineFeedsAvx2(const char*, const char*, bool&) { return 0; }
+const char* ByteNeedles::findOneAvx2(const char*, const char* startLimit, const char*) const { return startLimit; }
 
 const char* ByteNeedles::findManyNibbles(const char*, const char* startLimit, const char*) const { return startLimit; }
 

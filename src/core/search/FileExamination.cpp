@@ -207,6 +207,10 @@ int64_t countBreaks(const char* from, const char* to) {
   int64_t n = 0;
   bool anyCr = false;
   const char* p = from;
+  if (xcCpuHasAvx2()) {
+    n = xcCountLineFeedsAvx2(from, to, anyCr);
+    p = to;
+  }
 #if defined(__SSE2__)
   // Byte counters in 16 lanes, summed every 255 blocks before they could overflow.
   const __m128i lf = _mm_set1_epi8('\n');
@@ -223,7 +227,7 @@ int64_t countBreaks(const char* from, const char* to) {
     __m128i sums = _mm_sad_epu8(counts, zero);
     n += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
   }
-  anyCr = _mm_movemask_epi8(crs) != 0;
+  anyCr |= _mm_movemask_epi8(crs) != 0;
 #endif
   for (; p < to; ++p) {
     n += *p == '\n';
