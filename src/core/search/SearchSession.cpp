@@ -425,9 +425,8 @@ void SearchSession::runEntries(const SearchRequest& request) {
     };
   }
   for (int32_t k = 1; k <= fileCount_ && running_; ++k) {
-    currentFile_ = FileSearchListItem(k - 1);
     entriesTaken_ = k;
-    if (prefetcher_) {
+    if (prefetcher_) {  // the outcome carries its path
       for (;;) {
         std::unique_ptr<FileOutcome> outcome = prefetcher_->take(static_cast<size_t>(k - 1));
         applyOutcome(request, *outcome);
@@ -438,6 +437,7 @@ void SearchSession::runEntries(const SearchRequest& request) {
         if (!running_) break;  // the file's remaining parts go with the workers
       }
     } else {
+      currentFile_ = FileSearchListItem(k - 1);
       xcExamineFile(currentFile_, options_, matcher_, host_, buffers_, ownOutcome_);
       applyOutcome(request, ownOutcome_);
     }
