@@ -55,6 +55,14 @@ void LineMatcher::prepare() {
 int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present,
                             bool& anyWord) const {
   anyWord = false;
+  if (!multiple && !google && !wholeWords) {
+    // The needle search folds case as matching does: its first find is the answer, with no
+    // folded copy of the line (which may be hundreds of megabytes long).
+    if (foldedFinds_.empty() || foldedFinds_[0].empty()) return 0;
+    const char* end = line.data() + line.size();
+    const char* hit = needles.find(line.data(), end, end);
+    return hit == end ? 0 : static_cast<int>(hit - line.data()) + 1;
+  }
   if (multiple && !google) needles.occurring(line.data(), line.data() + line.size(), present);
   if (ignoreCase) {
     scratch.resize(line.size());
