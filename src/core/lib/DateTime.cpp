@@ -289,6 +289,11 @@ void xcDateConvert(int mode, TextView formatCode, TextView separator, Text& date
     day = wholeOrZero(dayText);
     month = wholeOrZero(monthText);
     year = wholeOrZero(yearText);
+    // A negative year ("5-3 -1945") is no year: the two-digit rule would make it 55.
+    if (year < 0) {
+      rejectDate(dateText, dateNumber, errorFlag);
+      return;
+    }
   } else if (mode == 2) {
     long long n = dateNumber;
     if (n == 999999) n = 99991231;

@@ -110,6 +110,7 @@ TEST(date_convert_test, typed_texts_read_with_code_a) {
       {"0-1-24", u"", 0},      {"1-13-24", u"", 0},       {"32-1-24", u"", 0},
       {"15-January-24", u"", 0}, {"15-Mar", u"", 0},      {"15Mar2024", u"", 0},
       {"2024- 3-05", u"", 0},  // not the year-first layout: read day first
+      {"5-3 -1945", u"", 0},   // found by fuzzing: a negative year read as 55
   };
   for (auto [typed, text, number] : cases) {
     // A rejected date empties the text and the number but keeps the value.
