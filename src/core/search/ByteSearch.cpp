@@ -143,7 +143,9 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
     const void* hit = std::memchr(p, firstByte, static_cast<size_t>(limit - p));
     return hit ? static_cast<const char*>(hit) : startLimit;
   }
-  if (xcCpuHasAvx2()) return findOneAvx2(from, startLimit, end);
+  if (xcCpuHasAvx2()) {
+    if (const char* hit = findOneAvx2(p, limit, end, firstByte, lastByte, foldFirst, foldLast)) return hit;
+  }
 #if defined(__SSE2__)
   // Compare the first and last byte of 16 candidate starts at once; check the middle on a hit.
   const __m128i first = _mm_set1_epi8(static_cast<char>(firstByte));

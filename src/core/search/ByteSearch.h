@@ -24,7 +24,10 @@ public:
 
 private:
   const char* findOne(const char* from, const char* startLimit, const char* end) const;
-  const char* findOneAvx2(const char* from, const char* startLimit, const char* end) const;
+  // findOne's filter 32 starts a round: the needle's start before limit, or null with p moved
+  // to where the rest is to be looked at.
+  const char* findOneAvx2(const char*& p, const char* limit, const char* end, unsigned char firstByte,
+                          unsigned char lastByte, bool foldFirst, bool foldLast) const;
   const char* findMany(const char* from, const char* startLimit, const char* end) const;
   bool matchesAt(const char* at, const std::string& needle) const;
 

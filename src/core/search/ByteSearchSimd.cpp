@@ -50,19 +50,12 @@ __attribute__((target("avx2"))) int64_t xcCountLineFeedsAvx2(const char* from, c
   return n;
 }
 
-// The two-byte filter of findOne, 32 starts at a time.
-__attribute__((target("avx2"))) const char* ByteNeedles::findOneAvx2(const char* from, const char* startLimit,
-                                                                   const char* end) const {
+__attribute__((target("avx2"))) const char* ByteNeedles::findOneAvx2(const char*& p, const char* limit,
+                                                                   const char* end, unsigned char firstByte,
+                                                                   unsigned char lastByte, bool foldFirst,
+                                                                   bool foldLast) const {
   const std::string& n = needles_[0];
-  size_t m = n.size();
-  if (static_cast<size_t>(end - from) < m) return startLimit;
-  const char* lastStart = end - m;
-  const char* limit = startLimit <= lastStart ? startLimit : lastStart + 1;
-  const char* p = from;
-  auto firstByte = static_cast<unsigned char>(n[0]);
-  auto lastByte = static_cast<unsigned char>(n[m - 1]);
-  bool foldFirst = ignoreCase_ && firstByte >= 'a' && firstByte <= 'z';
-  bool foldLast = ignoreCase_ && lastByte >= 'a' && lastByte <= 'z';
+  const size_t m = n.size();
   const __m256i first = _mm256_set1_epi8(static_cast<char>(firstByte));
   const __m256i last = _mm256_set1_epi8(static_cast<char>(lastByte));
   const __m256i firstFold = _mm256_set1_epi8(foldFirst ? 0x20 : 0);
@@ -79,9 +72,7 @@ __attribute__((target("avx2"))) const char* ByteNeedles::findOneAvx2(const char*
     }
     p += 32;
   }
-  for (; p < limit; ++p)
-    if (fold_[static_cast<unsigned char>(*p)] == firstByte && matchesAt(p, n)) return p;
-  return startLimit;
+  return nullptr;
 }
 
 __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const char* from, const char* startLimit,
@@ -123,7 +114,10 @@ __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const 
 bool xcCpuHasShuffle() { return false; }
 bool xcCpuHasAvx2() { return false; }
 int64_t xcCountLineFeedsAvx2(const char*, const char*, bool&) { return 0; }
-const char* ByteNeedles::findOneAvx2(const char*, const char* startLimit, const char*) const { return startLimit; }
+const char* ByteNeedles::findOneAvx2(const char*&, const char*, const char*, unsigned char, unsigned char, bool,
+                                     bool) const {
+  return nullptr;
+}
 
 const char* ByteNeedles::findManyNibbles(const char*, const char* startLimit, const char*) const { return startLimit; }
 
