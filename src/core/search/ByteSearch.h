@@ -85,7 +85,8 @@ private:
 bool xcCpuHasShuffle();
 // The processor has AVX2: one needle is looked for, and line feeds counted, 32 bytes a round.
 bool xcCpuHasAvx2();
-// The line feeds in [from, to); anyCr is set when a CR is there too. Only where xcCpuHasAvx2().
-int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr);
+// The line feeds in [from, to); anyCr is set when a CR is there too, anyHigh when a byte above
+// 127 is. Only where xcCpuHasAvx2().
+int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh);
 
 }  // namespace varko

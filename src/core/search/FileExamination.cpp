@@ -136,13 +136,14 @@ void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
 }
 
 // Line ends between two line starts: LF, CR LF, and CR alone. One pass counts the LFs and
-// notes whether any CR is there; only then is the text looked at again for lone CRs.
-int64_t countBreaks(const char* from, const char* to) {
+// notes whether any CR is there; only then is the text looked at again for lone CRs. The same
+// pass notes whether any byte is above 127, for the UTF-8 test to leave out ASCII stretches.
+int64_t countBreaks(const char* from, const char* to, bool& anyHigh) {
   int64_t n = 0;
-  bool anyCr = false;
+  bool anyCr = false, high = false;
   const char* p = from;
   if (xcCpuHasAvx2()) {
-    n = xcCountLineFeedsAvx2(from, to, anyCr);
+    n = xcCountLineFeedsAvx2(from, to, anyCr, high);
     p = to;
   }
 #if defined(__SSE2__)
@@ -150,23 +151,27 @@ int64_t countBreaks(const char* from, const char* to) {
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i zero = _mm_setzero_si128();
-  __m128i crs = zero;
+  __m128i crs = zero, highs = zero;
   while (p + 16 <= to) {
     __m128i counts = zero;
     for (int k = 0; k < 255 && p + 16 <= to; ++k, p += 16) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
       counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, lf));
       crs = _mm_or_si128(crs, _mm_cmpeq_epi8(v, cr));
+      highs = _mm_or_si128(highs, v);
     }
     __m128i sums = _mm_sad_epu8(counts, zero);
     n += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
   }
   anyCr |= _mm_movemask_epi8(crs) != 0;
+  high |= _mm_movemask_epi8(highs) != 0;
 #endif
   for (; p < to; ++p) {
     n += *p == '\n';
     anyCr |= *p == '\r';
+    high |= static_cast<unsigned char>(*p) >= 0x80;
   }
+  anyHigh |= high;
   if (!anyCr) return n;
   for (p = from; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(to - p)))); ++p) {
     if (p + 1 >= to || p[1] != '\n') ++n;
@@ -176,9 +181,9 @@ int64_t countBreaks(const char* from, const char* to) {
 }
 
 // Lines from a line start to the end of the text; a final break adds no empty line.
-int64_t countLines(const char* from, const char* end) {
+int64_t countLines(const char* from, const char* end, bool& anyHigh) {
   if (from >= end) return 0;
-  int64_t n = countBreaks(from, end);
+  int64_t n = countBreaks(from, end, anyHigh);
   if (end[-1] != '\n' && end[-1] != '\r') ++n;
   return n;
 }
@@ -232,7 +237,12 @@ void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const Exa
 }
 
 bool isAscii(const char* from, const char* to) {
-  for (const char* p = from; p < to; ++p)
+  const char* p = from;
+  for (uint64_t word; p + 8 <= to; p += 8) {
+    std::memcpy(&word, p, 8);
+    if (word & 0x8080808080808080ULL) return false;
+  }
+  for (; p < to; ++p)
     if (static_cast<unsigned char>(*p) >= 0x80) return false;
   return true;
 }
@@ -249,8 +259,10 @@ int decodedPosition(std::string_view raw, int bytePos, bool utf8, Text& scratch)
 // file's encoding: they wait for it only when the line is not ASCII and the bytes so far are
 // valid UTF-8 (the rest of the file may still make it Windows-1252).
 //
-// A mapped file is searched in place, a piece at a time; its encoding is known whenever a line
-// needs it, as all its bytes are there to check.
+// A mapped file is searched in place, a piece at a time, each piece checked for UTF-8 just
+// before it is searched, while its bytes are in the cache: a second pass over a large file
+// later would cost a quarter of the search. Its lines wait for the encoding like those of a
+// file read; once many wait, the rest of the file is checked at once so they can go on.
 void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out,
                     const MappedFile* mapped = nullptr) {
@@ -281,12 +293,30 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   size_t start = bom ? 3 : 0;
 
   // The last region is checked for UTF-8 only when a line in it needs the answer.
-  const char* lastFrom = mapped ? mapped->data() + start : nullptr;
-  const char* lastTo = mapped ? mapped->data() + mapped->size() : nullptr;
+  const char* lastFrom = nullptr;
+  const char* lastTo = nullptr;
+  bool restChecked = false;  // a mapped file checked to its end before its last piece
   auto validUpToLast = [&] {
     if (lastFrom && !bom && validSoFar) validSoFar = xcIsValidUtf8(lastFrom, static_cast<size_t>(lastTo - lastFrom));
     lastFrom = lastTo = nullptr;
     return validSoFar;
+  };
+  // With the encoding known: valid UTF-8 keeps the bytes as the text; otherwise each waiting line
+  // is Windows-1252, its text stored again after the others.
+  auto settleUndecided = [&] {
+    bool utf8 = validUpToLast();
+    for (ReportedLine& reported : out.lines) {
+      if (!reported.undecided) continue;
+      reported.undecided = false;
+      std::string_view raw = out.textBytes(reported);
+      if (utf8) {
+        reported.position = decodedPosition(raw, reported.position, true, line);
+      } else {
+        decodeLine(raw.data(), raw.data() + raw.size(), false, line);
+        out.storeText(line, reported);
+      }
+    }
+    anyUndecided = false;
   };
   auto keepRaw = [&](int64_t number, int position, std::string_view raw, bool undecided) {
     ReportedLine stored;
@@ -299,6 +329,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     out.lines.push_back(stored);
   };
   size_t shrunkTo = SIZE_MAX;  // a mapped file's size once it got shorter
+  bool anyHigh = false;  // a byte above 127 in the piece searched
   auto matchLine = [&](int64_t number, const char* from, const char* to, bool last) {
     if (mapped && mapped->truncated()) {
       // Past the file's new end the mapping reads zeros, which are not the file's.
@@ -312,10 +343,15 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     bool anyWord = false;
     int bytePos = matcher.matchBytes(raw, buffers.folded, buffers.present, anyWord);
     if (anyWord) ++out.matchesInFile;
-    if (bytePos == 0) return;
+    if (bytePos == 0) {
+      if (mapped && !anyHigh) anyHigh = !isAscii(from, to);
+      return;
+    }
     ++out.matchesInFile;
     if (isAscii(from, to)) return keepRaw(number, bytePos, raw, false);
-    bool known = last || mapped;
+    anyHigh = true;
+    // A mapped piece is checked after it is searched.
+    bool known = mapped ? restChecked : last;
     if (bom || !validSoFar || (known && !validUpToLast())) {
       // The encoding is known: UTF-8 after its mark (ill-formed bytes read as U+FFFD), or
       // Windows-1252, one character a byte.
@@ -347,7 +383,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       while (lineStart > p && lineStart[-1] != '\n' && lineStart[-1] != '\r') --lineStart;
       const char* lineEnd = hit;
       while (lineEnd < to && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
-      lineNumber += countBreaks(p, lineStart);
+      lineNumber += countBreaks(p, lineStart, anyHigh);
       if (clock.now() > deadline) {
         out.tooSlow = true;
         return false;
@@ -357,7 +393,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
       p = lineEnd;
       if (p < to) p += (*p == '\r' && p + 1 < to && p[1] == '\n') ? 2 : 1;
     }
-    lineNumber += last ? countLines(p, to) : countBreaks(p, to);
+    lineNumber += last ? countLines(p, to, anyHigh) : countBreaks(p, to, anyHigh);
     return true;
   };
 
@@ -366,16 +402,37 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     const char* data = mapped->data();
     size_t size = mapped->size();
     size_t from = start;
+    size_t checkedTo = start;
+    auto checkUpTo = [&](size_t end) {
+      if (!bom && validSoFar && end > checkedTo) validSoFar = xcIsValidUtf8(data + checkedTo, end - checkedTo);
+      checkedTo = std::max(checkedTo, end);
+    };
     while (from < size) {
       size_t to = std::min(size, from + std::max<size_t>(buffers.mapPiece, 1));
       if (to < size) {
         size_t cut = to;
         while (cut > from && data[cut - 1] != '\n' && !(data[cut - 1] == '\r' && data[cut] != '\n')) --cut;
-        if (cut > from) to = cut;
-        else to = size;  // one line longer than a piece: the rest of the file is one region
+        if (cut > from) {
+          to = cut;
+        } else {
+          // One line longer than a piece: the piece ends after it.
+          while (to < size && data[to] != '\n' && data[to] != '\r') ++to;
+          if (to < size) to += (data[to] == '\r' && to + 1 < size && data[to + 1] == '\n') ? 2 : 1;
+        }
       }
+      anyHigh = false;
       if (!searchRegion(data + from, data + to, to == size)) break;
+      // Checked while its bytes are still in the cache; a piece all ASCII needs no check.
+      if (!anyHigh && checkedTo == from) checkedTo = to;
+      checkUpTo(to);
+      if (!validSoFar && anyUndecided) settleUndecided();  // Windows-1252 after all
       from = to;
+      if (anyUndecided && out.lines.size() >= kPartLines) {
+        // Too many lines wait: the rest of the file is checked now, and later lines know.
+        checkUpTo(size);
+        restChecked = true;
+        settleUndecided();
+      }
       if (from < size && !handOverLines()) break;
       if (from < size && clock.now() > deadline) {
         out.load.cutShort = true;
@@ -385,6 +442,10 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     }
     out.load.loaded = true;
     out.linesExamined = lineNumber;
+    if (anyUndecided) {
+      checkUpTo(size);  // also when cut short: the encoding is the whole file's
+      settleUndecided();
+    }
     return;
   }
 
@@ -432,22 +493,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   }
   out.load.loaded = true;
   out.linesExamined = lineNumber;
-  if (!anyUndecided) return;
-
-  // The encoding is known now: valid UTF-8 keeps the bytes as the text; otherwise each waiting
-  // line is Windows-1252, its text stored again after the others.
-  bool utf8 = validUpToLast();
-  for (ReportedLine& reported : out.lines) {
-    if (!reported.undecided) continue;
-    reported.undecided = false;
-    std::string_view raw = out.textBytes(reported);
-    if (utf8) {
-      reported.position = decodedPosition(raw, reported.position, true, line);
-    } else {
-      decodeLine(raw.data(), raw.data() + raw.size(), false, line);
-      out.storeText(line, reported);
-    }
-  }
+  if (anyUndecided) settleUndecided();
 }
 
 }  // namespace

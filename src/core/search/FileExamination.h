@@ -161,7 +161,9 @@ struct ExamineBuffers {
   // Files of mapFrom bytes or more are mapped and searched mapPiece bytes at a time (tests set
   // these small, or mapFrom to SIZE_MAX to read every file piece by piece).
   size_t mapFrom = size_t{4} << 20;
-  size_t mapPiece = size_t{4} << 20;
+  // Small enough for a piece to stay in the cache between its search and its UTF-8 check, and
+  // for most pieces of a text with a few non-ASCII characters to be ASCII all through.
+  size_t mapPiece = size_t{64} << 10;
   // Takes the lines found so far in a large file, so they need not all wait for its end (and
   // memory stays small); false stops reading the file, as the run is stopping.
   std::function<bool(std::unique_ptr<FileOutcome>)> handOver;

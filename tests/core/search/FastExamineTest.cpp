@@ -373,3 +373,64 @@ TEST(byte_search, finds_each_needle_where_a_plain_search_does) {
 }
 
 }  // namespace
+
+// The 32-byte test judges a sequence with the bytes before it, which may sit in the block
+// before: every sequence at every place around the block edges, and at the very end.
+TEST(fast_examination, utf8_test_at_every_place_of_a_block) {
+  const std::pair<std::string, bool> sequences[] = {
+      {"\xC3\xA9", true},          {"\xE2\x82\xAC", true},      {"\xF0\x9F\x98\x80", true},
+      {"\xF4\x8F\xBF\xBF", true},  {"\xED\x9F\xBF", true},      {"\xEE\x80\x80", true},
+      {"\xC2\x80\xDF\xBF", true},  {"\xC0\x80", false},         {"\xC1\xBF", false},
+      {"\xE0\x9F\x80", false},     {"\xED\xA0\x80", false},     {"\xF0\x8F\xBF\xBF", false},
+      {"\xF4\x90\x80\x80", false}, {"\xF5\x80\x80\x80", false}, {"\x80", false},
+      {"\xFF", false},             {"\xE2\x82", false},         {"\xF0\x9F\x98", false},
+      {"\xC3\xA9\xA9", false},     {"\xE2\x82\xAC\x80", false}, {"\xF8\x88\x80\x80\x80", false},
+  };
+  for (const auto& [sequence, valid] : sequences) {
+    for (size_t before : {0, 1, 29, 30, 31, 32, 60, 61, 62, 63, 64, 95, 127}) {
+      for (size_t after : {0, 1, 2, 40, 70}) {
+        std::string text = std::string(before, 'a') + sequence + std::string(after, 'b');
+        std::string buffer = text + "\x80\x80";  // a continuation past the end must not count
+        EXPECT_EQ(xcIsValidUtf8(buffer.data(), text.size()), valid)
+            << "sequence of " << sequence.size() << " bytes after " << before << ", " << after << " after";
+      }
+    }
+  }
+}
+
+// A mapped file is checked for UTF-8 a piece at a time; non-ASCII lines found before the piece
+// with an invalid byte must still turn Windows-1252, whether few wait or enough to have the rest
+// checked at once, and whether the file has parts handed over or not.
+TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_encoding) {
+  TempDir dir;
+  FakeClock clock;
+  TextList lines;
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.prepare();
+  for (int matchEvery : {5000, 2}) {
+    for (size_t invalidAt : {size_t{0}, size_t{1000}, size_t{300000}, size_t{590000}}) {
+      std::string content(1100, 'a');
+      content += "\n";
+      for (int i = 0; content.size() < 600000; ++i)
+        content += i % matchEvery == 0 ? "caf\xC3\xA9 mutex\n" : "plain line here\n";
+      if (invalidAt) content.insert(content.find('\n', invalidAt) + 1, "bad \x80 byte\n");
+      std::string path = dir.write("mapped" + std::to_string(invalidAt) + ".txt", content);
+      FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
+      std::vector<std::tuple<int32_t, int32_t, Text>> wanted;
+      for (const auto& l : reference.lines) wanted.emplace_back(l.lineNumber, l.position, reference.text(l));
+      for (bool parts : {false, true}) {
+        ExamineBuffers buffers;
+        buffers.mapFrom = 100 * 1024;
+        buffers.mapPiece = 64 * 1024;
+        std::vector<std::tuple<int32_t, int32_t, Text>> found;
+        auto collect = [&](const FileOutcome& o) {
+          for (const auto& l : o.lines) found.emplace_back(l.lineNumber, l.position, o.text(l));
+        };
+        if (parts) buffers.handOver = [&](std::unique_ptr<FileOutcome> part) { return collect(*part), true; };
+        collect(xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers));
+        EXPECT_EQ(found, wanted) << "every " << matchEvery << ", invalid at " << invalidAt << ", parts " << parts;
+      }
+    }
+  }
+}
