@@ -9,8 +9,9 @@
 
 namespace varko {
 
-bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
+bool ByteNeedles::build(const TextList& needles, bool ignoreCase, bool utf8) {
   ignoreCase_ = ignoreCase;
+  ascii_ = true;
   for (int b = 0; b < 256; ++b) fold_[static_cast<size_t>(b)] = static_cast<unsigned char>(b);
   if (ignoreCase)
     for (int b = 'A'; b <= 'Z'; ++b) fold_[static_cast<size_t>(b)] = static_cast<unsigned char>(b | 0x20);
@@ -22,9 +23,32 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase) {
     if (n.empty()) continue;
     listIndex_.push_back(static_cast<uint32_t>(k));
     std::string bytes;
-    for (char16_t c : n) {
-      if (c > 127) return false;
-      bytes.push_back(static_cast<char>(fold_[c]));
+    for (size_t i = 0; i < n.size(); ++i) {
+      char16_t c = n[i];
+      if (c <= 127) {
+        bytes.push_back(static_cast<char>(fold_[c]));
+        continue;
+      }
+      if (!utf8) return false;
+      ascii_ = false;
+      char32_t code = c;
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n.size() && n[i + 1] >= 0xDC00 && n[i + 1] <= 0xDFFF) {
+        code = 0x10000 + ((char32_t{c} - 0xD800) << 10) + (char32_t{n[i + 1]} - 0xDC00);
+        ++i;
+      } else if (c >= 0xD800 && c <= 0xDFFF) {
+        return false;  // valid UTF-8 never decodes to a lone surrogate
+      }
+      if (code < 0x800) {
+        bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      } else if (code < 0x10000) {
+        bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      } else {
+        bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      }
+      bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
     }
     needles_.push_back(std::move(bytes));
   }

@@ -1,7 +1,8 @@
 #pragma once
-// Finding ASCII strings in raw file bytes, letter case of a-z optionally ignored. ASCII bytes
-// stand for themselves in UTF-8 and in Windows-1252, so an occurrence in the bytes is exactly an
-// occurrence in the decoded line.
+// Finding strings in raw file bytes, letter case of a-z optionally ignored. ASCII bytes stand
+// for themselves in UTF-8 and in Windows-1252, so an occurrence of an ASCII string in the bytes is
+// exactly an occurrence in the decoded line; a string beyond ASCII is looked for as its UTF-8
+// bytes, which says the same only of a file that is UTF-8 all through.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -12,9 +13,12 @@ namespace varko {
 
 class ByteNeedles {
 public:
-  // False when a non-empty needle has a character above 127; empty needles are left out.
-  bool build(const TextList& needles, bool ignoreCase);
+  // False when a non-empty needle has a character above 127 and utf8 is off, or a lone
+  // surrogate; empty needles are left out.
+  bool build(const TextList& needles, bool ignoreCase, bool utf8 = false);
   bool empty() const { return needles_.empty(); }
+  // Every needle is ASCII.
+  bool ascii() const { return ascii_; }
   // The earliest position in [from, startLimit) where a needle starts (it may run on to end),
   // or startLimit when none does.
   const char* find(const char* from, const char* startLimit, const char* end) const;
@@ -35,6 +39,7 @@ private:
   std::vector<uint32_t> listIndex_;   // needle -> its index in the list given to build
   size_t listSize_ = 0;
   bool ignoreCase_ = false;
+  bool ascii_ = true;
   std::array<unsigned char, 256> fold_{};
 
   // Several needles: the first keyBytes_ bytes of every needle (its key, up to four) are hashed

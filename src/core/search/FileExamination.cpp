@@ -259,13 +259,14 @@ int decodedPosition(std::string_view raw, int bytePos, bool utf8, Text& scratch)
 // file's encoding: they wait for it only when the line is not ASCII and the bytes so far are
 // valid UTF-8 (the rest of the file may still make it Windows-1252).
 //
-// A mapped file is searched in place, a piece at a time, each piece checked for UTF-8 just
-// before it is searched, while its bytes are in the cache: a second pass over a large file
-// later would cost a quarter of the search. Its lines wait for the encoding like those of a
-// file read; once many wait, the rest of the file is checked at once so they can go on.
+// A mapped file is searched in place, a piece at a time, each piece checked for UTF-8 right
+// after its search, while its bytes are in the cache (a second pass over a large file would
+// cost a quarter of the search); a piece the line count saw all ASCII needs no check. Its lines
+// wait for the encoding like those of a file read; once many wait, the rest of the file is
+// checked at once so they can go on. knownUtf8: the mapped file was checked whole before.
 void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out,
-                    const MappedFile* mapped = nullptr) {
+                    const MappedFile* mapped = nullptr, bool knownUtf8 = false) {
   Text& line = buffers.line;
   bool anyUndecided = false;
   // Once a part's worth of lines is found and none waits for the encoding, they go to the run.
@@ -295,7 +296,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
   // The last region is checked for UTF-8 only when a line in it needs the answer.
   const char* lastFrom = nullptr;
   const char* lastTo = nullptr;
-  bool restChecked = false;  // a mapped file checked to its end before its last piece
+  bool restChecked = knownUtf8;  // a mapped file checked to its end before its last piece
   auto validUpToLast = [&] {
     if (lastFrom && !bom && validSoFar) validSoFar = xcIsValidUtf8(lastFrom, static_cast<size_t>(lastTo - lastFrom));
     lastFrom = lastTo = nullptr;
@@ -402,7 +403,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     const char* data = mapped->data();
     size_t size = mapped->size();
     size_t from = start;
-    size_t checkedTo = start;
+    size_t checkedTo = knownUtf8 ? size : start;
     auto checkUpTo = [&](size_t end) {
       if (!bom && validSoFar && end > checkedTo) validSoFar = xcIsValidUtf8(data + checkedTo, end - checkedTo);
       checkedTo = std::max(checkedTo, end);
@@ -619,6 +620,20 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
     // Reading it whole: the size lets one allocation hold the file.
     readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+  } else if (!matcher.needlesAscii) {
+    // Strings beyond ASCII are found by their UTF-8 bytes only in a file all UTF-8: a large one
+    // is checked first and searched in place, which decoding whole could not do in its time.
+    MappedFile mapped;
+    if (!endOfFile && size >= buffers.mapFrom && mapped.map(file.get(), size) &&
+        xcIsValidUtf8(mapped.data(), mapped.size())) {
+      streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out, &mapped, true);
+      if (mapped.truncated()) {
+        out.load.cutShort = true;
+        out.shrank = true;
+      }
+    } else {
+      readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+    }
   } else if (!endOfFile && size >= buffers.mapFrom) {
     // A large file is searched where it lies rather than copied piece by piece.
     MappedFile mapped;

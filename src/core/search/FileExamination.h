@@ -33,11 +33,12 @@ struct LineMatcher {
   void prepare();
   // A line without any of these strings cannot match (nor hold a Google word).
   ByteNeedles needles;
-  bool needlesUsable = false;  // every string is ASCII
+  bool needlesUsable = false;  // no string holds a lone surrogate
+  bool needlesAscii = true;    // every string is ASCII
 
   // match on the line's raw bytes, when needlesUsable: the same answer whatever the line's
-  // encoding, as a 1-based byte position. scratch and present are the caller's, reused from
-  // line to line.
+  // encoding when needlesAscii, else for UTF-8 lines; a 1-based byte position. scratch and
+  // present are the caller's, reused from line to line.
   int matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present, bool& anyWord) const;
 
 private:

@@ -25,14 +25,11 @@ int LineMatcher::match(TextView line, bool& anyWord, const std::vector<uint8_t>*
 
 void LineMatcher::prepare() {
   const TextList& strings = google ? googleWords : multiple ? findStrings : TextList{searchString};
-  needlesUsable = needles.build(strings, ignoreCase);
+  needlesUsable = needles.build(strings, ignoreCase, true);
+  needlesAscii = needles.ascii();
   foldedFinds_.clear();
   if (!needlesUsable) return;
-  for (const Text& s : strings) {
-    std::string bytes;
-    for (char16_t c : s) bytes.push_back(static_cast<char>(ignoreCase ? xcUpCaseChar(c) : c));
-    foldedFinds_.push_back(std::move(bytes));
-  }
+  for (const Text& s : strings) foldedFinds_.push_back(toUtf8(ignoreCase ? xcUpperCase(s) : s));
 }
 
 int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present,
