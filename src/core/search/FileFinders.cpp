@@ -2,6 +2,7 @@
 
 #include <sys/vfs.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
@@ -403,6 +404,20 @@ int FolderHandle::limit() {
     return static_cast<int>(std::min<rlim_t>(half > 32 ? half - 32 : 0, 16384));
   }();
   return limit;
+}
+
+void FolderHandle::reserveDescriptors() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct rlimit rl {};
+    if (getrlimit(RLIMIT_NOFILE, &rl) != 0) return;
+    rlim_t wanted = static_cast<rlim_t>(limit()) + 256;
+    if (rl.rlim_cur != RLIM_INFINITY) wanted = std::min(wanted, rl.rlim_cur);
+    // A descriptor at the top of that range makes the table that large; it stays so once closed.
+    FileDescriptor root(::open("/", O_PATH | O_CLOEXEC));
+    if (root.get() < 0 || wanted < 1) return;
+    FileDescriptor high(::fcntl(root.get(), F_DUPFD_CLOEXEC, static_cast<int>(wanted - 1)));
+  });
 }
 
 void FolderHandle::release() { FolderRef::adopt(this).reset(); }

@@ -98,6 +98,11 @@ public:
   bool sizesReliable() const;
   // The most held open at once: half the descriptors the process may have, within bounds.
   static int limit();
+  // Grows the process's table of descriptors to hold limit() folders and the files being read.
+  // The system grows it by doubling, and in a process with threads each growth waits until
+  // every processor has passed a quiescent point: milliseconds each, all threads stalled,
+  // several times at the start of a run. Grown once before the run's threads start, it is not.
+  static void reserveDescriptors();
 
 private:
   friend class FolderRef;

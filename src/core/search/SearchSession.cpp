@@ -389,6 +389,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
   // files between entries, so they examine one file at a time.
   int threads = replaceOn_ ? 0 : FilePrefetcher::threadsFor(request.threads);
   if (threads > 0) {
+    FolderHandle::reserveDescriptors();
     feed_ = std::make_unique<PathFeed>();
     prefetcher_ = std::make_unique<FilePrefetcher>(*feed_, options_, matcher_, host_, threads);
     // A sorted list is known only at the end of the scan.

@@ -136,7 +136,8 @@ TextSampleCounts xcCountTextSampleFast(const char* data, size_t size, bool more,
         __m128i allowed =
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(9)), _mm_cmpeq_epi8(v, _mm_set1_epi8(10))),
                          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(12)), _mm_cmpeq_epi8(v, _mm_set1_epi8(13))));
-        int other = __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, low))));
+        auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, low)));
+        int other = bits ? __builtin_popcount(bits) : 0;  // text seldom has any
         counts.other += other;
         counts.text += 16 - other;
         i += 16;

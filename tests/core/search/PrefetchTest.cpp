@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -274,6 +275,30 @@ TEST(prefetch, folders_held_open_for_the_workers_are_all_closed) {
     EXPECT_EQ(FolderHandle::openCount(), 0) << stopAt;
     EXPECT_EQ(openDescriptors(), before) << stopAt;
   }
+}
+
+// The table of descriptors is grown once before the run's threads start, to hold every folder
+// the run may keep open: grown later, each doubling stalls all threads.
+TEST(prefetch, the_descriptor_table_is_grown_before_the_threads_start) {
+  TempDir dir;
+  dir.write("a.txt", "a mutex\n");
+  int before = openDescriptors();
+  FixedClockHost host;
+  SearchSession session(host);
+  SearchRequest request;
+  request.threads = 2;
+  request.folder = dir.text();
+  request.searchText = u"mutex";
+  session.btnGoClick(request);
+  EXPECT_EQ(session.matchedLines(), 1);
+  long slots = 0;
+  {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("FDSize:", 0) == 0) slots = std::stol(line.substr(7));
+  }
+  EXPECT_GE(slots, FolderHandle::limit() + 256);
+  EXPECT_EQ(openDescriptors(), before);
 }
 
 // A mask that fails in the middle of the scan ends the run the same way with workers, whose
