@@ -411,14 +411,18 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     while (from < size) {
       size_t to = std::min(size, from + std::max<size_t>(buffers.mapPiece, 1));
       if (to < size) {
+        // After the piece's last LF; lone CRs are looked for only where no LF is.
         size_t cut = to;
-        while (cut > from && data[cut - 1] != '\n' && !(data[cut - 1] == '\r' && data[cut] != '\n')) --cut;
+        if (const void* lf = ::memrchr(data + from, '\n', to - from))
+          cut = static_cast<size_t>(static_cast<const char*>(lf) - data) + 1;
+        else
+          while (cut > from && !(data[cut - 1] == '\r' && data[cut] != '\n')) --cut;
         if (cut > from) {
           to = cut;
         } else {
-          // One line longer than a piece: the piece ends after it.
-          while (to < size && data[to] != '\n' && data[to] != '\r') ++to;
-          if (to < size) to += (data[to] == '\r' && to + 1 < size && data[to + 1] == '\n') ? 2 : 1;
+          // One line longer than a piece: the piece ends after the next LF.
+          const void* lf = std::memchr(data + to, '\n', size - to);
+          to = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) + 1 : size;
         }
       }
       anyHigh = false;

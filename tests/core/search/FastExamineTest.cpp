@@ -404,7 +404,8 @@ TEST(fast_examination, utf8_test_at_every_place_of_a_block) {
 
 // A mapped file is checked for UTF-8 a piece at a time; non-ASCII lines found before the piece
 // with an invalid byte must still turn Windows-1252, whether few wait or enough to have the rest
-// checked at once, and whether the file has parts handed over or not.
+// checked at once, and whether the file has parts handed over or not. Lines longer than a piece
+// make a piece of their own.
 TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_encoding) {
   TempDir dir;
   FakeClock clock;
@@ -419,6 +420,9 @@ TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_enco
       for (int i = 0; content.size() < 600000; ++i)
         content += i % matchEvery == 0 ? "caf\xC3\xA9 mutex\n" : "plain line here\n";
       if (invalidAt) content.insert(content.find('\n', invalidAt) + 1, "bad \x80 byte\n");
+      // A line longer than two pieces, ending in a CR LF, and one ending in a lone CR.
+      content.insert(content.find('\n', 200000) + 1, std::string(150000, 'x') + " mutex\r\n" +
+                                                         std::string(70000, 'y') + " caf\xC3\xA9 mutex\r");
       std::string path = dir.write("mapped" + std::to_string(invalidAt) + ".txt", content);
       FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
       std::vector<std::tuple<int32_t, int32_t, Text>> wanted;
