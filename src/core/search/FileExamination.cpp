@@ -624,34 +624,21 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
   if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
     // Reading it whole: the size lets one allocation hold the file.
     readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-  } else if (!matcher.needlesAscii) {
-    // Strings beyond ASCII are found by their UTF-8 bytes only in a file all UTF-8: a large one
-    // is checked first and searched in place, which decoding whole could not do in its time.
-    MappedFile mapped;
-    if (!endOfFile && size >= buffers.mapFrom && mapped.map(file.get(), size) &&
-        xcIsValidUtf8(mapped.data(), mapped.size())) {
-      streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out, &mapped, true);
-      if (mapped.truncated()) {
-        out.load.cutShort = true;
-        out.shrank = true;
-      }
-    } else {
-      readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-    }
-  } else if (!endOfFile && size >= buffers.mapFrom) {
-    // A large file is searched where it lies rather than copied piece by piece.
-    MappedFile mapped;
-    if (mapped.map(file.get(), size)) {
-      streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out, &mapped);
-      if (mapped.truncated()) {
-        out.load.cutShort = true;
-        out.shrank = true;
-      }
-    } else {
-      streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out);
-    }
-  } else {
-    streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out);
+    return;
+  }
+  // A large file is searched where it lies rather than copied piece by piece. Strings beyond
+  // ASCII are found by their UTF-8 bytes only in a file all UTF-8: a large one is checked first
+  // and searched in place, which decoding it whole could not do in its time; others are decoded.
+  MappedFile mapped;
+  bool inPlace = !endOfFile && size >= buffers.mapFrom && mapped.map(file.get(), size);
+  bool utf8 = inPlace && !matcher.needlesAscii && xcIsValidUtf8(mapped.data(), mapped.size());
+  if (!matcher.needlesAscii && !utf8)
+    return readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+  streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out, inPlace ? &mapped : nullptr,
+                 utf8);
+  if (inPlace && mapped.truncated()) {
+    out.load.cutShort = true;
+    out.shrank = true;
   }
 }
 
