@@ -7,9 +7,49 @@
 #include <emmintrin.h>
 #endif
 
+#include "lib/TextDecoding.h"
+
 namespace varko {
 
-bool ByteNeedles::build(const TextList& needles, bool ignoreCase, bool utf8) {
+bool xcNeedleBytes(TextView s, NeedleBytes how, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < s.size(); ++i) {
+    char16_t c = s[i];
+    if (c <= 127) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    if (how == NeedleBytes::AsciiOnly) return false;
+    if (how == NeedleBytes::Windows1252) {
+      int byte = 0x80;
+      while (byte <= 0xFF && xcWindows1252ToChar(static_cast<unsigned char>(byte)) != c) ++byte;
+      if (byte > 0xFF) return false;
+      out.push_back(static_cast<char>(byte));
+      continue;
+    }
+    char32_t code = c;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((char32_t{c} - 0xD800) << 10) + (char32_t{s[i + 1]} - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      return false;  // valid UTF-8 never decodes to a lone surrogate
+    }
+    if (code < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    } else if (code < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+  return true;
+}
+
+bool ByteNeedles::build(const TextList& needles, bool ignoreCase, NeedleBytes how) {
   ignoreCase_ = ignoreCase;
   ascii_ = true;
   for (int b = 0; b < 256; ++b) fold_[static_cast<size_t>(b)] = static_cast<unsigned char>(b);
@@ -21,35 +61,15 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase, bool utf8) {
   for (size_t k = 0; k < needles.size(); ++k) {
     const Text& n = needles[k];
     if (n.empty()) continue;
-    listIndex_.push_back(static_cast<uint32_t>(k));
     std::string bytes;
-    for (size_t i = 0; i < n.size(); ++i) {
-      char16_t c = n[i];
-      if (c <= 127) {
-        bytes.push_back(static_cast<char>(fold_[c]));
-        continue;
-      }
-      if (!utf8) return false;
+    if (!xcNeedleBytes(n, how, bytes)) {
+      if (how != NeedleBytes::Windows1252) return false;
       ascii_ = false;
-      char32_t code = c;
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n.size() && n[i + 1] >= 0xDC00 && n[i + 1] <= 0xDFFF) {
-        code = 0x10000 + ((char32_t{c} - 0xD800) << 10) + (char32_t{n[i + 1]} - 0xDC00);
-        ++i;
-      } else if (c >= 0xD800 && c <= 0xDFFF) {
-        return false;  // valid UTF-8 never decodes to a lone surrogate
-      }
-      if (code < 0x800) {
-        bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      } else if (code < 0x10000) {
-        bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      } else {
-        bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      }
-      bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+      continue;  // never in such a file
     }
+    for (char& b : bytes) b = static_cast<char>(fold_[static_cast<unsigned char>(b)]);
+    if (!std::all_of(n.begin(), n.end(), [](char16_t c) { return c <= 127; })) ascii_ = false;
+    listIndex_.push_back(static_cast<uint32_t>(k));
     needles_.push_back(std::move(bytes));
   }
   keyBits_.clear();

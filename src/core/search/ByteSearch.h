@@ -1,8 +1,8 @@
 #pragma once
 // Finding strings in raw file bytes, letter case of a-z optionally ignored. ASCII bytes stand
 // for themselves in UTF-8 and in Windows-1252, so an occurrence of an ASCII string in the bytes is
-// exactly an occurrence in the decoded line; a string beyond ASCII is looked for as its UTF-8
-// bytes, which says the same only of a file that is UTF-8 all through.
+// exactly an occurrence in the decoded line; a string beyond ASCII is looked for in the bytes of
+// one encoding, which says the same only of a file known to be in it.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,11 +11,19 @@
 
 namespace varko {
 
+// How a string's characters above 127 become bytes.
+enum class NeedleBytes { AsciiOnly, Utf8, Windows1252 };
+
+// s (letter case already folded as wanted) as bytes: false when it cannot be, because a
+// character is above 127 with AsciiOnly, a lone surrogate with Utf8 (both make the whole byte
+// search unusable), or not in Windows-1252 (the string then never occurs in such a file).
+bool xcNeedleBytes(TextView s, NeedleBytes how, std::string& out);
+
 class ByteNeedles {
 public:
-  // False when a non-empty needle has a character above 127 and utf8 is off, or a lone
-  // surrogate; empty needles are left out.
-  bool build(const TextList& needles, bool ignoreCase, bool utf8 = false);
+  // False when a needle cannot be written as AsciiOnly or Utf8 asks; empty needles, and those
+  // Windows-1252 has no bytes for, are left out.
+  bool build(const TextList& needles, bool ignoreCase, NeedleBytes how = NeedleBytes::AsciiOnly);
   bool empty() const { return needles_.empty(); }
   // Every needle is ASCII.
   bool ascii() const { return ascii_; }

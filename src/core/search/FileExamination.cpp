@@ -263,10 +263,12 @@ int decodedPosition(std::string_view raw, int bytePos, bool utf8, Text& scratch)
 // after its search, while its bytes are in the cache (a second pass over a large file would
 // cost a quarter of the search); a piece the line count saw all ASCII needs no check. Its lines
 // wait for the encoding like those of a file read; once many wait, the rest of the file is
-// checked at once so they can go on. knownUtf8: the mapped file was checked whole before.
+// checked at once so they can go on. known: the mapped file's encoding, when it was checked
+// whole before.
+enum class Known { Nothing, Utf8, Windows1252 };
 void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out,
-                    const MappedFile* mapped = nullptr, bool knownUtf8 = false) {
+                    const MappedFile* mapped = nullptr, Known known = Known::Nothing) {
   Text& line = buffers.line;
   bool anyUndecided = false;
   // Once a part's worth of lines is found and none waits for the encoding, they go to the run.
@@ -289,14 +291,14 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     deadline += clock.now() - before;
     return goOn;
   };
-  bool validSoFar = true;
+  bool validSoFar = known != Known::Windows1252;
   int64_t lineNumber = 0;  // lines before the next line start
   size_t start = bom ? 3 : 0;
 
   // The last region is checked for UTF-8 only when a line in it needs the answer.
   const char* lastFrom = nullptr;
   const char* lastTo = nullptr;
-  bool restChecked = knownUtf8;  // a mapped file checked to its end before its last piece
+  bool restChecked = known != Known::Nothing;  // a mapped file checked to its end before its last piece
   auto validUpToLast = [&] {
     if (lastFrom && !bom && validSoFar) validSoFar = xcIsValidUtf8(lastFrom, static_cast<size_t>(lastTo - lastFrom));
     lastFrom = lastTo = nullptr;
@@ -403,7 +405,7 @@ void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMat
     const char* data = mapped->data();
     size_t size = mapped->size();
     size_t from = start;
-    size_t checkedTo = knownUtf8 ? size : start;
+    size_t checkedTo = known != Known::Nothing ? size : start;
     auto checkUpTo = [&](size_t end) {
       if (!bom && validSoFar && end > checkedTo) validSoFar = xcIsValidUtf8(data + checkedTo, end - checkedTo);
       checkedTo = std::max(checkedTo, end);
@@ -627,15 +629,25 @@ void examineOpened(const Text& path, const ExamineOptions& options, const LineMa
     return;
   }
   // A large file is searched where it lies rather than copied piece by piece. Strings beyond
-  // ASCII are found by their UTF-8 bytes only in a file all UTF-8: a large one is checked first
-  // and searched in place, which decoding it whole could not do in its time; others are decoded.
+  // ASCII are found by the bytes of the file's encoding: a large file is checked first and
+  // searched in place, which decoding it whole could not do in its time; a smaller one, or one
+  // with a UTF-8 mark and ill-formed bytes, is decoded whole.
   MappedFile mapped;
   bool inPlace = !endOfFile && size >= buffers.mapFrom && mapped.map(file.get(), size);
-  bool utf8 = inPlace && !matcher.needlesAscii && xcIsValidUtf8(mapped.data(), mapped.size());
-  if (!matcher.needlesAscii && !utf8)
-    return readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-  streamAndMatch(file.get(), used, endOfFile, bom, matcher, clock, deadline, buffers, out, inPlace ? &mapped : nullptr,
-                 utf8);
+  const LineMatcher* bytesMatcher = &matcher;
+  Known known = Known::Nothing;
+  if (!matcher.needlesAscii) {
+    if (inPlace && xcIsValidUtf8(mapped.data(), mapped.size())) {
+      known = Known::Utf8;
+    } else if (inPlace && !bom && matcher.windows1252()) {
+      known = Known::Windows1252;
+      bytesMatcher = matcher.windows1252();
+    } else {
+      return readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+    }
+  }
+  streamAndMatch(file.get(), used, endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,
+                 inPlace ? &mapped : nullptr, known);
   if (inPlace && mapped.truncated()) {
     out.load.cutShort = true;
     out.shrank = true;

@@ -40,9 +40,13 @@ struct LineMatcher {
   // encoding when needlesAscii, else for UTF-8 lines; a 1-based byte position. scratch and
   // present are the caller's, reused from line to line.
   int matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present, bool& anyWord) const;
+  // When a string is beyond ASCII: the same matcher for the bytes of Windows-1252 lines.
+  const LineMatcher* windows1252() const { return windows1252_.get(); }
 
 private:
+  void prepareBytes(NeedleBytes how);
   std::vector<std::string> foldedFinds_;  // the strings in upper case when ignoring it
+  std::shared_ptr<const LineMatcher> windows1252_;
 };
 
 struct ExamineOptions {

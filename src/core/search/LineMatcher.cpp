@@ -24,12 +24,22 @@ int LineMatcher::match(TextView line, bool& anyWord, const std::vector<uint8_t>*
 }
 
 void LineMatcher::prepare() {
+  windows1252_.reset();
+  prepareBytes(NeedleBytes::Utf8);
+  if (!needlesUsable || needlesAscii) return;
+  auto twin = std::make_shared<LineMatcher>(*this);
+  twin->prepareBytes(NeedleBytes::Windows1252);
+  windows1252_ = std::move(twin);
+}
+
+void LineMatcher::prepareBytes(NeedleBytes how) {
   const TextList& strings = google ? googleWords : multiple ? findStrings : TextList{searchString};
-  needlesUsable = needles.build(strings, ignoreCase, true);
+  needlesUsable = needles.build(strings, ignoreCase, how);
   needlesAscii = needles.ascii();
   foldedFinds_.clear();
   if (!needlesUsable) return;
-  for (const Text& s : strings) foldedFinds_.push_back(toUtf8(ignoreCase ? xcUpperCase(s) : s));
+  // A string Windows-1252 has no bytes for stays empty, and an empty string is never found.
+  for (const Text& s : strings) xcNeedleBytes(ignoreCase ? xcUpperCase(s) : s, how, foldedFinds_.emplace_back());
 }
 
 int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present,
