@@ -13,38 +13,28 @@ namespace varko {
 
 bool xcNeedleBytes(TextView s, NeedleBytes how, std::string& out) {
   out.clear();
-  for (size_t i = 0; i < s.size(); ++i) {
-    char16_t c = s[i];
+  if (how == NeedleBytes::Utf8) {
+    // Valid UTF-8 never decodes to a lone surrogate.
+    for (size_t i = 0; i < s.size(); ++i) {
+      bool high = s[i] >= 0xD800 && s[i] <= 0xDBFF, low = s[i] >= 0xDC00 && s[i] <= 0xDFFF;
+      if (high && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+        ++i;
+      else if (high || low)
+        return false;
+    }
+    out = toUtf8(s);
+    return true;
+  }
+  for (char16_t c : s) {
     if (c <= 127) {
       out.push_back(static_cast<char>(c));
       continue;
     }
     if (how == NeedleBytes::AsciiOnly) return false;
-    if (how == NeedleBytes::Windows1252) {
-      int byte = 0x80;
-      while (byte <= 0xFF && xcWindows1252ToChar(static_cast<unsigned char>(byte)) != c) ++byte;
-      if (byte > 0xFF) return false;
-      out.push_back(static_cast<char>(byte));
-      continue;
-    }
-    char32_t code = c;
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((char32_t{c} - 0xD800) << 10) + (char32_t{s[i + 1]} - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      return false;  // valid UTF-8 never decodes to a lone surrogate
-    }
-    if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    }
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    int byte = 0x80;
+    while (byte <= 0xFF && xcWindows1252ToChar(static_cast<unsigned char>(byte)) != c) ++byte;
+    if (byte > 0xFF) return false;
+    out.push_back(static_cast<char>(byte));
   }
   return true;
 }
@@ -200,11 +190,7 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
     __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), firstFold);
     __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + m - 1)), lastFold);
     unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
-    while (mask) {
-      int bit = __builtin_ctz(mask);
-      if (matchesAt(p + bit, n)) return p + bit;
-      mask &= mask - 1;
-    }
+    if (const char* hit = firstMatchAmong(p, mask, n)) return hit;
     p += 16;
   }
 #endif

@@ -42,6 +42,8 @@ private:
                           unsigned char lastByte, bool foldFirst, bool foldLast) const;
   const char* findMany(const char* from, const char* startLimit, const char* end) const;
   bool matchesAt(const char* at, const std::string& needle) const;
+  // The first start p + i, for each bit i of candidates from the lowest, where needle is; or null.
+  const char* firstMatchAmong(const char* p, uint64_t candidates, const std::string& needle) const;
 
   std::vector<std::string> needles_;  // folded to lower case when ignoring case
   std::vector<uint32_t> listIndex_;   // needle -> its index in the list given to build

@@ -22,6 +22,14 @@ inline uint64_t xcFoldUpperBytes64(uint64_t x) {
   return x | (upper >> 2);
 }
 
+inline const char* ByteNeedles::firstMatchAmong(const char* p, uint64_t candidates, const std::string& needle) const {
+  for (; candidates; candidates &= candidates - 1) {
+    const char* at = p + __builtin_ctzll(candidates);
+    if (matchesAt(at, needle)) return at;
+  }
+  return nullptr;
+}
+
 inline uint32_t ByteNeedles::keyHashAt(const char* at, const char* end) const {
   uint32_t key = 0;
   if (end - at >= 4) {

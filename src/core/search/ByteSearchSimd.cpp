@@ -86,11 +86,7 @@ __attribute__((target("avx2"))) const char* ByteNeedles::findOneAvx2(const char*
     if (!_mm256_testz_si256(both, both)) {
       uint64_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(e0)) |
                       static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(e1))) << 32;
-      while (mask) {
-        int bit = __builtin_ctzll(mask);
-        if (matchesAt(p + bit, n)) return p + bit;
-        mask &= mask - 1;
-      }
+      if (const char* hit = firstMatchAmong(p, mask, n)) return hit;
     }
     p += 64;
   }
@@ -99,11 +95,7 @@ __attribute__((target("avx2"))) const char* ByteNeedles::findOneAvx2(const char*
     __m256i b = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + m - 1)), lastFold);
     auto mask = static_cast<uint32_t>(
         _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
-    while (mask) {
-      int bit = __builtin_ctz(mask);
-      if (matchesAt(p + bit, n)) return p + bit;
-      mask &= mask - 1;
-    }
+    if (const char* hit = firstMatchAmong(p, mask, n)) return hit;
     p += 32;
   }
   return nullptr;
