@@ -5,6 +5,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "lib/Cpu.h"
 #include "lib/PosixFile.h"
 #include "lib/Utf8Avx2.h"
 
@@ -105,7 +106,7 @@ Text decodeUtf16(std::string_view bytes, bool bigEndian) {
 }  // namespace
 
 bool xcIsValidUtf8(const char* data, size_t size) {
-  if (size >= 64 && xcCpuHasAvx2ForUtf8()) return xcIsValidUtf8Avx2(data, size);
+  if (size >= 64 && xcCpuHasAvx2()) return xcIsValidUtf8Avx2(data, size);
   const auto* s = reinterpret_cast<const unsigned char*>(data);
   size_t i = 0;
   while (i < size) {

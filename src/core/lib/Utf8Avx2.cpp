@@ -97,11 +97,6 @@ __attribute__((target("avx2"))) inline void checkBlock(State& s, __m256i input) 
 
 }  // namespace
 
-bool xcCpuHasAvx2ForUtf8() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 __attribute__((target("avx2"))) bool xcIsValidUtf8Avx2(const char* data, size_t size) {
   State s{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   size_t i = 0;
@@ -135,7 +130,6 @@ __attribute__((target("avx2"))) bool xcIsValidUtf8Avx2(const char* data, size_t 
 #else
 
 namespace varko {
-bool xcCpuHasAvx2ForUtf8() { return false; }
 bool xcIsValidUtf8Avx2(const char*, size_t) { return false; }
 }  // namespace varko
 

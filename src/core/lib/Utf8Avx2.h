@@ -5,8 +5,7 @@
 
 namespace varko {
 
-bool xcCpuHasAvx2ForUtf8();
-// Only where xcCpuHasAvx2ForUtf8(); the same answer as the byte-by-byte test.
+// Only where xcCpuHasAvx2() (lib/Cpu.h); the same answer as the byte-by-byte test.
 bool xcIsValidUtf8Avx2(const char* data, size_t size);
 
 }  // namespace varko

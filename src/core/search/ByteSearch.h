@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "lib/Cpu.h"
 #include "lib/Text.h"
 
 namespace varko {
@@ -96,10 +97,6 @@ private:
   const char* findManyNibbles(const char* from, const char* startLimit, const char* end) const;
 };
 
-// The processor has the byte shuffle the several-needle filter needs (SSSE3).
-bool xcCpuHasShuffle();
-// The processor has AVX2: one needle is looked for, and line feeds counted, 32 bytes a round.
-bool xcCpuHasAvx2();
 // The line feeds in [from, to); anyCr is set when a CR is there too, anyHigh when a byte above
 // 127 is. Only where xcCpuHasAvx2().
 int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh);

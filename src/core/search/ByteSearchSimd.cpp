@@ -13,16 +13,6 @@ namespace varko {
 
 #if VARKO_HAVE_SHUFFLE
 
-bool xcCpuHasShuffle() {
-  static const bool has = __builtin_cpu_supports("ssse3");
-  return has;
-}
-
-bool xcCpuHasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 __attribute__((target("avx2"))) int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh) {
   int64_t n = 0;
   const char* p = from;
@@ -137,8 +127,6 @@ __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const 
 
 #else
 
-bool xcCpuHasShuffle() { return false; }
-bool xcCpuHasAvx2() { return false; }
 int64_t xcCountLineFeedsAvx2(const char*, const char*, bool&, bool&) { return 0; }
 const char* ByteNeedles::findOneAvx2(const char*&, const char*, const char*, unsigned char, unsigned char, bool,
                                      bool) const {

@@ -1,0 +1,24 @@
+#include "lib/Cpu.h"
+
+namespace varko {
+
+#if defined(__x86_64__) || defined(__i386__)
+
+bool xcCpuHasShuffle() {
+  static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+
+bool xcCpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+#else
+
+bool xcCpuHasShuffle() { return false; }
+bool xcCpuHasAvx2() { return false; }
+
+#endif
+
+}  // namespace varko

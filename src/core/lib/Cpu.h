@@ -1,0 +1,11 @@
+#pragma once
+// What the processor offers beyond the baseline, asked once; the SIMD loops are chosen by it.
+
+namespace varko {
+
+// The byte shuffle (SSSE3).
+bool xcCpuHasShuffle();
+// AVX2: 32 bytes a round.
+bool xcCpuHasAvx2();
+
+}  // namespace varko
