@@ -296,6 +296,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLineOptions& 
     error = "nothing to search for: give a TEXT, --string or --strings-file";
     return false;
   }
+  for (size_t i = 0; i < o.strings.size(); ++i)
+    if (o.strings[i].empty()) {
+      error = o.strings.size() == 1 ? "the string to search for is empty"
+                                    : "string " + std::to_string(i + 1) + " of " + std::to_string(o.strings.size()) +
+                                          " is empty: an empty string cannot be searched for or replaced";
+      return false;
+    }
   if (o.replaceMode) {
     o.hasReplace.resize(o.strings.size(), false);
     o.replaces.resize(o.strings.size());
@@ -539,7 +546,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     if (!options.dryRun) runLog = std::make_unique<ReplaceRunLog>(xcDataFolder(), host);
     replacer = std::make_unique<RunReplacer>(options.request, settings, host, *questions, runLog.get(), options.dryRun);
     replacer->onPreview = [&out](const FileChanges& changes) {
-      out << textToPath(xcUnifiedDiff(changes.path, changes.oldLines(), changes.newLines));
+      out << textToPath(xcUnifiedDiff(changes));
     };
     session.setReplaceHandler(replacer.get());
   }
@@ -577,11 +584,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     err << "varko-search: " << TerminalText(e.text()) << '\n';
     return 2;
   }
+  if (replacer) replacer->finishRun();
   if (replacer && !replacer->failures().empty()) {
     for (const ReplaceRunFailure& failure : replacer->failures())
-      err << "varko-search: not saved: " << textToPath(failure.path) << ": " << TerminalText(failure.reason) << '\n';
+      err << "varko-search: " << (failure.saved ? "saved, but: " : "not saved: ") << textToPath(failure.path) << ": "
+          << TerminalText(failure.reason) << '\n';
     return 2;
   }
+  if (session.runFailed()) return 2;
   return session.matchedLines() >= 1 ? 0 : 1;
 }
 

@@ -50,7 +50,7 @@ public:
       if (answer == "d") {
         if (!xcDifferencesViewer(settingsFile_).empty()) return FileDecision::ShowDifferences;
         // No viewer: the differences are shown here, as a diff.
-        err_ << textToPath(xcUnifiedDiff(changes.path, changes.oldLines(), changes.newLines));
+        err_ << textToPath(xcUnifiedDiff(changes));
         diffPrinted_ = true;
       }
     }

@@ -140,7 +140,7 @@ void TfrmVarkoReplaceResults::btnShowDiffClick() {
 
 void TfrmVarkoReplaceResults::showDifferencesHere() {
   if (!changes_) return;
-  Text diff = xcUnifiedDiff(changes_->path, changes_->oldLines(), changes_->newLines);
+  Text diff = xcUnifiedDiff(*changes_);
   if (diff.empty()) diff = u"The new lines are the same as the old ones.";
   QDialog view(this);
   view.setObjectName("frmDifferences");

@@ -1,9 +1,11 @@
 #include "replace/Archive.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 
@@ -18,6 +20,7 @@ namespace {
 
 constexpr char16_t kBannerTitle[] = u"-<<<< Varko Archive >>>>-";
 const Text kBars(67, u'|');
+constexpr char16_t kIncompleteRecord[] = u"The record above is incomplete: the run writing it was stopped";
 
 Text separator(char16_t digit) {
   Text line;
@@ -27,6 +30,12 @@ Text separator(char16_t digit) {
 
 [[noreturn]] void fail() { throw EFileError(systemErrorText(errno)); }
 
+Text headingText(const Text& path, size_t lineCount, long long characters, const Text& note, const Clock& clock) {
+  return u"Archived:" + xcTodayText(clock) + u" ~ " + xcTimeText(clock) + u" ~ Lines=" +
+         intToText(static_cast<long long>(lineCount)) + u" ~  Size=" + intToText(characters) + u" ~ " + path +
+         u" ~ " + note + u" ~ " + xcFileInfoText(path);
+}
+
 void appendUtf16LE(std::string& out, TextView text) {
   for (char16_t c : text) {
     out.push_back(static_cast<char>(c & 0xFF));
@@ -34,10 +43,11 @@ void appendUtf16LE(std::string& out, TextView text) {
   }
 }
 
-// Opens for appending (creating), writes what bytes gives for the size found, syncs and closes;
-// a failed write is cut off again, so the archive never holds half a record.
+// Opens for appending (creating, never through a link), writes what bytes gives for the size
+// found, syncs and closes; a failed write is cut off again, so the archive never holds half a
+// record.
 void appendBytes(FileSystem& fs, const Text& fileName, const std::function<std::string(off_t)>& bytes) {
-  const int fd = fs.open(textToPath(fileName), O_WRONLY | O_APPEND | O_CREAT, 0666);
+  const int fd = fs.open(textToPath(fileName), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0600);
   if (fd < 0) fail();
   struct stat st {};
   bool ok = fs.fstat(fd, st) == 0;
@@ -54,6 +64,112 @@ void appendBytes(FileSystem& fs, const Text& fileName, const std::function<std::
   if (!ok) fail();
 }
 
+// The archive opened for a record, locked so that runs saving at the same time append one
+// record after the other.
+class LockedArchive {
+public:
+  LockedArchive(FileSystem& fs, const Text& fileName) : fs_(fs) {
+    fd_ = fs.open(textToPath(fileName), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd_ < 0) fail();
+    struct stat st {};
+    if (fs.fstat(fd_, st) != 0) failClosing(errno);
+    if (!S_ISREG(st.st_mode)) failClosing(EINVAL);
+    if (fs.flock(fd_, LOCK_EX) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) failClosing(errno);
+    if (fs.fstat(fd_, st) != 0) failClosing(errno);
+    size_ = st.st_size;
+  }
+  ~LockedArchive() {
+    if (fd_ >= 0) fs_.close(fd_);
+  }
+  LockedArchive(const LockedArchive&) = delete;
+  LockedArchive& operator=(const LockedArchive&) = delete;
+
+  int fd() const { return fd_; }
+  off_t size() const { return size_; }
+
+  // The last record is whole: it ends with the bars, or the archive is the banner alone.
+  bool endsWhole() const {
+    if (size_ == 0) return true;
+    const std::string closing = toUtf8(kBars) + "\r\n";
+    const std::string banner = xcArchiveBanner();
+    const size_t want = std::max(closing.size(), banner.size());
+    std::string tail(std::min<size_t>(want, static_cast<size_t>(size_)), '\0');
+    if (::pread(fd_, tail.data(), tail.size(), size_ - static_cast<off_t>(tail.size())) !=
+        static_cast<ssize_t>(tail.size()))
+      return false;
+    return tail.ends_with(closing) || (static_cast<size_t>(size_) == banner.size() && tail == banner);
+  }
+
+  // Cuts what was written after the size found at the start, then fails with the write's error.
+  [[noreturn]] void undoAndFail() {
+    const int saved = errno;
+    fs_.ftruncate(fd_, size_);
+    failClosing(saved);
+  }
+  [[noreturn]] void failClosing(int error) {
+    fs_.close(fd_);
+    fd_ = -1;
+    errno = error;
+    fail();
+  }
+  void syncAndClose() {
+    const bool ok = fs_.fsync(fd_) == 0;
+    const int error = errno;
+    const int fd = fd_;
+    fd_ = -1;
+    if (fs_.close(fd) != 0 && ok) fail();
+    errno = error;
+    if (!ok) fail();
+  }
+
+private:
+  FileSystem& fs_;
+  int fd_ = -1;
+  off_t size_ = 0;
+};
+
+// Appends one record, its lines given one at a time, in pieces.
+ArchiveRecord appendRecord(FileSystem& fs, const Text& archiveFile, const Text& path, size_t lineCount,
+                           const std::function<Text(size_t)>& lineAt, const Text& note, const Clock& clock) {
+  long long characters = 0;
+  for (size_t i = 0; i < lineCount; ++i) characters += static_cast<long long>(lineAt(i).size()) + 2;
+  const Text heading = headingText(path, lineCount, characters, note, clock);
+
+  LockedArchive archive(fs, archiveFile);
+  ArchiveRecord record;
+  record.start = archive.size();
+  std::string piece;
+  if (record.start == 0) {
+    piece = xcArchiveBanner();  // a new archive, or one left empty after a first record failed
+  } else if (!archive.endsWhole()) {
+    piece = "\r\n" + toUtf8(kIncompleteRecord) + "\r\n" + toUtf8(kBars) + "\r\n";
+  }
+  off_t written = 0;
+  auto flush = [&] {
+    if (!xcWriteAllBytes(fs, archive.fd(), piece)) archive.undoAndFail();
+    written += static_cast<off_t>(piece.size());
+    piece.clear();
+  };
+  auto add = [&](const Text& line) {
+    if (line.empty()) return;
+    piece += toUtf8(line);
+    piece += "\r\n";
+    if (piece.size() >= (1u << 20)) flush();
+  };
+  add(separator(u'1'));
+  add(heading);
+  add(separator(u'2'));
+  for (size_t i = 0; i < lineCount; ++i) add(lineAt(i));
+  add(separator(u'3'));
+  add(heading);
+  add(separator(u'4'));
+  add(kBars);
+  flush();
+  archive.syncAndClose();
+  record.end = record.start + written;
+  return record;
+}
+
 }  // namespace
 
 Text xcArchiveFileName() { return xcDataFolder() + kArchiveFileName; }
@@ -68,30 +184,35 @@ std::string xcArchiveBanner() {
 Text xcArchiveHeading(const Text& path, const TextList& lines, const Text& note, const Clock& clock) {
   long long characters = 0;
   for (const Text& line : lines) characters += static_cast<long long>(line.size()) + 2;
-  return u"Archived:" + xcTodayText(clock) + u" ~ " + xcTimeText(clock) + u" ~ Lines=" +
-         intToText(static_cast<long long>(lines.size())) + u" ~  Size=" + intToText(characters) + u" ~ " +
-         path + u" ~ " + note + u" ~ " + xcFileInfoText(path);
+  return headingText(path, lines.size(), characters, note, clock);
 }
 
-void xcAppendArchiveLines(const Text& archiveFile, const Text& path, const TextList& lines,
-                          const Text& note, const Clock& clock, FileSystem& fs) {
-  std::string record;
-  const Text heading = xcArchiveHeading(path, lines, note, clock);
-  auto add = [&](const Text& line) {
-    if (line.empty()) return;
-    record += toUtf8(line);
-    record += "\r\n";
-  };
-  add(separator(u'1'));
-  add(heading);
-  add(separator(u'2'));
-  for (const Text& line : lines) add(line);
-  add(separator(u'3'));
-  add(heading);
-  add(separator(u'4'));
-  add(kBars);
-  // The banner opens an archive that is new, or empty after a first record failed.
-  appendBytes(fs, archiveFile, [&](off_t size) { return size == 0 ? xcArchiveBanner() + record : record; });
+ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, const FileContent& content,
+                                   const Text& note, const Clock& clock, FileSystem& fs) {
+  return appendRecord(fs, archiveFile, path, content.lineCount(), [&](size_t i) { return content.line(i); }, note,
+                      clock);
+}
+
+ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, const TextList& lines,
+                                   const Text& note, const Clock& clock, FileSystem& fs) {
+  return appendRecord(fs, archiveFile, path, lines.size(), [&](size_t i) { return lines[i]; }, note, clock);
+}
+
+void xcWithdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& record, const Text& path,
+                             const Text& why, FileSystem& fs) {
+  try {
+    LockedArchive archive(fs, archiveFile);
+    if (archive.size() == record.end) {
+      if (fs.ftruncate(archive.fd(), record.start) != 0) fail();
+    } else {
+      const std::string note = toUtf8(u"Not saved after all: " + path + u" ~ " + why) + "\r\n" + toUtf8(kBars) + "\r\n";
+      if (!xcWriteAllBytes(fs, archive.fd(), note)) archive.undoAndFail();
+    }
+    archive.syncAndClose();
+  } catch (const VarkoError&) {
+    // The save's own failure is what the user is told; the record then stays, as if written
+    // for a change that a later save may still make.
+  }
 }
 
 void xcAppendArchive(const Text& archiveFile, const Text& path, const Text& note, const Clock& clock,
@@ -101,7 +222,7 @@ void xcAppendArchive(const Text& archiveFile, const Text& path, const Text& note
   if (!xcReadAllBytes(fs, textToPath(path), bytes)) fail();
   FileContent content;
   xcSplitFileContent(std::move(bytes), content);
-  xcAppendArchiveLines(archiveFile, path, content.lines, note, clock, fs);
+  xcAppendArchiveLines(archiveFile, path, content, note, clock, fs);
 }
 
 void xcAppendLine(const Text& fileName, const Text& text, FileSystem& fs) {

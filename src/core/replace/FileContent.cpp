@@ -1,5 +1,6 @@
 #include "replace/FileContent.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varko {
@@ -62,7 +63,6 @@ void xcSplitFileContent(std::string bytes, FileContent& content) {
   content.bytes = std::move(bytes);
   content.encoding = xcDetectEncoding(content.bytes);
   content.markLength = markLengthOf(content.encoding);
-  content.lines.clear();
   content.spans.clear();
   const std::string_view all = content.bytes;
   const size_t unit = isUtf16(content.encoding) ? 2 : 1;
@@ -73,10 +73,7 @@ void xcSplitFileContent(std::string bytes, FileContent& content) {
     const auto second = static_cast<unsigned char>(all[i + 1]);
     return static_cast<char16_t>(big ? (first << 8 | second) : (second << 8 | first));
   };
-  auto addLine = [&](size_t start, size_t textEnd, size_t end) {
-    content.spans.push_back({start, textEnd, end});
-    content.lines.push_back(decodeBytes(all.substr(start, textEnd - start), content.encoding));
-  };
+  auto addLine = [&](size_t start, size_t textEnd, size_t end) { content.spans.push_back({start, textEnd, end}); };
   size_t start = content.markLength;
   size_t i = start;
   while (i + unit <= all.size()) {
@@ -165,32 +162,76 @@ bool xcEncodeLine(TextView line, TextEncoding encoding, std::string& out, Text& 
   return false;
 }
 
-bool xcBuildNewContent(const FileContent& content, const TextList& newLines, std::string& out,
-                       Text& errorText) {
-  out.clear();
-  out.reserve(content.bytes.size() + content.bytes.size() / 8);
+Text FileContent::line(size_t index) const {
+  const LineSpan& span = spans[index];
+  return decodeBytes(std::string_view(bytes).substr(span.start, span.textEnd - span.start), encoding);
+}
+
+TextList FileContent::lines() const {
+  TextList all;
+  all.reserve(spans.size());
+  for (size_t i = 0; i < spans.size(); ++i) all.push_back(line(i));
+  return all;
+}
+
+bool xcCheckNewContent(const FileContent& content, const ChangedLines& changed, Text& errorText) {
   const std::string_view all = content.bytes;
-  out.append(all.substr(0, content.markLength));
   std::string check;
-  for (size_t i = 0; i < content.spans.size(); ++i) {
-    const LineSpan& span = content.spans[i];
-    const bool changed = i < newLines.size() && newLines[i] != content.lines[i];
-    if (!changed) {
-      out.append(all.substr(span.start, span.end - span.start));
-      continue;
-    }
+  for (const ChangedLine& line : changed) {
+    const LineSpan& span = content.spans[line.index];
     check.clear();
     Text ignored;
-    if (!xcEncodeLine(content.lines[i], content.encoding, check, ignored) ||
+    if (!xcEncodeLine(content.line(line.index), content.encoding, check, ignored) ||
         check != all.substr(span.start, span.textEnd - span.start)) {
-      errorText = u"line " + intToText(static_cast<long long>(i) + 1) + u" holds bytes that are not valid " +
+      errorText = u"line " + intToText(static_cast<long long>(line.index) + 1) + u" holds bytes that are not valid " +
                   xcEncodingName(content.encoding) + u", so it cannot be rewritten exactly";
       return false;
     }
-    if (!xcEncodeLine(newLines[i], content.encoding, out, errorText)) return false;
-    out.append(all.substr(span.textEnd, span.end - span.textEnd));
+    check.clear();
+    if (!xcEncodeLine(line.text, content.encoding, check, errorText)) return false;
   }
   return true;
+}
+
+bool xcEmitNewContent(const FileContent& content, const ChangedLines& changed,
+                      const std::function<bool(std::string_view)>& emit) {
+  constexpr size_t kPiece = 1 << 20;
+  const std::string_view all = content.bytes;
+  std::string piece;
+  Text ignored;
+  size_t copied = 0;  // bytes of the old content handed on so far
+  auto flush = [&] {
+    const bool ok = piece.empty() || emit(piece);
+    piece.clear();
+    return ok;
+  };
+  // Unchanged runs go straight from the old bytes; a changed line is encoded into the piece.
+  auto copyUpTo = [&](size_t end) {
+    if (end == copied) return true;
+    if (!flush()) return false;
+    for (; copied < end; copied += std::min(kPiece, end - copied))
+      if (!emit(all.substr(copied, std::min(kPiece, end - copied)))) return false;
+    return true;
+  };
+  for (const ChangedLine& line : changed) {
+    const LineSpan& span = content.spans[line.index];
+    if (!copyUpTo(span.start)) return false;
+    xcEncodeLine(line.text, content.encoding, piece, ignored);
+    piece.append(all.substr(span.textEnd, span.end - span.textEnd));
+    copied = span.end;
+    if (piece.size() >= kPiece && !flush()) return false;
+  }
+  return flush() && copyUpTo(all.size());
+}
+
+bool xcBuildNewContent(const FileContent& content, const ChangedLines& changed, std::string& out, Text& errorText) {
+  out.clear();
+  if (!xcCheckNewContent(content, changed, errorText)) return false;
+  out.reserve(content.bytes.size() + content.bytes.size() / 8);
+  return xcEmitNewContent(content, changed, [&](std::string_view piece) {
+    out.append(piece);
+    return true;
+  });
 }
 
 }  // namespace varko

@@ -1,6 +1,7 @@
 #include "replace/FileReplacer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,20 +19,16 @@
 namespace varko {
 
 namespace {
-
 constexpr char16_t kCrLf[] = u"\r\n";
+}  // namespace
 
-// The file itself when path is a symbolic link (or lies below one); path when it cannot be
-// resolved, so that reading it reports why.
-Text resolvedTarget(const Text& path) {
+Text xcResolvedTarget(const Text& path) {
   char* real = ::realpath(textToPath(path).c_str(), nullptr);
   if (!real) return path;
   Text target = pathToText(real);
   std::free(real);
   return target;
 }
-
-}  // namespace
 
 Text xcLineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum) {
   return u"File:" + path + kCrLf + kCrLf + u"Yes to all/No to all - buttons apply to current file only" + kCrLf +
@@ -52,7 +49,12 @@ Text xcSaveWithoutDiffsQuestion() {
 
 FileReplacer::FileReplacer(ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
                            FileSystem& fs, ReplaceRunLog* runLog)
-    : settings_(std::move(settings)), clock_(clock), questions_(questions), fs_(fs), runLog_(runLog) {}
+    : settings_(std::move(settings)),
+      clock_(clock),
+      questions_(questions),
+      fs_(fs),
+      runLog_(runLog),
+      ownChangeLog_(settings_.changeLogFile) {}
 
 FileReplaceResult FileReplacer::replaceFile(const Text& path, bool lineQuery) { return work(path, lineQuery, true); }
 
@@ -62,7 +64,7 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   FileReplaceResult result;
   FileChanges& changes = result.changes;
   changes.path = path;
-  changes.target = resolvedTarget(path);
+  changes.target = xcResolvedTarget(path);
   changes.names = MakeReplaceFileNames(changes.target, clock_.now());
   changes.archiveFile = settings_.archiveFile;
 
@@ -70,8 +72,8 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
     return !name.empty() && (name == settings_.stringSetFile || name == settings_.changeLogFile);
   };
   if (xcIsReplaceFileName(path) || xcIsReplaceFileName(changes.target) || isListFile(path) ||
-      isListFile(changes.target) || (!settings_.stringSetFile.empty() && changes.target == resolvedTarget(settings_.stringSetFile)) ||
-      (!settings_.changeLogFile.empty() && changes.target == resolvedTarget(settings_.changeLogFile))) {
+      isListFile(changes.target) || (!settings_.stringSetFile.empty() && changes.target == xcResolvedTarget(settings_.stringSetFile)) ||
+      (!settings_.changeLogFile.empty() && changes.target == xcResolvedTarget(settings_.changeLogFile))) {
     result.refused = true;
     return result;
   }
@@ -92,38 +94,36 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   changes.logRows.push_back({});
 
   if (!buildChanges(lineQuery, ask, result) || changes.changeCount == 0) return result;
+  // Replacements that give the same text back change no byte: nothing to save, back up or archive.
+  if (changes.changed.empty()) return result;
 
   // A file that could not be written back exactly is refused before anyone is asked to save it.
-  std::string newBytes;
   Text why;
-  if (!xcBuildNewContent(changes.original, changes.newLines, newBytes, why)) {
+  if (!xcCheckNewContent(changes.original, changes.changed, why)) {
     result.saveFailed = true;
     result.failureText = path + u" cannot be saved: " + why;
     if (ask) questions_.showMessage(result.failureText);
     return result;
   }
-  if (ask) review(newBytes, result);
+  if (ask) review(result);
   return result;
 }
 
 bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& result) {
   FileChanges& changes = result.changes;
-  const TextList& lines = changes.original.lines;
+  const FileContent& content = changes.original;
   const size_t pairs = std::min(settings_.finds.size(), settings_.replaces.size());
   bool askLines = lineQuery;
   bool accept = true;
-  changes.newLines.reserve(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
+  // Lines are decoded one at a time: only the changed ones are kept.
+  for (size_t i = 0; i < content.lineCount(); ++i) {
     if (ask && (i & 4095) == 4095) questions_.working();
-    const Text& old = lines[i];
+    const Text old = content.line(i);
     bool candidate = false;
     for (size_t k = 0; k < pairs && !candidate; ++k)
       candidate = !settings_.finds[k].empty() &&
                   xcWordPos(old, settings_.finds[k], settings_.ignoreCase, settings_.wholeWords) > 0;
-    if (!candidate) {
-      changes.newLines.push_back(old);
-      continue;
-    }
+    if (!candidate) continue;
     Text rewritten = old;
     int32_t sum = 0;
     for (size_t k = 0; k < pairs; ++k) {
@@ -150,10 +150,7 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
           return false;
       }
     }
-    if (!accept) {
-      changes.newLines.push_back(old);
-      continue;
-    }
+    if (!accept) continue;
     changes.changeCount += sum;
     if (changes.changeLog.empty()) {
       changes.changeLog.push_back(Text(35, u'_'));
@@ -166,12 +163,12 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
     changes.logRows.push_back({index, old});
     changes.logRows.push_back({index + u"->", rewritten});
     changes.logRows.push_back({});
-    changes.newLines.push_back(std::move(rewritten));
+    if (rewritten != old) changes.changed.push_back({i, std::move(rewritten)});
   }
   return true;
 }
 
-void FileReplacer::review(const std::string& newBytes, FileReplaceResult& result) {
+void FileReplacer::review(FileReplaceResult& result) {
   FileChanges& changes = result.changes;
   const std::string temporary = textToPath(changes.names.temporary);
   bool diffsShown = false;
@@ -181,7 +178,11 @@ void FileReplacer::review(const std::string& newBytes, FileReplaceResult& result
       case FileDecision::ShowDifferences: {
         struct stat like {};
         if (::stat(textToPath(changes.target).c_str(), &like) != 0) like.st_mode = 0600;
-        if (!xcWriteNewFile(fs_, temporary, newBytes, like, temporaryIsOurs)) {
+        const auto write = [&](FileSystem& fs, int fd) {
+          return xcEmitNewContent(changes.original, changes.changed,
+                                  [&](std::string_view piece) { return xcWriteAllBytes(fs, fd, piece); });
+        };
+        if (!xcWriteNewFile(fs_, temporary, write, like, temporaryIsOurs)) {
           const int error = errno;
           temporaryIsOurs = false;
           diffsShown = false;
@@ -204,23 +205,36 @@ void FileReplacer::review(const std::string& newBytes, FileReplaceResult& result
         return;
       case FileDecision::Save:
         if (!diffsShown && !questions_.confirmSaveWithoutDiffs(xcSaveWithoutDiffsQuestion())) break;
-        save(newBytes, temporaryIsOurs, result);
+        save(temporaryIsOurs, result);
         return;
     }
   }
 }
 
-void FileReplacer::save(const std::string& newBytes, bool temporaryIsOurs, FileReplaceResult& result) {
+void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   FileChanges& changes = result.changes;
+  ContentHasher hasher;
   SaveRequest request;
   request.path = changes.path;
   request.target = changes.target;
   request.old = &changes.original;
-  request.newBytes = newBytes;
+  // Written piece by piece, hashed on the way for the undo record.
+  request.writeNew = [&](FileSystem& fs, int fd) {
+    hasher = ContentHasher();
+    return xcEmitNewContent(changes.original, changes.changed, [&](std::string_view piece) {
+      hasher.add(piece);
+      return xcWriteAllBytes(fs, fd, piece);
+    });
+  };
   request.names = changes.names;
   request.archiveFile = settings_.archiveFile;
   request.note = u"Changes=" + intToText(changes.changeCount);
   request.temporaryIsOurs = temporaryIsOurs;
+  request.syncFolder = syncFolders_;
+  request.beforeReplace = [&](const Text& backup, Text& why) {
+    return !runLog_ || runLog_->recordIntent(changes.target, backup, hasher.hash(), hasher.size(), why);
+  };
+  request.waiting = [this](const Text& text) { questions_.showMessage(text); };
   const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
   result.saved = saved.saved;
   if (saved.stopped) {
@@ -236,14 +250,23 @@ void FileReplacer::save(const std::string& newBytes, bool temporaryIsOurs, FileR
   }
   result.replacedCount = changes.changeCount;
   Text why;
-  if (runLog_ && !runLog_->recordSaved(changes.target, saved.backupName, newBytes, why)) questions_.showMessage(why);
+  if (runLog_ && !runLog_->recordDone(changes.target, saved.backupName, hasher.hash(), hasher.size(), why))
+    questions_.showMessage(why);
   questions_.showMessage(xcSavedMessage(changes.path, saved.backupName, settings_.archiveFile));
   if (!saved.message.empty()) questions_.showMessage(saved.message);
-  appendChangeLog(changes.changeLog);
+  appendChangeLog(result);
 }
 
-void FileReplacer::appendChangeLog(const TextList& lines) {
-  if (settings_.changeLogFile.empty() || lines.empty()) return;
+void FileReplacer::appendChangeLog(FileReplaceResult& result) {
+  ChangeLog& log = changeLog_ ? *changeLog_ : ownChangeLog_;
+  Text notice;
+  if (!log.append(result.changes.changeLog, fs_, result.changeLogFailure, notice))
+    questions_.showMessage(result.changeLogFailure);
+  if (!notice.empty()) questions_.showMessage(notice);
+}
+
+bool ChangeLog::append(const TextList& lines, FileSystem& fs, Text& errorText, Text& notice) {
+  if (off_ || file_.empty() || lines.empty()) return true;
   // As the file channels write lines: an empty line leaves nothing.
   std::string bytes;
   for (const Text& line : lines) {
@@ -251,12 +274,32 @@ void FileReplacer::appendChangeLog(const TextList& lines) {
     bytes += toUtf8(line);
     bytes += "\r\n";
   }
-  const int fd = fs_.open(textToPath(settings_.changeLogFile), O_WRONLY | O_APPEND | O_CREAT, 0666);
-  bool ok = fd >= 0 && xcWriteAllBytes(fs_, fd, bytes);
-  const int error = errno;
-  if (fd >= 0) fs_.close(fd);
-  if (!ok)
-    questions_.showMessage(u"Could not write the change log " + settings_.changeLogFile + u": " + systemErrorText(error));
+  // Never through a link, and a FIFO put in its place must not stall the run.
+  const int fd = fs.open(textToPath(file_), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0600);
+  struct stat st {};
+  const bool opened = fd >= 0 && fs.fstat(fd, st) == 0;
+  if (!opened || !S_ISREG(st.st_mode)) {
+    const int error = errno;
+    if (fd >= 0) fs.close(fd);
+    off_ = true;
+    notice = u"The change log " + file_ + u" is not written in this run: " +
+             (opened ? Text(u"it is not a regular file")
+                     : error == ELOOP ? Text(u"it is a symbolic link") : systemErrorText(error));
+    return true;
+  }
+  // Runs saving at the same time append whole entries one after the other.
+  fs.flock(fd, LOCK_EX);
+  fs.fstat(fd, st);
+  bool ok = xcWriteAllBytes(fs, fd, bytes);
+  int error = errno;
+  if (!ok) fs.ftruncate(fd, st.st_size);  // no half entry
+  if (ok && fs.fsync(fd) != 0) {
+    ok = false;
+    error = errno;
+  }
+  fs.close(fd);
+  if (!ok) errorText = u"Could not write the change log " + file_ + u": " + systemErrorText(error);
+  return ok;
 }
 
 Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines) {
@@ -297,6 +340,27 @@ Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& n
     k = last + 1;
   }
   return out;
+}
+
+Text xcUnifiedDiff(const FileChanges& changes) {
+  // Only the changed lines and their context are decoded: a replace never adds or removes lines.
+  const FileContent& content = changes.original;
+  TextList oldLines, newLines;
+  oldLines.reserve(content.lineCount());
+  newLines.reserve(content.lineCount());
+  std::vector<bool> near(content.lineCount(), false);
+  for (const ChangedLine& line : changes.changed)
+    for (size_t i = line.index > 3 ? line.index - 3 : 0; i <= line.index + 3 && i < near.size(); ++i) near[i] = true;
+  size_t next = 0;
+  for (size_t i = 0; i < content.lineCount(); ++i) {
+    oldLines.push_back(near[i] ? content.line(i) : Text());
+    if (next < changes.changed.size() && changes.changed[next].index == i) {
+      newLines.push_back(changes.changed[next++].text);
+    } else {
+      newLines.push_back(oldLines.back());
+    }
+  }
+  return xcUnifiedDiff(changes.path, oldLines, newLines);
 }
 
 }  // namespace varko

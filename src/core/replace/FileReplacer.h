@@ -30,8 +30,7 @@ struct FileChanges {
   TextList changeLog;    // heading (35 underscores, date " Search/Replace " path), then i:old, i:new, ""
   int32_t changeCount = 0;
   FileContent original;  // the bytes read and their lines: the old lines
-  TextList newLines;     // one per old line
-  const TextList& oldLines() const { return original.lines; }
+  ChangedLines changed;  // the lines whose text the accepted replacements changed
 };
 
 enum class FileDecision {
@@ -67,6 +66,22 @@ struct ReplaceSettings {
   Text settingsFile;   // where the differences viewer is named
 };
 
+// The change log of a run, appended to after each saved file. It is never written through a link
+// or into anything but a regular file; a log that cannot be opened so is left alone for the rest
+// of the run, with one message.
+class ChangeLog {
+public:
+  explicit ChangeLog(Text file) : file_(std::move(file)) {}
+  const Text& file() const { return file_; }
+  // false with errorText: a write that failed (the log is cut back to where it was) is a failure
+  // of the run; notice, with no failure, says the log is not written in this run.
+  bool append(const TextList& lines, FileSystem& fs, Text& errorText, Text& notice);
+
+private:
+  Text file_;
+  bool off_ = false;
+};
+
 struct FileReplaceResult {
   int32_t replacedCount = 0;     // the change count when saved, else 0
   bool refused = false;          // a program file, the string-set file or the change log: not read
@@ -76,6 +91,7 @@ struct FileReplaceResult {
   bool saved = false;
   bool saveFailed = false;       // failureText says which step and why (also: not encodable)
   Text failureText;
+  Text changeLogFailure;         // saved, but the change log could not be written
   FileChanges changes;           // what was worked out (for a dry run: all of it)
 };
 
@@ -90,20 +106,31 @@ public:
   FileReplaceResult previewFile(const Text& path);
 
   const ReplaceSettings& settings() const { return settings_; }
+  // The run's change log, shared by the files of a run; without one, settings' change log.
+  void useChangeLog(ChangeLog* log) { changeLog_ = log; }
+  // Saves leave the folder sync to the caller, who syncs each folder once.
+  void deferFolderSync() { syncFolders_ = false; }
 
 private:
   FileReplaceResult work(const Text& path, bool lineQuery, bool ask);
   bool buildChanges(bool lineQuery, bool ask, FileReplaceResult& result);
-  void review(const std::string& newBytes, FileReplaceResult& result);
-  void save(const std::string& newBytes, bool temporaryIsOurs, FileReplaceResult& result);
-  void appendChangeLog(const TextList& lines);
+  void review(FileReplaceResult& result);
+  void save(bool temporaryIsOurs, FileReplaceResult& result);
+  void appendChangeLog(FileReplaceResult& result);
 
   ReplaceSettings settings_;
   const Clock& clock_;
   ReplaceQuestions& questions_;
   FileSystem& fs_;
   ReplaceRunLog* runLog_;
+  ChangeLog ownChangeLog_;
+  ChangeLog* changeLog_ = nullptr;
+  bool syncFolders_ = true;
 };
+
+// The file itself when path is a symbolic link (or lies below one); path when it cannot be
+// resolved, so that reading it reports why.
+Text xcResolvedTarget(const Text& path);
 
 // "File:" + path ... "This line:" + number ... "Changes this line=" + sum + " - Save changes?".
 Text xcLineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum);
@@ -114,5 +141,6 @@ Text xcSaveWithoutDiffsQuestion();
 // A unified diff of two versions of one file: "--- path", "+++ path", hunks with three lines of
 // context, LF line ends.
 Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines);
+Text xcUnifiedDiff(const FileChanges& changes);
 
 }  // namespace varko

@@ -1,9 +1,12 @@
 #include "replace/FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 namespace varko {
 
@@ -14,6 +17,7 @@ Text xcSaveStepName(SaveStep step) {
     case SaveStep::WriteTemporary: return u"write temporary file";
     case SaveStep::AppendArchive: return u"append archive";
     case SaveStep::KeepBackup: return u"keep backup";
+    case SaveStep::RecordUndo: return u"record undo";
     case SaveStep::ReplaceOriginal: return u"replace original";
     case SaveStep::SyncFolder: return u"sync folder";
   }
@@ -45,6 +49,15 @@ int FileSystem::fsync(int fd) { return ::fsync(fd); }
 int FileSystem::fstat(int fd, struct stat& st) { return ::fstat(fd, &st); }
 int FileSystem::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int FileSystem::fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
+int FileSystem::fsetxattr(int fd, const char* name, const void* value, size_t size) {
+  return ::fsetxattr(fd, name, value, size, 0);
+}
+int FileSystem::flock(int fd, int operation) {
+  int rc;
+  do rc = ::flock(fd, operation);
+  while (rc != 0 && errno == EINTR);
+  return rc;
+}
 int FileSystem::ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
 int FileSystem::close(int fd) { return ::close(fd); }
 int FileSystem::link(const std::string& from, const std::string& to) { return ::link(from.c_str(), to.c_str()); }
@@ -104,16 +117,62 @@ bool xcWriteAllBytes(FileSystem& fs, int fd, std::string_view bytes) {
   return true;
 }
 
-bool xcSyncFolderOf(FileSystem& fs, const std::string& path) {
+std::string xcFolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  int fd = fs.open(folder, O_RDONLY | O_DIRECTORY, 0);
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool xcSyncFolderOf(FileSystem& fs, const std::string& path) {
+  int fd = fs.open(xcFolderOf(path), O_RDONLY | O_DIRECTORY, 0);
   if (fd < 0) return false;
   int rc = fs.fsync(fd);
   int saved = errno;
   fs.close(fd);
   errno = saved;
   return rc == 0;
+}
+
+bool xcCopyExtendedAttributes(FileSystem& fs, int from, int to, std::string& failedName) {
+  std::vector<char> names;
+  for (;;) {
+    const ssize_t size = ::flistxattr(from, nullptr, 0);
+    if (size < 0) return errno == ENOTSUP;  // a file system without attributes has none to lose
+    names.resize(static_cast<size_t>(size));
+    const ssize_t got = size == 0 ? 0 : ::flistxattr(from, names.data(), names.size());
+    if (got >= 0) {
+      names.resize(static_cast<size_t>(got));
+      break;
+    }
+    if (errno != ERANGE) return false;  // the list grew meanwhile: ask again
+  }
+  std::vector<char> value;
+  // The access ACL last: setting the mode before it (fchmod) would otherwise rewrite its mask.
+  std::vector<std::string> ordered;
+  for (size_t at = 0; at < names.size();) {
+    std::string name(names.data() + at);
+    at += name.size() + 1;
+    if (name.empty()) continue;
+    if (name == "system.posix_acl_access") ordered.push_back(name);
+    else ordered.insert(ordered.begin(), name);
+  }
+  for (const std::string& name : ordered) {
+    ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+    if (size >= 0) {
+      value.resize(static_cast<size_t>(size));
+      size = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+    }
+    // What we may not read we cannot lose either: the system hides it from us alone.
+    if (size < 0) {
+      if (errno == EPERM || errno == EACCES || errno == ENODATA) continue;
+      failedName = name;
+      return false;
+    }
+    if (fs.fsetxattr(to, name.c_str(), value.data(), static_cast<size_t>(size)) != 0) {
+      failedName = name;
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace varko

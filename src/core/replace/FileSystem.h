@@ -16,6 +16,7 @@ enum class SaveStep {
   WriteTemporary,   // new content to the temporary name, synced, with the original's permissions
   AppendArchive,    // the old content appended to the archive and synced
   KeepBackup,       // the old content kept under the backup name
+  RecordUndo,       // the undo record says this file is about to be replaced
   ReplaceOriginal,  // the temporary file renamed over the original
   SyncFolder,       // the folder synced, so the rename and the backup survive a power cut
 };
@@ -37,6 +38,8 @@ public:
   virtual int fstat(int fd, struct stat& st);
   virtual int fchmod(int fd, mode_t mode);
   virtual int fchown(int fd, uid_t owner, gid_t group);
+  virtual int fsetxattr(int fd, const char* name, const void* value, size_t size);
+  virtual int flock(int fd, int operation);
   virtual int ftruncate(int fd, off_t length);
   virtual int close(int fd);
   virtual int link(const std::string& from, const std::string& to);
@@ -51,5 +54,11 @@ bool xcReadAllBytes(FileSystem& fs, const std::string& path, std::string& bytes)
 bool xcWriteAllBytes(FileSystem& fs, int fd, std::string_view bytes);
 // Opens the folder holding path and fsyncs it.
 bool xcSyncFolderOf(FileSystem& fs, const std::string& path);
+// The folder part of path ("." when it has none).
+std::string xcFolderOf(const std::string& path);
+// Gives to fd every extended attribute of from (its ACL included) that the system lets us read.
+// false with errno set, and the attribute's name in failedName, when one cannot be set: the
+// caller refuses the file rather than give it wider access than the original had.
+bool xcCopyExtendedAttributes(FileSystem& fs, int from, int to, std::string& failedName);
 
 }  // namespace varko

@@ -1,7 +1,10 @@
 #pragma once
 // Where the per-file replacement joins a search run: every file with a matching line is handed
 // to a FileReplacer made for the run's options; the outcomes are kept for the caller's report.
+#include <map>
 #include <memory>
+#include <set>
+#include <utility>
 #include "replace/FileReplacer.h"
 #include "search/SearchRequest.h"
 #include "search/SearchSession.h"
@@ -18,6 +21,7 @@ Text ChangeLogFileFor(const SearchRequest& request);
 struct ReplaceRunFailure {
   Text path;
   Text reason;
+  bool saved = false;  // the file was saved; what failed came after (its change log entry)
 };
 
 class RunReplacer final : public ReplaceHandler {
@@ -36,8 +40,16 @@ public:
   std::function<void(const FileChanges&)> onPreview;
   const std::vector<ReplaceRunFailure>& failures() const { return failures_; }
   int savedFiles() const { return savedFiles_; }
+  // Syncs each folder that got a saved file, once; the saves leave it to the end of the run.
+  void finishRun();
+  ~RunReplacer() override;
 
 private:
+  int replaceOne(const Text& path, bool& doReplace, bool lineQuery, bool ignoreCase, bool keepSpacing,
+                 bool wholeWords, bool& stopRun);
+  // Names what an earlier run that was stopped left in folder, once per folder.
+  void noteLeftovers(const std::string& folder);
+
   ReplaceSettings settings_;
   const Clock& clock_;
   ReplaceQuestions& questions_;
@@ -45,6 +57,9 @@ private:
   bool dryRun_;
   std::vector<ReplaceRunFailure> failures_;
   int savedFiles_ = 0;
+  ChangeLog changeLog_;
+  std::map<std::pair<dev_t, ino_t>, Text> seen_;  // each file once, however many names reach it
+  std::set<std::string> foldersToSync_, foldersLooked_;
 };
 
 }  // namespace varko

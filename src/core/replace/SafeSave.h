@@ -1,7 +1,10 @@
 #pragma once
 // Saving a replaced file so that its name always holds the complete old or the complete new
-// content: temporary file, archive record, backup, atomic rename, folder sync.
+// content: temporary file, archive record, backup, undo record, atomic rename, folder sync.
 #include <sys/stat.h>
+
+#include <functional>
+#include <string_view>
 
 #include "lib/Clock.h"
 #include "lib/Text.h"
@@ -11,15 +14,24 @@
 
 namespace varko {
 
+// Writes a file's content to fd; false with errno set when a write fails.
+using ContentWriter = std::function<bool(FileSystem& fs, int fd)>;
+ContentWriter xcBytesWriter(std::string_view bytes);
+
 struct SaveRequest {
   Text path;                         // as the user named it: messages and the archive record
   Text target;                       // the file itself, symbolic links resolved
   const FileContent* old = nullptr;  // what was read for replacing
-  std::string_view newBytes;
+  ContentWriter writeNew;            // the new content
   ReplaceFileNames names;            // made beside target
   Text archiveFile;                  // empty: no archive record
   Text note;                         // "Changes=<n>"
   bool temporaryIsOurs = false;      // a temporary file Show Differences left may be replaced
+  bool syncFolder = true;            // false: the caller syncs the folder later (once per folder)
+  // After the backup, before the rename: the undo record. false (with why) stops the save.
+  std::function<bool(const Text& backup, Text& why)> beforeReplace;
+  // Told when another replace run is saving the same file and this save waits for it.
+  std::function<void(const Text& text)> waiting;
 };
 
 struct SaveResult {
@@ -32,10 +44,17 @@ struct SaveResult {
 
 SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs);
 
-// Creates name exclusively (first removing it when replaceExisting), writes bytes, gives it the
-// permission bits of like (and its owner when running as root), syncs and closes it. On failure
-// nothing of it is left and errno tells why.
-bool xcWriteNewFile(FileSystem& fs, const std::string& name, std::string_view bytes,
-                    const struct stat& like, bool replaceExisting);
+// Creates name exclusively (first removing it when replaceExisting), writes it, gives it the
+// permission bits of like (and its owner when running as root) and, when attributesFrom is an
+// open file, that file's extended attributes and ACL; syncs and closes it. On failure nothing
+// of it is left and errno tells why; failedAttribute names an attribute that could not be set.
+bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter& write, const struct stat& like,
+                    bool replaceExisting, int attributesFrom = -1, std::string* failedAttribute = nullptr);
+
+// Takes the replace lock of the file at path (an open descriptor of it, locked so that every
+// other replace run of the program waits), re-opening when the name moved to another file while
+// waiting. -1 with errno when it cannot be opened; st is the locked file's status.
+int xcOpenLocked(FileSystem& fs, const std::string& path, struct stat& st,
+                 const std::function<void()>& onWait = {});
 
 }  // namespace varko

@@ -301,6 +301,7 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   queryFile_ = request.replace.queryFile;
   queryLine_ = request.replace.queryLine;
   running_ = true;
+  runFailed_ = false;
   xcElapsedText(1, runStamp_, elapsedText_, host_);
 
   runStringsText_ = u"Search Strings: ";
@@ -340,8 +341,10 @@ void SearchSession::DoSearch(const SearchRequest& request) {
     runEntries(request);
   } catch (const VarkoError& e) {
     // A failure the run does not handle itself (an invalid mask) ends it in the finished state.
+    runFailed_ = true;
     host_.showMessage(e.text());
   } catch (const std::exception& e) {
+    runFailed_ = true;
     host_.showMessage(fromUtf8(e.what()));
   }
   endOfRun(request);

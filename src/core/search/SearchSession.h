@@ -71,6 +71,8 @@ public:
   bool running() const { return running_; }
   bool replaceOn() const { return replaceOn_; }
   RunOutcome lastOutcome() const { return lastOutcome_; }
+  // The last run was ended by an error it could not handle (shown through the host).
+  bool runFailed() const { return runFailed_; }
   int scannerChoice() const { return scanner_; }
   const Text& searchString() const { return searchString_; }
   // The strings and rules the last run matched lines with (the windows mark the matches).
@@ -113,6 +115,7 @@ private:
   bool running_ = false;
   bool replaceOn_ = false;
   RunOutcome lastOutcome_ = RunOutcome::None;
+  bool runFailed_ = false;
   Text abortedSuffix_;
   Text searchString_;       // the simple string, or the last of the table's strings
   bool googleOn_ = false;   // the request asked for it and the string has two words or more

@@ -24,12 +24,14 @@ std::string utf16(std::string_view utf8, bool bigEndian) {
 bool rewrite(const std::string& bytes, const Text& find, const Text& replace, std::string& out, Text& why) {
   FileContent content;
   xcSplitFileContent(bytes, content);
-  TextList lines = content.lines;
-  for (Text& line : lines) {
+  ChangedLines changed;
+  for (size_t i = 0; i < content.lineCount(); ++i) {
+    Text line = content.line(i);
     int32_t count = 0;
     xcReplaceAll(line, find, replace, count, false, false);
+    if (count > 0) changed.push_back({i, line});
   }
-  return xcBuildNewContent(content, lines, out, why);
+  return xcBuildNewContent(content, changed, out, why);
 }
 
 TEST(FileContent, OnlyChangedLinesChangeAndTheyKeepTheFilesEncodingAndBreaks) {

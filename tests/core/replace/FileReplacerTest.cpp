@@ -122,7 +122,7 @@ TEST_F(FileReplacerTest, ProgramFilesTheStringSetAndTheChangeLogAreRefusedUnread
     dir_.write(U8(path).substr(dir_.path().size()), "cat\n");
     FileReplaceResult result = run(U8(path), true);
     EXPECT_TRUE(result.refused) << U8(path);
-    EXPECT_TRUE(result.changes.oldLines().empty());
+    EXPECT_EQ(result.changes.original.lineCount(), 0u);
   }
   EXPECT_TRUE(questions_.lineBoxes.empty());
   EXPECT_FALSE(run(dir_.write("Pairs.txt", "cat\n")).refused);  // letter case counts
@@ -164,7 +164,10 @@ TEST_F(FileReplacerTest, PreviewWorksOutEveryChangeWithoutAskingOrWriting) {
   const std::string file = dir_.write("a.txt", "cat\nx\ncat\n");
   FileReplacer replacer(settings_, clock_, questions_);
   FileReplaceResult result = replacer.previewFile(T(file));
-  EXPECT_EQ(result.changes.newLines, (TextList{u"dog", u"x", u"dog"}));
+  ASSERT_EQ(result.changes.changed.size(), 2u);
+  EXPECT_EQ(result.changes.changed[1].index, 2u);
+  EXPECT_EQ(result.changes.changed[1].text, u"dog");
+  EXPECT_EQ(U8(xcUnifiedDiff(result.changes)), "--- " + file + "\n+++ " + file + "\n@@ -1,3 +1,3 @@\n-cat\n+dog\n x\n-cat\n+dog\n");
   EXPECT_EQ(result.changes.changeCount, 2);
   EXPECT_TRUE(questions_.decided.empty());
   EXPECT_EQ(readFileBytes(file), "cat\nx\ncat\n");
