@@ -235,6 +235,13 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
     return !runLog_ || runLog_->recordIntent(changes.target, backup, hasher.hash(), hasher.size(), why);
   };
   request.waiting = [this](const Text& text) { questions_.showMessage(text); };
+  Text why;
+  if (runLog_ && !runLog_->open(why)) {
+    result.saveFailed = true;
+    result.failureText = why;
+    questions_.showMessage(why);
+    return;
+  }
   const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
   result.saved = saved.saved;
   if (saved.stopped) {
@@ -249,7 +256,6 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
     return;
   }
   result.replacedCount = changes.changeCount;
-  Text why;
   if (runLog_ && !runLog_->recordDone(changes.target, saved.backupName, hasher.hash(), hasher.size(), why))
     questions_.showMessage(why);
   questions_.showMessage(xcSavedMessage(changes.path, saved.backupName, settings_.archiveFile));
@@ -284,7 +290,9 @@ bool ChangeLog::append(const TextList& lines, FileSystem& fs, Text& errorText, T
     off_ = true;
     notice = u"The change log " + file_ + u" is not written in this run: " +
              (opened ? Text(u"it is not a regular file")
-                     : error == ELOOP ? Text(u"it is a symbolic link") : systemErrorText(error));
+             : error == ELOOP ? Text(u"it is a symbolic link")
+             : error == ENXIO ? Text(u"it is not a regular file")
+                              : systemErrorText(error));
     return true;
   }
   // Runs saving at the same time append whole entries one after the other.

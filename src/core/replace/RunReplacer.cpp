@@ -39,6 +39,7 @@ RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings,
 RunReplacer::~RunReplacer() { finishRun(); }
 
 void RunReplacer::finishRun() {
+  if (runLog_) runLog_->closeRun();
   for (const std::string& folder : foldersToSync_)
     if (!xcSyncFolderOf(FileSystem::real(), folder + "/."))
       questions_.showMessage(u"The folder " + pathToText(folder) + u" could not be synced: " +
@@ -86,10 +87,17 @@ int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQ
                             bool PreserveSpaces, bool aWordFl, bool& aStopRun) {
   // One file, reached by links, hard links or overlapping folders, is replaced once.
   struct stat st {};
-  if (::stat(textToPath(aFilename).c_str(), &st) == 0) {
-    const auto [it, first] = seen_.try_emplace({st.st_dev, st.st_ino}, aFilename);
+  const bool known = ::stat(textToPath(aFilename).c_str(), &st) == 0;
+  if (known) {
+    const auto [it, first] = seen_.try_emplace({st.st_dev, st.st_ino}, SeenFile{aFilename, false});
     if (!first) {
-      questions_.showMessage(aFilename + u": same file as " + it->second + u"; not replaced again");
+      // A save by rename gives the name a new file: another hard link keeps the old one.
+      questions_.showMessage(it->second.replacedAway
+                                 ? aFilename + u": a hard link of " + it->second.name +
+                                       u", which was saved as a file of its own; this name keeps the old content"
+                             : it->second.name == aFilename
+                                 ? aFilename + u": reached again (the folders overlap); not replaced again"
+                                 : aFilename + u": same file as " + it->second.name + u"; not replaced again");
       return 0;
     }
   }
@@ -117,7 +125,11 @@ int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQ
   if (!result.changeLogFailure.empty()) failures_.push_back({aFilename, result.changeLogFailure, true});
   if (result.saved) {
     ++savedFiles_;
-    foldersToSync_.insert(xcFolderOf(textToPath(result.changes.target)));
+    const std::string target = textToPath(result.changes.target);
+    foldersToSync_.insert(xcFolderOf(target));
+    // The save put a new file under the name: the other names that reach it are the same file.
+    if (known) seen_[{st.st_dev, st.st_ino}].replacedAway = true;
+    if (::stat(target.c_str(), &st) == 0) seen_.try_emplace({st.st_dev, st.st_ino}, SeenFile{aFilename, false});
   }
   return result.replacedCount;
 }

@@ -58,7 +58,11 @@ private:
   std::vector<ReplaceRunFailure> failures_;
   int savedFiles_ = 0;
   ChangeLog changeLog_;
-  std::map<std::pair<dev_t, ino_t>, Text> seen_;  // each file once, however many names reach it
+  struct SeenFile {
+    Text name;                  // the first name that reached it
+    bool replacedAway = false;  // saved: the name now holds a new file
+  };
+  std::map<std::pair<dev_t, ino_t>, SeenFile> seen_;  // each file once, however many names reach it
   std::set<std::string> foldersToSync_, foldersLooked_;
 };
 

@@ -166,6 +166,7 @@ SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, Fi
   auto release = [&] { undo.release(); };
   auto failure = [&](SaveStep step, const Text& message) {
     undo.why = message;
+    fs.beginStep(SaveStep::None);  // taking back is no part of the step that failed
     undo.takeBack();
     result.failedStep = step;
     result.message = message;

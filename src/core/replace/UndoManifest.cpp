@@ -148,33 +148,42 @@ std::string xcContentHash(std::string_view bytes) {
 ReplaceRunLog::ReplaceRunLog(Text folder, const Clock& clock, FileSystem& fs)
     : folder_(xcIncludeTrailingSeparator(folder)), clock_(clock), fs_(fs) {}
 
-bool ReplaceRunLog::append(const std::string& entry, bool sync, Text& errorText) {
-  std::string line;
+bool ReplaceRunLog::open(Text& errorText) {
+  if (!manifestName_.empty()) return true;
+  // One file per run; two runs of one process within a second get a number.
+  const Text start = folder_ + kUndoManifestPrefix + xcFormatDateTime(u"yyyymmdd-hhnnss", clock_.now()) + u"-" +
+                     intToText(::getpid());
   int fd = -1;
-  if (manifestName_.empty()) {
-    // One file per run; two runs of one process within a second get a number.
-    const Text start = folder_ + kUndoManifestPrefix + xcFormatDateTime(u"yyyymmdd-hhnnss", clock_.now()) +
-                       u"-" + intToText(::getpid());
-    for (int number = 1; fd < 0; ++number) {
-      const Text name = start + (number > 1 ? u"-" + intToText(number) : Text()) + u".txt";
-      fd = fs_.open(textToPath(name), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-      if (fd < 0 && (errno != EEXIST || number > 1000)) {
-        errorText = u"Could not create the undo record " + name + u": " + systemErrorText(errno);
-        return false;
-      }
-      if (fd >= 0) manifestName_ = name;
+  Text name;
+  for (int number = 1; fd < 0; ++number) {
+    name = start + (number > 1 ? u"-" + intToText(number) : Text()) + u".txt";
+    fd = fs_.open(textToPath(name), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (fd < 0 && (errno != EEXIST || number > 1000)) {
+      errorText = u"Could not create the undo record " + name + u": " + systemErrorText(errno);
+      return false;
     }
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    char created[48];
-    std::snprintf(created, sizeof created, "%020lld.%09ld", static_cast<long long>(now.tv_sec), now.tv_nsec);
-    line = std::string(kHeader) + created + "\r\n";
-  } else {
-    fd = fs_.open(textToPath(manifestName_), O_WRONLY | O_APPEND | O_NOFOLLOW, 0);
   }
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  char created[48];
+  std::snprintf(created, sizeof created, "%020lld.%09ld", static_cast<long long>(now.tv_sec), now.tv_nsec);
+  const bool ok = xcWriteAllBytes(fs_, fd, std::string(kHeader) + created + "\r\n");
+  const int error = errno;
+  fs_.close(fd);
+  if (!ok) {
+    fs_.unlink(textToPath(name));
+    errorText = u"Could not write the undo record " + name + u": " + systemErrorText(error);
+    return false;
+  }
+  manifestName_ = name;
+  return true;
+}
+
+bool ReplaceRunLog::append(const std::string& entry, bool sync, Text& errorText) {
+  if (!open(errorText)) return false;
+  const int fd = fs_.open(textToPath(manifestName_), O_WRONLY | O_APPEND | O_NOFOLLOW, 0);
   if (fd >= 0) {
-    line += entry;
-    const bool ok = xcWriteAllBytes(fs_, fd, line) && (!sync || fs_.fsync(fd) == 0);
+    const bool ok = xcWriteAllBytes(fs_, fd, entry) && (!sync || fs_.fsync(fd) == 0);
     const int saved = errno;
     fs_.close(fd);
     errno = saved;
@@ -184,8 +193,14 @@ bool ReplaceRunLog::append(const std::string& entry, bool sync, Text& errorText)
   return false;
 }
 
+void ReplaceRunLog::closeRun() {
+  if (!manifestName_.empty() && intentCount_ == 0) fs_.unlink(textToPath(manifestName_));
+  manifestName_.clear();
+}
+
 bool ReplaceRunLog::recordIntent(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
                                  Text& errorText) {
+  ++intentCount_;
   return append(entryLine({textToPath(path), textToPath(backup), hash, size}, kIntent), true, errorText);
 }
 
@@ -258,6 +273,11 @@ UndoResult UndoLastReplace(const Text& folder, TextList& report, const Clock& cl
   }
 
   const std::vector<Entry> entries = parseEntries(newestBytes);
+  if (entries.empty()) {
+    report.push_back(u"The undo record " + result.manifestName + u" names no file: that run changed none");
+    markUndone();
+    return result;
+  }
   std::string restoredLines;
   // Last saved first: a file saved twice goes back step by step.
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {

@@ -23,6 +23,9 @@ inline constexpr char16_t kUndoManifestPrefix[] = u"VarkoSearchReplaceUndo-";
 class ReplaceRunLog {
 public:
   ReplaceRunLog(Text folder, const Clock& clock, FileSystem& fs = FileSystem::real());
+  // Creates the manifest, when not done yet, before the run's first save begins: a run killed
+  // before its first rename then leaves a record that names no file.
+  bool open(Text& errorText);
   // Before the rename: false, with errorText, when the manifest cannot be written (the file is
   // then not saved). hash is xcContentHash of the bytes about to be put in place.
   bool recordIntent(const Text& path, const Text& backup, const std::string& hash, uint64_t size, Text& errorText);
@@ -30,6 +33,8 @@ public:
   bool recordDone(const Text& path, const Text& backup, const std::string& hash, uint64_t size, Text& errorText);
   // Both at once, for a file saved outside a save's steps.
   bool recordSaved(const Text& path, const Text& backup, std::string_view writtenBytes, Text& errorText);
+  // At the end of a run: a manifest that names no file (every save failed) goes again.
+  void closeRun();
   const Text& manifestName() const { return manifestName_; }  // empty before the first save
   int savedCount() const { return savedCount_; }
 
@@ -41,6 +46,7 @@ private:
 
   Text manifestName_;
   int savedCount_ = 0;
+  int intentCount_ = 0;
 };
 
 // Adds the bytes of a file as they are written, for its undo record.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <deque>
 #include <functional>
+#include <utility>
 
 #include "replace/FileReplacer.h"
 #include "replace/FileSystem.h"
@@ -30,7 +31,11 @@ public:
     saveQuestions.push_back(text);
     return saveWithoutDiffs;
   }
-  void showMessage(const Text& text) override { messages.push_back(text); }
+  void showMessage(const Text& text) override {
+    messages.push_back(text);
+    if (onMessage) onMessage(text);
+  }
+  std::function<void(const Text&)> onMessage;
   void working() override { ++workingCalls; }
   int workingCalls = 0;
 
@@ -44,7 +49,7 @@ public:
 // Makes calls of one kind fail within one save step, and can stop a save after a step.
 class FaultyFileSystem : public FileSystem {
 public:
-  enum class Call { None, Open, Write, Link, Rename, OpenAndLink };
+  enum class Call { None, Open, Write, Link, Rename, OpenAndLink, SetAttribute };
   SaveStep failStep = SaveStep::None;
   Call failCall = Call::None;
   int failErrno = 0;
@@ -53,6 +58,7 @@ public:
   void beginStep(SaveStep step) override { current_ = step; }
   bool endStep(SaveStep step) override {
     current_ = SaveStep::None;
+    if (afterStep) afterStep(step);
     return step != stopAfter;
   }
   int open(const std::string& path, int flags, mode_t mode) override {
@@ -74,6 +80,12 @@ public:
     if (fails(Call::Link) || fails(Call::OpenAndLink)) return refuse();
     return FileSystem::link(from, to);
   }
+  int fsetxattr(int fd, const char* name, const void* value, size_t size) override {
+    if (fails(Call::SetAttribute)) return refuse();
+    return FileSystem::fsetxattr(fd, name, value, size);
+  }
+  // Called as each step ends: another process acting in the middle of a save.
+  std::function<void(SaveStep)> afterStep;
   int rename(const std::string& from, const std::string& to) override {
     if (fails(Call::Rename)) return refuse();
     return FileSystem::rename(from, to);
