@@ -37,7 +37,7 @@ public:
     diffPrinted_ = false;
     if (yes_) return FileDecision::Save;
     err_ << "Changes for file " << textToPath(changes.path) << '\n';
-    for (const ReplaceLogRow& row : changes.logRows) {
+    for (const ReplaceLogRow& row : xcReplaceLogRows(changes)) {
       if (row[0].empty() && row[1].empty()) continue;
       err_ << (row[0].empty() ? std::string() : textToPath(row[0]) + "\t") << textToPath(row[1]) << '\n';
     }

@@ -98,10 +98,11 @@ void TfrmVarkoReplaceResults::setChanges(const FileChanges& changes, bool newFil
   differencesShownHere_ = false;
   lblFilename->setText(toQString(changes.path));
   // The heading row and an empty row 1, then the rows the replacement wrote.
+  const std::vector<ReplaceLogRow> logRows = xcReplaceLogRows(changes);
   log_.setRowCount(0);
-  log_.setRowCount(2 + static_cast<int>(changes.logRows.size()));
+  log_.setRowCount(2 + static_cast<int>(logRows.size()));
   int row = 2;
-  for (const ReplaceLogRow& logRow : changes.logRows) {
+  for (const ReplaceLogRow& logRow : logRows) {
     log_.setCell(0, row, logRow[0]);
     log_.setCell(1, row, logRow[1]);
     ++row;

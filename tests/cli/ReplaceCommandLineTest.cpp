@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "support/TestSupport.h"
@@ -31,7 +33,7 @@ protected:
 
   // Standard input is /dev/null unless input is given; standard error joins the output.
   Outcome run(const std::string& arguments, const std::string& input = "") {
-    std::string cmd = "'" + exe + "' --folder '" + files.path() + "' " + arguments + " 2>&1";
+    std::string cmd = prefix + "'" + exe + "' --folder '" + files.path() + "' " + arguments + " 2>&1";
     cmd += input.empty() ? " </dev/null" : " <<'EOF'\n" + input + "EOF\n";
     Outcome r;
     FILE* p = popen(cmd.c_str(), "r");
@@ -51,6 +53,7 @@ protected:
 
   TempDir bin, files;
   std::string exe;
+  std::string prefix;  // shell words before the program: a time or memory limit
 };
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -207,6 +210,95 @@ TEST_F(ReplaceCli, questions_are_answered_on_a_terminal) {
   close(master);
   EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
   EXPECT_EQ(readFileBytes(a), "cat one\ndog two\n");
+}
+
+TEST_F(ReplaceCli, one_file_reached_under_several_names_or_folders_is_replaced_once) {
+  const std::string real = files.write("v2.h", "size_t a;\n");
+  files.mkdir("sub");
+  ASSERT_EQ(symlink("v2.h", files.file("latest.h").c_str()), 0);
+  ASSERT_EQ(symlink("../v2.h", files.file("sub/alias.h").c_str()), 0);
+  Outcome r = run("--folder '" + files.path() + "' --folder '" + files.path() + "sub' -r --string size_t "
+                  "--replace std::size_t --yes");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(readFileBytes(real), "std::size_t a;\n");
+  EXPECT_TRUE(contains(r.out, "same file as")) << r.out;
+  EXPECT_TRUE(contains(r.out, "#  Replaced=1\n")) << r.out;
+}
+
+TEST_F(ReplaceCli, a_change_log_planted_as_a_link_or_a_fifo_is_left_alone) {
+  prefix = "timeout 60 ";  // a FIFO once made the run wait for ever
+  const std::string victim = bin.write("victim.txt", "precious\n");
+  for (const char* kind : {"link", "fifo"}) {
+    const std::string log = files.file("Varko-SearchReplace.log");
+    std::filesystem::remove(log);
+    ASSERT_EQ(std::string(kind) == "link" ? symlink(victim.c_str(), log.c_str()) : mkfifo(log.c_str(), 0600), 0);
+    files.write("a.txt", "cat\n");
+    Outcome r = run("--string cat --replace dog --yes");
+    EXPECT_EQ(r.status, 0) << kind << r.out;
+    EXPECT_EQ(readFileBytes(files.file("a.txt")), "dog\n") << kind;
+    EXPECT_TRUE(contains(r.out, "The change log " + log + " is not written in this run: it is ")) << kind << r.out;
+    EXPECT_EQ(readFileBytes(victim), "precious\n") << kind;
+  }
+}
+
+TEST_F(ReplaceCli, a_change_log_on_a_full_disk_is_a_failure_and_holds_no_half_entry) {
+  if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + files.path() + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "mounting a small tmpfs was refused (not root?)";
+  std::string a = files.write("a.txt", "cat\n");
+  // One free page: enough for the new file, none for the log.
+  files.write("spare", std::string(4096, 's'));
+  if (FILE* f = std::fopen(files.file("filler").c_str(), "w")) {
+    const std::string block(4096, 'f');
+    while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
+    }
+    std::fclose(f);
+  }
+  std::filesystem::remove(files.file("spare"));
+  Outcome r = run("--string cat --replace dog --yes");
+  const std::string log = readFileBytes(files.file("Varko-SearchReplace.log"));
+  std::system(("umount '" + files.path() + "'").c_str());
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_TRUE(contains(r.out, "varko-search: saved, but: " + a + ": Could not write the change log ")) << r.out;
+  EXPECT_TRUE(contains(r.out, "No space left on device")) << r.out;
+  EXPECT_EQ(log, "");
+}
+
+TEST_F(ReplaceCli, under_any_memory_limit_a_file_is_replaced_whole_or_the_run_fails_and_leaves_it) {
+  std::string line = "a line with cat in it, long enough to look like text in a source file\n";
+  std::string content;
+  while (content.size() < (24u << 20)) content += line;
+  const std::string a = files.write("big.txt", content);
+  std::string replaced = content;
+  for (size_t at = 0; (at = replaced.find("cat", at)) != std::string::npos; at += 3) replaced.replace(at, 3, "dog");
+  bool failedForMemory = false;
+  for (int megabytes : {2048, 512, 256, 160, 128, 96, 64, 48}) {
+    files.write("big.txt", content);
+    prefix = "ulimit -v " + std::to_string(megabytes * 1024) + "; ";
+    Outcome r = run("--string cat --replace dog --yes");
+    const std::string now = readFileBytes(a);
+    const std::string name = std::to_string(megabytes) + " MB: ";
+    EXPECT_TRUE(r.status == 0 || r.status == 2) << name << r.out;
+    EXPECT_EQ(now == replaced, r.status == 0) << name << r.out;
+    if (r.status != 0) {
+      EXPECT_TRUE(now == content) << name;
+      failedForMemory |= contains(r.out, "memory");
+    }
+    for (const std::string& n : filesIn(files.path())) EXPECT_FALSE(contains(n, "-temp")) << name << n;
+  }
+  EXPECT_TRUE(failedForMemory);
+}
+
+TEST_F(ReplaceCli, an_empty_string_and_files_left_by_a_stopped_run_are_named) {
+  Outcome empty = run("--string '' --replace x --yes");
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_TRUE(contains(empty.out, "varko-search: the string to search for is empty")) << empty.out;
+
+  files.write("a.txt", "cat\n");
+  const std::string left = files.write("a-VarkoSearchReplace-20200101-000000-temp.txt", "half a new file");
+  Outcome r = run("--string cat --replace dog --yes");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(contains(r.out, "Left by an earlier replace run that was stopped (not deleted): " + left)) << r.out;
+  EXPECT_EQ(readFileBytes(left), "half a new file");
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ void xcSplitFileContent(std::string bytes, FileContent& content) {
   content.bytes = std::move(bytes);
   content.encoding = xcDetectEncoding(content.bytes);
   content.markLength = markLengthOf(content.encoding);
-  content.spans.clear();
+  content.starts.clear();
   const std::string_view all = content.bytes;
   const size_t unit = isUtf16(content.encoding) ? 2 : 1;
   const bool big = content.encoding == TextEncoding::Utf16BE;
@@ -73,7 +73,7 @@ void xcSplitFileContent(std::string bytes, FileContent& content) {
     const auto second = static_cast<unsigned char>(all[i + 1]);
     return static_cast<char16_t>(big ? (first << 8 | second) : (second << 8 | first));
   };
-  auto addLine = [&](size_t start, size_t textEnd, size_t end) { content.spans.push_back({start, textEnd, end}); };
+  auto addLine = [&](size_t start, size_t, size_t) { content.starts.push_back(start); };
   size_t start = content.markLength;
   size_t i = start;
   while (i + unit <= all.size()) {
@@ -162,50 +162,76 @@ bool xcEncodeLine(TextView line, TextEncoding encoding, std::string& out, Text& 
   return false;
 }
 
+LineSpan FileContent::span(size_t index) const {
+  LineSpan span;
+  span.start = starts[index];
+  span.end = index + 1 < starts.size() ? starts[index + 1] : bytes.size();
+  // The break, as the split found it: CR LF, LF or CR (LF CR is two breaks).
+  const size_t unit = isUtf16(encoding) ? 2 : 1;
+  const bool big = encoding == TextEncoding::Utf16BE;
+  auto unitAt = [&](size_t i) -> char16_t {
+    if (unit == 1) return static_cast<unsigned char>(bytes[i]);
+    const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char16_t>(big ? (first << 8 | second) : (second << 8 | first));
+  };
+  span.textEnd = span.end;
+  if (span.end >= span.start + unit) {
+    const char16_t last = unitAt(span.end - unit);
+    if (last == u'\n' || last == u'\r') span.textEnd -= unit;
+    if (last == u'\n' && span.textEnd >= span.start + unit && unitAt(span.textEnd - unit) == u'\r') span.textEnd -= unit;
+  }
+  return span;
+}
+
 Text FileContent::line(size_t index) const {
-  const LineSpan& span = spans[index];
+  const LineSpan span = this->span(index);
   return decodeBytes(std::string_view(bytes).substr(span.start, span.textEnd - span.start), encoding);
 }
 
 TextList FileContent::lines() const {
   TextList all;
-  all.reserve(spans.size());
-  for (size_t i = 0; i < spans.size(); ++i) all.push_back(line(i));
+  all.reserve(starts.size());
+  for (size_t i = 0; i < starts.size(); ++i) all.push_back(line(i));
   return all;
 }
 
-bool xcCheckNewContent(const FileContent& content, const ChangedLines& changed, Text& errorText) {
-  const std::string_view all = content.bytes;
+Text xcDecodeLine(std::string_view bytes, TextEncoding encoding) { return decodeBytes(bytes, encoding); }
+
+bool NewLines::add(const FileContent& content, size_t index, TextView text, Text& errorText) {
+  const LineSpan span = content.span(index);
+  const std::string_view old = std::string_view(content.bytes).substr(span.start, span.textEnd - span.start);
   std::string check;
-  for (const ChangedLine& line : changed) {
-    const LineSpan& span = content.spans[line.index];
-    check.clear();
-    Text ignored;
-    if (!xcEncodeLine(content.line(line.index), content.encoding, check, ignored) ||
-        check != all.substr(span.start, span.textEnd - span.start)) {
-      errorText = u"line " + intToText(static_cast<long long>(line.index) + 1) + u" holds bytes that are not valid " +
-                  xcEncodingName(content.encoding) + u", so it cannot be rewritten exactly";
-      return false;
-    }
-    check.clear();
-    if (!xcEncodeLine(line.text, content.encoding, check, errorText)) return false;
+  Text ignored;
+  if (!xcEncodeLine(content.line(index), content.encoding, check, ignored) || check != old) {
+    errorText = u"line " + intToText(static_cast<long long>(index) + 1) + u" holds bytes that are not valid " +
+                xcEncodingName(content.encoding) + u", so it cannot be rewritten exactly";
+    return false;
   }
+  const size_t offset = bytes_.size();
+  if (!xcEncodeLine(text, content.encoding, bytes_, errorText)) {
+    bytes_.resize(offset);
+    return false;
+  }
+  lines_.push_back({index, offset, bytes_.size() - offset});
   return true;
 }
 
-bool xcEmitNewContent(const FileContent& content, const ChangedLines& changed,
+Text NewLines::text(const FileContent& content, const Line& line) const {
+  return decodeBytes(bytes(line), content.encoding);
+}
+
+bool xcEmitNewContent(const FileContent& content, const NewLines& changed,
                       const std::function<bool(std::string_view)>& emit) {
   constexpr size_t kPiece = 1 << 20;
   const std::string_view all = content.bytes;
   std::string piece;
-  Text ignored;
   size_t copied = 0;  // bytes of the old content handed on so far
   auto flush = [&] {
     const bool ok = piece.empty() || emit(piece);
     piece.clear();
     return ok;
   };
-  // Unchanged runs go straight from the old bytes; a changed line is encoded into the piece.
+  // Unchanged runs go straight from the old bytes; changed lines gather in the piece.
   auto copyUpTo = [&](size_t end) {
     if (end == copied) return true;
     if (!flush()) return false;
@@ -213,10 +239,10 @@ bool xcEmitNewContent(const FileContent& content, const ChangedLines& changed,
       if (!emit(all.substr(copied, std::min(kPiece, end - copied)))) return false;
     return true;
   };
-  for (const ChangedLine& line : changed) {
-    const LineSpan& span = content.spans[line.index];
+  for (const NewLines::Line& line : changed.lines()) {
+    const LineSpan span = content.span(line.index);
     if (!copyUpTo(span.start)) return false;
-    xcEncodeLine(line.text, content.encoding, piece, ignored);
+    piece.append(changed.bytes(line));
     piece.append(all.substr(span.textEnd, span.end - span.textEnd));
     copied = span.end;
     if (piece.size() >= kPiece && !flush()) return false;
@@ -224,14 +250,14 @@ bool xcEmitNewContent(const FileContent& content, const ChangedLines& changed,
   return flush() && copyUpTo(all.size());
 }
 
-bool xcBuildNewContent(const FileContent& content, const ChangedLines& changed, std::string& out, Text& errorText) {
-  out.clear();
-  if (!xcCheckNewContent(content, changed, errorText)) return false;
+std::string xcBuildNewContent(const FileContent& content, const NewLines& changed) {
+  std::string out;
   out.reserve(content.bytes.size() + content.bytes.size() / 8);
-  return xcEmitNewContent(content, changed, [&](std::string_view piece) {
+  xcEmitNewContent(content, changed, [&](std::string_view piece) {
     out.append(piece);
     return true;
   });
+  return out;
 }
 
 }  // namespace varko

@@ -86,25 +86,9 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   }
   xcSplitFileContent(std::move(bytes), changes.original);
 
-  changes.logRows.push_back({Text(), u"Filename: " + path});
-  changes.logRows.push_back({Text(), u"Temp File: " + changes.names.temporary});
-  changes.logRows.push_back({Text(), u"Backup File: " + changes.names.backup});
-  changes.logRows.push_back({Text(), u"Archive File: " + settings_.archiveFile});
-  changes.logRows.push_back({});
-  changes.logRows.push_back({});
-
   if (!buildChanges(lineQuery, ask, result) || changes.changeCount == 0) return result;
   // Replacements that give the same text back change no byte: nothing to save, back up or archive.
   if (changes.changed.empty()) return result;
-
-  // A file that could not be written back exactly is refused before anyone is asked to save it.
-  Text why;
-  if (!xcCheckNewContent(changes.original, changes.changed, why)) {
-    result.saveFailed = true;
-    result.failureText = path + u" cannot be saved: " + why;
-    if (ask) questions_.showMessage(result.failureText);
-    return result;
-  }
   if (ask) review(result);
   return result;
 }
@@ -152,18 +136,15 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
     }
     if (!accept) continue;
     changes.changeCount += sum;
-    if (changes.changeLog.empty()) {
-      changes.changeLog.push_back(Text(35, u'_'));
-      changes.changeLog.push_back(xcTodayText(clock_) + u" Search/Replace " + changes.path);
+    if (changes.changedOn.empty()) changes.changedOn = xcTodayText(clock_);
+    // A line that could not be written back exactly refuses the file before anyone is asked to save it.
+    Text why;
+    if (rewritten != old && !changes.changed.add(content, i, rewritten, why)) {
+      result.saveFailed = true;
+      result.failureText = changes.path + u" cannot be saved: " + why;
+      if (ask) questions_.showMessage(result.failureText);
+      return false;
     }
-    const Text index = intToText(static_cast<long long>(i));
-    changes.changeLog.push_back(index + u":" + old);
-    changes.changeLog.push_back(index + u":" + rewritten);
-    changes.changeLog.push_back(Text());
-    changes.logRows.push_back({index, old});
-    changes.logRows.push_back({index + u"->", rewritten});
-    changes.logRows.push_back({});
-    if (rewritten != old) changes.changed.push_back({i, std::move(rewritten)});
   }
   return true;
 }
@@ -266,20 +247,48 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
 void FileReplacer::appendChangeLog(FileReplaceResult& result) {
   ChangeLog& log = changeLog_ ? *changeLog_ : ownChangeLog_;
   Text notice;
-  if (!log.append(result.changes.changeLog, fs_, result.changeLogFailure, notice))
+  if (!log.append(result.changes, fs_, result.changeLogFailure, notice))
     questions_.showMessage(result.changeLogFailure);
   if (!notice.empty()) questions_.showMessage(notice);
 }
 
-bool ChangeLog::append(const TextList& lines, FileSystem& fs, Text& errorText, Text& notice) {
-  if (off_ || file_.empty() || lines.empty()) return true;
-  // As the file channels write lines: an empty line leaves nothing.
-  std::string bytes;
-  for (const Text& line : lines) {
-    if (line.empty()) continue;
-    bytes += toUtf8(line);
-    bytes += "\r\n";
-  }
+// Calls line for each row, old and new text decoded one line at a time.
+template <typename Each>
+void forEachChangedLine(const FileChanges& changes, Each each) {
+  for (const NewLines::Line& line : changes.changed.lines())
+    each(intToText(static_cast<long long>(line.index)), changes.original.line(line.index),
+         changes.changed.text(changes.original, line));
+}
+
+std::vector<ReplaceLogRow> xcReplaceLogRows(const FileChanges& changes) {
+  std::vector<ReplaceLogRow> rows = {{Text(), u"Filename: " + changes.path},
+                                     {Text(), u"Temp File: " + changes.names.temporary},
+                                     {Text(), u"Backup File: " + changes.names.backup},
+                                     {Text(), u"Archive File: " + changes.archiveFile},
+                                     {},
+                                     {}};
+  forEachChangedLine(changes, [&](const Text& index, Text old, Text now) {
+    rows.push_back({index, std::move(old)});
+    rows.push_back({index + u"->", std::move(now)});
+    rows.push_back({});
+  });
+  return rows;
+}
+
+TextList xcChangeLogLines(const FileChanges& changes) {
+  TextList lines;
+  if (changes.changed.empty()) return lines;
+  lines = {Text(35, u'_'), changes.changedOn + u" Search/Replace " + changes.path};
+  forEachChangedLine(changes, [&](const Text& index, const Text& old, const Text& now) {
+    lines.push_back(index + u":" + old);
+    lines.push_back(index + u":" + now);
+    lines.push_back(Text());
+  });
+  return lines;
+}
+
+bool ChangeLog::append(const FileChanges& changes, FileSystem& fs, Text& errorText, Text& notice) {
+  if (off_ || file_.empty() || changes.changed.empty()) return true;
   // Never through a link, and a FIFO put in its place must not stall the run.
   const int fd = fs.open(textToPath(file_), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0600);
   struct stat st {};
@@ -298,7 +307,26 @@ bool ChangeLog::append(const TextList& lines, FileSystem& fs, Text& errorText, T
   // Runs saving at the same time append whole entries one after the other.
   fs.flock(fd, LOCK_EX);
   fs.fstat(fd, st);
-  bool ok = xcWriteAllBytes(fs, fd, bytes);
+  // As the file channels write lines: an empty line leaves nothing. Written in pieces, so that
+  // a large file's changes are never all in memory at once.
+  std::string piece;
+  bool ok = true;
+  auto add = [&](const Text& line) {
+    if (!ok || line.empty()) return;
+    piece += toUtf8(line);
+    piece += "\r\n";
+    if (piece.size() >= (1u << 20)) {
+      ok = xcWriteAllBytes(fs, fd, piece);
+      piece.clear();
+    }
+  };
+  add(Text(35, u'_'));
+  add(changes.changedOn + u" Search/Replace " + changes.path);
+  forEachChangedLine(changes, [&](const Text& index, const Text& old, const Text& now) {
+    add(index + u":" + old);
+    add(index + u":" + now);
+  });
+  if (ok) ok = xcWriteAllBytes(fs, fd, piece);
   int error = errno;
   if (!ok) fs.ftruncate(fd, st.st_size);  // no half entry
   if (ok && fs.fsync(fd) != 0) {
@@ -353,21 +381,14 @@ Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& n
 Text xcUnifiedDiff(const FileChanges& changes) {
   // Only the changed lines and their context are decoded: a replace never adds or removes lines.
   const FileContent& content = changes.original;
-  TextList oldLines, newLines;
-  oldLines.reserve(content.lineCount());
-  newLines.reserve(content.lineCount());
-  std::vector<bool> near(content.lineCount(), false);
-  for (const ChangedLine& line : changes.changed)
-    for (size_t i = line.index > 3 ? line.index - 3 : 0; i <= line.index + 3 && i < near.size(); ++i) near[i] = true;
-  size_t next = 0;
-  for (size_t i = 0; i < content.lineCount(); ++i) {
-    oldLines.push_back(near[i] ? content.line(i) : Text());
-    if (next < changes.changed.size() && changes.changed[next].index == i) {
-      newLines.push_back(changes.changed[next++].text);
-    } else {
-      newLines.push_back(oldLines.back());
-    }
+  TextList oldLines(content.lineCount()), newLines(content.lineCount());
+  for (const NewLines::Line& line : changes.changed.lines()) {
+    const size_t from = line.index > 3 ? line.index - 3 : 0;
+    for (size_t i = from; i <= line.index + 3 && i < content.lineCount(); ++i)
+      if (oldLines[i].empty()) oldLines[i] = newLines[i] = content.line(i);
   }
+  for (const NewLines::Line& line : changes.changed.lines())
+    newLines[line.index] = changes.changed.text(content, line);
   return xcUnifiedDiff(changes.path, oldLines, newLines);
 }
 

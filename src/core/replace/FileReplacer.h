@@ -26,12 +26,17 @@ struct FileChanges {
   Text target;           // the file itself, symbolic links resolved
   ReplaceFileNames names;
   Text archiveFile;
-  std::vector<ReplaceLogRow> logRows;
-  TextList changeLog;    // heading (35 underscores, date " Search/Replace " path), then i:old, i:new, ""
+  Text changedOn;        // the date of the change log's heading
   int32_t changeCount = 0;
   FileContent original;  // the bytes read and their lines: the old lines
-  ChangedLines changed;  // the lines whose text the accepted replacements changed
+  NewLines changed;      // the lines whose text the accepted replacements changed
 };
+
+// The rows of grdReplaceLog for changes (worked out when shown: a large file's are many).
+std::vector<ReplaceLogRow> xcReplaceLogRows(const FileChanges& changes);
+// The change log's lines for changes: heading (35 underscores, date " Search/Replace " path),
+// then i:old, i:new, "" per changed line.
+TextList xcChangeLogLines(const FileChanges& changes);
 
 enum class FileDecision {
   Save,
@@ -75,7 +80,7 @@ public:
   const Text& file() const { return file_; }
   // false with errorText: a write that failed (the log is cut back to where it was) is a failure
   // of the run; notice, with no failure, says the log is not written in this run.
-  bool append(const TextList& lines, FileSystem& fs, Text& errorText, Text& notice);
+  bool append(const FileChanges& changes, FileSystem& fs, Text& errorText, Text& notice);
 
 private:
   Text file_;

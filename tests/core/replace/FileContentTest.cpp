@@ -24,14 +24,15 @@ std::string utf16(std::string_view utf8, bool bigEndian) {
 bool rewrite(const std::string& bytes, const Text& find, const Text& replace, std::string& out, Text& why) {
   FileContent content;
   xcSplitFileContent(bytes, content);
-  ChangedLines changed;
+  NewLines changed;
   for (size_t i = 0; i < content.lineCount(); ++i) {
     Text line = content.line(i);
     int32_t count = 0;
     xcReplaceAll(line, find, replace, count, false, false);
-    if (count > 0) changed.push_back({i, line});
+    if (count > 0 && !changed.add(content, i, line, why)) return false;
   }
-  return xcBuildNewContent(content, changed, out, why);
+  out = xcBuildNewContent(content, changed);
+  return true;
 }
 
 TEST(FileContent, OnlyChangedLinesChangeAndTheyKeepTheFilesEncodingAndBreaks) {

@@ -62,8 +62,8 @@ TEST_F(FileReplacerTest, ConfirmationLogRowsChangeLogAndSavedMessageAreAsShown) 
         {u"", u"Filename: " + p}, {u"", u"Temp File: " + changes.names.temporary},
         {u"", u"Backup File: " + changes.names.backup}, {u"", u"Archive File: " + settings_.archiveFile},
         {}, {}, {u"1", u"cat cat"}, {u"1->", u"dog dog"}, {}};
-    EXPECT_EQ(changes.logRows, rows);
-    EXPECT_EQ(changes.changeLog, (TextList{Text(35, u'_'), u"05-Mar-24 Search/Replace " + p, u"1:cat cat",
+    EXPECT_EQ(xcReplaceLogRows(changes), rows);
+    EXPECT_EQ(xcChangeLogLines(changes), (TextList{Text(35, u'_'), u"05-Mar-24 Search/Replace " + p, u"1:cat cat",
                                            u"1:dog dog", u""}));
   };
   FileReplaceResult result = run(file, true);
@@ -165,8 +165,8 @@ TEST_F(FileReplacerTest, PreviewWorksOutEveryChangeWithoutAskingOrWriting) {
   FileReplacer replacer(settings_, clock_, questions_);
   FileReplaceResult result = replacer.previewFile(T(file));
   ASSERT_EQ(result.changes.changed.size(), 2u);
-  EXPECT_EQ(result.changes.changed[1].index, 2u);
-  EXPECT_EQ(result.changes.changed[1].text, u"dog");
+  EXPECT_EQ(result.changes.changed.lines()[1].index, 2u);
+  EXPECT_EQ(result.changes.changed.text(result.changes.original, result.changes.changed.lines()[1]), u"dog");
   EXPECT_EQ(U8(xcUnifiedDiff(result.changes)), "--- " + file + "\n+++ " + file + "\n@@ -1,3 +1,3 @@\n-cat\n+dog\n x\n-cat\n+dog\n");
   EXPECT_EQ(result.changes.changeCount, 2);
   EXPECT_TRUE(questions_.decided.empty());
