@@ -264,14 +264,17 @@ TEST_F(ReplaceCli, a_change_log_on_a_full_disk_is_a_failure_and_holds_no_half_en
 }
 
 TEST_F(ReplaceCli, under_any_memory_limit_a_file_is_replaced_whole_or_the_run_fails_and_leaves_it) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's shadow memory does not start under a memory limit";
+#endif
   std::string line = "a line with cat in it, long enough to look like text in a source file\n";
   std::string content;
-  while (content.size() < (24u << 20)) content += line;
+  while (content.size() < (8u << 20)) content += line;
   const std::string a = files.write("big.txt", content);
   std::string replaced = content;
   for (size_t at = 0; (at = replaced.find("cat", at)) != std::string::npos; at += 3) replaced.replace(at, 3, "dog");
   bool failedForMemory = false;
-  for (int megabytes : {2048, 512, 256, 160, 128, 96, 64, 48}) {
+  for (int megabytes : {1024, 48, 40, 32, 24, 16}) {
     files.write("big.txt", content);
     prefix = "ulimit -v " + std::to_string(megabytes * 1024) + "; ";
     Outcome r = run("--string cat --replace dog --yes");
