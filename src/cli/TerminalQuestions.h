@@ -64,6 +64,7 @@ public:
   }
 
   void showMessage(const Text& text) override { err_ << "varko-search: " << TerminalText(text) << '\n'; }
+  bool asksPerson() const override { return !yes_; }
 
 private:
   bool ask(const char* prompt, std::string& answer) {

@@ -112,8 +112,8 @@ public:
     errno = error;
     fail();
   }
-  void syncAndClose() {
-    const bool ok = fs_.fsync(fd_) == 0;
+  void syncAndClose(bool sync = true) {
+    const bool ok = !sync || fs_.fsync(fd_) == 0;
     const int error = errno;
     const int fd = fd_;
     fd_ = -1;
@@ -130,7 +130,8 @@ private:
 
 // Appends one record, its lines given one at a time, in pieces.
 ArchiveRecord appendRecord(FileSystem& fs, const Text& archiveFile, const Text& path, size_t lineCount,
-                           const std::function<Text(size_t)>& lineAt, const Text& note, const Clock& clock) {
+                           const std::function<Text(size_t)>& lineAt, const Text& note, const Clock& clock,
+                           bool sync) {
   long long characters = 0;
   for (size_t i = 0; i < lineCount; ++i) characters += static_cast<long long>(lineAt(i).size()) + 2;
   const Text heading = headingText(path, lineCount, characters, note, clock);
@@ -165,7 +166,7 @@ ArchiveRecord appendRecord(FileSystem& fs, const Text& archiveFile, const Text& 
   add(separator(u'4'));
   add(kBars);
   flush();
-  archive.syncAndClose();
+  archive.syncAndClose(sync);
   record.end = record.start + written;
   return record;
 }
@@ -188,14 +189,14 @@ Text xcArchiveHeading(const Text& path, const TextList& lines, const Text& note,
 }
 
 ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, const FileContent& content,
-                                   const Text& note, const Clock& clock, FileSystem& fs) {
+                                   const Text& note, const Clock& clock, FileSystem& fs, bool sync) {
   return appendRecord(fs, archiveFile, path, content.lineCount(), [&](size_t i) { return content.line(i); }, note,
-                      clock);
+                      clock, sync);
 }
 
 ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, const TextList& lines,
                                    const Text& note, const Clock& clock, FileSystem& fs) {
-  return appendRecord(fs, archiveFile, path, lines.size(), [&](size_t i) { return lines[i]; }, note, clock);
+  return appendRecord(fs, archiveFile, path, lines.size(), [&](size_t i) { return lines[i]; }, note, clock, true);
 }
 
 void xcWithdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& record, const Text& path,

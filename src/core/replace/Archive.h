@@ -33,7 +33,8 @@ struct ArchiveRecord {
 // pieces under a lock of the archive, so a large file is never held twice; an archive whose last
 // record was cut short (a killed run) gets a line saying so, and the new record starts after it.
 ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, const FileContent& content,
-                                   const Text& note, const Clock& clock, FileSystem& fs = FileSystem::real());
+                                   const Text& note, const Clock& clock, FileSystem& fs = FileSystem::real(),
+                                   bool sync = true);
 ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, const TextList& lines,
                                    const Text& note, const Clock& clock, FileSystem& fs = FileSystem::real());
 

@@ -223,6 +223,26 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
     questions_.showMessage(why);
     return;
   }
+  if (deferCommit_) {
+    request.syncNow = false;
+    auto pending = std::make_unique<PendingSave>();
+    pending->save = xcPrepareSave(request, clock_, fs_, pending->prepared);
+    if (!pending->save) {
+      result.saveFailed = true;
+      result.failureText = pending->prepared.stopped ? u"Stopped after the step " + xcSaveStepName(pending->prepared.failedStep)
+                                                     : pending->prepared.message;
+      if (!pending->prepared.stopped) questions_.showMessage(result.failureText);
+      return;
+    }
+    pending->path = changes.path;
+    pending->target = changes.target;
+    pending->hash = hasher.hash();
+    pending->size = hasher.size();
+    pending->changeCount = changes.changeCount;
+    pending->changeLog = xcChangeLogBytes(changes);
+    result.pending = std::move(pending);
+    return;
+  }
   const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
   result.saved = saved.saved;
   if (saved.stopped) {
@@ -242,6 +262,33 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   questions_.showMessage(xcSavedMessage(changes.path, saved.backupName, settings_.archiveFile));
   if (!saved.message.empty()) questions_.showMessage(saved.message);
   appendChangeLog(result);
+}
+
+void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
+                         ReplaceRunLog* runLog, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result) {
+  const SaveResult saved = xcCommitSave(*pending.save, fs, pending.prepared);
+  pending.save.reset();
+  result.saved = saved.saved;
+  if (saved.stopped) {
+    result.failureText = u"Stopped after the step " + xcSaveStepName(saved.failedStep);
+    return;
+  }
+  if (!saved.saved) {
+    result.saveFailed = true;
+    result.failureText = saved.message;
+    questions.showMessage(saved.message);
+    return;
+  }
+  result.replacedCount = pending.changeCount;
+  Text why;
+  if (runLog && !runLog->recordDone(pending.target, saved.backupName, pending.hash, pending.size, why))
+    questions.showMessage(why);
+  questions.showMessage(xcSavedMessage(pending.path, saved.backupName, archiveFile));
+  if (!saved.message.empty()) questions.showMessage(saved.message);
+  Text notice;
+  if (!changeLog.appendBytes(pending.changeLog, fs, result.changeLogFailure, notice))
+    questions.showMessage(result.changeLogFailure);
+  if (!notice.empty()) questions.showMessage(notice);
 }
 
 void FileReplacer::appendChangeLog(FileReplaceResult& result) {
@@ -287,8 +334,8 @@ TextList xcChangeLogLines(const FileChanges& changes) {
   return lines;
 }
 
-bool ChangeLog::append(const FileChanges& changes, FileSystem& fs, Text& errorText, Text& notice) {
-  if (off_ || file_.empty() || changes.changed.empty()) return true;
+int ChangeLog::openLocked(FileSystem& fs, off_t& size, Text& notice) {
+  if (off_ || file_.empty()) return -1;
   // Never through a link, and a FIFO put in its place must not stall the run.
   const int fd = fs.open(textToPath(file_), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0600);
   struct stat st {};
@@ -302,40 +349,73 @@ bool ChangeLog::append(const FileChanges& changes, FileSystem& fs, Text& errorTe
              : error == ELOOP ? Text(u"it is a symbolic link")
              : error == ENXIO ? Text(u"it is not a regular file")
                               : systemErrorText(error));
-    return true;
+    return -1;
   }
   // Runs saving at the same time append whole entries one after the other.
   fs.flock(fd, LOCK_EX);
   fs.fstat(fd, st);
-  // As the file channels write lines: an empty line leaves nothing. Written in pieces, so that
-  // a large file's changes are never all in memory at once.
-  std::string piece;
-  bool ok = true;
-  auto add = [&](const Text& line) {
-    if (!ok || line.empty()) return;
-    piece += toUtf8(line);
-    piece += "\r\n";
-    if (piece.size() >= (1u << 20)) {
-      ok = xcWriteAllBytes(fs, fd, piece);
-      piece.clear();
-    }
-  };
-  add(Text(35, u'_'));
-  add(changes.changedOn + u" Search/Replace " + changes.path);
-  forEachChangedLine(changes, [&](const Text& index, const Text& old, const Text& now) {
-    add(index + u":" + old);
-    add(index + u":" + now);
-  });
-  if (ok) ok = xcWriteAllBytes(fs, fd, piece);
-  int error = errno;
-  if (!ok) fs.ftruncate(fd, st.st_size);  // no half entry
-  if (ok && fs.fsync(fd) != 0) {
-    ok = false;
-    error = errno;
-  }
+  size = st.st_size;
+  return fd;
+}
+
+bool ChangeLog::finish(FileSystem& fs, int fd, bool ok, off_t size, Text& errorText) {
+  const int error = errno;
+  if (!ok) fs.ftruncate(fd, size);  // no half entry
   fs.close(fd);
   if (!ok) errorText = u"Could not write the change log " + file_ + u": " + systemErrorText(error);
   return ok;
+}
+
+bool ChangeLog::appendBytes(std::string_view bytes, FileSystem& fs, Text& errorText, Text& notice) {
+  if (bytes.empty()) return true;
+  off_t size = 0;
+  const int fd = openLocked(fs, size, notice);
+  if (fd < 0) return true;
+  return finish(fs, fd, xcWriteAllBytes(fs, fd, bytes), size, errorText);
+}
+
+namespace {
+// As the file channels write lines: an empty line leaves nothing. add is called with pieces of
+// about a megabyte, so that a large file's changes are never all in memory at once.
+template <typename Add>
+bool changeLogPieces(const FileChanges& changes, Add add) {
+  std::string piece;
+  bool ok = true;
+  auto line = [&](const Text& text) {
+    if (!ok || text.empty()) return;
+    piece += toUtf8(text);
+    piece += "\r\n";
+    if (piece.size() >= (1u << 20)) {
+      ok = add(piece);
+      piece.clear();
+    }
+  };
+  line(Text(35, u'_'));
+  line(changes.changedOn + u" Search/Replace " + changes.path);
+  forEachChangedLine(changes, [&](const Text& index, const Text& old, const Text& now) {
+    line(index + u":" + old);
+    line(index + u":" + now);
+  });
+  return ok && (piece.empty() || add(piece));
+}
+}  // namespace
+
+std::string xcChangeLogBytes(const FileChanges& changes) {
+  std::string all;
+  if (!changes.changed.empty()) changeLogPieces(changes, [&](const std::string& piece) {
+      all += piece;
+      return true;
+    });
+  return all;
+}
+
+bool ChangeLog::append(const FileChanges& changes, FileSystem& fs, Text& errorText, Text& notice) {
+  if (changes.changed.empty()) return true;
+  off_t size = 0;
+  const int fd = openLocked(fs, size, notice);
+  if (fd < 0) return true;
+  const bool ok = changeLogPieces(changes, [&](const std::string& piece) { return xcWriteAllBytes(fs, fd, piece); });
+  return finish(fs, fd, ok, size, errorText);
 }
 
 Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines) {

@@ -3,6 +3,7 @@
 // and the safe save, with every question asked through ReplaceQuestions.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "replace/FileContent.h"
 #include "replace/FileSystem.h"
 #include "replace/ReplaceFileNames.h"
+#include "replace/SafeSave.h"
 #include "replace/UndoManifest.h"
 #include "search/RunHost.h"
 
@@ -55,6 +57,8 @@ public:
   // Yes/No before saving when no differences were shown; true = Yes.
   virtual bool confirmSaveWithoutDiffs(const Text& text) = 0;
   virtual void showMessage(const Text& text) = 0;
+  // false when every answer is given without a person (--yes): saves may then be grouped.
+  virtual bool asksPerson() const { return true; }
   // Called every few thousand lines of a file being worked on, so a window can stay alive.
   virtual void working() {}
 };
@@ -81,11 +85,37 @@ public:
   // false with errorText: a write that failed (the log is cut back to where it was) is a failure
   // of the run; notice, with no failure, says the log is not written in this run.
   bool append(const FileChanges& changes, FileSystem& fs, Text& errorText, Text& notice);
+  // An entry worked out before (xcChangeLogBytes).
+  bool appendBytes(std::string_view bytes, FileSystem& fs, Text& errorText, Text& notice);
 
 private:
+  // -1, with notice, when the log is not to be written (any more) in this run; else locked.
+  int openLocked(FileSystem& fs, off_t& size, Text& notice);
+  bool finish(FileSystem& fs, int fd, bool ok, off_t size, Text& errorText);
+
   Text file_;
   bool off_ = false;
 };
+
+// A save prepared up to its rename, waiting for its group to be synced and committed.
+struct PendingSave {
+  std::unique_ptr<PreparedSave> save;
+  SaveResult prepared;
+  Text path, target;
+  std::string hash;  // of the new content, for the undo record
+  uint64_t size = 0;
+  int32_t changeCount = 0;
+  std::string changeLog;  // its change log entry
+};
+
+// The change log entry of changes, as written: UTF-8 lines with CR LF.
+std::string xcChangeLogBytes(const FileChanges& changes);
+
+// Renames a pending save into place and does what follows a save: the undo record, the messages,
+// the change log. The result says what happened, as replaceFile's would.
+struct FileReplaceResult;
+void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
+                         ReplaceRunLog* runLog, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result);
 
 struct FileReplaceResult {
   int32_t replacedCount = 0;     // the change count when saved, else 0
@@ -97,6 +127,7 @@ struct FileReplaceResult {
   bool saveFailed = false;       // failureText says which step and why (also: not encodable)
   Text failureText;
   Text changeLogFailure;         // saved, but the change log could not be written
+  std::unique_ptr<PendingSave> pending;  // prepared, to be committed with its group
   FileChanges changes;           // what was worked out (for a dry run: all of it)
 };
 
@@ -115,6 +146,9 @@ public:
   void useChangeLog(ChangeLog* log) { changeLog_ = log; }
   // Saves leave the folder sync to the caller, who syncs each folder once.
   void deferFolderSync() { syncFolders_ = false; }
+  // Saves stop before their rename and are handed back as pending: the caller syncs a group of
+  // them at once and commits them (xcCommitPendingSave).
+  void deferCommit() { deferCommit_ = true; }
 
 private:
   FileReplaceResult work(const Text& path, bool lineQuery, bool ask);
@@ -131,6 +165,7 @@ private:
   ChangeLog ownChangeLog_;
   ChangeLog* changeLog_ = nullptr;
   bool syncFolders_ = true;
+  bool deferCommit_ = false;
 };
 
 // The file itself when path is a symbolic link (or lies below one); path when it cannot be

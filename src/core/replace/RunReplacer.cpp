@@ -1,7 +1,9 @@
 #include "replace/RunReplacer.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <new>
@@ -10,6 +12,11 @@
 #include "lib/Library.h"
 
 namespace varko {
+
+namespace {
+constexpr size_t kGroupFiles = 64;
+constexpr size_t kGroupBytes = 32u << 20;
+}  // namespace
 
 Text ChangeLogFileFor(const SearchRequest& request) {
   const Text first = request.folderMode == kAdvancedMode && !request.selectedFolders.items.empty()
@@ -36,15 +43,77 @@ RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings,
   settings_.changeLogFile = request.replace.changeLogFilename;
 }
 
-RunReplacer::~RunReplacer() { finishRun(); }
+RunReplacer::~RunReplacer() {
+  try {
+    finishRun();
+  } catch (...) {
+  }
+}
 
-void RunReplacer::finishRun() {
-  if (runLog_) runLog_->closeRun();
+int RunReplacer::finishRun() {
+  const int change = commitPending();
   for (const std::string& folder : foldersToSync_)
     if (!xcSyncFolderOf(FileSystem::real(), folder + "/."))
       questions_.showMessage(u"The folder " + pathToText(folder) + u" could not be synced: " +
                              systemErrorText(errno) + u"; its saved files may not survive a power cut");
   foldersToSync_.clear();
+  if (runLog_) runLog_->closeRun();
+  return change;
+}
+
+int RunReplacer::commitPending() {
+  if (pending_.empty()) return 0;
+  std::vector<Waiting> group = std::move(pending_);
+  pending_.clear();
+  pendingBytes_ = 0;
+  int change = 0;
+  // One sync of each file system instead of one per new file, archive record and backup.
+  std::set<dev_t> synced;
+  bool syncOk = true;
+  int syncError = 0;
+  auto syncFolder = [&](const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || (synced.insert(st.st_dev).second && ::syncfs(fd) != 0)) {
+      if (syncOk) syncError = errno;
+      syncOk = false;
+    }
+    if (fd >= 0) ::close(fd);
+  };
+  if (!settings_.archiveFile.empty()) syncFolder(xcFolderOf(textToPath(settings_.archiveFile)));
+  if (runLog_ && !runLog_->manifestName().empty()) syncFolder(xcFolderOf(textToPath(runLog_->manifestName())));
+  for (const Waiting& waiting : group) syncFolder(xcFolderOf(textToPath(waiting.pending->target)));
+  for (Waiting& waiting : group) {
+    const int counted = waiting.pending->changeCount;
+    const Text path = waiting.pending->path;
+    FileReplaceResult result;
+    result.changes.target = waiting.pending->target;
+    if (!syncOk) {
+      // Nothing of the group is put in place: each takes back its new file and backup.
+      result.saveFailed = true;
+      result.failureText = u"Could not sync the new file before putting it in place: " + systemErrorText(syncError);
+      waiting.pending.reset();
+    } else {
+      xcCommitPendingSave(*waiting.pending, settings_.archiveFile, questions_, runLog_, changeLog_, FileSystem::real(),
+                          result);
+    }
+    if (result.replacedCount != counted) change -= counted - result.replacedCount;
+    afterSave(path, result, waiting.known ? &waiting.before : nullptr);
+  }
+  return change;
+}
+
+void RunReplacer::afterSave(const Text& path, const FileReplaceResult& result, const struct stat* before) {
+  if (result.readFailed || result.saveFailed) failures_.push_back({path, result.failureText});
+  if (!result.changeLogFailure.empty()) failures_.push_back({path, result.changeLogFailure, true});
+  if (!result.saved) return;
+  ++savedFiles_;
+  const std::string target = textToPath(result.changes.target);
+  foldersToSync_.insert(xcFolderOf(target));
+  // The save put a new file under the name: the other names that reach it are the same file.
+  if (before) seen_[{before->st_dev, before->st_ino}].replacedAway = true;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) seen_.try_emplace({st.st_dev, st.st_ino}, SeenFile{path, false});
 }
 
 void RunReplacer::noteLeftovers(const std::string& folder) {
@@ -118,19 +187,22 @@ int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQ
     return preview.changes.changeCount;
   }
   noteLeftovers(xcFolderOf(textToPath(xcResolvedTarget(aFilename))));
+  // Without a person to answer, saves go in groups: one sync for many files.
+  const bool grouped = !questions_.asksPerson();
+  if (grouped) replacer.deferCommit();
   FileReplaceResult result = replacer.replaceFile(aFilename, aLineQuery);
   if (result.replaceCancelled) aDoReplace = false;
   if (result.runAborted) aStopRun = true;
-  if (result.readFailed || result.saveFailed) failures_.push_back({aFilename, result.failureText});
-  if (!result.changeLogFailure.empty()) failures_.push_back({aFilename, result.changeLogFailure, true});
-  if (result.saved) {
-    ++savedFiles_;
-    const std::string target = textToPath(result.changes.target);
-    foldersToSync_.insert(xcFolderOf(target));
-    // The save put a new file under the name: the other names that reach it are the same file.
-    if (known) seen_[{st.st_dev, st.st_ino}].replacedAway = true;
-    if (::stat(target.c_str(), &st) == 0) seen_.try_emplace({st.st_dev, st.st_ino}, SeenFile{aFilename, false});
+  if (result.pending) {
+    const int32_t counted = result.pending->changeCount;
+    pendingBytes_ += result.pending->changeLog.size() + 4096;
+    result.pending->path = aFilename;
+    pending_.push_back({std::move(result.pending), st, known});
+    // A group is bounded, so that its held files and change log entries stay small.
+    if (pending_.size() >= kGroupFiles || pendingBytes_ >= kGroupBytes) return counted + commitPending();
+    return counted;
   }
+  afterSave(aFilename, result, known ? &st : nullptr);
   return result.replacedCount;
 }
 

@@ -40,8 +40,9 @@ public:
   std::function<void(const FileChanges&)> onPreview;
   const std::vector<ReplaceRunFailure>& failures() const { return failures_; }
   int savedFiles() const { return savedFiles_; }
-  // Syncs each folder that got a saved file, once; the saves leave it to the end of the run.
-  void finishRun();
+  // Commits the saves still pending, syncs each folder that got a saved file (once) and closes
+  // the undo record. Returns the change to the count of replacements.
+  int finishRun() override;
   ~RunReplacer() override;
 
 private:
@@ -49,6 +50,10 @@ private:
                  bool wholeWords, bool& stopRun);
   // Names what an earlier run that was stopped left in folder, once per folder.
   void noteLeftovers(const std::string& folder);
+  // Syncs the file systems of the pending saves, the archive and the undo record at once, then
+  // renames each pending file into place. Returns the change to the count of replacements.
+  int commitPending();
+  void afterSave(const Text& path, const FileReplaceResult& result, const struct stat* before);
 
   ReplaceSettings settings_;
   const Clock& clock_;
@@ -64,6 +69,13 @@ private:
   };
   std::map<std::pair<dev_t, ino_t>, SeenFile> seen_;  // each file once, however many names reach it
   std::set<std::string> foldersToSync_, foldersLooked_;
+  struct Waiting {
+    std::unique_ptr<PendingSave> pending;
+    struct stat before {};
+    bool known = false;
+  };
+  std::vector<Waiting> pending_;
+  size_t pendingBytes_ = 0;
 };
 
 }  // namespace varko

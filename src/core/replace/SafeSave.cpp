@@ -56,7 +56,7 @@ ContentWriter xcBytesWriter(std::string_view bytes) {
 }
 
 bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter& write, const struct stat& like,
-                    bool replaceExisting, int attributesFrom, std::string* failedAttribute) {
+                    bool replaceExisting, int attributesFrom, std::string* failedAttribute, bool sync) {
   int fd = fs.open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
   if (fd < 0 && errno == EEXIST && replaceExisting && fs.unlink(name) == 0)
     fd = fs.open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
@@ -74,7 +74,7 @@ bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter
     ok = false;
     if (failedAttribute) *failedAttribute = attribute;
   }
-  if (ok) ok = fs.fsync(fd) == 0;
+  if (ok && sync) ok = fs.fsync(fd) == 0;
   int saved = errno;
   if (fs.close(fd) != 0 && ok) {
     ok = false;
@@ -119,89 +119,108 @@ int xcOpenLocked(FileSystem& fs, const std::string& path, struct stat& st, const
   }
 }
 
-SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs) {
-  SaveResult result;
-  const std::string target = textToPath(request.target);
-  const std::string temporary = textToPath(request.names.temporary);
-  // What a save that does not finish takes back, also when an exception (no memory) ends it.
-  struct Undo {
-    FileSystem& fs;
-    const SaveRequest& request;
-    const std::string& temporary;
-    bool temporaryExists = false;
-    std::string backup;
-    ArchiveRecord record;
-    int locked = -1;  // the original, locked until the save is over
-    Text why = u"the save was stopped by an error";
-    void release() {
-      if (locked >= 0) fs.close(locked);
-      locked = -1;
-    }
-    void takeBack() {
-      const int saved = errno;
-      if (temporaryExists) fs.unlink(temporary);
-      if (!backup.empty()) fs.unlink(backup);  // the original still holds that content
-      temporaryExists = false;
-      backup.clear();
-      // The archive must not claim a change that did not happen.
-      if (record.written()) {
-        const ArchiveRecord written = record;
-        record = ArchiveRecord();
-        try {
-          xcWithdrawArchiveRecord(request.archiveFile, written, request.path, why, fs);
-        } catch (...) {
-        }
-      }
-      release();
-      errno = saved;
-    }
-    ~Undo() { takeBack(); }
-  } undo{fs, request, temporary, false, {}, {}, -1, u"the save was stopped by an error"};
-  undo.temporaryExists = request.temporaryIsOurs;
-  bool& temporaryExists = undo.temporaryExists;
-  std::string& backup = undo.backup;
-  ArchiveRecord& record = undo.record;
-  int& locked = undo.locked;
+// What a save that does not finish takes back, also when an exception (no memory) ends it.
+struct PreparedSave::State {
+  FileSystem& fs;
+  Text path, archiveFile;
+  std::string target, temporary;
+  bool temporaryExists = false;
+  std::string backup;
+  ArchiveRecord record;
+  int locked = -1;  // the original, locked until the save is over
+  struct stat settled {};
+  bool syncFolder = true;
+  Text why = u"the save was stopped by an error";
 
-  auto release = [&] { undo.release(); };
-  auto failure = [&](SaveStep step, const Text& message) {
-    undo.why = message;
-    fs.beginStep(SaveStep::None);  // taking back is no part of the step that failed
-    undo.takeBack();
-    result.failedStep = step;
-    result.message = message;
-    return result;
-  };
-  auto stop = [&] {
-    // As a killed process would: everything stays where it is.
+  State(FileSystem& fileSystem, const SaveRequest& request)
+      : fs(fileSystem),
+        path(request.path),
+        archiveFile(request.archiveFile),
+        target(textToPath(request.target)),
+        temporary(textToPath(request.names.temporary)),
+        temporaryExists(request.temporaryIsOurs),
+        syncFolder(request.syncFolder) {}
+  void release() {
+    if (locked >= 0) fs.close(locked);
+    locked = -1;
+  }
+  void takeBack() {
+    const int saved = errno;
+    if (temporaryExists) fs.unlink(temporary);
+    if (!backup.empty()) fs.unlink(backup);  // the original still holds that content
+    temporaryExists = false;
+    backup.clear();
+    // The archive must not claim a change that did not happen.
+    if (record.written()) {
+      const ArchiveRecord written = record;
+      record = ArchiveRecord();
+      try {
+        xcWithdrawArchiveRecord(archiveFile, written, path, why, fs);
+      } catch (...) {
+      }
+    }
+    release();
+    errno = saved;
+  }
+  // As a killed process would: everything stays where it is.
+  void leave() {
     temporaryExists = false;
     backup.clear();
     record = ArchiveRecord();
     release();
-    result.stopped = true;
-    return result;
+  }
+  ~State() { takeBack(); }
+};
+
+PreparedSave::PreparedSave(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PreparedSave::~PreparedSave() = default;
+
+namespace {
+
+Text because(int error) { return u": " + systemErrorText(error); }
+Text changedText(const Text& path) {
+  return path + u" was changed on disk since it was read for replacing; it was not saved";
+}
+
+}  // namespace
+
+std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Clock& clock, FileSystem& fs,
+                                            SaveResult& result) {
+  auto state = std::make_unique<PreparedSave::State>(fs, request);
+  PreparedSave::State& st = *state;
+  auto failure = [&](SaveStep step, const Text& message) {
+    st.why = message;
+    fs.beginStep(SaveStep::None);  // taking back is no part of the step that failed
+    st.takeBack();
+    result.failedStep = step;
+    result.message = message;
+    return nullptr;
   };
-  auto because = [](int error) { return u": " + systemErrorText(error); };
-  const Text changedText = request.path + u" was changed on disk since it was read for replacing; it was not saved";
+  auto stop = [&] {
+    st.leave();
+    result.stopped = true;
+    return nullptr;
+  };
 
   // Another program may have written the file since it was read: its content wins. The lock
   // keeps every other replace run of ours out until this one has renamed.
   fs.beginStep(SaveStep::CheckUnchanged);
   struct stat original {};
-  locked = xcOpenLocked(fs, target, original, [&] {
+  st.locked = xcOpenLocked(fs, st.target, original, [&] {
     if (request.waiting) request.waiting(u"Waiting for another replace run to finish saving " + request.path);
   });
-  if (locked < 0) return failure(SaveStep::CheckUnchanged, u"Could not read " + request.path + u" again" + because(errno));
+  if (st.locked < 0) return failure(SaveStep::CheckUnchanged, u"Could not read " + request.path + u" again" + because(errno));
   bool same = false;
-  if (!holdsExactly(fs, locked, request.old->bytes, same))
+  if (!holdsExactly(fs, st.locked, request.old->bytes, same))
     return failure(SaveStep::CheckUnchanged, u"Could not read " + request.path + u" again" + because(errno));
-  if (!same) return failure(SaveStep::CheckUnchanged, changedText);
+  if (!same) return failure(SaveStep::CheckUnchanged, changedText(request.path));
   if (!fs.endStep(SaveStep::CheckUnchanged)) return stop();
 
   fs.beginStep(SaveStep::WriteTemporary);
-  temporaryExists = false;
+  st.temporaryExists = false;
   std::string attribute;
-  if (!xcWriteNewFile(fs, temporary, request.writeNew, original, request.temporaryIsOurs, locked, &attribute)) {
+  if (!xcWriteNewFile(fs, st.temporary, request.writeNew, original, request.temporaryIsOurs, st.locked, &attribute,
+                      request.syncNow)) {
     const int error = errno;
     // A failed replacement of Show Differences' file took it away too.
     if (!attribute.empty())
@@ -211,13 +230,14 @@ SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, Fi
     return failure(SaveStep::WriteTemporary,
                    u"Could not write the temporary file " + request.names.temporary + because(error));
   }
-  temporaryExists = true;
+  st.temporaryExists = true;
   if (!fs.endStep(SaveStep::WriteTemporary)) return stop();
 
   fs.beginStep(SaveStep::AppendArchive);
   if (!request.archiveFile.empty()) {
     try {
-      record = xcAppendArchiveLines(request.archiveFile, request.path, *request.old, request.note, clock, fs);
+      st.record = xcAppendArchiveLines(request.archiveFile, request.path, *request.old, request.note, clock, fs,
+                                       request.syncNow);
     } catch (const VarkoError& e) {
       return failure(SaveStep::AppendArchive,
                      u"Could not append to the archive " + request.archiveFile + u": " + e.text());
@@ -236,7 +256,7 @@ SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, Fi
     backupName = request.names.numberedBackup(number);
     const std::string name = textToPath(backupName);
     if (linking) {
-      if (fs.link(target, name) == 0) {
+      if (fs.link(st.target, name) == 0) {
         error = 0;
       } else {
         error = errno;
@@ -245,14 +265,17 @@ SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, Fi
     }
     if (!linking) {
       attribute.clear();
-      error = xcWriteNewFile(fs, name, xcBytesWriter(request.old->bytes), original, false, locked, &attribute) ? 0 : errno;
+      error = xcWriteNewFile(fs, name, xcBytesWriter(request.old->bytes), original, false, st.locked, &attribute,
+                             request.syncNow)
+                  ? 0
+                  : errno;
       if (error != 0 && !attribute.empty()) {
         errno = error;
         return failure(SaveStep::KeepBackup, u"Could not give the backup file " + backupName +
                                                  u" the extended attribute " + pathToText(attribute) + because(error));
       }
     }
-    if (error == 0) backup = name;
+    if (error == 0) st.backup = name;
   }
   if (error != 0) {
     errno = error;
@@ -260,9 +283,8 @@ SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, Fi
   }
   result.backupName = backupName;
   // Our own link changed the status time; the content time and size must not have moved.
-  struct stat settled {};
-  if (fs.fstat(locked, settled) != 0 || !unchanged(original, settled, false))
-    return failure(SaveStep::KeepBackup, changedText);
+  if (fs.fstat(st.locked, st.settled) != 0 || !unchanged(original, st.settled, false))
+    return failure(SaveStep::KeepBackup, changedText(request.path));
   if (!fs.endStep(SaveStep::KeepBackup)) return stop();
 
   fs.beginStep(SaveStep::RecordUndo);
@@ -271,34 +293,57 @@ SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, Fi
     if (!request.beforeReplace(backupName, why)) return failure(SaveStep::RecordUndo, why);
   }
   if (!fs.endStep(SaveStep::RecordUndo)) return stop();
+  return std::make_unique<PreparedSave>(std::move(state));
+}
+
+SaveResult xcCommitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result) {
+  PreparedSave::State& st = *prepared.state_;
+  auto failure = [&](const Text& message) {
+    st.why = message;
+    fs.beginStep(SaveStep::None);
+    st.takeBack();
+    result.failedStep = SaveStep::ReplaceOriginal;
+    result.message = message;
+    return result;
+  };
 
   fs.beginStep(SaveStep::ReplaceOriginal);
   // Once more, right before the rename: the same file under the name, not written meanwhile.
   struct stat named {}, now {};
-  if (::lstat(target.c_str(), &named) != 0 || fs.fstat(locked, now) != 0 || !unchanged(settled, named, true) ||
-      !unchanged(settled, now, true))
-    return failure(SaveStep::ReplaceOriginal, changedText);
-  if (fs.rename(temporary, target) != 0) {
+  if (::lstat(st.target.c_str(), &named) != 0 || fs.fstat(st.locked, now) != 0 ||
+      !unchanged(st.settled, named, true) || !unchanged(st.settled, now, true))
+    return failure(changedText(st.path));
+  if (fs.rename(st.temporary, st.target) != 0) {
     const int renameError = errno;
-    return failure(SaveStep::ReplaceOriginal, u"Could not replace " + request.path + u" with the temporary file " +
-                                                  request.names.temporary + because(renameError));
+    return failure(u"Could not replace " + st.path + u" with the temporary file " + pathToText(st.temporary) +
+                   because(renameError));
   }
-  temporaryExists = false;
-  backup.clear();  // it is the old content now
-  record = ArchiveRecord();
+  st.temporaryExists = false;
+  st.backup.clear();  // it is the old content now
+  st.record = ArchiveRecord();
   result.saved = true;
-  release();
-  if (!fs.endStep(SaveStep::ReplaceOriginal)) return stop();
+  st.release();
+  if (!fs.endStep(SaveStep::ReplaceOriginal)) {
+    result.stopped = true;
+    return result;
+  }
 
   // The new content is in place; a folder that cannot be synced is only worth a warning.
   fs.beginStep(SaveStep::SyncFolder);
-  if (request.syncFolder && !xcSyncFolderOf(fs, target)) {
+  if (st.syncFolder && !xcSyncFolderOf(fs, st.target)) {
     result.failedStep = SaveStep::SyncFolder;
-    result.message = u"The folder of " + request.path + u" could not be synced" + because(errno) +
+    result.message = u"The folder of " + st.path + u" could not be synced" + because(errno) +
                      u"; the changes are saved but may not survive a power cut";
   }
-  if (!fs.endStep(SaveStep::SyncFolder)) return stop();
+  if (!fs.endStep(SaveStep::SyncFolder)) result.stopped = true;
   return result;
+}
+
+SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs) {
+  SaveResult result;
+  std::unique_ptr<PreparedSave> prepared = xcPrepareSave(request, clock, fs, result);
+  if (!prepared) return result;
+  return xcCommitSave(*prepared, fs, result);
 }
 
 }  // namespace varko

@@ -194,19 +194,28 @@ bool ReplaceRunLog::append(const std::string& entry, bool sync, Text& errorText)
 }
 
 void ReplaceRunLog::closeRun() {
-  if (!manifestName_.empty() && intentCount_ == 0) fs_.unlink(textToPath(manifestName_));
+  if (manifestName_.empty()) return;
+  const std::string name = textToPath(manifestName_);
+  if (intentCount_ == 0) {
+    fs_.unlink(name);
+  } else if (const int fd = fs_.open(name, O_WRONLY | O_NOFOLLOW, 0); fd >= 0) {
+    fs_.fsync(fd);
+    fs_.close(fd);
+  }
   manifestName_.clear();
+  intentCount_ = 0;
 }
 
 bool ReplaceRunLog::recordIntent(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
                                  Text& errorText) {
   ++intentCount_;
-  return append(entryLine({textToPath(path), textToPath(backup), hash, size}, kIntent), true, errorText);
+  // Not synced each time: a killed run's record is in the page cache already; the end of the
+  // run syncs it once, for a power cut.
+  return append(entryLine({textToPath(path), textToPath(backup), hash, size}, kIntent), false, errorText);
 }
 
 bool ReplaceRunLog::recordDone(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
                                Text& errorText) {
-  // Not synced: after a power cut the intent alone still leads undo to the file.
   if (!append(entryLine({textToPath(path), textToPath(backup), hash, size}, {}), false, errorText)) return false;
   ++savedCount_;
   return true;

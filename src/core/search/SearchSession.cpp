@@ -551,6 +551,7 @@ void SearchSession::endOfRun(const SearchRequest& request) {
   buffers_ = ExamineBuffers();
   ownOutcome_ = FileOutcome();
   xcElapsedText(2, runStamp_, elapsedText_, host_);
+  if (replaceHandler_) replacedTotal_ += replaceHandler_->finishRun();
   replacedText_.clear();
   if (replaceOn_) replacedText_ = u" Replaced=" + intToText(replacedTotal_);
   host_.setStatusText(xcFormat(u"Matched Lines=%d of %d - Files=%d of %d - time=%s",

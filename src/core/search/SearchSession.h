@@ -26,6 +26,9 @@ public:
                                      bool& aLineQuery, bool aCaseflBool, bool PreserveSpaces,
                                      bool aWordFl, const Text& aLogFilename, bool& aStopRun) = 0;
   virtual void ClearReplaceLists() = 0;
+  // At the end of the run, before its status: completes what is still pending and returns the
+  // change to the count of replacements (less for saves that failed at the last step).
+  virtual int finishRun() { return 0; }
 };
 
 enum class RunOutcome { None, Ignored, Refused, Finished };
