@@ -63,7 +63,8 @@ public:
     return ask("[y]es, [n]o? ", answer) && answer == "y";
   }
 
-  void showMessage(const Text& text) override { err_ << "varko-search: " << TerminalText(text) << '\n'; }
+  // One write a message: standard error is unbuffered.
+  void showMessage(const Text& text) override { err_ << "varko-search: " + TerminalText(text) + '\n' << std::flush; }
   bool asksPerson() const override { return !yes_; }
 
 private:

@@ -71,9 +71,12 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   auto isListFile = [&](const Text& name) {
     return !name.empty() && (name == settings_.stringSetFile || name == settings_.changeLogFile);
   };
+  auto isTargetOf = [&](const Text& name, const Text& resolved) {
+    return !name.empty() && changes.target == (resolved.empty() ? xcResolvedTarget(name) : resolved);
+  };
   if (xcIsReplaceFileName(path) || xcIsReplaceFileName(changes.target) || isListFile(path) ||
-      isListFile(changes.target) || (!settings_.stringSetFile.empty() && changes.target == xcResolvedTarget(settings_.stringSetFile)) ||
-      (!settings_.changeLogFile.empty() && changes.target == xcResolvedTarget(settings_.changeLogFile))) {
+      isListFile(changes.target) || isTargetOf(settings_.stringSetFile, settings_.stringSetTarget) ||
+      isTargetOf(settings_.changeLogFile, settings_.changeLogTarget)) {
     result.refused = true;
     return result;
   }

@@ -73,6 +73,8 @@ struct ReplaceSettings {
   Text changeLogFile;  // never replaced in; empty: the change log is not written
   Text archiveFile;    // empty: no archive record
   Text settingsFile;   // where the differences viewer is named
+  // The two list files with links resolved, worked out once for a run (empty: worked out here).
+  Text stringSetTarget, changeLogTarget;
 };
 
 // The change log of a run, appended to after each saved file. It is never written through a link

@@ -41,6 +41,11 @@ RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings,
   }
   settings_.stringSetFile = request.replace.stringSetFilename;
   settings_.changeLogFile = request.replace.changeLogFilename;
+  if (!settings_.stringSetFile.empty()) settings_.stringSetTarget = xcResolvedTarget(settings_.stringSetFile);
+  // The log may not exist yet: its folder is resolved.
+  if (!settings_.changeLogFile.empty())
+    settings_.changeLogTarget = xcIncludeTrailingSeparator(xcResolvedTarget(pathToText(
+                                    xcFolderOf(textToPath(settings_.changeLogFile))))) + kChangeLogName;
 }
 
 RunReplacer::~RunReplacer() {

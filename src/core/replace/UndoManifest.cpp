@@ -169,39 +169,34 @@ bool ReplaceRunLog::open(Text& errorText) {
   std::snprintf(created, sizeof created, "%020lld.%09ld", static_cast<long long>(now.tv_sec), now.tv_nsec);
   const bool ok = xcWriteAllBytes(fs_, fd, std::string(kHeader) + created + "\r\n");
   const int error = errno;
-  fs_.close(fd);
   if (!ok) {
+    fs_.close(fd);
     fs_.unlink(textToPath(name));
     errorText = u"Could not write the undo record " + name + u": " + systemErrorText(error);
     return false;
   }
   manifestName_ = name;
+  fd_ = fd;
   return true;
+}
+
+ReplaceRunLog::~ReplaceRunLog() {
+  if (fd_ >= 0) fs_.close(fd_);
 }
 
 bool ReplaceRunLog::append(const std::string& entry, bool sync, Text& errorText) {
   if (!open(errorText)) return false;
-  const int fd = fs_.open(textToPath(manifestName_), O_WRONLY | O_APPEND | O_NOFOLLOW, 0);
-  if (fd >= 0) {
-    const bool ok = xcWriteAllBytes(fs_, fd, entry) && (!sync || fs_.fsync(fd) == 0);
-    const int saved = errno;
-    fs_.close(fd);
-    errno = saved;
-    if (ok) return true;
-  }
+  if (xcWriteAllBytes(fs_, fd_, entry) && (!sync || fs_.fsync(fd_) == 0)) return true;
   errorText = u"Could not write the undo record " + manifestName_ + u": " + systemErrorText(errno);
   return false;
 }
 
 void ReplaceRunLog::closeRun() {
   if (manifestName_.empty()) return;
-  const std::string name = textToPath(manifestName_);
-  if (intentCount_ == 0) {
-    fs_.unlink(name);
-  } else if (const int fd = fs_.open(name, O_WRONLY | O_NOFOLLOW, 0); fd >= 0) {
-    fs_.fsync(fd);
-    fs_.close(fd);
-  }
+  if (intentCount_ == 0) fs_.unlink(textToPath(manifestName_));
+  else fs_.fsync(fd_);
+  fs_.close(fd_);
+  fd_ = -1;
   manifestName_.clear();
   intentCount_ = 0;
 }

@@ -23,6 +23,9 @@ inline constexpr char16_t kUndoManifestPrefix[] = u"VarkoSearchReplaceUndo-";
 class ReplaceRunLog {
 public:
   ReplaceRunLog(Text folder, const Clock& clock, FileSystem& fs = FileSystem::real());
+  ~ReplaceRunLog();
+  ReplaceRunLog(const ReplaceRunLog&) = delete;
+  ReplaceRunLog& operator=(const ReplaceRunLog&) = delete;
   // Creates the manifest, when not done yet, before the run's first save begins: a run killed
   // before its first rename then leaves a record that names no file.
   bool open(Text& errorText);
@@ -47,6 +50,7 @@ private:
   Text manifestName_;
   int savedCount_ = 0;
   int intentCount_ = 0;
+  int fd_ = -1;  // the manifest, open for appending while the run lasts
 };
 
 // Adds the bytes of a file as they are written, for its undo record.
