@@ -13,6 +13,7 @@
 #include "lib/Library.h"
 #include "replace/Archive.h"
 #include "replace/FileReplacer.h"
+#include "replace/RunReplacer.h"
 #include "replace/UndoManifest.h"
 #include "ReplaceTestSupport.h"
 #include "support/TestSupport.h"
@@ -197,6 +198,40 @@ TEST_F(ReplaceSafetyTest, ARecordCutShortIsClosedBeforeTheNextOne) {
                               "stopped\r\n" + bars + "\r\n<><>";
   EXPECT_NE(after.find(closing), std::string::npos);
   EXPECT_TRUE(after.ends_with(bars + "\r\n"));
+}
+
+// With nobody to answer, saves wait in a group for one sync; each is still checked at its rename.
+class UnattendedQuestions : public test::ScriptedQuestions {
+public:
+  bool asksPerson() const override { return false; }
+};
+
+TEST_F(ReplaceSafetyTest, AGroupOfSavesIsCheckedFileByFileAtItsRename) {
+  const std::string a = dir_.write("a.txt", "cat\n"), b = dir_.write("b.txt", "cat cat\n");
+  const std::string c = dir_.write("c.txt", "cat\n");
+  SearchRequest request;
+  request.searchText = u"cat";
+  request.strings = {{u"cat", u"dog"}};
+  UnattendedQuestions questions;
+  ReplaceRunLog runLog(logs_, clock_);
+  RunReplacer replacer(request, settings_, clock_, questions, &runLog, false);
+  int counted = 0;
+  for (const std::string& file : {a, b, c}) {
+    bool doReplace = true, fileQuery = false, lineQuery = false, stop = false;
+    counted += replacer.VarkoReplaceStrSubFile(T(file), doReplace, fileQuery, lineQuery, false, false, false, {}, stop);
+  }
+  EXPECT_EQ(readFileBytes(a), "cat\n");  // nothing is renamed before the group is synced
+  dir_.write("b.txt", "cat cat, edited meanwhile\n");
+  EXPECT_EQ(counted + replacer.finishRun(), 2);
+  EXPECT_EQ(readFileBytes(a), "dog\n");
+  EXPECT_EQ(readFileBytes(b), "cat cat, edited meanwhile\n");
+  EXPECT_EQ(readFileBytes(c), "dog\n");
+  ASSERT_EQ(replacer.failures().size(), 1u);
+  EXPECT_EQ(U8(replacer.failures()[0].reason), b + " was changed on disk since it was read for replacing; it was not saved");
+  EXPECT_FALSE(xcFileExists(dir_.text() + u"b-VarkoSearchReplace-20240305-140709-bak.txt"));
+  TextList report;
+  EXPECT_EQ(UndoLastReplace(logs_, report, clock_).restored, 2);
+  EXPECT_EQ(readFileBytes(a), "cat\n");
 }
 
 TEST_F(ReplaceSafetyTest, AReplacementThatChangesNoByteWritesNothing) {
