@@ -35,20 +35,6 @@ namespace {
 
 constexpr char16_t kStringsTextHeading[] = u"Replace - Strings to find:\r\n";
 
-// Keys typed into a cell's editor count as keys pressed in the grid.
-class KeyCountingDelegate : public QStyledItemDelegate {
-public:
-  KeyCountingDelegate(QObject* counter, QObject* parent) : QStyledItemDelegate(parent), counter_(counter) {}
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    if (editor) editor->installEventFilter(counter_);
-    return editor;
-  }
-
-private:
-  QObject* counter_;
-};
-
 QLabel* colouredLabel(const QString& text, Rgb colour, bool bold, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   setTextColour(label, colour);
@@ -171,9 +157,16 @@ void TfrmVarkoReplace::buildWindow() {
   grdReplace->verticalHeader()->setDefaultSectionSize(20);
   grdReplace->setEditTriggers(QAbstractItemView::AllEditTriggers);
   grdReplace->setSelectionMode(QAbstractItemView::SingleSelection);
-  grdReplace->setItemDelegate(new KeyCountingDelegate(this, grdReplace));
   setTextColour(grdReplace, kGreen);
-  grdReplace->installEventFilter(this);
+  // Any change of the grid counts, however it came (typed, pasted, dropped, rows removed): the
+  // run must use the pairs on screen.
+  QAbstractItemModel* gridModel = grdReplace->model();
+  auto edited = [this] {
+    if (!filling_) gridEdited_ = true;
+  };
+  connect(gridModel, &QAbstractItemModel::dataChanged, this, edited);
+  connect(gridModel, &QAbstractItemModel::rowsInserted, this, edited);
+  connect(gridModel, &QAbstractItemModel::rowsRemoved, this, edited);
 
   Label12 = new QLabel("Number lines", this);
   edtNumStrings = new QLineEdit("1", this);
@@ -278,7 +271,7 @@ void TfrmVarkoReplace::setUp(StringTable& table, ReplaceRunOptions& options, Tex
   outcome_ = ReplaceOptionsOutcome();
   replaceFlag_ = false;
   closing_ = false;
-  keyCount_ = 0;
+  gridEdited_ = false;
 }
 
 ReplaceOptionsOutcome TfrmVarkoReplace::showOptions(StringTable& table, ReplaceRunOptions& options,
@@ -304,11 +297,6 @@ bool TfrmVarkoReplace::event(QEvent* event) {
   // Replace button is closing the window.
   if (event->type() == QEvent::WindowActivate && table_ && !closing_) FormActivate();
   return QDialog::event(event);
-}
-
-bool TfrmVarkoReplace::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && inGrid(qobject_cast<QWidget*>(watched))) ++keyCount_;
-  return QDialog::eventFilter(watched, event);
 }
 
 bool TfrmVarkoReplace::inGrid(const QWidget* widget) const {
@@ -345,7 +333,7 @@ void TfrmVarkoReplace::FormActivate() {
   options_->queryLine = true;
   ShowStringTable();
   ApplyReplaceSwitch();
-  keyCount_ = 0;
+  gridEdited_ = false;
 }
 
 void TfrmVarkoReplace::ApplyReplaceSwitch() {
@@ -363,6 +351,7 @@ void TfrmVarkoReplace::setGridRows(int rows) {
 
 void TfrmVarkoReplace::ShowStringTable() {
   StringTable& table = *table_;
+  filling_ = true;
   if (table.count <= 0) {
     setGridRows(1);
     grdReplace->setItem(0, 0, new QTableWidgetItem(toQString(currentFindString_)));
@@ -378,16 +367,21 @@ void TfrmVarkoReplace::ShowStringTable() {
       grdReplace->setItem(r, 1, new QTableWidgetItem(toQString(table.replace(r + 1))));
     }
   }
-  lblFindStrAmx->setText(QString("Number strings to search for=%1").arg(table.count));
+  showCount();
   edtNumStrings->setText(QString::number(table.count));
-  keyCount_ = 0;
+  filling_ = false;
+  gridEdited_ = false;
+}
+
+void TfrmVarkoReplace::showCount() {
+  lblFindStrAmx->setText(QString("Number strings to search for=%1").arg(table_->count));
 }
 
 void TfrmVarkoReplace::TakeGridStrings() {
   StringTable& table = *table_;
-  if (keyCount_ > 0) {
-    // The rows holding a find string become the pairs in use, in order, so that pairs typed
-    // below the old count are used and a cleared row does not come back.
+  if (gridEdited_) {
+    // The rows shown holding a find string become the pairs in use, in order, so that pairs
+    // typed below the old count are used and a cleared or hidden row does not come back.
     std::vector<std::array<Text, 2>> pairs;
     for (int r = 0; r < grdReplace->rowCount(); ++r) {
       Text find = cellText(grdReplace, r, 0);
@@ -407,11 +401,11 @@ void TfrmVarkoReplace::TakeGridStrings() {
 
 void TfrmVarkoReplace::grdReplaceExit() {
   if (!table_) return;
-  if (keyCount_ > 0) {
+  if (gridEdited_) {
     TakeGridStrings();
     ShowStringTable();
   }
-  keyCount_ = 0;
+  gridEdited_ = false;
 }
 
 void TfrmVarkoReplace::edtNumStringsExit() {
@@ -423,7 +417,13 @@ void TfrmVarkoReplace::edtNumStringsExit() {
     rows = kMaxStrings;
     edtNumStrings->setText(QString::number(rows));
   }
+  const bool lowered = rows < grdReplace->rowCount();
   setGridRows(rows);
+  // Rows no longer shown are no longer used: the count says so at once.
+  if (lowered && table_) {
+    TakeGridStrings();
+    showCount();
+  }
 }
 
 void TfrmVarkoReplace::Button1Click() {

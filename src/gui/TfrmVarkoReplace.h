@@ -110,13 +110,13 @@ public:
 
 protected:
   bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void buildWindow();
   void message(const QString& text);
   void reactivate();
   void setGridRows(int rows);
+  void showCount();
   bool inGrid(const QWidget* widget) const;
   void setReplaceOffOrOn(int offOrOn);
 
@@ -126,7 +126,8 @@ private:
   varko::Text currentFindString_;
   varko::Text firstAdvancedFolder_;
   bool replaceFlag_ = false;
-  int keyCount_ = 0;
+  bool gridEdited_ = false;  // the grid differs from the string table
+  bool filling_ = false;     // the grid is being filled from the table: no edit
   bool closing_ = false;  // the Replace button's own boxes must not reset the window
   ReplaceOptionsOutcome outcome_;
 };

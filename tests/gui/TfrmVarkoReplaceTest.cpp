@@ -154,6 +154,28 @@ private slots:
     QCOMPARE(replaceCalls.last(), 1);
   }
 
+  // An edit that is no key press (a paste, a drop) and rows hidden by a lower number count too.
+  void the_run_uses_the_rows_shown_however_they_were_edited() {
+    table.count = 3;
+    table.find(1) = u"one";
+    table.find(2) = u"two";
+    table.find(3) = u"three";
+    TfrmVarkoReplace w;
+    open(w);
+    w.grdReplace->model()->setData(w.grdReplace->model()->index(0, 0), "pasted");
+    QTest::mouseClick(w.edtNumStrings, Qt::LeftButton);
+    w.edtNumStrings->selectAll();
+    QTest::keyClicks(w.edtNumStrings, "2");
+    QTest::keyClick(w.edtNumStrings, Qt::Key_Return);
+    QCOMPARE(w.grdReplace->rowCount(), 2);
+    QCOMPARE(w.lblFindStrAmx->text(), QString("Number strings to search for=2"));
+
+    answerBoxes(boxes, {QMessageBox::Ok});
+    QTest::mouseClick(w.btnReplace, Qt::LeftButton);
+    QCOMPARE(w.outcome().stringsText, Text(u"Replace - Strings to find:\r\npasted,two"));
+    QCOMPARE(table.count, 2);
+  }
+
   void replace_takes_the_confirmations_and_cancel_turns_replace_off() {
     TfrmVarkoReplace w;
     open(w);
