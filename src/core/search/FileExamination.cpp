@@ -27,6 +27,11 @@ SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool 
     if (!mapFlag && path.find(u".map") != Text::npos) return SkipReason::BinaryBackup;
   }
   if (omitVarkoSR && xcTextPos(path, u"-VarkoSearchReplace-", 1) > 0) return SkipReason::OwnFile;
+  // The change log a replace run writes in its first folder is the program's own file too.
+  constexpr TextView kChangeLog = u"/Varko-SearchReplace.log";
+  if (omitVarkoSR && path.size() >= kChangeLog.size() &&
+      xcTextPos(TextView(path).substr(path.size() - kChangeLog.size()), kChangeLog, 1) == 1)
+    return SkipReason::OwnFile;
   return SkipReason::None;
 }
 

@@ -294,6 +294,7 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   linesSearched_ = 0;
   entriesTaken_ = 0;
   replacedTotal_ = 0;
+  replaceRun_ = replaceOn_;
   fileCount_ = 0;
   noMatchFiles_.clear();
   skippedCounts_.fill(0);
@@ -553,7 +554,8 @@ void SearchSession::endOfRun(const SearchRequest& request) {
   xcElapsedText(2, runStamp_, elapsedText_, host_);
   if (replaceHandler_) replacedTotal_ += replaceHandler_->finishRun();
   replacedText_.clear();
-  if (replaceOn_) replacedText_ = u" Replaced=" + intToText(replacedTotal_);
+  // Cancel turns replacing off for the rest of the run; what was saved before still counts.
+  if (replaceOn_ || replaceRun_) replacedText_ = u" Replaced=" + intToText(replacedTotal_);
   host_.setStatusText(xcFormat(u"Matched Lines=%d of %d - Files=%d of %d - time=%s",
                                {matchedLines_, static_cast<long long>(linesSearched_), filesWithMatches_,
                                 fileCount_, elapsedText_}));

@@ -117,6 +117,7 @@ private:
   // copy of a request field.
   bool running_ = false;
   bool replaceOn_ = false;
+  bool replaceRun_ = false;  // the run started with replacing on
   RunOutcome lastOutcome_ = RunOutcome::None;
   bool runFailed_ = false;
   Text abortedSuffix_;

@@ -149,6 +149,7 @@ TEST_F(SearchRun, omit_rules_test_the_whole_path_with_their_own_letter_case) {
   dir.write("x.dcu", "hit\n");
   dir.write("y.map", "hit\n");
   dir.write("z-VarkoSearchReplace-1-bak.txt", "hit\n");
+  dir.write("Varko-SearchReplace.log", "hit\n");
   run("hit");
   std::vector<Row> expected = {{"1", "hit", dll, "1"}};
   EXPECT_EQ(matchRows(), expected);
@@ -156,7 +157,31 @@ TEST_F(SearchRun, omit_rules_test_the_whole_path_with_their_own_letter_case) {
   request.omitBinBak = false;
   request.omitVarkoSR = false;
   run("hit");
-  EXPECT_EQ(matchRows().size(), 6u);
+  EXPECT_EQ(matchRows().size(), 7u);
+}
+
+// Cancel on a line turns replacing off for the rest of the run: the files saved before count.
+class CancellingReplacer : public ReplaceHandler {
+public:
+  int VarkoReplaceStrSubFile(const Text&, bool& doReplace, bool&, bool&, bool, bool, bool, const Text&, bool&) override {
+    if (++files == 2) doReplace = false;
+    return files == 1 ? 3 : 0;
+  }
+  void ClearReplaceLists() override {}
+  int files = 0;
+};
+
+TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel) {
+  dir.write("a.txt", "hit\n");
+  dir.write("b.txt", "hit\n");
+  CancellingReplacer replacer;
+  session.setReplaceHandler(&replacer);
+  session.SetReplaceOffOrOn(2);
+  request.searchText = u"hit";
+  session.DoSearch(request);
+  EXPECT_EQ(replacer.files, 2);
+  EXPECT_FALSE(session.replaceOn());
+  EXPECT_EQ(session.replacedText(), u" Replaced=3");
 }
 
 TEST_F(SearchRun, a_map_filespec_in_any_case_lets_map_files_through) {
