@@ -162,6 +162,12 @@ void TfrmVarko1::runStateChanged(RunState state) {
 
 void TfrmVarko1::PageControl1Change(int index) {
   if (changingRunState_ || startingUp_) return;
+  // Leaving the results during a run stops it; it ends completely (" (aborted)") before
+  // anything else can start, and then shows its rows.
+  if (session_.running()) {
+    session_.btnStopClick();
+    return;
+  }
   SetRunState(index == 0 ? kRunIdle : kRunFinished);
 }
 

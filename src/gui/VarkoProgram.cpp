@@ -146,6 +146,7 @@ void VarkoProgram::btnReplaceClick() {
 void VarkoProgram::btnPrintClick() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   varko::SearchSession& session = frmVarko1->session();
+  if (session.running()) return;  // the report is of a finished run
   const varko::Text status = frmVarko1->statusLineText();  // before the folder texts are refreshed
   frmVarko1->UpdateFolderSelection();
   const varko::SearchRequest request = frmVarko1->buildRequest();

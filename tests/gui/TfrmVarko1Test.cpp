@@ -329,6 +329,46 @@ private slots:
     QVERIFY(rowWith(w, 1, "(No Matches Found)") >= 0);
   }
 
+  // Every way of starting a run, tried while one runs after the Select page was clicked: the run
+  // stops completely and nothing starts inside it.
+  void select_during_a_run_stops_it_and_nothing_starts_inside_it() {
+    struct Meddling : StoppingWindow {
+      using StoppingWindow::StoppingWindow;
+      void setStatusText(const Text& text) override { TfrmVarko1::setStatusText(text); }
+      void processEvents() override {
+        TfrmVarko1::processEvents();
+        if (!session().running() || meddled) return;
+        meddled = true;
+        control<QTabWidget>(*this, "PageControl1")->setCurrentIndex(0);
+        control<QPushButton>(*this, "btnGo")->click();
+        QTest::keyClick(control<QLineEdit>(*this, "edtString"), Qt::Key_Return);
+        control<QPushButton>(*this, "btnPrint")->click();
+      }
+      bool meddled = false;
+    } w(settingsFile());
+    prepare(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    search(w, "needle");
+    QVERIFY(w.meddled);
+    QCOMPARE(w.states, (std::vector<int>{kRunIdle, kRunRunning, kRunFinished}));
+    QVERIFY(!w.session().running());
+    QVERIFY2(control<QLabel>(w, "lblProgress2")->text().endsWith(" (aborted)"),
+             qPrintable(control<QLabel>(w, "lblProgress2")->text()));
+
+    // A search started afterwards gives a clean run's rows.
+    auto clean = makeWindow();
+    search(*clean, "needle");
+    control<QPushButton>(w, "btnSelect")->click();
+    w.meddled = true;
+    search(w, "needle");
+    const ResultTable& mine = w.session().grdFound();
+    const ResultTable& theirs = clean->session().grdFound();
+    QCOMPARE(mine.rowCount(), theirs.rowCount());
+    for (int r = 0; r < mine.rowCount(); ++r)
+      if (mine.lineNumberCell(r) > 0) QCOMPARE(mine.cell(1, r), theirs.cell(1, r));
+  }
+
   void results_font_size_stays_between_4_and_20() {
     auto w = makeWindow();
     search(*w, "needle");

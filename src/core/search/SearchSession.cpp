@@ -228,10 +228,16 @@ Text SearchSession::FileSearchListItem(int index) const {
 }
 
 void SearchSession::DoSearch(const SearchRequest& request) {
-  if (running_) {
+  // A run started from inside another (an event handled while it runs) would mix their rows.
+  if (running_ || inRun_) {
     lastOutcome_ = RunOutcome::Ignored;
     return;
   }
+  inRun_ = true;
+  struct Leave {
+    bool& flag;
+    ~Leave() { flag = false; }
+  } leave{inRun_};
   lastOutcome_ = RunOutcome::Refused;
   host_.fitFoundColumns();
   host_.setSpeedDisplayItem(kSpeedGridHidden);

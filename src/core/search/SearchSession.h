@@ -71,7 +71,8 @@ public:
   TZEQFindFiles& ZEQFindFiles1() { return zeqFindFiles1_; }
   void setReplaceHandler(ReplaceHandler* handler) { replaceHandler_ = handler; }
 
-  bool running() const { return running_; }
+  // A run is going, or still unwinding after it was told to stop: no other may start.
+  bool running() const { return running_ || inRun_; }
   bool replaceOn() const { return replaceOn_; }
   RunOutcome lastOutcome() const { return lastOutcome_; }
   // The last run was ended by an error it could not handle (shown through the host).
@@ -118,6 +119,7 @@ private:
   bool running_ = false;
   bool replaceOn_ = false;
   bool replaceRun_ = false;  // the run started with replacing on
+  bool inRun_ = false;       // DoSearch is on the stack (the window's events run inside it)
   RunOutcome lastOutcome_ = RunOutcome::None;
   bool runFailed_ = false;
   Text abortedSuffix_;
