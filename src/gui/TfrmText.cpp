@@ -16,7 +16,7 @@
 #include "QtText.h"
 #include "lib/Errors.h"
 #include "lib/Library.h"
-#include "results/EditFiles.h"
+#include "results/EditFileCommand.h"
 #include "results/Export.h"
 #include "results/HtmlReport.h"
 
@@ -190,7 +190,7 @@ void TfrmText::btnGridToTabClick() {
     return;
   }
   showMessage(u"File saved to " + fileName);
-  const varko::EditFilesCommand command = varko::xcEditFilesCommand(fileName);
+  const varko::EditFilesCommand command = varko::xcEditFileCommand(fileName);
   varko::Text error;
   if (!launch(command.launch, error)) showMessage(command.FailureText(error));
 }

@@ -156,7 +156,8 @@ TextList xcPaginate(const TextList& listingLines, const Text& listingName, const
   return out;
 }
 
-bool xcIsReportName(const Text& listingName) { return xcTextPos(listingName, u"REP", 1) > 0; }
+// The file's own name: the folder ($TMPDIR) may hold anything.
+bool xcIsReportName(const Text& listingName) { return xcTextPos(xcExtractFileName(listingName), u"REP", 1) > 0; }
 
 Text xcReportFileName(const Text& listingName, const Text& reportFolder) {
   if (xcIsReportName(listingName)) return listingName;

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "lib/DateTime.h"
-#include "results/EditFiles.h"
+#include "results/EditFileCommand.h"
 #include "search/RunHost.h"
 #include "support/TestSupport.h"
 
@@ -109,6 +109,13 @@ TEST(edit_files_test, notepad_gets_only_the_first_word) {
   EXPECT_EQ(command.launch.kind, LaunchCommand::Kind::StartProgram);
   EXPECT_EQ(command.launch.program, u"/usr/bin/kate");
   EXPECT_EQ(command.launch.arguments, TextList{u"/my"});
+}
+
+TEST(edit_files_test, one_file_is_taken_whole_by_every_editor) {
+  const Text file = u"/tmp/my dir/Varko-1-SS-Tab.txt";
+  EditFilesCommand plain = xcEditFileCommand(file, u"", [](const Text& name) { return name == u"kate" ? Text(u"/usr/bin/kate") : Text(); });
+  EXPECT_EQ(plain.launch.arguments, TextList{file});
+  EXPECT_EQ(xcEditFileCommand(file, u"", [](const Text&) { return Text(); }).launch.document, file);
 }
 
 TEST(edit_files_test, without_a_plain_editor_the_desktop_opens_the_file) {
