@@ -85,6 +85,9 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   if (!xcReadAllBytes(fs_, textToPath(changes.target), bytes)) {
     result.readFailed = true;
     result.failureText = systemErrorText(errno);
+    // Said in the window too, as the command line says it.
+    if (ask) questions_.showMessage(u"Could not read " + path + u" for replacing: " + result.failureText +
+                                    u"; it was not changed");
     return result;
   }
   xcSplitFileContent(std::move(bytes), changes.original);

@@ -66,6 +66,14 @@ int RunReplacer::finishRun() {
   return change;
 }
 
+Text RunReplacer::takeNotice() {
+  // Only the file just handed over: a group's failures at its commit belong to earlier files.
+  Text notice;
+  for (; noticed_ < failures_.size(); ++noticed_)
+    if (failures_[noticed_].path == lastPath_) notice = failures_[noticed_].reason;
+  return notice;
+}
+
 int RunReplacer::commitPending() {
   if (pending_.empty()) return 0;
   std::vector<Waiting> group = std::move(pending_);
@@ -145,6 +153,7 @@ void RunReplacer::noteLeftovers(const std::string& folder) {
 int RunReplacer::VarkoReplaceStrSubFile(const Text& aFilename, bool& aDoReplace, bool&, bool& aLineQuery,
                                         bool aCaseflBool, bool PreserveSpaces, bool aWordFl, const Text&,
                                         bool& aStopRun) {
+  lastPath_ = aFilename;
   try {
     return replaceOne(aFilename, aDoReplace, aLineQuery, aCaseflBool, PreserveSpaces, aWordFl, aStopRun);
   } catch (const std::bad_alloc&) {

@@ -43,6 +43,7 @@ public:
   // Commits the saves still pending, syncs each folder that got a saved file (once) and closes
   // the undo record. Returns the change to the count of replacements.
   int finishRun() override;
+  Text takeNotice() override;
   ~RunReplacer() override;
 
 private:
@@ -75,6 +76,8 @@ private:
     bool known = false;
   };
   std::vector<Waiting> pending_;
+  size_t noticed_ = 0;  // failures already given as notices
+  Text lastPath_;       // the file handed over last
   size_t pendingBytes_ = 0;
 };
 

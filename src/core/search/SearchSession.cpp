@@ -548,6 +548,8 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
                                                            stopRun);
     if (!doReplace) SetReplaceOffOrOn(1);
     if (stopRun) AbortFindReplace();
+    if (const Text notice = replaceHandler_->takeNotice(); !notice.empty())
+      AddFoundNotice(path, u"Not replaced", notice);
     replacedTotal_ += replaced;
     replaceHandler_->ClearReplaceLists();
   }

@@ -29,6 +29,9 @@ public:
   // At the end of the run, before its status: completes what is still pending and returns the
   // change to the count of replacements (less for saves that failed at the last step).
   virtual int finishRun() { return 0; }
+  // Why the file just handed over was not replaced (empty: it was, or had nothing to change),
+  // for a notice row under it.
+  virtual Text takeNotice() { return Text(); }
 };
 
 enum class RunOutcome { None, Ignored, Refused, Finished };

@@ -151,6 +151,14 @@ TEST_F(FileReplacerTest, ShowDifferencesWritesTheNewBytesAndDoNotSaveRemovesThem
   EXPECT_FALSE(xcFileExists(settings_.archiveFile));
 }
 
+TEST_F(FileReplacerTest, AFileThatCannotBeReadIsSaidSo) {
+  const std::string gone = dir_.file("gone.txt");
+  FileReplaceResult result = run(gone);
+  EXPECT_TRUE(result.readFailed);
+  EXPECT_EQ(questions_.messages,
+            TextList{T("Could not read " + gone + " for replacing: No such file or directory; it was not changed")});
+}
+
 TEST_F(FileReplacerTest, AbortStopsTheRunWithNothingSaved) {
   const std::string file = dir_.write("a.txt", "cat\n");
   questions_.decisions = {FileDecision::Abort};

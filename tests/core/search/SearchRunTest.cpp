@@ -168,10 +168,11 @@ public:
     return files == 1 ? 3 : 0;
   }
   void ClearReplaceLists() override {}
+  Text takeNotice() override { return files == 2 ? Text(u"Permission denied") : Text(); }
   int files = 0;
 };
 
-TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel) {
+TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel_and_a_file_not_replaced_gets_a_notice) {
   dir.write("a.txt", "hit\n");
   dir.write("b.txt", "hit\n");
   CancellingReplacer replacer;
@@ -182,6 +183,8 @@ TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel) {
   EXPECT_EQ(replacer.files, 2);
   EXPECT_FALSE(session.replaceOn());
   EXPECT_EQ(session.replacedText(), u" Replaced=3");
+  EXPECT_TRUE(hasRow("Not replaced"));  // what the file that could not be replaced gets below it
+  EXPECT_TRUE(hasRow("Permission denied"));
 }
 
 TEST_F(SearchRun, a_map_filespec_in_any_case_lets_map_files_through) {
