@@ -135,15 +135,23 @@ TextList xcSplitCommandLine(const Text& parameters) {
   return words;
 }
 
-bool xcCommand(const Text& program, const Text& parameters, const Text& folder, const CommandMessage& message) {
+namespace {
+// The program with arguments taken as they are; parameters only words the failure message.
+bool startProgram(const Text& program, const TextList& words, const Text& parameters, const Text& folder,
+                  const CommandMessage& message) {
   const std::string file = findProgram(textToPath(program));
   std::vector<std::string> arguments{file};
-  for (const Text& word : xcSplitCommandLine(parameters)) arguments.push_back(textToPath(word));
+  for (const Text& word : words) arguments.push_back(textToPath(word));
   const int error = startDetached(file, arguments, textToPath(folder));
   if (error == 0) return true;
   if (message)
     message(u"xcCommand error:" + program + u" " + parameters + u" " + folder + u"\r\n" + systemErrorText(error));
   return false;
+}
+}  // namespace
+
+bool xcCommand(const Text& program, const Text& parameters, const Text& folder, const CommandMessage& message) {
+  return startProgram(program, xcSplitCommandLine(parameters), parameters, folder, message);
 }
 
 Text xcDifferencesViewer(const Text& settingsFile) {
@@ -157,8 +165,9 @@ void xcShowDifferences(const Text& first, const Text& second, bool& shown, const
   shown = false;
   const Text viewer = xcDifferencesViewer(settingsFile);
   if (viewer.empty()) return;
-  shown = true;
-  xcCommand(viewer, xcQuoteArg(first) + u" " + xcQuoteArg(second), Text(), message);
+  // Two whole arguments, whatever their bytes (quotes, backslashes, blanks); shown only when the
+  // viewer really started.
+  shown = startProgram(viewer, {first, second}, xcQuoteArg(first) + u" " + xcQuoteArg(second), Text(), message);
 }
 
 }  // namespace varko

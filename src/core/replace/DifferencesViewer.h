@@ -26,8 +26,8 @@ bool xcCommand(const Text& program, const Text& parameters, const Text& folder, 
 // built-in one when settingsFile does not exist; empty when that is not an existing file.
 Text xcDifferencesViewer(const Text& settingsFile);
 
-// Starts the viewer on the two files; shown tells whether a viewer program was found (even
-// when starting it then failed, which message reports).
+// Starts the viewer on the two files, each one whole argument; shown tells whether it started
+// (a failure to start it is reported through message).
 void xcShowDifferences(const Text& first, const Text& second, bool& shown, const Text& settingsFile,
                        const CommandMessage& message);
 

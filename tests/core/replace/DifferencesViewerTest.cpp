@@ -65,7 +65,7 @@ TEST(DifferencesViewer, TheViewerGetsBothFileNamesAsTwoArguments) {
 
   bool shown = false;
   TextList messages;
-  xcShowDifferences(u"/data/report.txt", u"/my data/report-temp.txt", shown, T(dir.file("Varko64.INI")),
+  xcShowDifferences(u"/data/it's.txt", u"/my data/a\\b-temp.txt", shown, T(dir.file("Varko64.INI")),
                     [&](const Text& m) { messages.push_back(m); });
   EXPECT_TRUE(shown);
   ASSERT_TRUE(messages.empty()) << U8(messages[0]);
@@ -81,7 +81,14 @@ TEST(DifferencesViewer, TheViewerGetsBothFileNamesAsTwoArguments) {
     if (n == 0 || (p.revents & POLLHUP)) break;
   }
   close(fd);
-  EXPECT_EQ(received, "/data/report.txt\n/my data/report-temp.txt\n");
+  EXPECT_EQ(received, "/data/it's.txt\n/my data/a\\b-temp.txt\n");
+
+  // A viewer that cannot start does not count as shown.
+  chmod(viewer.c_str(), 0644);
+  xcShowDifferences(u"/a.txt", u"/b.txt", shown, T(dir.file("Varko64.INI")), [&](const Text& m) { messages.push_back(m); });
+  EXPECT_FALSE(shown);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].ends_with(u"Permission denied")) << U8(messages[0]);
 }
 
 }  // namespace
