@@ -16,6 +16,7 @@ namespace varko {
 namespace {
 constexpr size_t kGroupFiles = 64;
 constexpr size_t kGroupBytes = 32u << 20;
+constexpr off_t kGroupFileSize = 1 << 20;
 }  // namespace
 
 Text ChangeLogFileFor(const SearchRequest& request) {
@@ -201,8 +202,9 @@ int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQ
     return preview.changes.changeCount;
   }
   noteLeftovers(xcFolderOf(textToPath(xcResolvedTarget(aFilename))));
-  // Without a person to answer, saves go in groups: one sync for many files.
-  const bool grouped = !questions_.asksPerson();
+  // Without a person to answer, small files' saves go in groups: one sync for many files. A
+  // large file is saved at once, so that its change log entry is never held in memory.
+  const bool grouped = !questions_.asksPerson() && known && st.st_size < kGroupFileSize;
   if (grouped) replacer.deferCommit();
   FileReplaceResult result = replacer.replaceFile(aFilename, aLineQuery);
   if (result.replaceCancelled) aDoReplace = false;
