@@ -43,29 +43,8 @@ void appendUtf16LE(std::string& out, TextView text) {
   }
 }
 
-// Opens for appending (creating, never through a link), writes what bytes gives for the size
-// found, syncs and closes; a failed write is cut off again, so the archive never holds half a
-// record.
-void appendBytes(FileSystem& fs, const Text& fileName, const std::function<std::string(off_t)>& bytes) {
-  const int fd = fs.open(textToPath(fileName), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0600);
-  if (fd < 0) fail();
-  struct stat st {};
-  bool ok = fs.fstat(fd, st) == 0;
-  if (ok && !xcWriteAllBytes(fs, fd, bytes(st.st_size))) {
-    ok = false;
-    const int saved = errno;
-    fs.ftruncate(fd, st.st_size);
-    errno = saved;
-  }
-  if (ok) ok = fs.fsync(fd) == 0;
-  const int saved = errno;
-  if (fs.close(fd) != 0 && ok) fail();
-  errno = saved;
-  if (!ok) fail();
-}
-
-// The archive opened for a record, locked so that runs saving at the same time append one
-// record after the other.
+// The archive (or another file written by appending) opened for a record, locked so that runs
+// saving at the same time append one record after the other.
 class LockedArchive {
 public:
   LockedArchive(FileSystem& fs, const Text& fileName) : fs_(fs) {
@@ -231,7 +210,9 @@ void xcAppendLine(const Text& fileName, const Text& text, FileSystem& fs) {
   std::string bytes;
   appendUtf16LE(bytes, text + u"\r\n");
   if (bytes.size() > 8000) bytes.resize(8000);
-  appendBytes(fs, fileName, [&](off_t) { return bytes; });
+  LockedArchive file(fs, fileName);
+  if (!xcWriteAllBytes(fs, file.fd(), bytes)) file.undoAndFail();  // never half a line
+  file.syncAndClose();
 }
 
 }  // namespace varko

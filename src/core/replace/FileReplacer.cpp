@@ -198,6 +198,38 @@ void FileReplacer::review(FileReplaceResult& result) {
   }
 }
 
+namespace {
+
+// The outcome of a save into result: false (with the reason, shown unless the save was stopped
+// as a killed process would be) when the file is not saved.
+bool takeSaveResult(const SaveResult& saved, FileReplaceResult& result, ReplaceQuestions& questions) {
+  result.saved = saved.saved;
+  if (saved.stopped) {
+    result.saveFailed = !saved.saved;
+    result.failureText = u"Stopped after the step " + xcSaveStepName(saved.failedStep);
+    return false;
+  }
+  if (!saved.saved) {
+    result.saveFailed = true;
+    result.failureText = saved.message;
+    questions.showMessage(saved.message);
+    return false;
+  }
+  return true;
+}
+
+// What follows a save: the undo record's done line and the messages.
+void announceSaved(const SaveResult& saved, const Text& path, const Text& target, const ContentHasher& written,
+                   const Text& archiveFile, ReplaceRunLog* runLog, ReplaceQuestions& questions) {
+  Text why;
+  if (runLog && !runLog->recordDone(target, saved.backupName, written.hash(), written.size(), why))
+    questions.showMessage(why);
+  questions.showMessage(xcSavedMessage(path, saved.backupName, archiveFile));
+  if (!saved.message.empty()) questions.showMessage(saved.message);
+}
+
+}  // namespace
+
 void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   FileChanges& changes = result.changes;
   ContentHasher hasher;
@@ -234,39 +266,21 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
     auto pending = std::make_unique<PendingSave>();
     pending->save = xcPrepareSave(request, clock_, fs_, pending->prepared);
     if (!pending->save) {
-      result.saveFailed = true;
-      result.failureText = pending->prepared.stopped ? u"Stopped after the step " + xcSaveStepName(pending->prepared.failedStep)
-                                                     : pending->prepared.message;
-      if (!pending->prepared.stopped) questions_.showMessage(result.failureText);
+      takeSaveResult(pending->prepared, result, questions_);
       return;
     }
     pending->path = changes.path;
     pending->target = changes.target;
-    pending->hash = hasher.hash();
-    pending->size = hasher.size();
+    pending->hasher = hasher;
     pending->changeCount = changes.changeCount;
     pending->changeLog = xcChangeLogBytes(changes);
     result.pending = std::move(pending);
     return;
   }
   const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
-  result.saved = saved.saved;
-  if (saved.stopped) {
-    result.saveFailed = !saved.saved;
-    result.failureText = u"Stopped after the step " + xcSaveStepName(saved.failedStep);
-    return;
-  }
-  if (!saved.saved) {
-    result.saveFailed = true;
-    result.failureText = saved.message;
-    questions_.showMessage(saved.message);
-    return;
-  }
+  if (!takeSaveResult(saved, result, questions_)) return;
   result.replacedCount = changes.changeCount;
-  if (runLog_ && !runLog_->recordDone(changes.target, saved.backupName, hasher.hash(), hasher.size(), why))
-    questions_.showMessage(why);
-  questions_.showMessage(xcSavedMessage(changes.path, saved.backupName, settings_.archiveFile));
-  if (!saved.message.empty()) questions_.showMessage(saved.message);
+  announceSaved(saved, changes.path, changes.target, hasher, settings_.archiveFile, runLog_, questions_);
   appendChangeLog(result);
 }
 
@@ -274,23 +288,9 @@ void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQ
                          ReplaceRunLog* runLog, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result) {
   const SaveResult saved = xcCommitSave(*pending.save, fs, pending.prepared);
   pending.save.reset();
-  result.saved = saved.saved;
-  if (saved.stopped) {
-    result.failureText = u"Stopped after the step " + xcSaveStepName(saved.failedStep);
-    return;
-  }
-  if (!saved.saved) {
-    result.saveFailed = true;
-    result.failureText = saved.message;
-    questions.showMessage(saved.message);
-    return;
-  }
+  if (!takeSaveResult(saved, result, questions)) return;
   result.replacedCount = pending.changeCount;
-  Text why;
-  if (runLog && !runLog->recordDone(pending.target, saved.backupName, pending.hash, pending.size, why))
-    questions.showMessage(why);
-  questions.showMessage(xcSavedMessage(pending.path, saved.backupName, archiveFile));
-  if (!saved.message.empty()) questions.showMessage(saved.message);
+  announceSaved(saved, pending.path, pending.target, pending.hasher, archiveFile, runLog, questions);
   Text notice;
   if (!changeLog.appendBytes(pending.changeLog, fs, result.changeLogFailure, notice))
     questions.showMessage(result.changeLogFailure);

@@ -104,8 +104,7 @@ struct PendingSave {
   std::unique_ptr<PreparedSave> save;
   SaveResult prepared;
   Text path, target;
-  std::string hash;  // of the new content, for the undo record
-  uint64_t size = 0;
+  ContentHasher hasher;  // of the new content, for the undo record
   int32_t changeCount = 0;
   std::string changeLog;  // its change log entry
 };
