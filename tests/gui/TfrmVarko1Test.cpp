@@ -355,6 +355,7 @@ private slots:
     QVERIFY(!w.session().running());
     QVERIFY2(control<QLabel>(w, "lblProgress2")->text().endsWith(" (aborted)"),
              qPrintable(control<QLabel>(w, "lblProgress2")->text()));
+    guitest::grab(&w, "main-after-aborted-run");
 
     // A search started afterwards gives a clean run's rows.
     auto clean = makeWindow();

@@ -169,6 +169,7 @@ private slots:
     QTest::keyClick(w.edtNumStrings, Qt::Key_Return);
     QCOMPARE(w.grdReplace->rowCount(), 2);
     QCOMPARE(w.lblFindStrAmx->text(), QString("Number strings to search for=2"));
+    guitest::grab(&w, "replace-options-rows-lowered");
 
     answerBoxes(boxes, {QMessageBox::Ok});
     QTest::mouseClick(w.btnReplace, Qt::LeftButton);
