@@ -3,29 +3,13 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QUrl>
 #include <cerrno>
 #include "lib/Errors.h"
+#include "lib/Programs.h"
 #include "QtText.h"
 
-namespace {
 using varko::gui::toQString;
-
-// QProcess words a failed start in its own terms; the program's absence or a missing execute
-// permission is told the way the system tells it.
-varko::Text programProblem(const QString& program) {
-  if (program.contains('/')) {
-    QFileInfo info(program);
-    if (!info.exists()) return varko::systemErrorText(ENOENT);
-    if (!info.isFile() || !info.isExecutable()) return varko::systemErrorText(EACCES);
-    return {};
-  }
-  if (QStandardPaths::findExecutable(program).isEmpty()) return varko::systemErrorText(ENOENT);
-  return {};
-}
-}  // namespace
 
 bool Launcher::launch(const varko::LaunchCommand& command, varko::Text& error) {
   error.clear();
@@ -39,17 +23,9 @@ bool Launcher::launch(const varko::LaunchCommand& command, varko::Text& error) {
     error = u"No program is set up to open " + command.document;
     return false;
   }
-  const QString program = toQString(command.program);
-  error = programProblem(program);
-  if (!error.empty()) return false;
-  QStringList arguments;
-  for (const varko::Text& argument : command.arguments) arguments << toQString(argument);
-  QProcess process;
-  process.setProgram(program);
-  process.setArguments(arguments);
-  process.setStandardInputFile(QProcess::nullDevice());
-  if (process.startDetached()) return true;
-  error = process.errorString().toStdU16String();
+  const int failure = varko::startDetachedProgram(command.program, command.arguments);
+  if (failure == 0) return true;
+  error = varko::systemErrorText(failure);
   return false;
 }
 

@@ -27,7 +27,7 @@ public:
   std::function<void(const QString& text)> showMessage;
   std::function<QString(const QString& file, const QString& extension)> ask;
   std::function<bool(const varko::LaunchCommand& command, varko::Text& error)> launch;
-  varko::ProgramFinder findProgram = varko::xcFindProgramOnPath;
+  varko::ProgramFinder findProgram = varko::findProgramOnPath;
 
 private:
   QWidget* owner_;

@@ -10,14 +10,9 @@ inline constexpr char16_t kBuiltInDifferencesViewer[] = u"/usr/bin/meld";
 // The text trimmed, between double quotes when it holds a blank.
 Text xcQuoteArg(const Text& text);
 
-// Splits a parameter text as a shell splits a command line: blanks separate; '...' is literal;
-// "..." groups, inside it \" and \\ stand for " and \; outside quotes a backslash keeps the
-// next quote, blank or backslash literally and is itself kept before anything else.
-TextList xcSplitCommandLine(const Text& parameters);
-
 using CommandMessage = std::function<void(const Text&)>;
 
-// Starts program with the split parameters in folder (empty: the current one), detached: it is
+// Starts program with the parameters split like a command line in folder (empty: the current one), detached: it is
 // never waited for and leaves no zombie. A failure to start it calls message with
 // "xcCommand error:" + program + " " + parameters + " " + folder + CR LF + the system's text.
 bool xcCommand(const Text& program, const Text& parameters, const Text& folder, const CommandMessage& message);

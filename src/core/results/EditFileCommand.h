@@ -6,6 +6,6 @@
 namespace varko {
 
 EditFilesCommand xcEditFileCommand(const Text& file, const Text& preferredEditor = kPreferredEditorPath,
-                                   const ProgramFinder& findProgram = xcFindProgramOnPath);
+                                   const ProgramFinder& findProgram = findProgramOnPath);
 
 }  // namespace varko

@@ -15,19 +15,10 @@ EditFilesCommand xcEditFilesCommand(const Text& files, const Text& preferredEdit
     out.editor = preferredEditor;
     out.parameters = files;
     out.launch.program = preferredEditor;
-    out.launch.arguments = xcSplitCommandLine(files);
+    out.launch.arguments = splitCommandLine(files);
     return out;
   }
-  for (const Text& editor : PlainTextEditors()) {
-    Text found = findProgram ? findProgram(editor) : Text();
-    if (!found.empty()) {
-      out.launch.program = found;
-      out.launch.arguments = {out.parameters};
-      return out;
-    }
-  }
-  out.launch.kind = LaunchCommand::Kind::OpenDocument;
-  out.launch.document = out.parameters;
+  out.launch = plainTextEditorLaunch(out.parameters, findProgram);
   return out;
 }
 

@@ -18,6 +18,6 @@ struct EditFilesCommand {
 };
 
 EditFilesCommand xcEditFilesCommand(const Text& files, const Text& preferredEditor = kPreferredEditorPath,
-                                    const ProgramFinder& findProgram = xcFindProgramOnPath);
+                                    const ProgramFinder& findProgram = findProgramOnPath);
 
 }  // namespace varko

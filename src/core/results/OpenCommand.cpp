@@ -1,9 +1,7 @@
 #include "results/OpenCommand.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cstdlib>
 #include "lib/Library.h"
+#include "lib/Programs.h"
 
 namespace varko {
 
@@ -56,7 +54,7 @@ ProgramWords splitProgram(const Text& command) {
     words.program = bare;
     return words;
   }
-  TextList parts = xcSplitCommandLine(command);
+  TextList parts = splitCommandLine(command);
   if (parts.empty()) {
     words.program = bare;
     return words;
@@ -99,33 +97,6 @@ Text xcQuoteIfSpaces(const Text& text) {
   bool quoted = t.size() >= 2 && t.front() == u'"' && t.back() == u'"';
   if (t.find(u' ') != Text::npos && t.size() >= 2 && !quoted) return u"\"" + t + u"\"";
   return text;
-}
-
-TextList xcSplitCommandLine(TextView text) {
-  TextList words;
-  Text word;
-  bool inWord = false;
-  char16_t quote = 0;
-  for (char16_t c : text) {
-    if (quote) {
-      if (c == quote)
-        quote = 0;
-      else
-        word += c;
-    } else if (c == u'"' || c == u'\'') {
-      quote = c;
-      inWord = true;
-    } else if (c == u' ' || c == u'\t') {
-      if (inWord) words.push_back(std::move(word));
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord) words.push_back(std::move(word));
-  return words;
 }
 
 Text OpenExtension(const Text& path) { return xcExtractFileExt(path); }
@@ -174,32 +145,25 @@ EditorKind EditorKindOf(const Text& command) {
   return EditorKind::Other;
 }
 
-Text xcFindProgramOnPath(const Text& name) {
-  auto runnable = [](const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-  };
-  if (name.empty()) return Text();
-  std::string bytes = textToPath(name);
-  if (name.find(u'/') != Text::npos) return runnable(bytes) ? name : Text();
-  const char* env = std::getenv("PATH");
-  std::string path = env ? env : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(':', start);
-    if (end == std::string::npos) end = path.size();
-    // An empty entry means the current folder.
-    std::string candidate = (end > start ? path.substr(start, end - start) : std::string(1, '.')) + '/' + bytes;
-    if (runnable(candidate)) return pathToText(candidate);
-    start = end + 1;
-  }
-  return Text();
-}
-
 const TextList& PlainTextEditors() {
   static const TextList editors = {u"gnome-text-editor", u"gedit", u"kate",  u"kwrite",
                                    u"mousepad",          u"xed",   u"pluma", u"featherpad"};
   return editors;
+}
+
+LaunchCommand plainTextEditorLaunch(const Text& file, const ProgramFinder& findProgram) {
+  LaunchCommand launch;
+  for (const Text& editor : PlainTextEditors()) {
+    Text found = findProgram ? findProgram(editor) : Text();
+    if (!found.empty()) {
+      launch.program = found;
+      launch.arguments = {file};
+      return launch;
+    }
+  }
+  launch.kind = LaunchCommand::Kind::OpenDocument;
+  launch.document = file;
+  return launch;
 }
 
 PreparedOpen PrepareOpenCommand(const Text& openCommand, const OpenRow& row,
@@ -235,16 +199,7 @@ PreparedOpen PrepareOpenCommand(const Text& openCommand, const OpenRow& row,
   }
 
   if (IsNotepadCommand(command)) {
-    for (const Text& editor : PlainTextEditors()) {
-      Text found = findProgram(editor);
-      if (!found.empty()) {
-        out.launch.program = found;
-        out.launch.arguments = {row.path};
-        return out;
-      }
-    }
-    out.launch.kind = LaunchCommand::Kind::OpenDocument;
-    out.launch.document = row.path;
+    out.launch = plainTextEditorLaunch(row.path, findProgram);
     return out;
   }
 
@@ -253,7 +208,7 @@ PreparedOpen PrepareOpenCommand(const Text& openCommand, const OpenRow& row,
   launch.program = words.program;
   launch.arguments = words.extra;
   if (kind == EditorKind::EditPlus || kind == EditorKind::NotepadPlusPlus || kind == EditorKind::Other) {
-    for (Text& word : xcSplitCommandLine(editorParameters)) launch.arguments.push_back(std::move(word));
+    for (Text& word : splitCommandLine(editorParameters)) launch.arguments.push_back(std::move(word));
     launch.arguments.push_back(row.path);
     return out;
   }

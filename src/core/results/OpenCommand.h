@@ -4,6 +4,7 @@
 // anything, so every command line can be checked by a test.
 #include <functional>
 #include "lib/IniFile.h"
+#include "lib/Programs.h"
 #include "lib/Text.h"
 
 namespace varko {
@@ -11,10 +12,6 @@ namespace varko {
 // The text unchanged, or trimmed and wrapped in double quotes when the trimmed text holds a
 // blank, has at least 2 characters and is not already quoted at both ends.
 Text xcQuoteIfSpaces(const Text& text);
-
-// Splits a parameter text like a shell command line: blanks and tabs separate words, double or
-// single quotes group (the quotes themselves are dropped); backslashes are kept as they are.
-TextList xcSplitCommandLine(TextView text);
 
 // The cells of a result row the double click reads.
 struct OpenRow {
@@ -44,7 +41,6 @@ EditorKind EditorKindOf(const Text& command);
 
 // Finds a program on PATH; empty when absent. Tests pass their own finder.
 using ProgramFinder = std::function<Text(const Text& name)>;
-Text xcFindProgramOnPath(const Text& name);
 
 // The plain text editors tried, in order, for "Notepad.exe".
 const TextList& PlainTextEditors();
@@ -61,13 +57,16 @@ struct LaunchCommand {
 
 // The command and parameter texts as the user configured them (shown by the test
 // information) and the launch that carries them out here.
+// The file in the first plain text editor findProgram finds, else in the desktop's default program.
+LaunchCommand plainTextEditorLaunch(const Text& file, const ProgramFinder& findProgram);
+
 struct PreparedOpen {
   Text command;
   Text parameters;
   LaunchCommand launch;
 };
 PreparedOpen PrepareOpenCommand(const Text& openCommand, const OpenRow& row,
-                                const ProgramFinder& findProgram = xcFindProgramOnPath);
+                                const ProgramFinder& findProgram = findProgramOnPath);
 
 // The double click on a result row, up to the point where the user may be asked.
 struct DoubleClickInput {
@@ -95,7 +94,7 @@ struct DoubleClickFinish {
 };
 DoubleClickFinish FinishDoubleClick(const Text& openCommand, const DoubleClickInput& input,
                                     const Text& extension,
-                                    const ProgramFinder& findProgram = xcFindProgramOnPath);
+                                    const ProgramFinder& findProgram = findProgramOnPath);
 
 // On when the check box is ticked or the first command-line argument is "-v".
 bool TestInfoSwitch(bool checkBox, const Text& firstArgument);

@@ -174,20 +174,8 @@ Text xcEditorShortName(const Text& editor) {
 }
 
 LaunchCommand xcReportEditorLaunch(const Text& editor, const Text& reportFile, const ProgramFinder& findProgram) {
+  if (IsNotepadCommand(editor)) return plainTextEditorLaunch(reportFile, findProgram);
   LaunchCommand launch;
-  if (IsNotepadCommand(editor)) {
-    for (const Text& name : PlainTextEditors()) {
-      Text found = findProgram ? findProgram(name) : Text();
-      if (!found.empty()) {
-        launch.program = found;
-        launch.arguments = {reportFile};
-        return launch;
-      }
-    }
-    launch.kind = LaunchCommand::Kind::OpenDocument;
-    launch.document = reportFile;
-    return launch;
-  }
   launch.program = editor;
   launch.arguments = {reportFile};
   return launch;

@@ -64,7 +64,7 @@ Text xcReportEditor();
 Text xcEditorShortName(const Text& editor);
 // Starting the report editor with the report as its only parameter.
 LaunchCommand xcReportEditorLaunch(const Text& editor, const Text& reportFile,
-                                   const ProgramFinder& findProgram = xcFindProgramOnPath);
+                                   const ProgramFinder& findProgram = findProgramOnPath);
 
 struct PrintedFile {
   Text reportFile;
@@ -77,7 +77,7 @@ struct PrintedFile {
 // starts the launch.
 PrintedFile xcPrintFile(const Text& listingName, const Text& title, const Clock& clock,
                         const Text& reportFolder, const Text& editor,
-                        const ProgramFinder& findProgram = xcFindProgramOnPath);
+                        const ProgramFinder& findProgram = findProgramOnPath);
 
 // Text files of the report and export: UTF-8, every line ending in CR LF. Both throw EFileError.
 void xcWriteReportLines(const Text& fileName, const TextList& lines);

@@ -25,11 +25,6 @@ TEST(DifferencesViewer, QuoteArgTrimsAndQuotesOnlyTextWithABlank) {
   for (const auto& [text, quoted] : cases) EXPECT_EQ(xcQuoteArg(text), quoted) << U8(text);
 }
 
-TEST(DifferencesViewer, ParametersSplitAsAShellSplitsThem) {
-  EXPECT_EQ(xcSplitCommandLine(u" /a/b.txt  \"/my data/c.txt\" "), (TextList{u"/a/b.txt", u"/my data/c.txt"}));
-  EXPECT_EQ(xcSplitCommandLine(u"'it''s' x\\ y \"q\\\"z\" a\\b"), (TextList{u"its", u"x y", u"q\"z", u"a\\b"}));
-}
-
 TEST(DifferencesViewer, OnlyAnExistingFileNamedInTheSettingsIsAViewer) {
   test::TempDir dir;
   const std::string viewer = dir.write("viewer", "");

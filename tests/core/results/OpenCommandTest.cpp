@@ -41,13 +41,6 @@ TEST(quote_if_spaces_test, quote_at_one_end_only_still_quotes) {
   EXPECT_EQ(xcQuoteIfSpaces(u"\"a b"), u"\"\"a b\"");
 }
 
-TEST(split_command_line_test, quotes_group_and_are_dropped) {
-  EXPECT_EQ(xcSplitCommandLine(u" -cursor 12:5 \"/a b/c.txt\""),
-            (TextList{u"-cursor", u"12:5", u"/a b/c.txt"}));
-  EXPECT_EQ(xcSplitCommandLine(u"run 'x y'z \"\""), (TextList{u"run", u"x yz", u""}));
-  EXPECT_TRUE(xcSplitCommandLine(u"   ").empty());
-}
-
 TEST(open_extension_test, extension_is_cleaned) {
   EXPECT_EQ(OpenExtension(u"/src/unit1.pas"), u".pas");
   EXPECT_EQ(OpenExtension(u"/src.d/readme"), u"");
