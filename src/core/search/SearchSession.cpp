@@ -99,7 +99,6 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
   if (scanner_ == kScannerFindFile) {
     foldersText_ = request.folder;
     fileSpecsText_ = request.fileSpec;
-    stringsText_ = request.searchText;
     findFile1_.SetPath(foldersText_);
     findFile1_.InSubFolders = request.subFolders;
     findFile1_.FileMask = fileSpecsText_;

@@ -139,6 +139,13 @@ TEST_F(SearchRun, multiple_mode_first_string_in_table_order_decides_the_position
   EXPECT_TRUE(hasRow("String1 = abc"));
   EXPECT_TRUE(hasRow("String2 = b"));
   EXPECT_EQ(session.stringsText(), u"Search Strings: (Multiple)\r\nabc\r\nb\r\n");
+
+  // edtString after the replace window; with the simple folder scan the export's Text field
+  // still holds the run's strings on one line.
+  request.alwaysUseAdvancedFolderScan = false;
+  request.searchText = u"Replace - Strings to find:\r\nabc,b";
+  session.btnGoClick(request);
+  EXPECT_EQ(session.requestStringsText(), u"abc,b");
 }
 
 TEST_F(SearchRun, omit_rules_test_the_whole_path_with_their_own_letter_case) {
