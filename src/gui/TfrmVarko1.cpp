@@ -143,7 +143,7 @@ void TfrmVarko1::runStateChanged(RunState state) {
     PageControl1->setCurrentWidget(state == kRunIdle ? TabSelect : TabMatches);
     changingRunState_ = wasChanging;
   }
-  setWindowTitle(toQString(RunStateTitle(state, session_.replaceOn(), searchStringsText_)));
+  showTitle();
   if (state == kRunIdle) lblProgress2->clear();
   if (state == kRunIdle) {
     for (QWidget* w : std::initializer_list<QWidget*>{btnFontMinus, btnFontPlus, lblFont}) w->hide();
@@ -197,6 +197,7 @@ void TfrmVarko1::TakeReplaceStrings(const Text& stringsText, const RequestList& 
   edtString->setToolTip(toQString(AdvancedStringsHint(strings)));
   lblStringsCount->setText(toQString(SetLabelText(strings_.count, u"String")));
   searchStringsText_ = stringsText;
+  showTitle();
   SetAdvancedColours();
   UpdateFieldHints();
 }
@@ -415,6 +416,11 @@ void TfrmVarko1::PrepareAdvancedStrings() {
   edtString->setToolTip(toQString(AdvancedStringsHint(stringsSelection_)));
   lblStringsCount->setText(toQString(SetLabelText(strings_.count, u"String")));
   searchStringsText_ = stringsSelection_.text;
+  showTitle();
+}
+
+void TfrmVarko1::showTitle() {
+  setWindowTitle(toQString(RunStateTitle(runState_, session_.replaceOn(), searchStringsText_)));
 }
 
 void TfrmVarko1::ToggleFolderMode() {

@@ -109,6 +109,8 @@ public:
   void PrepareAdvancedFolders();
   void PrepareAdvancedFileSpecs();
   void PrepareAdvancedStrings();
+  // The title for the run state and the strings the next run searches for.
+  void showTitle();
   void ToggleFolderMode();
   void ToggleFilespecMode();
   void ToggleStringMode();

@@ -126,9 +126,12 @@ void VarkoProgram::btnReplaceClick() {
   ReplaceOptionsOutcome outcome =
       frmVarkoReplace_->showOptions(frmVarko1->strings(), frmVarko1->replaceOptions(), stringSetFileName_,
                                     session.searchString(), frmVarko1->savedSettings().folders.texts[0]);
-  if (outcome.stringsTaken) frmVarko1->TakeReplaceStrings(outcome.stringsText, outcome.strings);
-  // The history window's multiple-search text, when it built one, is what the field shows.
-  if (!multipleSearchText_.empty()) frmVarko1->setSearchFieldText(toQString(multipleSearchText_));
+  // The field, its count and the title show what the next run searches for: the pairs taken,
+  // or the table as a set file loaded before Cancel left it.
+  if (outcome.stringsTaken)
+    frmVarko1->TakeReplaceStrings(outcome.stringsText, outcome.strings);
+  else
+    frmVarko1->PrepareAdvancedStrings();
   if (!session.replaceOn()) return;
 
   varko::ReplaceSettings settings;

@@ -27,6 +27,7 @@
 #include "TfrmVarkoFileSpec.h"
 #include "TfrmVarkoFolders.h"
 #include "TfrmVarkoHistory.h"
+#include "TfrmVarkoReplace.h"
 #include "TfrmVarkoStrings.h"
 #include "TfrmVarkoTips.h"
 #include "TfrmView2.h"
@@ -434,6 +435,27 @@ private slots:
     QVERIFY(resultRow(w, alpha(), 2) > 0);  // needle one
     QVERIFY(resultRow(w, beta(), 1) > 0);   // the needle
     QCOMPARE(resultRow(w, alpha(), 4), -1);
+
+    // A set loaded in the replace window, then Cancel: the field, its count and the title show
+    // the loaded strings the next run uses, not the history window's older "<one><the>".
+    const QString pairs = dir_.filePath("pairs.txt");
+    guitest::writeFile(pairs, "cat\tdog\r\nfox\tox\r\nyak\tgnu\r\n");
+    TfrmVarkoReplace* options = program->replaceOptions();
+    options->chooseFile = [pairs](const QString&) { return pairs; };
+    whenModal([&](QWidget* modal) {
+      if (modal == options) {
+        whenModal([](QWidget* box) { box->close(); });  // "You can load strings ..."
+        QTest::mouseClick(options->btnLoadFindReplaceSet, Qt::LeftButton);
+        QTest::mouseClick(options->btnCancel, Qt::LeftButton);
+      }
+      if (modal->isVisible()) modal->close();
+    });
+    QTest::mouseClick(control<QPushButton>(*w, "btnSelect"), Qt::LeftButton);
+    control<QCheckBox>(*w, "cbxEnableReplace")->setChecked(true);
+    QTest::mouseClick(control<QPushButton>(*w, "btnReplace"), Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(*w, "edtString")->text(), QString("cat,fox,yak"));
+    QCOMPARE(control<QLabel>(*w, "lblStringsCount")->text(), QString("3 Strings"));
+    QVERIFY(!w->windowTitle().contains("one"));
   }
 
   void an_unreadable_date_opens_the_calendar_on_today_and_is_kept() {
