@@ -5,7 +5,7 @@
 #include "lib/Clock.h"
 #include "lib/Library.h"
 #include "replace/DifferencesViewer.h"
-#include "replace/UndoManifest.h"
+#include "save/UndoManifest.h"
 
 namespace varko {
 

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include "lib/DateTime.h"
-#include "search/DateOrder.h"
+#include "find/DateOrder.h"
 #include "QtText.h"
 
 namespace {

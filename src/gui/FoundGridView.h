@@ -5,7 +5,7 @@
 #include <QTableView>
 #include "lib/Text.h"
 #include "results/ResultTable.h"
-#include "search/MatchSpans.h"
+#include "match/MatchSpans.h"
 
 class FoundTableModel;
 

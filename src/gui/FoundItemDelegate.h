@@ -4,7 +4,7 @@
 // row's text on a highlight.
 #include <QStyledItemDelegate>
 #include <vector>
-#include "search/MatchSpans.h"
+#include "match/MatchSpans.h"
 
 class FoundItemDelegate : public QStyledItemDelegate {
   Q_OBJECT

@@ -3,7 +3,7 @@
 // with the last run's matches on a highlight in every line.
 #include <QStyledItemDelegate>
 #include <vector>
-#include "search/MatchSpans.h"
+#include "match/MatchSpans.h"
 
 class MarkedLineDelegate : public QStyledItemDelegate {
   Q_OBJECT

@@ -4,8 +4,8 @@
 #include <QColor>
 #include <QString>
 #include <vector>
-#include "search/FileExamination.h"
-#include "search/MatchSpans.h"
+#include "examine/FileExamination.h"
+#include "match/MatchSpans.h"
 
 class QPainter;
 class QRect;

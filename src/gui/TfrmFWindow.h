@@ -9,7 +9,7 @@
 #include <QDialog>
 #include "results/FileViews.h"
 #include "results/ResultTable.h"
-#include "search/MatchSpans.h"
+#include "match/MatchSpans.h"
 
 class MarkedLineDelegate;
 class QTableView;

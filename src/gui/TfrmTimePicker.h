@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QPoint>
 #include "lib/Clock.h"
-#include "lib/PickerTime.h"
+#include "setup/PickerTime.h"
 
 class QLabel;
 class QLineEdit;

@@ -24,7 +24,7 @@
 #include "ListWindowParts.h"
 #include "lib/DateTime.h"
 #include "lib/Library.h"
-#include "replace/UndoManifest.h"
+#include "save/UndoManifest.h"
 #include "results/EditFileCommand.h"
 #include "setup/StringSets.h"
 

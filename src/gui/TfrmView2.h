@@ -10,7 +10,7 @@
 #include <functional>
 #include "lib/Text.h"
 #include "results/ResultTable.h"
-#include "search/MatchSpans.h"
+#include "match/MatchSpans.h"
 
 class MarkedLineDelegate;
 class QTableView;

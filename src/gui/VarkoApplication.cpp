@@ -6,7 +6,7 @@
 #include "QtText.h"
 #include "lib/Clock.h"
 #include "lib/Errors.h"
-#include "lib/RunLog.h"
+#include "results/RunLog.h"
 
 VarkoApplication::VarkoApplication(int& argc, char** argv) : QApplication(argc, argv) {
   report = [](const varko::Text& text) {

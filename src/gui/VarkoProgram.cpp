@@ -23,7 +23,7 @@
 #include "TfrmVarkoReplace.h"
 #include "TfrmVarkoReplaceResults.h"
 #include "WindowReplaceQuestions.h"
-#include "replace/Archive.h"
+#include "save/Archive.h"
 #include "replace/RunReplacer.h"
 #include "results/TextReport.h"
 #include "lib/IniFile.h"

@@ -3,7 +3,7 @@
 #include <vector>
 #include "FuzzInput.h"
 #include "lib/Errors.h"
-#include "search/Mask.h"
+#include "find/Mask.h"
 
 using namespace varko;
 using varko::fuzz::check;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include "FuzzInput.h"
 #include "replace/ReplaceText.h"
-#include "search/Matching.h"
+#include "match/Matching.h"
 
 using namespace varko;
 using varko::fuzz::check;

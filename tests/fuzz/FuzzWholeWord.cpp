@@ -1,6 +1,6 @@
 // The word-boundary search against a plain reading of its rules, character by character.
 #include "FuzzInput.h"
-#include "search/Matching.h"
+#include "match/Matching.h"
 
 using namespace varko;
 using varko::fuzz::check;

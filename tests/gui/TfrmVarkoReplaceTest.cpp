@@ -12,7 +12,7 @@
 #include "GuiTestSupport.h"
 #include "TfrmVarkoReplace.h"
 #include "lib/Library.h"
-#include "replace/Archive.h"
+#include "save/Archive.h"
 #include "replace/FileReplacer.h"
 #include "QtText.h"
 

@@ -13,8 +13,8 @@
 #include "lib/Errors.h"
 #include "replace/DifferencesViewer.h"
 #include "replace/ReplaceText.h"
-#include "replace/SafeSave.h"
-#include "search/Matching.h"
+#include "save/SafeSave.h"
+#include "match/Matching.h"
 
 namespace varko {
 

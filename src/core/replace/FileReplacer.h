@@ -9,11 +9,11 @@
 
 #include "lib/Clock.h"
 #include "lib/Text.h"
-#include "replace/FileContent.h"
-#include "replace/FileSystem.h"
-#include "replace/ReplaceFileNames.h"
-#include "replace/SafeSave.h"
-#include "replace/UndoManifest.h"
+#include "save/FileContent.h"
+#include "save/FileSystem.h"
+#include "save/ReplaceFileNames.h"
+#include "save/SafeSave.h"
+#include "save/UndoManifest.h"
 #include "search/RunHost.h"
 
 namespace varko {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "search/Matching.h"
+#include "match/Matching.h"
 
 namespace varko {
 

@@ -13,7 +13,7 @@
 #include "lib/IniFile.h"
 #include "lib/Library.h"
 #include "lib/PosixFile.h"
-#include "lib/RunLog.h"
+#include "results/RunLog.h"
 
 namespace varko {
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 #include "lib/Progress.h"
-#include "search/FileExamination.h"
-#include "search/FileFinders.h"
+#include "examine/FileExamination.h"
+#include "find/FileFinders.h"
 
 namespace varko {
 

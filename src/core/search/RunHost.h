@@ -3,7 +3,7 @@
 // the terminal, tests with a scripted fake.
 #include "lib/Clock.h"
 #include "lib/Text.h"
-#include "search/TextFile.h"
+#include "examine/TextFile.h"
 
 namespace varko {
 

@@ -5,11 +5,11 @@
 #include "lib/DateTime.h"
 #include "lib/Errors.h"
 #include "lib/Library.h"
-#include "search/FileExamination.h"
+#include "examine/FileExamination.h"
 #include "search/FilePrefetcher.h"
-#include "search/Matching.h"
+#include "match/Matching.h"
 #include "search/Stopwatch.h"
-#include "search/TextFile.h"
+#include "examine/TextFile.h"
 
 namespace varko {
 

@@ -8,8 +8,8 @@
 #include <vector>
 #include "lib/Clock.h"
 #include "results/ResultTable.h"
-#include "search/FileExamination.h"
-#include "search/FileFinders.h"
+#include "examine/FileExamination.h"
+#include "find/FileFinders.h"
 #include "search/FilePrefetcher.h"
 #include "search/RunHost.h"
 #include "search/SearchRequest.h"

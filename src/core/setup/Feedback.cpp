@@ -2,7 +2,7 @@
 
 #include "lib/IniFile.h"
 #include "lib/Library.h"
-#include "lib/RunLog.h"
+#include "results/RunLog.h"
 
 namespace varko {
 

@@ -11,10 +11,10 @@
 
 #include "lib/DateTime.h"
 #include "lib/Library.h"
-#include "replace/Archive.h"
+#include "save/Archive.h"
 #include "replace/FileReplacer.h"
 #include "replace/RunReplacer.h"
-#include "replace/UndoManifest.h"
+#include "save/UndoManifest.h"
 #include "ReplaceTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "replace/FileReplacer.h"
-#include "replace/FileSystem.h"
+#include "save/FileSystem.h"
 
 namespace varko::test {
 

@@ -1,4 +1,4 @@
-#include "replace/SafeSave.h"
+#include "save/SafeSave.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

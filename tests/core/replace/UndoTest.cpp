@@ -1,4 +1,4 @@
-#include "replace/UndoManifest.h"
+#include "save/UndoManifest.h"
 
 #include <gtest/gtest.h>
 

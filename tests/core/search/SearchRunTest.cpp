@@ -13,7 +13,7 @@
 #include "setup/SearchSetup.h"
 #include "support/FakeRunHost.h"
 #include "support/TestSupport.h"
-#include "DeepTree.h"
+#include "support/DeepTree.h"
 
 using namespace varko;
 using namespace varko::test;

@@ -1,0 +1,326 @@
+#include "examine/FileExamination.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "lib/Errors.h"
+#include "lib/Library.h"
+#include "lib/MappedFile.h"
+#include "lib/PosixFile.h"
+#include "find/Directory.h"
+#include "match/Matching.h"
+#include "examine/StreamMatch.h"
+
+namespace varko {
+
+SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
+  if (omitBinBak) {
+    if (xcTextPos(path, u".bak", 1) > 0) return SkipReason::BinaryBackup;
+    for (const char16_t* part : {u".~", u".dcu", u".exe", u".dll", u".varc"})
+      if (path.find(part) != Text::npos) return SkipReason::BinaryBackup;
+    if (!mapFlag && path.find(u".map") != Text::npos) return SkipReason::BinaryBackup;
+  }
+  if (omitVarkoSR && xcTextPos(path, u"-VarkoSearchReplace-", 1) > 0) return SkipReason::OwnFile;
+  // The change log a replace run writes in its first folder is the program's own file too.
+  constexpr TextView kChangeLog = u"/Varko-SearchReplace.log";
+  if (omitVarkoSR && path.size() >= kChangeLog.size() &&
+      xcTextPos(TextView(path).substr(path.size() - kChangeLog.size()), kChangeLog, 1) == 1)
+    return SkipReason::OwnFile;
+  return SkipReason::None;
+}
+
+bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
+  return xcOmitRule(path, omitBinBak, omitVarkoSR, mapFlag) != SkipReason::None;
+}
+
+namespace {
+
+// An empty path is left out too, with no reason worth listing.
+bool omittedByName(const Text& path, const ExamineOptions& options, SkipReason& why) {
+  why = path.empty() ? SkipReason::None
+                     : xcOmitRule(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+  return path.empty() || why != SkipReason::None;
+}
+
+// Sorts out an entry that a stat found not to be a regular file: a folder needs no reason.
+void notAFile(int statResult, int error, const struct stat& st, SkipReason& why, FileOutcome& out) {
+  if (statResult != 0) {
+    why = SkipReason::Unreadable;
+    out.textTest.errorText = systemErrorText(error);
+  } else if (!S_ISDIR(st.st_mode)) {
+    why = SkipReason::SpecialFile;
+  }
+}
+
+// The tests on the name before any byte is read. False when the file is not to be read.
+bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& out, bool isFile, SkipReason why) {
+  out.path = path;
+  if (!isFile) {
+    out.skipped = true;
+    out.skipReason = why;
+    return false;
+  }
+  if (options.searchFilename) out.pathMatch = xcWordPos(path, options.searchString, options.ignoreCase, false) > 0;
+  if (options.exactExtension && !xcSameText(xcExtractFileExt(path), options.fileSpecExtension)) {
+    // The path match above still counts; the file is not searched.
+    out.skipped = !out.pathMatch;
+    return false;
+  }
+  return true;
+}
+
+void matchLines(const TextList& lines, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                DateTimeValue deadline, FileOutcome& out) {
+  int64_t i = 0;
+  for (const auto& line : lines) {
+    if (clock.now() > deadline) {
+      out.tooSlow = true;
+      break;
+    }
+    ++i;
+    bool anyWord = false;
+    int pos = matcher.match(line, anyWord);
+    if (anyWord) ++out.matchesInFile;
+    bool reported = options.noMatchLines ? pos == 0 : pos > 0;
+    if (reported) {
+      ++out.matchesInFile;
+      out.addLine(static_cast<int32_t>(i), pos, line);
+    }
+  }
+  out.linesExamined = i;
+}
+
+}  // namespace
+
+FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+                                   const Clock& clock, TextList& lines) {
+  FileOutcome out;
+  SkipReason why = SkipReason::None;
+  bool isFile = false;
+  if (!omittedByName(path, options, why)) {
+    struct stat st {};
+    int statResult = ::stat(textToPath(path).c_str(), &st);
+    isFile = statResult == 0 && S_ISREG(st.st_mode);
+    if (!isFile) notAFile(statResult, errno, st, why, out);
+  }
+  if (!examineName(path, options, out, isFile, why)) return out;
+  out.textTest = xcIsTextFileAndLoadable(path, options.asciiTextTest);
+  if (!out.textTest.isText) return out;
+  out.loadAttempted = true;
+  int method = options.loadMethod;
+  DateTimeValue deadline = 0;
+  out.load = LoadFileLines(path, lines, method, deadline, clock);
+  if (!out.load.loaded) return out;
+  matchLines(lines, options, matcher, clock, deadline, out);
+  return out;
+}
+
+
+namespace {
+
+constexpr size_t kFirstRead = 128 * 1024;
+constexpr size_t kKeptCapacity = 1024 * 1024;
+
+
+
+// Reads the rest of the file whole and matches every decoded line: for UTF-16 files, for
+// reporting the lines that do not match, and for strings the byte search cannot look for.
+void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const ExamineOptions& options,
+                     const LineMatcher& matcher, const Clock& clock, DateTimeValue deadline,
+                     ExamineBuffers& buffers, FileOutcome& out) {
+  while (!endOfFile) {
+    try {
+      // The whole file at once when its size is known (one spare byte shows the end); a file
+      // that grows gets room a piece at a time.
+      if (buffers.capacity <= used) xcEnsureCapacity(buffers, used < size ? size + 1 : used + kReadPiece, used);
+      else if (used < size) xcEnsureCapacity(buffers, size + 1, used);
+    } catch (const std::bad_alloc&) {
+      out.load.cutShort = true;
+      break;
+    }
+    size_t wanted = std::min(buffers.capacity - used, kReadPiece);
+    ssize_t n = xcReadSome(fd, buffers.bytes.get() + used, wanted);
+    if (n < 0) {
+      out.load.errorText = systemErrorText(errno);
+      return;
+    }
+    used += static_cast<size_t>(n);
+    endOfFile = static_cast<size_t>(n) < wanted;
+    if (!endOfFile && clock.now() > deadline) {
+      out.load.cutShort = true;
+      break;
+    }
+  }
+  out.load.loaded = true;
+  std::string_view all(buffers.bytes.get(), used);
+  if (out.load.cutShort) {
+    // Reading stopped somewhere in a line: the complete lines only.
+    size_t lastBreak = all.find_last_of("\r\n");
+    if (lastBreak != std::string_view::npos) all = all.substr(0, lastBreak + 1);
+  }
+  xcDecodeLines(all, buffers.lines);
+  matchLines(buffers.lines, options, matcher, clock, deadline, out);
+  buffers.lines.clear();
+  if (buffers.lines.capacity() > (1u << 20)) TextList().swap(buffers.lines);
+}
+
+}  // namespace
+
+namespace {
+void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable);
+}  // namespace
+
+FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+                          const Clock& clock, ExamineBuffers& buffers) {
+  FileOutcome out;
+  xcExamineFile(path, options, matcher, clock, buffers, out);
+  return out;
+}
+
+void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable) {
+  out.reset();
+  examineOpened(path, options, matcher, clock, buffers, out, folderFd, sizesReliable);
+  if (buffers.capacity > kKeptCapacity) {
+    buffers.bytes.reset();
+    buffers.capacity = 0;
+  }
+  if (buffers.line.capacity() > (1u << 20)) Text().swap(buffers.line);
+  if (buffers.folded.capacity() > (1u << 20)) std::string().swap(buffers.folded);
+  if (buffers.prefix.capacity() > (1u << 20)) Text().swap(buffers.prefix);
+}
+
+namespace {
+
+void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable) {
+  // One look at the file system tells whether the entry is a file to search; one open serves the
+  // text test and the load. Nothing but a regular file is opened.
+  size_t slash = path.rfind(u'/');
+  bool inFolder = folderFd >= 0 && options.entriesAreFiles && slash != Text::npos && slash + 1 < path.size();
+  // In the open folder only the name is looked up, not every folder of the path again.
+  textToPathInto(inFolder ? TextView(path).substr(slash + 1) : TextView(path), buffers.name);
+  const std::string& name = buffers.name;
+  int at = inFolder ? folderFd : AT_FDCWD;
+  struct stat st {};
+  FileDescriptor file;
+  bool sizeKnown = true;
+  if (options.entriesAreFiles) {
+    // The listing saw a regular file: open it straight away. Its size is not needed, as a short
+    // read shows the end, so a small file costs an open, one read and a close. The open does
+    // not wait even if the entry was swapped for a FIFO meanwhile.
+    SkipReason why = SkipReason::None;
+    bool omitted = omittedByName(path, options, why);
+    // A path past the system's limit is opened in pieces.
+    if (!omitted)
+      file.reset(inFolder ? ::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                          : xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    bool gone = !omitted && file.get() < 0 && (errno == ENOENT || errno == ENOTDIR);
+    int openError = errno;
+    if (gone) {
+      why = SkipReason::Unreadable;
+      out.textTest.errorText = systemErrorText(openError);
+    }
+    if (!examineName(path, options, out, !omitted && !gone, why)) return;
+    if (file.get() < 0) {
+      out.textTest.errorText = systemErrorText(openError);
+      return;
+    }
+    sizeKnown = false;
+  } else {
+    SkipReason why = SkipReason::None;
+    // The omit test first: an omitted entry needs no look at the file system.
+    bool isFile = false;
+    if (!omittedByName(path, options, why)) {
+      int statResult = xcStatPath(name, st);
+      isFile = statResult == 0 && S_ISREG(st.st_mode);
+      if (!isFile) notAFile(statResult, errno, st, why, out);
+    }
+    if (!examineName(path, options, out, isFile, why)) return;
+    file.reset(xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
+      out.textTest.errorText = systemErrorText(errno);
+      return;
+    }
+  }
+  auto size = static_cast<size_t>(st.st_size);
+  if (sizeKnown && size == 0) return;
+
+  // One byte more than the size: a short read then means the end, without another read. A
+  // regular file reads short only at its end.
+  size_t first = sizeKnown ? std::min(size + 1, kFirstRead) : kFirstRead;
+  xcEnsureCapacity(buffers, first, 0);
+  size_t used = 0;
+  while (used < first) {
+    ssize_t n = xcReadSome(file.get(), buffers.bytes.get() + used, first - used);
+    if (n < 0) {
+      out.textTest.errorText = systemErrorText(errno);
+      return;
+    }
+    used += static_cast<size_t>(n);
+    if (n == 0 || !sizeKnown) break;
+  }
+  if (used == 0) return;  // empty, or it shrank since its size was taken
+  // procfs and sysfs files read bytes but report size 0: the text test says they are not text,
+  // on this path as on the one that looked at the size first.
+  if (!sizeKnown && sizesReliable && inFolder && used < first) {
+    size = used;  // read whole, on a file system whose sizes are true
+  } else if (!sizeKnown) {
+    if (::fstat(file.get(), &st) == 0 && st.st_size == 0) return;
+    size = static_cast<size_t>(st.st_size);
+  }
+  size_t tested = std::min(used, kTextTestBytes);
+  TextSampleCounts counts = xcCountTextSampleFast(buffers.bytes.get(), tested, used > tested, options.asciiTextTest);
+  out.textTest.textBytes = counts.text;
+  out.textTest.otherBytes = counts.other;
+  out.textTest.isText = xcIsTextSample(out.textTest.textBytes, out.textTest.otherBytes);
+  if (!out.textTest.isText) return;
+
+  out.loadAttempted = true;
+  DateTimeValue deadline = clock.now() + 2 * kOneSecond;
+  const char* head = buffers.bytes.get();
+  bool bom = used >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0;
+  bool utf16 = used >= 2 && ((static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFE) ||
+                             (static_cast<unsigned char>(head[0]) == 0xFE && static_cast<unsigned char>(head[1]) == 0xFF));
+  bool endOfFile = used < first;
+  if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
+    // Reading it whole: the size lets one allocation hold the file.
+    readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+    return;
+  }
+  // A large file is searched where it lies rather than copied piece by piece. Strings beyond
+  // ASCII are found by the bytes of the file's encoding: a large file is checked first and
+  // searched in place, which decoding it whole could not do in its time; a smaller one, or one
+  // with a UTF-8 mark and ill-formed bytes, is decoded whole.
+  MappedFile mapped;
+  bool inPlace = !endOfFile && size >= buffers.mapFrom && mapped.map(file.get(), size);
+  const LineMatcher* bytesMatcher = &matcher;
+  KnownEncoding known = KnownEncoding::Nothing;
+  if (!matcher.needlesAscii) {
+    if (inPlace && xcIsValidUtf8(mapped.data(), mapped.size())) {
+      known = KnownEncoding::Utf8;
+    } else if (inPlace && !bom && matcher.windows1252()) {
+      known = KnownEncoding::Windows1252;
+      bytesMatcher = matcher.windows1252();
+    } else {
+      return readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
+    }
+  }
+  xcStreamAndMatch(file.get(), used, endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,
+                   inPlace ? &mapped : nullptr, known);
+  if (inPlace && mapped.truncated()) {
+    out.load.cutShort = true;
+    out.shrank = true;
+  }
+}
+
+}  // namespace
+
+}  // namespace varko
