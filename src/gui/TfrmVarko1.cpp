@@ -206,7 +206,7 @@ void TfrmVarko1::StartReplaceRun(const SearchRequest& request, ReplaceHandler& h
   if (session_.running()) return;
   session_.setReplaceHandler(&handler);
   processEvents();
-  session_.SetReplaceOffOrOn(2);
+  session_.SetReplaceOffOrOn(varko::ReplaceSwitch::On);
   session_.DoSearch(request);
   session_.setReplaceHandler(nullptr);
 }

@@ -316,10 +316,9 @@ void TfrmVarkoReplace::reactivate() {
   if (isVisible()) activateWindow();
 }
 
-void TfrmVarkoReplace::setReplaceOffOrOn(int offOrOn) {
-  if (offOrOn == 1) replaceFlag_ = false;
-  if (offOrOn == 2) replaceFlag_ = true;
-  if (SetReplaceOffOrOn) SetReplaceOffOrOn(offOrOn);
+void TfrmVarkoReplace::setReplaceFlag(bool on) {
+  replaceFlag_ = on;
+  if (showReplaceOn) showReplaceOn(on);
 }
 
 void TfrmVarkoReplace::FormActivate() {
@@ -328,7 +327,7 @@ void TfrmVarkoReplace::FormActivate() {
   cbxQueryFile->setEnabled(false);
   cbxQueryLine->setChecked(true);
   cbxPreserveSpaces->setChecked(false);
-  setReplaceOffOrOn(1);
+  setReplaceFlag(false);
   options_->queryFile = true;
   options_->queryLine = true;
   ShowStringTable();
@@ -338,7 +337,7 @@ void TfrmVarkoReplace::FormActivate() {
 
 void TfrmVarkoReplace::ApplyReplaceSwitch() {
   replaceFlag_ = cbxDoReplace->isChecked();
-  if (replaceFlag_) setReplaceOffOrOn(2);
+  if (replaceFlag_) setReplaceFlag(true);
   for (QWidget* w : std::initializer_list<QWidget*>{cbxQueryFile, cbxQueryLine, cbxPreserveSpaces, Label11, Label7,
                                                     Label10})
     w->setVisible(replaceFlag_);
@@ -513,9 +512,9 @@ void TfrmVarkoReplace::btnReplaceClick() {
       "and note names of backup files\r\n\r\n");
   TakeGridStrings();
   QCoreApplication::processEvents();
-  setReplaceOffOrOn(1);
+  setReplaceFlag(false);
   if (cbxDoReplace->isChecked()) {
-    setReplaceOffOrOn(2);
+    setReplaceFlag(true);
     options_->queryFile = cbxQueryFile->isChecked();
     options_->queryLine = cbxQueryLine->isChecked();
     options_->preserveSpaces = cbxPreserveSpaces->isChecked();
@@ -527,6 +526,6 @@ void TfrmVarkoReplace::btnReplaceClick() {
 }
 
 void TfrmVarkoReplace::reject() {
-  if (table_) setReplaceOffOrOn(1);
+  if (table_) setReplaceFlag(false);
   QDialog::reject();
 }

@@ -4,7 +4,8 @@
 // last replace run.
 //
 // Use: showOptions(...) with the main window's values; it returns what the main window applies.
-// When replaceOn, the main window calls SetReplaceOffOrOn(2) and DoSearch. Tests may instead
+// The window changes nothing of the run while it is open: the main window applies the outcome
+// (replaceOn starts a replace run) after it closes. Tests may instead
 // setUp(), show(), drive the controls and read outcome().
 #include <QDialog>
 #include <functional>
@@ -49,8 +50,8 @@ public:
              const varko::Text& currentFindString, const varko::Text& firstAdvancedFolder);
   ReplaceOptionsOutcome outcome() const;
 
-  // The main window's SetReplaceOffOrOn (1 off, 2 on): "Replace On" shows at once.
-  std::function<void(int offOrOn)> SetReplaceOffOrOn;
+  // Shows or hides the main window's "Replace On" at once, as the switch changes; display only.
+  std::function<void(bool on)> showReplaceOn;
   // Replaceable so that tests need no file dialog or editor: by default a file dialog and the
   // text editor of xcEditFiles. An empty name means cancelled.
   std::function<QString(const QString& startFolder)> chooseFile;
@@ -118,7 +119,7 @@ private:
   void setGridRows(int rows);
   void showCount();
   bool inGrid(const QWidget* widget) const;
-  void setReplaceOffOrOn(int offOrOn);
+  void setReplaceFlag(bool on);
 
   varko::StringTable* table_ = nullptr;
   varko::ReplaceRunOptions* options_ = nullptr;

@@ -65,7 +65,7 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
   frmVarkoReplace_ = new TfrmVarkoReplace(frmVarko1);
   frmVarkoReplaceResults_ = new TfrmVarkoReplaceResults(frmVarko1);
   frmText_ = new TfrmText(frmVarko1);
-  frmVarkoReplace_->SetReplaceOffOrOn = [frmVarko1](int offOrOn) { frmVarko1->session().SetReplaceOffOrOn(offOrOn); };
+  frmVarkoReplace_->showReplaceOn = [frmVarko1](bool on) { frmVarko1->setReplaceShown(on); };
 
   frmVarkoHistory_->attach(frmVarko1->strings(), stringSetFileName_, multipleSearchText_);
 
@@ -132,7 +132,7 @@ void VarkoProgram::btnReplaceClick() {
     frmVarko1->TakeReplaceStrings(outcome.stringsText, outcome.strings);
   else
     frmVarko1->PrepareAdvancedStrings();
-  if (!session.replaceOn()) return;
+  if (!outcome.replaceOn) return;
 
   varko::ReplaceSettings settings;
   settings.archiveFile = varko::xcArchiveFileName();

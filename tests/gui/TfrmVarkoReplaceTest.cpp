@@ -74,7 +74,7 @@ class TfrmVarkoReplaceTest : public QObject {
   QStringList boxes;
 
   void open(TfrmVarkoReplace& w, const Text& firstFolder = Text()) {
-    w.SetReplaceOffOrOn = [this](int offOrOn) { replaceCalls << offOrOn; };
+    w.showReplaceOn = [this](bool on) { replaceCalls << (on ? 2 : 1); };
     w.setUp(table, options, setFile, u"needle", firstFolder);
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));

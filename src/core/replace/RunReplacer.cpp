@@ -151,24 +151,23 @@ void RunReplacer::noteLeftovers(const std::string& folder) {
     questions_.showMessage(u"Left by an earlier replace run that was stopped (not deleted): " + name);
 }
 
-int RunReplacer::VarkoReplaceStrSubFile(const Text& aFilename, bool& aDoReplace, bool&, bool& aLineQuery,
-                                        bool aCaseflBool, bool PreserveSpaces, bool aWordFl, const Text&,
-                                        bool& aStopRun) {
-  lastPath_ = aFilename;
+ReplaceJobResult RunReplacer::VarkoReplaceStrSubFile(const ReplaceJob& job) {
+  lastPath_ = job.path;
+  ReplaceJobResult result;
   try {
-    return replaceOne(aFilename, aDoReplace, aLineQuery, aCaseflBool, PreserveSpaces, aWordFl, aStopRun);
+    result.replaced = replaceOne(job, result);
   } catch (const std::bad_alloc&) {
-    failures_.push_back({aFilename, u"not enough memory to replace in it (std::bad_alloc)"});
+    failures_.push_back({job.path, u"not enough memory to replace in it (std::bad_alloc)"});
   } catch (const VarkoError& e) {
-    failures_.push_back({aFilename, e.text()});
+    failures_.push_back({job.path, e.text()});
   } catch (const std::exception& e) {
-    failures_.push_back({aFilename, fromUtf8(e.what())});
+    failures_.push_back({job.path, fromUtf8(e.what())});
   }
-  return 0;
+  return result;
 }
 
-int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQuery, bool aCaseflBool,
-                            bool PreserveSpaces, bool aWordFl, bool& aStopRun) {
+int RunReplacer::replaceOne(const ReplaceJob& job, ReplaceJobResult& outcome) {
+  const Text& aFilename = job.path;
   // One file, reached by links, hard links or overlapping folders, is replaced once.
   struct stat st {};
   const bool known = ::stat(textToPath(aFilename).c_str(), &st) == 0;
@@ -186,9 +185,9 @@ int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQ
     }
   }
   ReplaceSettings settings = settings_;
-  settings.ignoreCase = aCaseflBool;
-  settings.preserveSpaces = PreserveSpaces;
-  settings.wholeWords = aWordFl;
+  settings.ignoreCase = job.ignoreCase;
+  settings.preserveSpaces = job.preserveSpaces;
+  settings.wholeWords = job.wholeWords;
   FileReplacer replacer(std::move(settings), clock_, questions_, FileSystem::real(), runLog_);
   replacer.useChangeLog(&changeLog_);
   replacer.deferFolderSync();
@@ -206,9 +205,9 @@ int RunReplacer::replaceOne(const Text& aFilename, bool& aDoReplace, bool aLineQ
   // large file is saved at once, so that its change log entry is never held in memory.
   const bool grouped = !questions_.asksPerson() && known && st.st_size < kGroupFileSize;
   if (grouped) replacer.deferCommit();
-  FileReplaceResult result = replacer.replaceFile(aFilename, aLineQuery);
-  if (result.replaceCancelled) aDoReplace = false;
-  if (result.runAborted) aStopRun = true;
+  FileReplaceResult result = replacer.replaceFile(aFilename, job.lineQuery);
+  outcome.replaceOff = result.replaceCancelled;
+  outcome.stopRun = result.runAborted;
   if (result.pending) {
     const int32_t counted = result.pending->changeCount;
     pendingBytes_ += result.pending->changeLog.size() + 4096;

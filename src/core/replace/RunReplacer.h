@@ -32,9 +32,7 @@ public:
   RunReplacer(const SearchRequest& request, ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
               ReplaceRunLog* runLog, bool dryRun);
 
-  int VarkoReplaceStrSubFile(const Text& aFilename, bool& aDoReplace, bool& aFileQuery, bool& aLineQuery,
-                             bool aCaseflBool, bool PreserveSpaces, bool aWordFl, const Text& aLogFilename,
-                             bool& aStopRun) override;
+  ReplaceJobResult VarkoReplaceStrSubFile(const ReplaceJob& job) override;
   void ClearReplaceLists() override {}
 
   std::function<void(const FileChanges&)> onPreview;
@@ -47,8 +45,7 @@ public:
   ~RunReplacer() override;
 
 private:
-  int replaceOne(const Text& path, bool& doReplace, bool lineQuery, bool ignoreCase, bool keepSpacing,
-                 bool wholeWords, bool& stopRun);
+  int replaceOne(const ReplaceJob& job, ReplaceJobResult& result);
   // Names what an earlier run that was stopped left in folder, once per folder.
   void noteLeftovers(const std::string& folder);
   // Syncs the file systems of the pending saves, the archive and the undo record at once, then

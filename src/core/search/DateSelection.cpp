@@ -1,4 +1,4 @@
-// The date window of a run: loaded into the multi-path finder, or the run refused when a date or
+// The date window of a run: given to the multi-path finder, or the run refused when a date or
 // time cannot be read.
 #include "lib/DateTime.h"
 #include "lib/Errors.h"
@@ -11,15 +11,14 @@ const Text kCrLf = u"\r\n";
 }  // namespace
 
 bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
-  auto& zeq = zeqFindFiles1_;
   if (!request.dates.enabled) {
-    zeq.SelectOnDates = false;
+    dateWindow_ = DateWindow();
     return true;
   }
   if (request.folderMode == kSimpleMode && request.fileSpecMode == kSimpleMode) {
     host_.showMessage(Text(u"Varko V7 Selecting by Date/Time is an advanced option") + kCrLf + kCrLf +
                       u"turn on Advanced Paths or Filespec to select by Date/Time");
-    zeq.SelectOnDates = false;
+    dateWindow_ = DateWindow();
     return true;
   }
   // A text that cannot be read refuses the run instead of reusing an older window.
@@ -67,9 +66,7 @@ bool SearchSession::PrepareDateSelection(const SearchRequest& request) {
       !readTime(request.dates.startTime, u"start time", startTime) ||
       !readTime(request.dates.endTime, u"end time", endTime))
     return false;
-  zeq.SelectOnDates = true;
-  zeq.SelectStartDate = start + startTime;
-  zeq.SelectEndDate = end + endTime;
+  dateWindow_ = {true, start + startTime, end + endTime};
   return true;
 }
 

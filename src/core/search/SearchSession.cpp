@@ -24,27 +24,25 @@ Text shortPath(const Text& path) {
 
 }  // namespace
 
-SearchSession::SearchSession(RunHost& host)
-    : host_(host), zeqFindFiles1_(host, [&host] { host.processEvents(); }) {}
+SearchSession::SearchSession(RunHost& host) : host_(host) {}
 
 SearchSession::~SearchSession() = default;
 
 void SearchSession::btnGoClick(const SearchRequest& request) {
   host_.processEvents();
-  SetReplaceOffOrOn(1);
+  SetReplaceOffOrOn(ReplaceSwitch::Off);
   DoSearch(request);
 }
 
 void SearchSession::btnStopClick() {
   if (running_) abortedSuffix_ = u" (aborted)";
   running_ = false;
-  if (scanner_ == kScannerZEQ) zeqFindFiles1_.ContinueScan = false;
+  if (scanner_ == kScannerZEQ && zeqFindFiles1_) zeqFindFiles1_->ContinueScan = false;
   host_.processEvents();
 }
 
-void SearchSession::SetReplaceOffOrOn(int offOrOn) {
-  if (offOrOn != 1 && offOrOn != 2) return;
-  replaceOn_ = offOrOn == 2;
+void SearchSession::SetReplaceOffOrOn(ReplaceSwitch offOrOn) {
+  replaceOn_ = offOrOn == ReplaceSwitch::On;
   host_.setReplaceShown(replaceOn_);
 }
 
@@ -54,7 +52,7 @@ void SearchSession::SetRunState(RunState state) {
   } else if (state == kRunFinished) {
     running_ = false;
     host_.setFoundGridShown(true);
-    SetReplaceOffOrOn(1);
+    SetReplaceOffOrOn(ReplaceSwitch::Off);
     host_.focusFoundGrid();
     host_.setProgressText(replacedText_ + abortedSuffix_);
   }
@@ -109,30 +107,9 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
         finderSkips_.push_back({std::move(path), reason, std::move(detail)});
       };
   } else {
-    auto& zeq = zeqFindFiles1_;
-    if (request.folderMode == kAdvancedMode) {
-      zeq.Paths = request.selectedFolders.items;
-      foldersText_ = request.selectedFolders.text;
-    } else {
-      zeq.Paths = {request.folder};
-      foldersText_ = request.folder;
-    }
-    if (request.fileSpecMode == kAdvancedMode) {
-      zeq.FileMask = request.selectedFileSpecs.items;
-      fileSpecsText_ = request.selectedFileSpecs.text;
-    } else {
-      zeq.FileMask = {request.fileSpec};
-      fileSpecsText_ = request.fileSpec;
-    }
-    zeq.InSubFolders = request.subFolders;
-    zeq.SearchHistory = !request.omitBinBak;
-    zeq.ExcludedFolders = request.excludedFolders;
-    zeq.OnSkipped = nullptr;
-    if (request.listSkipped)
-      zeq.OnSkipped = [this](Text&& path, SkipReason reason, Text&& detail) {
-        finderSkips_.push_back({std::move(path), reason, std::move(detail)});
-      };
-    zeq.OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
+    foldersText_ = request.folderMode == kAdvancedMode ? request.selectedFolders.text : request.folder;
+    fileSpecsText_ = request.fileSpecMode == kAdvancedMode ? request.selectedFileSpecs.text : request.fileSpec;
+    zeqFindFiles1_ = makeMultiPathFinder(request);
   }
   Text row = xcFormat(u"Folders=%s Filespec=%s  String=%s", {foldersText_, fileSpecsText_, stringsText_});
   host_.setProgressText(row);
@@ -140,17 +117,43 @@ void SearchSession::CheckFilesToSearch(const SearchRequest& request) {
   host_.processEvents();
 }
 
+std::unique_ptr<TZEQFindFiles> SearchSession::makeMultiPathFinder(const SearchRequest& request) {
+  auto zeq = std::make_unique<TZEQFindFiles>(host_, [this] { host_.processEvents(); });
+  zeq->Paths = request.folderMode == kAdvancedMode ? request.selectedFolders.items : TextList{request.folder};
+  zeq->FileMask = request.fileSpecMode == kAdvancedMode ? request.selectedFileSpecs.items : TextList{request.fileSpec};
+  zeq->InSubFolders = request.subFolders;
+  zeq->SearchHistory = !request.omitBinBak;
+  zeq->ExcludedFolders = request.excludedFolders;
+  if (request.listSkipped)
+    zeq->OnSkipped = [this](Text&& path, SkipReason reason, Text&& detail) {
+      finderSkips_.push_back({std::move(path), reason, std::move(detail)});
+    };
+  zeq->OnProgress = [this](int64_t a, int64_t b, int64_t c) { ShowScanProgress(a, b, c); };
+  zeq->SelectOnDates = dateWindow_.on;
+  zeq->SelectStartDate = dateWindow_.start;
+  zeq->SelectEndDate = dateWindow_.end;
+  if (feedLive_) {
+    // The feed is the file search list then: the finder keeps no second copy, and lists
+    // folders ahead of its scan on threads of its own.
+    zeq->KeepList = false;
+    zeq->ShareFolders = true;
+    zeq->ListAhead = true;
+    zeq->OnFound = [feed = feed_.get()](Text&& path, FolderHandle* folder) { feed->push(path, folder); };
+  }
+  return zeq;
+}
+
 void SearchSession::BuildFileSearchList(const SearchRequest& request) {
   CheckFilesToSearch(request);
   DateTimeValue stamp = 0;
   Text elapsed;
-  xcElapsedText(1, stamp, elapsed, host_);
+  xcElapsedText(ElapsedStep::Start, stamp, elapsed, host_);
   Text summary;
   bool listing = request.testInfo && request.listAllFilenames;
   if (scanner_ == kScannerFindFile) {
     const TextList& list = findFile1_.SearchForFiles();
     fileCount_ = static_cast<int32_t>(list.size());
-    xcElapsedText(2, stamp, elapsed, host_);
+    xcElapsedText(ElapsedStep::Measure, stamp, elapsed, host_);
     summary = xcFormat(u"%sFiles=%d  time=%s", {Text(), fileCount_, elapsed});
     if (listing) {
       AddFoundMessage(u"Start of listing FIndFileSearchList");
@@ -158,7 +161,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
       AddFoundMessage(u"End of listing FIndFileSearchList");
     }
   } else {
-    auto& zeq = zeqFindFiles1_;
+    TZEQFindFiles& zeq = *zeqFindFiles1_;
     try {
       zeq.SearchForFiles();
     } catch (...) {
@@ -166,7 +169,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
       throw;
     }
     fileCount_ = static_cast<int32_t>(zeq.FoundCount());
-    xcElapsedText(2, stamp, elapsed, host_);
+    xcElapsedText(ElapsedStep::Measure, stamp, elapsed, host_);
     int strings = request.stringMode == kAdvancedMode ? static_cast<int>(request.strings.size()) : 1;
     summary = xcFormat(u"%sZEQPaths=%d ZEQFileSpec=%d  Strings=%d - Files=%d - folder scan time=%s",
                        {Text(), static_cast<int>(zeq.Paths.size()), static_cast<int>(zeq.FileMask.size()),
@@ -187,7 +190,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
     }
   }
   if (!request.excludedFolders.empty()) {
-    int64_t excluded = scanner_ == kScannerFindFile ? findFile1_.ExcludedCount() : zeqFindFiles1_.ExcludedCount();
+    int64_t excluded = scanner_ == kScannerFindFile ? findFile1_.ExcludedCount() : zeqFindFiles1_->ExcludedCount();
     summary += xcFormat(u" - Excluded folders=%d", {static_cast<long long>(excluded)});
   }
   host_.setProgressText(summary);
@@ -221,7 +224,8 @@ Text SearchSession::FileSearchListItem(int index) const {
     feed_->at(static_cast<size_t>(index), entry);
     return entry;
   }
-  const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_.result();
+  if (scanner_ == kScannerZEQ && !zeqFindFiles1_) return Text();
+  const TextList& list = scanner_ == kScannerFindFile ? findFile1_.result() : zeqFindFiles1_->result();
   if (index < 0 || static_cast<size_t>(index) >= list.size()) return Text();
   return list[static_cast<size_t>(index)];
 }
@@ -290,7 +294,7 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   }
   bool stringsAsSimple = false;
   if (request.googleFind) {
-    SetReplaceOffOrOn(1);
+    SetReplaceOffOrOn(ReplaceSwitch::Off);
     stringsAsSimple = !googleOn_;
   }
 
@@ -304,11 +308,9 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   noMatchFiles_.clear();
   skippedCounts_.fill(0);
   finderSkips_.clear();
-  queryFile_ = request.replace.queryFile;
-  queryLine_ = request.replace.queryLine;
   running_ = true;
   runFailed_ = false;
-  xcElapsedText(1, runStamp_, elapsedText_, host_);
+  xcElapsedText(ElapsedStep::Start, runStamp_, elapsedText_, host_);
 
   runStringsText_ = u"Search Strings: ";
   if (googleOn_) {
@@ -359,7 +361,7 @@ void SearchSession::DoSearch(const SearchRequest& request) {
 
 void SearchSession::prepareExamination(const SearchRequest& request) {
   prefetcher_.reset();
-  inFile_ = false;
+  parts_.inFile = false;
   feed_.reset();
   feedLive_ = false;
   matcher_ = LineMatcher();
@@ -401,25 +403,11 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
     FolderHandle::reserveDescriptors();
     feed_ = std::make_unique<PathFeed>();
     prefetcher_ = std::make_unique<FilePrefetcher>(*feed_, options_, matcher_, host_, threads);
-    // A sorted list is known only at the end of the scan.
-    feedLive_ = multiPath && !zeqFindFiles1_.Sorted;
-    if (feedLive_) {
-      // The feed is the file search list then: the finder keeps no second copy.
-      zeqFindFiles1_.KeepList = false;
-      zeqFindFiles1_.ShareFolders = true;
-      zeqFindFiles1_.ListAhead = true;
-      zeqFindFiles1_.OnFound = [feed = feed_.get()](Text&& path, FolderHandle* folder) {
-        feed->push(path, folder);
-      };
-    }
+    feedLive_ = multiPath;  // the multi-path finder feeds the workers as it lists
   }
 }
 
 void SearchSession::finishFeed() {
-  zeqFindFiles1_.OnFound = nullptr;
-  zeqFindFiles1_.ShareFolders = false;
-  zeqFindFiles1_.ListAhead = false;
-  zeqFindFiles1_.KeepList = true;
   if (!feed_) return;
   if (!feedLive_)
     for (int k = 0; k < fileCount_; ++k) feed_->push(FileSearchListItem(k));
@@ -473,18 +461,18 @@ void SearchSession::showProgress(const SearchRequest& request, const Text& path)
 
 void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outcome) {
   const Text& path = outcome.path;
-  if (!inFile_) {
+  if (!parts_.inFile) {
     // The file's first outcome or part.
     if (outcome.skipped) {
       if (request.listSkipped && outcome.skipReason != SkipReason::None)
         noteSkipped(outcome.path, outcome.skipReason, outcome.textTest.errorText);
       return;
     }
-    headerWritten_ = false;
-    fileMatches_ = 0;
+    parts_.headerWritten = false;
+    parts_.matches = 0;
     if (outcome.pathMatch) {
       ++filesWithMatches_;
-      headerWritten_ = true;
+      parts_.headerWritten = true;
       AddFoundRow(0, path, path, 0);
     }
     if (!outcome.textTest.errorText.empty())
@@ -503,21 +491,21 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
       host_.setLoadMethodItem(kLoadStandard);
     }
   }
-  inFile_ = outcome.isPart;
+  parts_.inFile = outcome.isPart;
   if (!outcome.load.loaded) {
     host_.showMessage(u"Error loading " + path);
     AddFoundMessage(xcFormat(u"Load File %s error: %s", {path, outcome.load.errorText}));
     if (request.listSkipped) noteSkipped(path, SkipReason::Unreadable, outcome.load.errorText);
     return;
   }
-  fileMatches_ += outcome.matchesInFile;
+  parts_.matches += outcome.matchesInFile;
   grdFound_.beginUpdate();
   for (auto& line : outcome.lines) {
     ++matchedLines_;
-    if (!headerWritten_) {
+    if (!parts_.headerWritten) {
       ++filesWithMatches_;
       if (!request.listAllFilenames) AddFoundRow(0, path, path, 0);
-      headerWritten_ = true;
+      parts_.headerWritten = true;
     }
     if (line.wide) {
       AddFoundRow(line.lineNumber, outcome.text(line), path, line.position);
@@ -529,7 +517,7 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
   }
   grdFound_.endUpdate();
   if (outcome.isPart) return;
-  int32_t matchesInFile = fileMatches_;
+  int32_t matchesInFile = parts_.matches;
   if (outcome.shrank) AddFoundNotice(path, u"File got shorter while searched", u"its end was not searched");
   if (outcome.tooSlow) {
     AddFoundNotice(path, u"Searching File too slow", u"aborted after 2 seconds");
@@ -539,17 +527,13 @@ void SearchSession::applyOutcome(const SearchRequest& request, FileOutcome& outc
   if (request.replace.showFilesWithNoMatches && matchesInFile == 0) noMatchFiles_.push_back(path);
   if (replaceOn_ && matchesInFile >= 1 && replaceHandler_) {
     host_.processEvents();
-    bool doReplace = replaceOn_;
-    bool stopRun = false;
-    int replaced = replaceHandler_->VarkoReplaceStrSubFile(path, doReplace, queryFile_, queryLine_,
-                                                           request.caseInsensitive, request.replace.preserveSpaces,
-                                                           request.wholeWords, request.replace.changeLogFilename,
-                                                           stopRun);
-    if (!doReplace) SetReplaceOffOrOn(1);
-    if (stopRun) AbortFindReplace();
+    const ReplaceJobResult result = replaceHandler_->VarkoReplaceStrSubFile(
+        {path, request.replace.queryLine, request.caseInsensitive, request.replace.preserveSpaces, request.wholeWords});
+    if (result.replaceOff) SetReplaceOffOrOn(ReplaceSwitch::Off);
+    if (result.stopRun) AbortFindReplace();
     if (const Text notice = replaceHandler_->takeNotice(); !notice.empty())
       AddFoundNotice(path, u"Not replaced", notice);
-    replacedTotal_ += replaced;
+    replacedTotal_ += result.replaced;
     replaceHandler_->ClearReplaceLists();
   }
 }
@@ -558,7 +542,7 @@ void SearchSession::endOfRun(const SearchRequest& request) {
   prefetcher_.reset();  // the feed stays: it is the file search list of this run
   buffers_ = ExamineBuffers();
   ownOutcome_ = FileOutcome();
-  xcElapsedText(2, runStamp_, elapsedText_, host_);
+  xcElapsedText(ElapsedStep::Measure, runStamp_, elapsedText_, host_);
   if (replaceHandler_) replacedTotal_ += replaceHandler_->finishRun();
   replacedText_.clear();
   // Cancel turns replacing off for the rest of the run; what was saved before still counts.

@@ -16,15 +16,25 @@
 
 namespace varko {
 
+// One file with matches handed to the replacement, and what came of it.
+struct ReplaceJob {
+  Text path;
+  bool lineQuery = false;  // ask per line
+  bool ignoreCase = true;
+  bool preserveSpaces = false;
+  bool wholeWords = false;
+};
+struct ReplaceJobResult {
+  int replaced = 0;         // the file's count of replacements
+  bool replaceOff = false;  // Cancel: no more replacing in this run
+  bool stopRun = false;     // "Abort Find/Replace": the run stops before its next file
+};
+
 // Where the per-file replacement joins the run.
 class ReplaceHandler {
 public:
   virtual ~ReplaceHandler() = default;
-  // Returns the file's count of replacements. The in/out flags may be changed; aStopRun asks
-  // the run to stop before its next file ("Abort Find/Replace").
-  virtual int VarkoReplaceStrSubFile(const Text& aFilename, bool& aDoReplace, bool& aFileQuery,
-                                     bool& aLineQuery, bool aCaseflBool, bool PreserveSpaces,
-                                     bool aWordFl, const Text& aLogFilename, bool& aStopRun) = 0;
+  virtual ReplaceJobResult VarkoReplaceStrSubFile(const ReplaceJob& job) = 0;
   virtual void ClearReplaceLists() = 0;
   // At the end of the run, before its status: completes what is still pending and returns the
   // change to the count of replacements (less for saves that failed at the last step).
@@ -37,6 +47,9 @@ public:
 enum class RunOutcome { None, Ignored, Refused, Finished };
 
 enum ScannerChoice : int { kScannerFindFile = 1, kScannerZEQ = 2 };
+
+// SetReplaceOffOrOn's argument, with the values the settings and the old callers used.
+enum class ReplaceSwitch : int { Off = 1, On = 2 };
 
 // The finder a request uses: the multi-path one for any advanced list, or when always asked.
 int ScannerFor(const SearchRequest& request);
@@ -52,26 +65,17 @@ public:
   void btnStopClick();
   // "Abort Find/Replace": clears running without the suffix and without stopping a scan.
   void AbortFindReplace() { running_ = false; }
-  void SetReplaceOffOrOn(int offOrOn);
+  void SetReplaceOffOrOn(ReplaceSwitch offOrOn);
   void SetRunState(RunState state);
 
-  // Parts of the run, public for the window and tests.
-  void CheckFilesToSearch(const SearchRequest& request);
-  void BuildFileSearchList(const SearchRequest& request);
+  // The result rows, for the window and tests.
   Text FileSearchListItem(int index) const;
   void AddFoundRow(int32_t lineNumber, TextView text, const Text& filePath, int32_t position);
   void AddFoundMessage(const Text& text);
-  void AddFoundNotice(const Text& filePath, const Text& text1, const Text& text2);
-  void ShowScanProgress(int64_t folders, int64_t files, int64_t searchFiles);
-  // Loads the date window into the multi-path finder. Returns false (after a message naming
-  // the field) when a date or time cannot be read.
-  bool PrepareDateSelection(const SearchRequest& request);
 
   // State the windows read.
   ResultTable& grdFound() { return grdFound_; }
   const ResultTable& grdFound() const { return grdFound_; }
-  TFindFile& FindFile1() { return findFile1_; }
-  TZEQFindFiles& ZEQFindFiles1() { return zeqFindFiles1_; }
   void setReplaceHandler(ReplaceHandler* handler) { replaceHandler_ = handler; }
 
   // A run is going, or still unwinding after it was told to stop: no other may start.
@@ -103,6 +107,16 @@ public:
   const Text& requestStringsText() const { return stringsText_; }
 
 private:
+  void CheckFilesToSearch(const SearchRequest& request);
+  void BuildFileSearchList(const SearchRequest& request);
+  void AddFoundNotice(const Text& filePath, const Text& text1, const Text& text2);
+  void ShowScanProgress(int64_t folders, int64_t files, int64_t searchFiles);
+  // Works out the run's date window. Returns false (after a message naming the field) when a
+  // date or time cannot be read.
+  bool PrepareDateSelection(const SearchRequest& request);
+  // The multi-path finder of this run, with all its settings: folders, masks, dates, and
+  // whether it feeds the workers as it lists.
+  std::unique_ptr<TZEQFindFiles> makeMultiPathFinder(const SearchRequest& request);
   void prepareExamination(const SearchRequest& request);
   void finishFeed();
   void runEntries(const SearchRequest& request);
@@ -113,8 +127,8 @@ private:
 
   RunHost& host_;
   ResultTable grdFound_{4, 0};
-  TFindFile findFile1_;
-  TZEQFindFiles zeqFindFiles1_;
+  TFindFile findFile1_;  // kept from run to run: a folder that is not there keeps the last one
+  std::unique_ptr<TZEQFindFiles> zeqFindFiles1_;  // made for each run
   ReplaceHandler* replaceHandler_ = nullptr;
 
   // Run state: what the run works out from its request and what it counts. Nothing here is a
@@ -140,8 +154,6 @@ private:
   DateTimeValue runStamp_ = 0;
   int32_t rowCounter_ = -1;
   TextList noMatchFiles_;
-  bool queryFile_ = false;  // ask per file / per line; the replacement may switch them off
-  bool queryLine_ = false;
   int32_t fileCount_ = 0;
   int scanner_ = kScannerZEQ;
   int loadMethod_ = 1;      // the load method in use; a failed special method falls back
@@ -152,6 +164,10 @@ private:
     Text detail;  // the system's text for a folder that could not be listed
   };
   std::vector<FinderSkip> finderSkips_;  // listed after the scan's summary
+  struct DateWindow {
+    bool on = false;
+    DateTimeValue start = 0, end = 0;
+  } dateWindow_;
 
   // Request texts and run texts.
   Text foldersText_, fileSpecsText_, stringsText_;
@@ -166,9 +182,11 @@ private:
   std::unique_ptr<FilePrefetcher> prefetcher_;
   bool feedLive_ = false;  // the scan feeds the workers as it goes
   // A large file's lines come in parts before its last outcome: what its parts have done.
-  bool inFile_ = false;        // a part of the current file was applied
-  bool headerWritten_ = false;
-  int32_t fileMatches_ = 0;
+  struct FileParts {
+    bool inFile = false;  // a part of the current file was applied
+    bool headerWritten = false;
+    int32_t matches = 0;
+  } parts_;
 };
 
 }  // namespace varko

@@ -22,10 +22,10 @@ Text xcIntervalText(DateTimeValue d) {
   return fromAscii(buffer);
 }
 
-void xcElapsedText(int mode, DateTimeValue& stamp, Text& text, const Clock& clock) {
-  if (mode == 1)
+void xcElapsedText(ElapsedStep step, DateTimeValue& stamp, Text& text, const Clock& clock) {
+  if (step == ElapsedStep::Start)
     stamp = clock.now();
-  else if (mode == 2)
+  else
     text = xcIntervalText(clock.now() - stamp);
 }
 

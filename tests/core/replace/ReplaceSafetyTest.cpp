@@ -216,10 +216,7 @@ TEST_F(ReplaceSafetyTest, AGroupOfSavesIsCheckedFileByFileAtItsRename) {
   ReplaceRunLog runLog(logs_, clock_);
   RunReplacer replacer(request, settings_, clock_, questions, &runLog, false);
   int counted = 0;
-  for (const std::string& file : {a, b, c}) {
-    bool doReplace = true, fileQuery = false, lineQuery = false, stop = false;
-    counted += replacer.VarkoReplaceStrSubFile(T(file), doReplace, fileQuery, lineQuery, false, false, false, {}, stop);
-  }
+  for (const std::string& file : {a, b, c}) counted += replacer.VarkoReplaceStrSubFile({T(file), false, false}).replaced;
   EXPECT_EQ(readFileBytes(a), "cat\n");  // nothing is renamed before the group is synced
   dir_.write("b.txt", "cat cat, edited meanwhile\n");
   EXPECT_EQ(counted + replacer.finishRun(), 2);

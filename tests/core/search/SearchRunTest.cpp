@@ -170,9 +170,11 @@ TEST_F(SearchRun, omit_rules_test_the_whole_path_with_their_own_letter_case) {
 // Cancel on a line turns replacing off for the rest of the run: the files saved before count.
 class CancellingReplacer : public ReplaceHandler {
 public:
-  int VarkoReplaceStrSubFile(const Text&, bool& doReplace, bool&, bool&, bool, bool, bool, const Text&, bool&) override {
-    if (++files == 2) doReplace = false;
-    return files == 1 ? 3 : 0;
+  ReplaceJobResult VarkoReplaceStrSubFile(const ReplaceJob&) override {
+    ReplaceJobResult result;
+    result.replaceOff = ++files == 2;
+    result.replaced = files == 1 ? 3 : 0;
+    return result;
   }
   void ClearReplaceLists() override {}
   Text takeNotice() override { return files == 2 ? Text(u"Permission denied") : Text(); }
@@ -184,7 +186,7 @@ TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel_and_a_file_not_replace
   dir.write("b.txt", "hit\n");
   CancellingReplacer replacer;
   session.setReplaceHandler(&replacer);
-  session.SetReplaceOffOrOn(2);
+  session.SetReplaceOffOrOn(ReplaceSwitch::On);
   request.searchText = u"hit";
   session.DoSearch(request);
   EXPECT_EQ(replacer.files, 2);

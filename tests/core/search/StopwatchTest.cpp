@@ -21,10 +21,10 @@ TEST(stopwatch, mode_one_stamps_and_mode_two_measures) {
   FakeClock clock(45000.25);
   DateTimeValue stamp = 0;
   Text text = u"unchanged";
-  xcElapsedText(1, stamp, text, clock);
+  xcElapsedText(ElapsedStep::Start, stamp, text, clock);
   EXPECT_EQ(text, u"unchanged");
   clock.advanceSeconds(2.031);
-  xcElapsedText(2, stamp, text, clock);
+  xcElapsedText(ElapsedStep::Measure, stamp, text, clock);
   EXPECT_EQ(text, u"2.031s");
 }
 
