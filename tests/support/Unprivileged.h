@@ -22,7 +22,13 @@ inline std::optional<std::string> asUnprivileged(const std::function<std::string
   if (child == 0) {
     ::close(channel[0]);
     if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(77);
-    const std::string out = work();
+    std::string out;
+    // An exception must not carry the child back into the test program.
+    try {
+      out = work();
+    } catch (...) {
+      ::_exit(1);
+    }
     ::_exit(::write(channel[1], out.data(), out.size()) == static_cast<ssize_t>(out.size()) ? 0 : 1);
   }
   ::close(channel[1]);

@@ -59,18 +59,6 @@ int64_t descriptorSize(int fd) {
   return static_cast<int64_t>(st.st_size);
 }
 
-void writeAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throwFileError(errno);
-    }
-    done += static_cast<size_t>(n);
-  }
-}
-
 bool isLineEndChar(char16_t c) { return c == u'\r' || c == u'\n'; }
 
 }  // namespace
@@ -166,7 +154,7 @@ void writeLineBytes(ChannelStream& stream, const Text& text, std::string bytes) 
   const size_t n = text.size();
   const bool endsInLineEnd = n > 2 && isLineEndChar(text[n - 1]) && isLineEndChar(text[n - 2]);
   if (!endsInLineEnd) bytes += "\r\n";
-  writeAll(stream.fd, bytes);
+  if (!writeFull(stream.fd, bytes.data(), bytes.size())) throwFileError(errno);
 }
 
 }  // namespace

@@ -180,24 +180,13 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
-bool writeAllBytes(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Writes over the file's own bytes. Not atomic, but it keeps the file's hard links, owner and
 // group, and needs no write permission on the folder.
 bool writeInPlace(const std::string& path, const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAllBytes(fd, bytes) &&
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeFull(fd, bytes.data(), bytes.size()) &&
             ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
   if (::close(fd) != 0) ok = false;
   return ok;
@@ -247,7 +236,7 @@ bool replaceFile(const std::string& givenPath, const std::string& bytes) {
     if (ok && ::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
     }
   }
-  ok = ok && writeAllBytes(fd, bytes);
+  ok = ok && writeFull(fd, bytes.data(), bytes.size());
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) ok = false;

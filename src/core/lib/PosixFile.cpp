@@ -19,6 +19,24 @@ ssize_t xcReadFull(int fd, void* to, size_t count) {
   return static_cast<ssize_t>(got);
 }
 
+bool writeFull(int fd, const void* from, size_t count) {
+  const auto* bytes = static_cast<const char*>(from);
+  while (count > 0) {
+    const ssize_t n = ::write(fd, bytes, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    bytes += n;
+    count -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 Text xcFileErrorText(int error) { return error == kNotRegularFile ? Text(u"Not a regular file") : systemErrorText(error); }
 
 int xcOpenRegularFile(const std::string& path, FileDescriptor& file, int64_t& size) {

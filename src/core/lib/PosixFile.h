@@ -1,6 +1,6 @@
 #pragma once
-// Reading files through POSIX descriptors: one owner of a descriptor, one read loop that a
-// signal does not cut short, and one way to read a regular file and nothing else.
+// Files through POSIX descriptors: one owner of a descriptor, one read loop and one write loop
+// that a signal does not cut short, and one way to read a regular file and nothing else.
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -52,6 +52,10 @@ inline ssize_t xcReadSome(int fd, void* to, size_t count) {
 
 // Reads until count bytes are in or the file ends: the bytes read, or -1 with errno set.
 ssize_t xcReadFull(int fd, void* to, size_t count);
+
+// Writes all count bytes, going on after a signal or a short write: false with errno set on
+// failure (ENOSPC when a write makes no progress, as on a full disk).
+bool writeFull(int fd, const void* from, size_t count);
 
 // What opening or reading a file gave: 0, an errno value, or this.
 inline constexpr int kNotRegularFile = -1;

@@ -198,15 +198,7 @@ PrintedFile xcPrintFile(const Text& listingName, const Text& title, const Clock&
 void xcWriteReportBytes(const Text& fileName, const std::string& bytes) {
   FileDescriptor file(::open(textToPath(fileName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (!file.isOpen()) failCreate(fileName, errno);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw EFileError(systemErrorText(errno));
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (!writeFull(file.get(), bytes.data(), bytes.size())) throw EFileError(systemErrorText(errno));
   // A full disk may only show when the file is closed.
   if (::close(file.release()) != 0) throw EFileError(systemErrorText(errno));
 }

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "lib/PosixFile.h"
+
 namespace varko {
 
 Text xcSaveStepName(SaveStep step) {
@@ -31,18 +33,10 @@ int FileSystem::open(const std::string& path, int flags, mode_t mode) {
   return fd;
 }
 
-ssize_t FileSystem::read(int fd, void* buffer, size_t count) {
-  ssize_t n;
-  do n = ::read(fd, buffer, count);
-  while (n < 0 && errno == EINTR);
-  return n;
-}
+ssize_t FileSystem::read(int fd, void* buffer, size_t count) { return xcReadSome(fd, buffer, count); }
 
 ssize_t FileSystem::write(int fd, const void* buffer, size_t count) {
-  ssize_t n;
-  do n = ::write(fd, buffer, count);
-  while (n < 0 && errno == EINTR);
-  return n;
+  return writeFull(fd, buffer, count) ? static_cast<ssize_t>(count) : -1;
 }
 
 int FileSystem::fsync(int fd) { return ::fsync(fd); }

@@ -22,7 +22,8 @@ enum class SaveStep {
 };
 Text xcSaveStepName(SaveStep step);
 
-// Calls mirror the system calls: -1 (or a short count) with errno set on failure.
+// Calls mirror the system calls: -1 (or a short count) with errno set on failure. The real
+// write gives all it is given or fails; a test's may still stop short.
 class FileSystem {
 public:
   virtual ~FileSystem() = default;

@@ -57,7 +57,7 @@ Load load(const std::string& path, int method = 0) { return load(path, FakeClock
 
 // ---- text test ----
 
-TEST(text_test, five_other_bytes_are_text_six_are_not) {
+TEST(TextTest, FiveOtherBytesAreTextSixAreNot) {
   TempDir dir;
   auto five = xcIsTextFileAndLoadable(pathText(dir.write("five", "\x01\x02\x03\x04\x05"s + ascii(995))));
   EXPECT_TRUE(five.isText);
@@ -70,7 +70,7 @@ TEST(text_test, five_other_bytes_are_text_six_are_not) {
   EXPECT_EQ(six.errorText, u"");
 }
 
-TEST(text_test, only_first_thousand_bytes_count) {
+TEST(TextTest, OnlyFirstThousandBytesCount) {
   TempDir dir;
   auto r = xcIsTextFileAndLoadable(pathText(dir.write("f", ascii(1000) + std::string(50, '\x01'))));
   EXPECT_TRUE(r.isText);
@@ -78,7 +78,7 @@ TEST(text_test, only_first_thousand_bytes_count) {
   EXPECT_EQ(r.otherBytes, 0);
 }
 
-TEST(text_test, fewer_text_bytes_than_other_bytes_is_not_text) {
+TEST(TextTest, FewerTextBytesThanOtherBytesIsNotText) {
   TempDir dir;
   auto r = xcIsTextFileAndLoadable(pathText(dir.write("three", "\0\0a"s)));
   EXPECT_FALSE(r.isText);
@@ -87,7 +87,7 @@ TEST(text_test, fewer_text_bytes_than_other_bytes_is_not_text) {
   EXPECT_TRUE(xcIsTextFileAndLoadable(pathText(dir.write("one", "a"))).isText);
 }
 
-TEST(text_test, which_bytes_are_text_bytes) {
+TEST(TextTest, WhichBytesAreTextBytes) {
   TempDir dir;
   auto text = xcIsTextFileAndLoadable(pathText(dir.write("t", "\x7f\t\n\x0c\r \x20")));
   EXPECT_EQ(text.textBytes, 7);
@@ -97,21 +97,21 @@ TEST(text_test, which_bytes_are_text_bytes) {
   EXPECT_EQ(other.otherBytes, 6);
 }
 
-TEST(text_test, empty_file_is_not_text_without_error) {
+TEST(TextTest, EmptyFileIsNotTextWithoutError) {
   TempDir dir;
   auto r = xcIsTextFileAndLoadable(pathText(dir.write("empty", "")));
   EXPECT_FALSE(r.isText);
   EXPECT_EQ(r.errorText, u"");
 }
 
-TEST(text_test, missing_file_carries_system_message) {
+TEST(TextTest, MissingFileCarriesSystemMessage) {
   TempDir dir;
   auto r = xcIsTextFileAndLoadable(pathText(dir.file("missing")));
   EXPECT_FALSE(r.isText);
   EXPECT_EQ(r.errorText, u"No such file or directory");
 }
 
-TEST(text_test, a_utf8_mark_is_left_out_of_the_loaded_text) {
+TEST(TextTest, AUtf8MarkIsLeftOutOfTheLoadedText) {
   TempDir dir;
   std::string u8 = dir.write("u8", "\xEF\xBB\xBF" "a na\xC3\xAFve text");
   EXPECT_TRUE(xcIsTextFileAndLoadable(pathText(u8)).isText);
@@ -165,9 +165,9 @@ const SampleCase kSamples[] = {
     {"binary_with_nul", "\0\0a"s, false, 1, 2, false},
 };
 
-class text_sample_test : public ::testing::TestWithParam<SampleCase> {};
+class TextSampleTest : public ::testing::TestWithParam<SampleCase> {};
 
-TEST_P(text_sample_test, counts_characters_or_with_the_8_bit_test_bytes) {
+TEST_P(TextSampleTest, CountsCharactersOrWithThe8BitTestBytes) {
   const SampleCase& c = GetParam();
   TempDir dir;
   Text path = pathText(dir.write("f", c.bytes));
@@ -191,17 +191,17 @@ TEST_P(text_sample_test, counts_characters_or_with_the_8_bit_test_bytes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(files, text_sample_test, ::testing::ValuesIn(kSamples),
+INSTANTIATE_TEST_SUITE_P(files, TextSampleTest, ::testing::ValuesIn(kSamples),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(text_test, directory_is_not_a_regular_file) {
+TEST(TextTest, DirectoryIsNotARegularFile) {
   TempDir dir;
   auto r = xcIsTextFileAndLoadable(pathText(dir.mkdir("sub")));
   EXPECT_FALSE(r.isText);
   EXPECT_EQ(r.errorText, u"Not a regular file");
 }
 
-TEST(text_test, permission_denied) {
+TEST(TextTest, PermissionDenied) {
   TempDir dir;
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
   std::string path = dir.write("secret", "text");
@@ -217,7 +217,7 @@ TEST(text_test, permission_denied) {
 }
 
 // A FIFO must never be opened: opening one for reading blocks until a writer comes.
-TEST(text_test, fifo_is_never_opened) {
+TEST(TextTest, FifoIsNeverOpened) {
   TempDir dir;
   std::string fifo = dir.file("pipe");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
@@ -247,7 +247,7 @@ struct SplitCase {
   TextList lines;
 };
 
-TEST(split_lines_test, line_breaks) {
+TEST(SplitLinesTest, LineBreaks) {
   const SplitCase cases[] = {
       {u"a\r\nb", {u"a", u"b"}},
       {u"a\rb\rc", {u"a", u"b", u"c"}},
@@ -271,7 +271,7 @@ TEST(split_lines_test, line_breaks) {
 
 // ---- decoding ----
 
-TEST(decoding_test, encoding_from_mark_or_content) {
+TEST(DecodingTest, EncodingFromMarkOrContent) {
   EXPECT_EQ(xcDetectEncoding("\xEF\xBB\xBF\xE9"), TextEncoding::Utf8Bom);
   EXPECT_EQ(xcDetectEncoding("\xFF\xFEx"), TextEncoding::Utf16LE);
   EXPECT_EQ(xcDetectEncoding("\xFE\xFFx"), TextEncoding::Utf16BE);
@@ -284,7 +284,7 @@ TEST(decoding_test, encoding_from_mark_or_content) {
   EXPECT_EQ(xcDetectEncoding("ab\xC3"), TextEncoding::Windows1252);        // cut sequence
 }
 
-TEST(decoding_test, utf8_with_and_without_mark) {
+TEST(DecodingTest, Utf8WithAndWithoutMark) {
   TextList lines;
   xcDecodeLines("\xEF\xBB\xBF" "caf\xC3\xA9\r\n\xF0\x9F\x98\x80", lines);
   EXPECT_EQ(lines, (TextList{u"caf\u00e9", u"\U0001F600"}));
@@ -292,7 +292,7 @@ TEST(decoding_test, utf8_with_and_without_mark) {
   EXPECT_EQ(lines, TextList{u"\u20ac"});
 }
 
-TEST(decoding_test, windows1252_keeps_every_byte) {
+TEST(DecodingTest, Windows1252KeepsEveryByte) {
   EXPECT_EQ(xcDecodeText("\x80\x81\x8D\x8F\x90\x9D\x9F\x8A\xE9\xA0", TextEncoding::Windows1252),
             u"\u20ac\u0081\u008d\u008f\u0090\u009d\u0178\u0160\u00e9\u00a0");
   std::string all;
@@ -305,13 +305,13 @@ TEST(decoding_test, windows1252_keeps_every_byte) {
   }
 }
 
-TEST(decoding_test, invalid_utf8_falls_back_to_windows1252) {
+TEST(DecodingTest, InvalidUtf8FallsBackToWindows1252) {
   TextList lines;
   xcDecodeLines("caf\xE9 \xC3\xA9\n\x80", lines);
   EXPECT_EQ(lines, (TextList{u"caf\u00e9 \u00c3\u00a9", u"\u20ac"}));
 }
 
-TEST(decoding_test, utf16_units_as_they_are) {
+TEST(DecodingTest, Utf16UnitsAsTheyAre) {
   TextList lines;
   xcDecodeLines("\xFF\xFEh\0i\0\r\0\n\0\x00\xD8z\0"s, lines);
   EXPECT_EQ(lines, (TextList{u"hi", u"\xD800z"}));
@@ -324,7 +324,7 @@ TEST(decoding_test, utf16_units_as_they_are) {
 
 // ---- loading ----
 
-TEST(load_test, loads_lines_and_sets_deadline) {
+TEST(LoadTest, LoadsLinesAndSetsDeadline) {
   TempDir dir;
   auto l = load(dir.write("f.txt", "one\r\ntwo\rthree\n"), FakeClock(45000.25), kLoadFilesInUse);
   EXPECT_TRUE(l.result.loaded);
@@ -334,7 +334,7 @@ TEST(load_test, loads_lines_and_sets_deadline) {
   EXPECT_DOUBLE_EQ(l.deadline, 45000.25 + 2 * kOneSecond);
 }
 
-TEST(load_test, disabled_method_falls_back_to_standard) {
+TEST(LoadTest, DisabledMethodFallsBackToStandard) {
   TempDir dir;
   auto l = load(dir.write("f.txt", "x"), kLoadAsciiDisabled);
   EXPECT_TRUE(l.result.loaded);
@@ -342,7 +342,7 @@ TEST(load_test, disabled_method_falls_back_to_standard) {
   EXPECT_EQ(l.lines, TextList{u"x"});
 }
 
-TEST(load_test, missing_file_is_not_loaded) {
+TEST(LoadTest, MissingFileIsNotLoaded) {
   TempDir dir;
   auto l = load(dir.file("gone"));
   EXPECT_FALSE(l.result.loaded);
@@ -350,7 +350,7 @@ TEST(load_test, missing_file_is_not_loaded) {
   EXPECT_TRUE(l.lines.empty());
 }
 
-TEST(load_test, symbolic_link_to_file_is_followed) {
+TEST(LoadTest, SymbolicLinkToFileIsFollowed) {
   TempDir dir;
   std::string target = dir.write("target.txt", "linked");
   ASSERT_EQ(symlink(target.c_str(), dir.file("link.txt").c_str()), 0);
@@ -366,7 +366,7 @@ std::string kibLines(size_t count) {
   return s;
 }
 
-TEST(load_test, large_file_read_whole_before_deadline) {
+TEST(LoadTest, LargeFileReadWholeBeforeDeadline) {
   TempDir dir;
   auto l = load(dir.write("big.txt", kibLines(3 * 1024 + 7)));
   EXPECT_TRUE(l.result.loaded);
@@ -374,7 +374,7 @@ TEST(load_test, large_file_read_whole_before_deadline) {
   EXPECT_EQ(l.lines.size(), 3u * 1024 + 7);
 }
 
-TEST(load_test, reading_stops_when_deadline_passes) {
+TEST(LoadTest, ReadingStopsWhenDeadlinePasses) {
   TempDir dir;
   const size_t total = 8 * 1024;
   SteppingClock clock(1.0);
@@ -395,7 +395,7 @@ std::string utf8SplitAtPieces() {
   return bytes;
 }
 
-TEST(load_test, utf8_across_piece_boundaries_decodes_whole) {
+TEST(LoadTest, Utf8AcrossPieceBoundariesDecodesWhole) {
   TempDir dir;
   std::string bytes = utf8SplitAtPieces();
   auto l = load(dir.write("u8.txt", bytes));
@@ -404,7 +404,7 @@ TEST(load_test, utf8_across_piece_boundaries_decodes_whole) {
   EXPECT_EQ(l.lines[0].find(u'\u00c3'), Text::npos);
 }
 
-TEST(load_test, utf8_cut_inside_a_character_stays_utf8) {
+TEST(LoadTest, Utf8CutInsideACharacterStaysUtf8) {
   TempDir dir;
   auto l = load(dir.write("u8.txt", utf8SplitAtPieces()), SteppingClock(3.0));
   ASSERT_TRUE(l.result.loaded);

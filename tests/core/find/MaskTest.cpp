@@ -22,7 +22,7 @@ void PrintTo(const NameCase& c, std::ostream* os) {
 
 class MaskTest : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(MaskTest, matches_whole_name) {
+TEST_P(MaskTest, MatchesWholeName) {
   const auto& c = GetParam();
   EXPECT_EQ(xcMatchesMask(T(c.name), T(c.mask)), c.matches);
 }
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"[[]", "[", true},
                       NameCase{"a]", "a]", true}));
 
-TEST(mask_test, thirty_star_groups_are_allowed) {
+TEST(MaskSyntaxTest, ThirtyStarGroupsAreAllowed) {
   Text mask;
   for (int i = 0; i < 30; ++i) mask += u"*a";
   EXPECT_TRUE(FileMask(mask).matches(Text(30, u'a')));
@@ -104,7 +104,7 @@ struct InvalidCase {
   int position;
 };
 
-TEST(mask_test, invalid_masks_name_the_position_reached) {
+TEST(MaskSyntaxTest, InvalidMasksNameThePositionReached) {
   Text stars31;
   for (int i = 0; i < 31; ++i) stars31 += u"*a";
   Text stars30;
@@ -134,13 +134,13 @@ TEST(mask_test, invalid_masks_name_the_position_reached) {
   }
 }
 
-TEST(mask_test, invalid_mask_fails_when_matching) {
+TEST(MaskSyntaxTest, InvalidMaskFailsWhenMatching) {
   EXPECT_THROW(xcMatchesMask(u"a.txt", u"*.[txt"), EMaskException);
 }
 
 class ListingPatternTest : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(ListingPatternTest, matches) {
+TEST_P(ListingPatternTest, Matches) {
   const auto& c = GetParam();
   EXPECT_EQ(xcMatchesListingPattern(T(c.name), T(c.mask)), c.matches);
 }

@@ -1,5 +1,6 @@
 #include "lib/PosixFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -21,7 +22,7 @@ struct ReadCase {
 
 }  // namespace
 
-TEST(posix_file_test, only_a_regular_file_is_read) {
+TEST(PosixFileTest, OnlyARegularFileIsRead) {
   TempDir dir;
   dir.write("full.txt", "one\r\ntwo");
   dir.write("empty.txt", "");
@@ -45,7 +46,7 @@ TEST(posix_file_test, only_a_regular_file_is_read) {
   }
 }
 
-TEST(posix_file_test, full_read_stops_at_the_end_and_the_descriptor_closes_with_its_owner) {
+TEST(PosixFileTest, FullReadStopsAtTheEndAndTheDescriptorClosesWithItsOwner) {
   TempDir dir;
   FileDescriptor file;
   int64_t size = 0;
@@ -60,4 +61,32 @@ TEST(posix_file_test, full_read_stops_at_the_end_and_the_descriptor_closes_with_
   moved.reset();
   EXPECT_EQ(xcReadFull(fd, buffer, 1), -1);
   EXPECT_EQ(errno, EBADF);
+}
+
+TEST(PosixFileTest, FullWriteGivesEveryByteOrFailsWithTheSystemError) {
+  TempDir dir;
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  FileDescriptor reader(channel[0]), writer(channel[1]);
+  FileDescriptor readOnly(open(dir.write("a.txt", "").c_str(), O_RDONLY));
+  FileDescriptor full(open("/dev/full", O_WRONLY));  // every write fails as on a full disk
+  ASSERT_TRUE(full.isOpen());
+  const struct {
+    const char* name;
+    int fd;
+    int expectedError;
+  } cases[] = {
+      {"pipe", writer.get(), 0},
+      {"read-only file", readOnly.get(), EBADF},
+      {"full disk", full.get(), ENOSPC},
+  };
+  const std::string bytes = "one\r\ntwo";
+  for (const auto& c : cases) {
+    const bool written = writeFull(c.fd, bytes.data(), bytes.size());
+    EXPECT_EQ(written ? 0 : errno, c.expectedError) << c.name;
+  }
+  writer.reset();
+  char received[32] = {};
+  EXPECT_EQ(xcReadFull(reader.get(), received, sizeof received), static_cast<ssize_t>(bytes.size()));
+  EXPECT_EQ(std::string(received, bytes.size()), bytes);
 }

@@ -23,7 +23,7 @@ struct Environment {
   }
 };
 
-TEST(program_folders, portable_beside_a_writable_build_folder_else_the_user_folders) {
+TEST(ProgramFoldersTest, PortableBesideAWritableBuildFolderElseTheUserFolders) {
   TempDir exe, home;
   Environment env(home.path() + "config", home.path() + "data");
 

@@ -10,7 +10,7 @@ using namespace varko;
 
 // Sleepers with different targets, some far ahead and some a step away, are all woken as the
 // count passes their targets; a lost wake-up hangs this test.
-TEST(progress, every_sleeper_wakes_once_its_target_is_reached) {
+TEST(ProgressTest, EverySleeperWakesOnceItsTargetIsReached) {
   for (int round = 0; round < 50; ++round) {
     Progress progress;
     std::atomic<int> woken{0};
@@ -31,7 +31,7 @@ TEST(progress, every_sleeper_wakes_once_its_target_is_reached) {
 }
 
 // A sleeper whose target will never come is let go by its own condition and a wake.
-TEST(progress, a_sleeper_is_let_go_by_its_condition) {
+TEST(ProgressTest, ASleeperIsLetGoByItsCondition) {
   Progress progress;
   std::atomic<bool> stop{false};
   std::thread sleeper([&] { progress.waitFor(1000, [&] { return stop.load(); }); });

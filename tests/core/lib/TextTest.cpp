@@ -8,7 +8,7 @@ using namespace varko;
 
 // The case-insensitive position folds a-z only and agrees with finding the upper-cased text in
 // the upper-cased text, on strings made mostly of near misses.
-TEST(text_pos, ignoring_case_agrees_with_upper_casing_both) {
+TEST(TextPosTest, IgnoringCaseAgreesWithUpperCasingBoth) {
   std::mt19937 rng(4242);
   const char16_t alphabet[] = {u'a', u'A', u'b', u'B', u'\u00e9', u'\u00c9', u'-', u'z', u'Z', u'{', u'`'};
   std::uniform_int_distribution<size_t> pick(0, std::size(alphabet) - 1), textLength(0, 14), findLength(1, 4);

@@ -25,7 +25,7 @@ void PrintTo(const WordPosCase& c, std::ostream* os) {
 
 class WordPosTest : public ::testing::TestWithParam<WordPosCase> {};
 
-TEST_P(WordPosTest, gives_position) {
+TEST_P(WordPosTest, GivesPosition) {
   const auto& c = GetParam();
   EXPECT_EQ(xcWordPos(T(c.text), T(c.find), c.ignoreCase, c.wholeWord), c.expected)
       << "find '" << c.find << "' in '" << c.text << "'";
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WordPosCase{"a  ", " ", false, true, 0},
                       WordPosCase{"a  ", " ", false, false, 2}));
 
-TEST(split_words_test, runs_above_blank_are_words) {
+TEST(SplitWordsTest, RunsAboveBlankAreWords) {
   EXPECT_EQ(xcSplitWords(T("a  b "), 30), (TextList{u"a", u"b"}));
   EXPECT_EQ(xcSplitWords(u"\ta\x01" u"b\u00e9\x00" u"c"sv, 30), (TextList{u"a", u"b\u00e9", u"c"}));
   EXPECT_EQ(xcSplitWords(u"  \t ", 30), TextList{});
@@ -85,7 +85,7 @@ TEST(split_words_test, runs_above_blank_are_words) {
   EXPECT_EQ(xcSplitWords(T("x"), 30), TextList{u"x"});
 }
 
-TEST(split_words_test, word_at_counts_from_one) {
+TEST(SplitWordsTest, WordAtCountsFromOne) {
   EXPECT_EQ(xcWordAt(T(" first second "), 1), u"first");
   EXPECT_EQ(xcWordAt(T(" first second "), 2), u"second");
   EXPECT_EQ(xcWordAt(T(" first second "), 3), u"");
@@ -96,13 +96,13 @@ TEST(split_words_test, word_at_counts_from_one) {
   EXPECT_EQ(xcWordAt(many, 31), u"");
 }
 
-TEST(google_words_test, two_or_more_words_make_a_list) {
+TEST(GoogleWordsTest, TwoOrMoreWordsMakeAList) {
   TextList words{u"stale"};
   EXPECT_EQ(xcGoogleWords(T("a  b "), words), 2);
   EXPECT_EQ(words, (TextList{u"a", u"b"}));
 }
 
-TEST(google_words_test, one_word_or_blank_gives_no_list) {
+TEST(GoogleWordsTest, OneWordOrBlankGivesNoList) {
   TextList words{u"stale"};
   EXPECT_EQ(xcGoogleWords(T("  single "), words), 1);
   EXPECT_TRUE(words.empty());
@@ -111,7 +111,7 @@ TEST(google_words_test, one_word_or_blank_gives_no_list) {
   EXPECT_TRUE(words.empty());
 }
 
-TEST(google_words_test, words_after_thirty_are_ignored) {
+TEST(GoogleWordsTest, WordsAfterThirtyAreIgnored) {
   Text many;
   for (int i = 1; i <= 35; ++i) many += u"w" + intToText(i) + u" ";
   TextList words;
@@ -120,13 +120,13 @@ TEST(google_words_test, words_after_thirty_are_ignored) {
   EXPECT_EQ(words.back(), u"w30");
 }
 
-TEST(all_words_pos_test, leftmost_found_word_in_any_order) {
+TEST(AllWordsPosTest, LeftmostFoundWordInAnyOrder) {
   int found = -1;
   EXPECT_EQ(xcAllWordsPos(T("dog and cat"), {u"cat", u"dog"}, 2, false, false, found), 1);
   EXPECT_EQ(found, 2);
 }
 
-TEST(all_words_pos_test, too_few_words_give_zero_but_count_them) {
+TEST(AllWordsPosTest, TooFewWordsGiveZeroButCountThem) {
   int found = -1;
   EXPECT_EQ(xcAllWordsPos(T("a cat"), {u"cat", u"dog"}, 2, false, false, found), 0);
   EXPECT_EQ(found, 1);
@@ -134,7 +134,7 @@ TEST(all_words_pos_test, too_few_words_give_zero_but_count_them) {
   EXPECT_EQ(found, 1);
 }
 
-TEST(all_words_pos_test, flags_apply_to_each_word) {
+TEST(AllWordsPosTest, FlagsApplyToEachWord) {
   int found = -1;
   EXPECT_EQ(xcAllWordsPos(T("cats and DOG"), {u"cat", u"dog"}, 2, true, true, found), 0);
   EXPECT_EQ(found, 1);
@@ -144,7 +144,7 @@ TEST(all_words_pos_test, flags_apply_to_each_word) {
   EXPECT_EQ(found, 1);
 }
 
-TEST(all_words_pos_test, overlapping_words_both_count) {
+TEST(AllWordsPosTest, OverlappingWordsBothCount) {
   int found = -1;
   EXPECT_EQ(xcAllWordsPos(T("xabc"), {u"bc", u"ab"}, 2, false, false, found), 2);
   EXPECT_EQ(found, 2);

@@ -19,27 +19,27 @@ Text shownNumbers(const FileWindowRows& rows) {
 }
 }  // namespace
 
-TEST(file_window_rows_test, middle_of_file_centres_the_line_in_the_sixth_row) {
+TEST(FileWindowRowsTest, MiddleOfFileCentresTheLineInTheSixthRow) {
   FileWindowRows rows = BuildFileWindowRows(numbered(100), 50);
   EXPECT_EQ(shownNumbers(rows), u"45,46,47,48,49,50,51,52,53,54,55,");
   EXPECT_EQ(rows.currentRow, 5);
   EXPECT_EQ(rows.lines[5], u"line 50");
 }
 
-TEST(file_window_rows_test, near_the_start_shows_from_line_one) {
+TEST(FileWindowRowsTest, NearTheStartShowsFromLineOne) {
   FileWindowRows rows = BuildFileWindowRows(numbered(100), 3);
   EXPECT_EQ(shownNumbers(rows), u"1,2,3,4,5,6,7,8,_,_,_,");
   EXPECT_EQ(rows.currentRow, 2);
 }
 
-TEST(file_window_rows_test, near_the_end_leaves_rows_blank) {
+TEST(FileWindowRowsTest, NearTheEndLeavesRowsBlank) {
   FileWindowRows rows = BuildFileWindowRows(numbered(100), 98);
   EXPECT_EQ(shownNumbers(rows), u"93,94,95,96,97,98,99,100,_,_,_,");
   EXPECT_EQ(rows.currentRow, 5);
   EXPECT_EQ(rows.lines[8], u"");
 }
 
-TEST(file_window_rows_test, file_name_and_notice_rows_select_nothing) {
+TEST(FileWindowRowsTest, FileNameAndNoticeRowsSelectNothing) {
   FileWindowRows name = BuildFileWindowRows(numbered(100), 0);
   EXPECT_EQ(shownNumbers(name), u"1,2,3,4,5,_,_,_,_,_,_,");
   EXPECT_EQ(name.currentRow, -1);
@@ -48,14 +48,14 @@ TEST(file_window_rows_test, file_name_and_notice_rows_select_nothing) {
   EXPECT_EQ(notice.currentRow, -1);
 }
 
-TEST(file_window_rows_test, centre_beyond_a_shrunk_file) {
+TEST(FileWindowRowsTest, CentreBeyondAShrunkFile) {
   FileWindowRows rows = BuildFileWindowRows(numbered(10), 14);
   EXPECT_EQ(shownNumbers(rows), u"9,10,_,_,_,_,_,_,_,_,_,");
   EXPECT_EQ(rows.currentRow, -1);
   EXPECT_EQ(shownNumbers(BuildFileWindowRows(numbered(10), 40)), u"_,_,_,_,_,_,_,_,_,_,_,");
 }
 
-TEST(file_window_lines_test, same_path_is_not_read_again) {
+TEST(FileWindowLinesTest, SamePathIsNotReadAgain) {
   TempDir dir;
   Text file = pathToText(dir.write("a.txt", "one\ntwo\n"));
   FileWindowLines cache;
@@ -66,7 +66,7 @@ TEST(file_window_lines_test, same_path_is_not_read_again) {
   EXPECT_EQ(cache.readCount(), 1);
 }
 
-TEST(file_window_lines_test, failed_read_keeps_the_previous_file) {
+TEST(FileWindowLinesTest, FailedReadKeepsThePreviousFile) {
   TempDir dir;
   Text file = pathToText(dir.write("a.txt", "one\n"));
   FileWindowLines cache;
@@ -76,7 +76,7 @@ TEST(file_window_lines_test, failed_read_keeps_the_previous_file) {
   EXPECT_EQ(cache.lines(), TextList{u"one"});
 }
 
-TEST(view_grid_test, row_index_is_the_line_number) {
+TEST(ViewGridTest, RowIndexIsTheLineNumber) {
   ResultTable grid(2, 1);
   FillViewGrid(numbered(3), grid);
   EXPECT_EQ(grid.rowCount(), 4);
@@ -85,14 +85,14 @@ TEST(view_grid_test, row_index_is_the_line_number) {
   EXPECT_EQ(grid.cell(1, 3), u"line 3");
 }
 
-TEST(view_grid_test, view_line_selects_header_line_or_nothing_new) {
+TEST(ViewGridTest, ViewLineSelectsHeaderLineOrNothingNew) {
   EXPECT_EQ(ViewCurrentRow(-1, 10, 7), 7);
   EXPECT_EQ(ViewCurrentRow(0, 10, 7), 0);
   EXPECT_EQ(ViewCurrentRow(10, 10, 7), 10);
   EXPECT_EQ(ViewCurrentRow(11, 10, 7), 7);
 }
 
-TEST(view_grid_test, whole_file_is_decoded_into_lines) {
+TEST(ViewGridTest, WholeFileIsDecodedIntoLines) {
   TempDir dir;
   TextList lines;
   EXPECT_EQ(LoadWholeFile(pathToText(dir.write("a.txt", "caf\xc3\xa9\r\nx\ry")), lines), u"");

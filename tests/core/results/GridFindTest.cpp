@@ -35,14 +35,14 @@ ResultTable ThreeFiles() {
 
 }  // namespace
 
-TEST(grid_find_test, containment_ignores_a_to_z_case_and_empty_never_matches) {
+TEST(GridFindTest, ContainmentIgnoresAToZCaseAndEmptyNeverMatches) {
   EXPECT_TRUE(xcGridCellContains(u"Hello World", u"o w"));
   EXPECT_FALSE(xcGridCellContains(u"Hello", u""));
   EXPECT_FALSE(xcGridCellContains(u"", u"a"));
   EXPECT_FALSE(xcGridCellContains(u"\u00e9t\u00e9", u"\u00c9T\u00c9"));  // only a-z fold
 }
 
-TEST(grid_find_test, next_finds_a_text_held_only_in_the_hidden_path_column) {
+TEST(GridFindTest, NextFindsATextHeldOnlyInTheHiddenPathColumn) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(1);
   int column = 1;
@@ -54,7 +54,7 @@ TEST(grid_find_test, next_finds_a_text_held_only_in_the_hidden_path_column) {
   EXPECT_EQ(column, 2) << "only the path column of row 5 holds it";
 }
 
-TEST(grid_find_test, the_line_number_column_is_searched_first) {
+TEST(GridFindTest, TheLineNumberColumnIsSearchedFirst) {
   ResultTable grid = ThreeFiles();
   int column = 1;
   ASSERT_TRUE(xcGridSearchNext(grid, column, u"7"));
@@ -62,7 +62,7 @@ TEST(grid_find_test, the_line_number_column_is_searched_first) {
   EXPECT_EQ(column, 0);
 }
 
-TEST(grid_find_test, no_wrap_around_and_no_move_when_nothing_found) {
+TEST(GridFindTest, NoWrapAroundAndNoMoveWhenNothingFound) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(7);
   int column = 1;
@@ -74,7 +74,7 @@ TEST(grid_find_test, no_wrap_around_and_no_move_when_nothing_found) {
   EXPECT_EQ(column, 1);
 }
 
-TEST(grid_find_test, prev_searches_upwards_from_the_row_above) {
+TEST(GridFindTest, PrevSearchesUpwardsFromTheRowAbove) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(5);
   int column = 0;
@@ -86,7 +86,7 @@ TEST(grid_find_test, prev_searches_upwards_from_the_row_above) {
   EXPECT_EQ(grid.currentRow(), 0) << "the request message row holds the string too";
 }
 
-TEST(grid_find_test, prev_never_reaches_a_fixed_header_row) {
+TEST(GridFindTest, PrevNeverReachesAFixedHeaderRow) {
   ResultTable grid(2, 1);
   int32_t counter = -1;
   for (Text t : {u"x", u"y"}) {
@@ -101,7 +101,7 @@ TEST(grid_find_test, prev_never_reaches_a_fixed_header_row) {
   EXPECT_FALSE(xcGridSearchPrev(grid, column, u"x"));
 }
 
-TEST(grid_find_test, ctrl_f_offers_the_current_cell_and_takes_the_edited_text) {
+TEST(GridFindTest, CtrlFOffersTheCurrentCellAndTakesTheEditedText) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(2);
   int column = 1;
@@ -117,7 +117,7 @@ TEST(grid_find_test, ctrl_f_offers_the_current_cell_and_takes_the_edited_text) {
   EXPECT_EQ(grid.currentRow(), 5);
 }
 
-TEST(grid_find_test, cancelled_prompt_searches_the_current_cells_own_text_from_the_next_row) {
+TEST(GridFindTest, CancelledPromptSearchesTheCurrentCellsOwnTextFromTheNextRow) {
   ResultTable grid = MakeGrid({{u"1", u"same", u"/f", u""}, {u"2", u"other", u"/f", u""}, {u"3", u"the same", u"/f", u""}});
   int column = 1;
   Text findText = u"previous";
@@ -129,7 +129,7 @@ TEST(grid_find_test, cancelled_prompt_searches_the_current_cells_own_text_from_t
   EXPECT_EQ(grid.currentRow(), 2);
 }
 
-TEST(grid_find_test, ctrl_f_on_the_last_row_finds_nothing) {
+TEST(GridFindTest, CtrlFOnTheLastRowFindsNothing) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(7);
   int column = 1;
@@ -138,7 +138,7 @@ TEST(grid_find_test, ctrl_f_on_the_last_row_finds_nothing) {
   EXPECT_EQ(grid.currentRow(), 7);
 }
 
-TEST(grid_find_test, next_file_lands_on_the_next_files_name_row) {
+TEST(GridFindTest, NextFileLandsOnTheNextFilesNameRow) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(2);
   ASSERT_TRUE(SelectNextFile(grid));
@@ -147,7 +147,7 @@ TEST(grid_find_test, next_file_lands_on_the_next_files_name_row) {
   EXPECT_EQ(grid.currentRow(), 6);
 }
 
-TEST(grid_find_test, next_file_in_the_last_block_stays) {
+TEST(GridFindTest, NextFileInTheLastBlockStays) {
   ResultTable grid = ThreeFiles();
   for (int r : {6, 7}) {
     grid.setCurrentRow(r);
@@ -156,7 +156,7 @@ TEST(grid_find_test, next_file_in_the_last_block_stays) {
   }
 }
 
-TEST(grid_find_test, prev_file_lands_on_the_last_row_of_the_block_above) {
+TEST(GridFindTest, PrevFileLandsOnTheLastRowOfTheBlockAbove) {
   ResultTable grid = ThreeFiles();
   grid.setCurrentRow(4);
   ASSERT_TRUE(SelectPrevFile(grid));
@@ -166,7 +166,7 @@ TEST(grid_find_test, prev_file_lands_on_the_last_row_of_the_block_above) {
   EXPECT_EQ(grid.currentRow(), 5);
 }
 
-TEST(grid_find_test, prev_file_in_the_first_block_stays) {
+TEST(GridFindTest, PrevFileInTheFirstBlockStays) {
   ResultTable grid = MakeGrid({{u"", u"/a", u"/a", u""}, {u"1", u"x", u"/a", u"1"}, {u"", u"/b", u"/b", u""}});
   for (int r : {0, 1}) {
     grid.setCurrentRow(r);
@@ -175,7 +175,7 @@ TEST(grid_find_test, prev_file_in_the_first_block_stays) {
   }
 }
 
-TEST(grid_find_test, first_result_skips_the_search_line_file_names_and_notices) {
+TEST(GridFindTest, FirstResultSkipsTheSearchLineFileNamesAndNotices) {
   ResultTable grid = MakeGrid({{u"-1", u"/d/c.dfm", u"/d/c.dfm", u""},
                                {u"", u"/d/a.pas", u"/d/a.pas", u""},
                                {u"3", u"abc here", u"/d/a.pas", u"1"},
@@ -184,7 +184,7 @@ TEST(grid_find_test, first_result_skips_the_search_line_file_names_and_notices) 
   EXPECT_EQ(grid.currentRow(), 2);
 }
 
-TEST(grid_find_test, first_result_leaves_the_current_row_without_a_match_or_at_the_top) {
+TEST(GridFindTest, FirstResultLeavesTheCurrentRowWithoutAMatchOrAtTheTop) {
   ResultTable grid = MakeGrid({{u"", u"/d/a.pas", u"/d/a.pas", u""}, {u"-1", u"too slow", u"/d/a.pas", u""}});
   grid.setCurrentRow(1);
   EXPECT_FALSE(SelectFirstResult(grid));
@@ -195,13 +195,13 @@ TEST(grid_find_test, first_result_leaves_the_current_row_without_a_match_or_at_t
   EXPECT_EQ(matchOnTop.currentRow(), 1);
 }
 
-TEST(grid_fit_test, widths_are_shared_out_in_proportion) {
+TEST(GridFitTest, WidthsAreSharedOutInProportion) {
   GridMeasures grid{16, 8, 235, {5, 100, 0}};
   xcGridFitColumns(grid, true);
   EXPECT_EQ(grid.columnWidths, (std::vector<int>{9, 181, 0}));
 }
 
-TEST(grid_fit_test, without_the_flag_only_row_height_and_font_change) {
+TEST(GridFitTest, WithoutTheFlagOnlyRowHeightAndFontChange) {
   GridMeasures grid{6, 12, 500, {44, 744}};
   xcGridFitColumns(grid, false);
   EXPECT_EQ(grid.defaultRowHeight, 16);
@@ -209,7 +209,7 @@ TEST(grid_fit_test, without_the_flag_only_row_height_and_font_change) {
   EXPECT_EQ(grid.columnWidths, (std::vector<int>{44, 744}));
 }
 
-TEST(grid_fit_test, largest_font_follows_the_row_height) {
+TEST(GridFitTest, LargestFontFollowsTheRowHeight) {
   for (auto [height, font] : {std::pair{16, 8}, {18, 10}, {20, 11}}) {
     GridMeasures grid{height, 30, 100, {}};
     xcGridFitColumns(grid, true);
@@ -220,14 +220,14 @@ TEST(grid_fit_test, largest_font_follows_the_row_height) {
   EXPECT_EQ(small.fontSize, 7) << "a smaller font stays";
 }
 
-TEST(grid_fit_test, found_columns_widen_a_narrow_line_number_column_first) {
+TEST(GridFitTest, FoundColumnsWidenANarrowLineNumberColumnFirst) {
   GridMeasures grid{16, 8, 835, {20, 744, 0, 0}};
   FitFoundColumns(grid);
   // 40 and 744 share 800 pixels: 40*800/784 = 40, 744*800/784 = 759.
   EXPECT_EQ(grid.columnWidths, (std::vector<int>{40, 759, 0, 0}));
 }
 
-TEST(results_font_test, stays_between_4_and_20) {
+TEST(ResultsFontTest, StaysBetween4And20) {
   EXPECT_EQ(ResultsFontLarger(20), 20);
   EXPECT_EQ(ResultsRowHeight(ResultsFontLarger(20)), 38);
   EXPECT_EQ(ResultsFontSmaller(4), 4);
@@ -236,7 +236,7 @@ TEST(results_font_test, stays_between_4_and_20) {
   EXPECT_EQ(ResultsFontSmaller(9), 8);
 }
 
-TEST(found_style_test, match_rows_are_navy_and_regular) {
+TEST(FoundStyleTest, MatchRowsAreNavyAndRegular) {
   FoundCellStyle s = FoundCellStyleOf(1, u"12", u"a line with .pas", false);
   EXPECT_EQ(s.text, kNavy);
   EXPECT_FALSE(s.bold);
@@ -244,7 +244,7 @@ TEST(found_style_test, match_rows_are_navy_and_regular) {
   EXPECT_TRUE(s.drawText);
 }
 
-TEST(found_style_test, name_rows_take_the_colour_of_the_last_extension_test) {
+TEST(FoundStyleTest, NameRowsTakeTheColourOfTheLastExtensionTest) {
   EXPECT_EQ(FoundCellStyleOf(1, u"", u"/x/readme", false).text, kPurple);
   EXPECT_EQ(FoundCellStyleOf(1, u"  ", u"/x/unit1.pas", false).text, kMaroon);
   EXPECT_EQ(FoundCellStyleOf(1, u"", u"/x/form.DFM", false).text, kGreen);
@@ -252,7 +252,7 @@ TEST(found_style_test, name_rows_take_the_colour_of_the_last_extension_test) {
   EXPECT_TRUE(FoundCellStyleOf(0, u"", u"/x/readme", false).bold) << "every cell of the row";
 }
 
-TEST(found_style_test, notice_rows_are_red_and_hide_their_minus_one) {
+TEST(FoundStyleTest, NoticeRowsAreRedAndHideTheirMinusOne) {
   FoundCellStyle line = FoundCellStyleOf(0, u"-1", u"/x/a.pas", false);
   EXPECT_EQ(line.text, kRed);
   EXPECT_FALSE(line.drawText);
@@ -263,12 +263,12 @@ TEST(found_style_test, notice_rows_are_red_and_hide_their_minus_one) {
   EXPECT_EQ(text.background, kCurrentRowBack);
 }
 
-TEST(found_style_test, row_hint_has_four_lines_with_an_empty_info_line_for_a_missing_file) {
+TEST(FoundStyleTest, RowHintHasFourLinesWithAnEmptyInfoLineForAMissingFile) {
   Text hint = FoundGridRowHint(u"/no/such/file.txt");
   EXPECT_EQ(hint, u"/no/such/file.txt\r\n\r\nCTRL+F=Find  F3=Next Shift+F3=Prev\r\nCTRL+N=Next File   CTRL+P=Prev File");
 }
 
-TEST(grid_find_test, finds_the_same_cell_as_reading_every_cell_as_text) {
+TEST(GridFindTest, FindsTheSameCellAsReadingEveryCellAsText) {
   // Cells kept as numbers, UTF-8 bytes, shared paths and plain texts all answer as their texts do.
   ResultTable grid = MakeGrid({
       {u"12", u"Caf\u00e9 au LAIT", u"/d/caf\u00e9.txt", u"3"},

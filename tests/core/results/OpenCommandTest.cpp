@@ -25,23 +25,23 @@ const ProgramFinder kFindsNothing = onlyFinds({});
 
 }  // namespace
 
-TEST(quote_if_spaces_test, path_with_blank_is_quoted_once) {
+TEST(QuoteIfSpacesTest, PathWithBlankIsQuotedOnce) {
   EXPECT_EQ(xcQuoteIfSpaces(u"/logs/a b.log"), u"\"/logs/a b.log\"");
   EXPECT_EQ(xcQuoteIfSpaces(u"\"/logs/a b.log\""), u"\"/logs/a b.log\"");
   EXPECT_EQ(xcQuoteIfSpaces(u"  /logs/a b.log  "), u"\"/logs/a b.log\"");
 }
 
-TEST(quote_if_spaces_test, text_without_blank_is_returned_untouched) {
+TEST(QuoteIfSpacesTest, TextWithoutBlankIsReturnedUntouched) {
   EXPECT_EQ(xcQuoteIfSpaces(u"/logs/ab.log"), u"/logs/ab.log");
   EXPECT_EQ(xcQuoteIfSpaces(u" /logs/ab.log "), u" /logs/ab.log ");
   EXPECT_EQ(xcQuoteIfSpaces(u""), u"");
 }
 
-TEST(quote_if_spaces_test, quote_at_one_end_only_still_quotes) {
+TEST(QuoteIfSpacesTest, QuoteAtOneEndOnlyStillQuotes) {
   EXPECT_EQ(xcQuoteIfSpaces(u"\"a b"), u"\"\"a b\"");
 }
 
-TEST(open_extension_test, extension_is_cleaned) {
+TEST(OpenExtensionTest, ExtensionIsCleaned) {
   EXPECT_EQ(OpenExtension(u"/src/unit1.pas"), u".pas");
   EXPECT_EQ(OpenExtension(u"/src.d/readme"), u"");
   EXPECT_EQ(CleanOpenExtension(u".pas"), u"pas");
@@ -49,7 +49,7 @@ TEST(open_extension_test, extension_is_cleaned) {
   EXPECT_EQ(CleanOpenExtension(u"."), u"");
 }
 
-TEST(open_command_test, viewer_section_key_ignores_letter_case) {
+TEST(OpenCommandTest, ViewerSectionKeyIgnoresLetterCase) {
   TempDir dir;
   IniFile ini(pathToText(dir.write("Varko64.INI", "[viewer]\r\nTXT=  kate  \r\nLOG=Windows\r\n")));
   EXPECT_EQ(ReadOpenCommand(ini, u"txt"), u"kate");
@@ -57,7 +57,7 @@ TEST(open_command_test, viewer_section_key_ignores_letter_case) {
   EXPECT_EQ(ReadOpenCommand(ini, u"pas"), u"ASK");
 }
 
-TEST(open_command_test, command_words) {
+TEST(OpenCommandTest, CommandWords) {
   EXPECT_TRUE(IsAskCommand(u" ask "));
   EXPECT_TRUE(IsViewerCommand(u"Viewer"));
   EXPECT_FALSE(IsViewerCommand(u"viewer"));
@@ -67,7 +67,7 @@ TEST(open_command_test, command_words) {
   EXPECT_FALSE(IsNotepadCommand(u"Notepad++"));
 }
 
-TEST(open_command_test, editplus_gets_cursor_line_and_column) {
+TEST(OpenCommandTest, EditplusGetsCursorLineAndColumn) {
   PreparedOpen p = PrepareOpenCommand(u"editplus", matchRow(u"/src/a b.txt"), kFindsNothing);
   EXPECT_EQ(p.command, u"editplus");
   EXPECT_EQ(p.parameters, u" -cursor 12:5 \"/src/a b.txt\"");
@@ -76,25 +76,25 @@ TEST(open_command_test, editplus_gets_cursor_line_and_column) {
   EXPECT_EQ(p.launch.arguments, (TextList{u"-cursor", u"12:5", u"/src/a b.txt"}));
 }
 
-TEST(open_command_test, editplus_on_file_name_row_uses_empty_cells_as_they_stand) {
+TEST(OpenCommandTest, EditplusOnFileNameRowUsesEmptyCellsAsTheyStand) {
   PreparedOpen p = PrepareOpenCommand(u"EditPlus.exe", matchRow(u"/src/a.txt", u"", u""), kFindsNothing);
   EXPECT_EQ(p.parameters, u" -cursor : /src/a.txt");
   EXPECT_EQ(p.launch.arguments, (TextList{u"-cursor", u":", u"/src/a.txt"}));
 }
 
-TEST(open_command_test, notepad_plus_plus_form_keeps_colon_after_line) {
+TEST(OpenCommandTest, NotepadPlusPlusFormKeepsColonAfterLine) {
   PreparedOpen p = PrepareOpenCommand(u"notepad++", matchRow(u"/src/a.txt"), kFindsNothing);
   EXPECT_EQ(p.parameters, u" -n12: -c5 /src/a.txt");
   EXPECT_EQ(p.launch.arguments, (TextList{u"-n12:", u"-c5", u"/src/a.txt"}));
   EXPECT_EQ(EditorKindOf(u"NotepadPlus"), EditorKind::NotepadPlusPlus);
 }
 
-TEST(open_command_test, notepad_plus_plus_wins_over_editplus) {
+TEST(OpenCommandTest, NotepadPlusPlusWinsOverEditplus) {
   PreparedOpen p = PrepareOpenCommand(u"EditPLus-Notepad++", matchRow(u"/src/a.txt"), kFindsNothing);
   EXPECT_EQ(p.parameters, u" -n12: -c5 /src/a.txt");
 }
 
-TEST(open_command_test, windows_opens_the_quoted_document_without_parameters) {
+TEST(OpenCommandTest, WindowsOpensTheQuotedDocumentWithoutParameters) {
   PreparedOpen p = PrepareOpenCommand(u"Windows", matchRow(u"/logs/a b.log"), kFindsNothing);
   EXPECT_EQ(p.command, u"\"/logs/a b.log\"");
   EXPECT_EQ(p.parameters, u"");
@@ -102,7 +102,7 @@ TEST(open_command_test, windows_opens_the_quoted_document_without_parameters) {
   EXPECT_EQ(p.launch.document, u"/logs/a b.log");
 }
 
-TEST(open_command_test, empty_command_is_the_plain_text_editor) {
+TEST(OpenCommandTest, EmptyCommandIsThePlainTextEditor) {
   PreparedOpen p = PrepareOpenCommand(u"", matchRow(u"/src/a.txt"), onlyFinds({u"kate", u"gedit"}));
   EXPECT_EQ(p.command, u"Notepad.exe");
   EXPECT_EQ(p.parameters, u" /src/a.txt");
@@ -111,13 +111,13 @@ TEST(open_command_test, empty_command_is_the_plain_text_editor) {
   EXPECT_EQ(p.launch.arguments, (TextList{u"/src/a.txt"}));
 }
 
-TEST(open_command_test, notepad_without_any_plain_editor_uses_the_default_program) {
+TEST(OpenCommandTest, NotepadWithoutAnyPlainEditorUsesTheDefaultProgram) {
   PreparedOpen p = PrepareOpenCommand(u"notepad.exe", matchRow(u"/src/a.txt"), kFindsNothing);
   EXPECT_EQ(p.launch.kind, LaunchCommand::Kind::OpenDocument);
   EXPECT_EQ(p.launch.document, u"/src/a.txt");
 }
 
-TEST(open_command_test, program_in_missing_folder_falls_back_to_notepad) {
+TEST(OpenCommandTest, ProgramInMissingFolderFallsBackToNotepad) {
   TempDir dir;
   PreparedOpen p = PrepareOpenCommand(dir.text() + u"gone/editplus", matchRow(u"/src/a.txt"),
                                       onlyFinds({u"mousepad"}));
@@ -130,7 +130,7 @@ TEST(open_command_test, program_in_missing_folder_falls_back_to_notepad) {
   EXPECT_EQ(windowsPath.command, u"Notepad.exe");
 }
 
-TEST(open_command_test, only_the_program_is_tested_for_a_missing_folder_not_its_arguments) {
+TEST(OpenCommandTest, OnlyTheProgramIsTestedForAMissingFolderNotItsArguments) {
   PreparedOpen p = PrepareOpenCommand(u"code --user-data-dir /gone/profile", matchRow(u"/src/a.txt"), kFindsNothing);
   EXPECT_EQ(p.command, u"code --user-data-dir /gone/profile");
   PreparedOpen quoted =
@@ -138,7 +138,7 @@ TEST(open_command_test, only_the_program_is_tested_for_a_missing_folder_not_its_
   EXPECT_EQ(quoted.command, u"Notepad.exe");
 }
 
-TEST(open_command_test, program_in_existing_folder_is_kept_even_with_blanks) {
+TEST(OpenCommandTest, ProgramInExistingFolderIsKeptEvenWithBlanks) {
   TempDir dir;
   Text program = pathToText(dir.write("my tools/fancyedit", "#!/bin/sh\n"));
   PreparedOpen p = PrepareOpenCommand(program, matchRow(u"/src/a.txt"), kFindsNothing);
@@ -147,7 +147,7 @@ TEST(open_command_test, program_in_existing_folder_is_kept_even_with_blanks) {
   EXPECT_EQ(p.launch.arguments, (TextList{u"/src/a.txt"}));
 }
 
-TEST(open_command_test, command_with_words_is_split_like_a_command_line) {
+TEST(OpenCommandTest, CommandWithWordsIsSplitLikeACommandLine) {
   PreparedOpen p = PrepareOpenCommand(u"flatpak run org.gnome.gedit", matchRow(u"/a.txt"), kFindsNothing);
   EXPECT_EQ(p.launch.program, u"flatpak");
   EXPECT_EQ(p.launch.arguments, (TextList{u"run", u"org.gnome.gedit", u"/a.txt"}));
@@ -159,9 +159,9 @@ struct LinuxEditorCase {
   TextList withLineOnly;
 };
 
-class linux_editor_test : public ::testing::TestWithParam<LinuxEditorCase> {};
+class LinuxEditorTest : public ::testing::TestWithParam<LinuxEditorCase> {};
 
-TEST_P(linux_editor_test, editor_gets_line_and_column_in_its_own_form) {
+TEST_P(LinuxEditorTest, EditorGetsLineAndColumnInItsOwnForm) {
   const LinuxEditorCase& c = GetParam();
   PreparedOpen both = PrepareOpenCommand(c.command, matchRow(u"/s/a b.c"), kFindsNothing);
   EXPECT_EQ(both.launch.kind, LaunchCommand::Kind::StartProgram);
@@ -177,7 +177,7 @@ TEST_P(linux_editor_test, editor_gets_line_and_column_in_its_own_form) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    editors, linux_editor_test,
+    editors, LinuxEditorTest,
     ::testing::Values(
         LinuxEditorCase{u"code", {u"-g", u"/s/a b.c:12:5"}, {u"-g", u"/s/a b.c:12"}},
         LinuxEditorCase{u"kate", {u"-l", u"12", u"-c", u"5", u"/s/a b.c"}, {u"-l", u"12", u"/s/a b.c"}},
@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         LinuxEditorCase{u"subl", {u"/s/a b.c:12:5"}, {u"/s/a b.c:12"}},
         LinuxEditorCase{u"emacs", {u"+12:5", u"/s/a b.c"}, {u"+12", u"/s/a b.c"}}));
 
-TEST(open_command_test, linux_editor_recognised_by_full_path_and_shows_its_arguments) {
+TEST(OpenCommandTest, LinuxEditorRecognisedByFullPathAndShowsItsArguments) {
   PreparedOpen p = PrepareOpenCommand(u"/usr/bin/kate", matchRow(u"/s/a b.c"), kFindsNothing);
   EXPECT_EQ(p.launch.program, u"/usr/bin/kate");
   EXPECT_EQ(p.launch.arguments, (TextList{u"-l", u"12", u"-c", u"5", u"/s/a b.c"}));
@@ -196,13 +196,13 @@ TEST(open_command_test, linux_editor_recognised_by_full_path_and_shows_its_argum
   EXPECT_EQ(EditorKindOf(u"codex"), EditorKind::Other);
 }
 
-TEST(open_command_test, vim_runs_in_a_terminal) {
+TEST(OpenCommandTest, VimRunsInATerminal) {
   PreparedOpen p = PrepareOpenCommand(u"vim", matchRow(u"/s/a.c"), kFindsNothing);
   EXPECT_EQ(p.launch.program, Text(kTerminalProgram));
   EXPECT_EQ(p.launch.arguments, (TextList{u"-e", u"vim", u"+12", u"/s/a.c"}));
 }
 
-TEST(double_click_test, clipboard_gets_trimmed_search_string_even_without_extension) {
+TEST(DoubleClickTest, ClipboardGetsTrimmedSearchStringEvenWithoutExtension) {
   TempDir dir;
   IniFile ini(dir.text() + u"Varko64.INI");
   DoubleClickInput in;
@@ -221,7 +221,7 @@ TEST(double_click_test, clipboard_gets_trimmed_search_string_even_without_extens
   EXPECT_FALSE(s.hasFile);
 }
 
-TEST(double_click_test, missing_entry_asks_and_test_information_names_the_settings) {
+TEST(DoubleClickTest, MissingEntryAsksAndTestInformationNamesTheSettings) {
   TempDir dir;
   Text iniName = pathToText(dir.write("Varko64.INI", "[Viewer]\r\ntxt=gedit\r\n"));
   IniFile ini(iniName);
@@ -243,7 +243,7 @@ TEST(double_click_test, missing_entry_asks_and_test_information_names_the_settin
   EXPECT_EQ(s.testMessage, u"");
 }
 
-TEST(double_click_test, viewer_exactly_opens_the_view_window) {
+TEST(DoubleClickTest, ViewerExactlyOpensTheViewWindow) {
   DoubleClickInput in;
   in.row = matchRow(u"/src/a.txt");
   in.testInfo = true;
@@ -259,7 +259,7 @@ TEST(double_click_test, viewer_exactly_opens_the_view_window) {
             u"Final opening file with\r\nExtension=txt\r\nEditCommand=viewer\r\n      args= /src/a.txt");
 }
 
-TEST(double_click_test, ask_window_closed_the_first_time_means_notepad) {
+TEST(DoubleClickTest, AskWindowClosedTheFirstTimeMeansNotepad) {
   DoubleClickInput in;
   in.row = matchRow(u"/src/a.txt");
   DoubleClickFinish f = FinishDoubleClick(u"", in, u"txt", onlyFinds({u"featherpad"}));
@@ -268,7 +268,7 @@ TEST(double_click_test, ask_window_closed_the_first_time_means_notepad) {
   EXPECT_EQ(f.prepared.launch.program, u"/usr/bin/featherpad");
 }
 
-TEST(double_click_test, test_info_switch_from_box_or_argument) {
+TEST(DoubleClickTest, TestInfoSwitchFromBoxOrArgument) {
   EXPECT_TRUE(TestInfoSwitch(true, u""));
   EXPECT_TRUE(TestInfoSwitch(false, u"-V"));
   EXPECT_TRUE(TestInfoSwitch(false, u" -v "));

@@ -18,7 +18,7 @@ void expectTime(const PickerTime& t, int h, int m, int s) {
 }
 }  // namespace
 
-TEST(picker_time_test, carries_wrap_without_days) {
+TEST(PickerTimeTest, CarriesWrapWithoutDays) {
   expectTime(normalised(23, 59, 60), 0, 0, 0);
   expectTime(normalised(0, 0, -1), 23, 59, 59);
   expectTime(normalised(28, 30, 0), 4, 30, 0);
@@ -28,12 +28,12 @@ TEST(picker_time_test, carries_wrap_without_days) {
   expectTime(normalised(0, -61, 0), 22, 59, 0);
 }
 
-TEST(picker_time_test, huge_typed_numbers_are_normalised_quickly) {
+TEST(PickerTimeTest, HugeTypedNumbersAreNormalisedQuickly) {
   expectTime(normalised(0, 0, 2147483647), 3, 14, 7);
   expectTime(normalised(-2147483647, 0, 0), 17, 0, 0);
 }
 
-TEST(picker_time_test, field_text_reads_whole_numbers_only) {
+TEST(PickerTimeTest, FieldTextReadsWholeNumbersOnly) {
   EXPECT_EQ(PickerFieldNumber(u"75"), 75);
   EXPECT_EQ(PickerFieldNumber(u"abc"), 0);
   EXPECT_EQ(PickerFieldNumber(u""), 0);
@@ -41,7 +41,7 @@ TEST(picker_time_test, field_text_reads_whole_numbers_only) {
   EXPECT_EQ(PickerFieldText(23), u"23");
 }
 
-TEST(picker_time_test, value_round_trip_drops_milliseconds) {
+TEST(PickerTimeTest, ValueRoundTripDropsMilliseconds) {
   PickerTime t = PickerTimeFromValue(45356.0 + xcEncodeTime(22, 30, 5, 400));
   expectTime(t, 22, 30, 5);
   EXPECT_DOUBLE_EQ(PickerTimeToValue(t), xcEncodeTime(22, 30, 5, 0));

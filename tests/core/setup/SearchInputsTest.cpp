@@ -16,13 +16,13 @@ namespace {
 Text T(const std::filesystem::path& p) { return fromUtf8(p.string()); }
 }  // namespace
 
-TEST(search_inputs_test, label_text_counts_with_plural) {
+TEST(SearchInputsTest, LabelTextCountsWithPlural) {
   EXPECT_EQ(SetLabelText(1, u"String"), u"1 String");
   EXPECT_EQ(SetLabelText(0, u"String"), u"0 Strings");
   EXPECT_EQ(SetLabelText(11, u" Folder "), u"11 Folders");
 }
 
-TEST(search_inputs_test, keep_first_entry_cuts_at_the_first_comma_untrimmed) {
+TEST(SearchInputsTest, KeepFirstEntryCutsAtTheFirstCommaUntrimmed) {
   EXPECT_EQ(KeepFirstEntry(u"/a,/b"), u"/a");
   EXPECT_EQ(KeepFirstEntry(u" *.pas ,*.dfm"), u" *.pas ");
   EXPECT_EQ(KeepFirstEntry(u"*.pas"), u"*.pas");
@@ -30,14 +30,14 @@ TEST(search_inputs_test, keep_first_entry_cuts_at_the_first_comma_untrimmed) {
   EXPECT_EQ(KeepFirstEntry(u",x"), u"");
 }
 
-TEST(search_inputs_test, titles_of_the_run_states) {
+TEST(SearchInputsTest, TitlesOfTheRunStates) {
   EXPECT_EQ(RunStateTitle(kRunIdle, true, u"abc"), u"Tessel v7.25.7.28");
   EXPECT_EQ(RunStateTitle(kRunRunning, false, u"abc"), u"Tessel v7.25.7.28 - abc");
   EXPECT_EQ(RunStateTitle(kRunRunning, true, u"abc"), u"Tessel v7.25.7.28 - Replace - abc");
   EXPECT_EQ(RunStateTitle(kRunFinished, true, u"abc"), u"Tessel v7.25.7.28 - abc");
 }
 
-TEST(search_inputs_test, field_hints_follow_the_modes) {
+TEST(SearchInputsTest, FieldHintsFollowTheModes) {
   EXPECT_EQ(FolderFieldHint(kSimpleMode), u"Double-click or click Browse to choose folder");
   EXPECT_EQ(FolderFieldHint(kAdvancedMode), u"Click Browse to choose folder");
   EXPECT_EQ(StringFieldHint(kSimpleMode), u"String to search for");
@@ -45,7 +45,7 @@ TEST(search_inputs_test, field_hints_follow_the_modes) {
   EXPECT_EQ(CurrentFolderHint(u"/home/u"), u"Current folder - /home/u");
 }
 
-TEST(search_inputs_test, advanced_folders_leave_out_unchecked_blank_and_missing_ones) {
+TEST(SearchInputsTest, AdvancedFoldersLeaveOutUncheckedBlankAndMissingOnes) {
   test::TempDir temp;
   std::filesystem::path dir = temp.path();
   std::filesystem::create_directories(dir / "one");
@@ -65,7 +65,7 @@ TEST(search_inputs_test, advanced_folders_leave_out_unchecked_blank_and_missing_
   EXPECT_TRUE(selection.withBlank);
 }
 
-TEST(search_inputs_test, empty_folder_field_falls_back_and_fills_the_first_saved_slot) {
+TEST(SearchInputsTest, EmptyFolderFieldFallsBackAndFillsTheFirstSavedSlot) {
   AdvancedList folders;
   EXPECT_EQ(FillEmptyFolder(u"", folders, u"/exe/"), u"/exe/");
   EXPECT_EQ(folders.texts[0], u"/exe/");
@@ -75,7 +75,7 @@ TEST(search_inputs_test, empty_folder_field_falls_back_and_fills_the_first_saved
   EXPECT_EQ(folders.texts[0], u"/saved");
 }
 
-TEST(search_inputs_test, double_click_starts_at_the_current_folder_unless_it_is_missing) {
+TEST(SearchInputsTest, DoubleClickStartsAtTheCurrentFolderUnlessItIsMissing) {
   test::TempDir temp;
   std::filesystem::path dir = temp.path();
   AdvancedList folders;
@@ -84,7 +84,7 @@ TEST(search_inputs_test, double_click_starts_at_the_current_folder_unless_it_is_
   EXPECT_EQ(DoubleClickStartFolder(T(dir / "gone"), u"", folders, u"/exe/"), u"/exe/");
 }
 
-TEST(search_inputs_test, date_defaults_fill_only_blank_fields) {
+TEST(SearchInputsTest, DateDefaultsFillOnlyBlankFields) {
   FakeClock clock(xcEncodeDate(2024, 3, 5) + 0.5);
   DateFieldTexts fields{u"", u"01-Jan-24", u" ", u"12:00:00"};
   FillDateDefaults(fields, clock);
@@ -94,14 +94,14 @@ TEST(search_inputs_test, date_defaults_fill_only_blank_fields) {
   EXPECT_EQ(fields.time2, u"12:00:00");
 }
 
-TEST(search_inputs_test, fields_changed_since_focus) {
+TEST(SearchInputsTest, FieldsChangedSinceFocus) {
   FieldTexts before{u"/a", u"*.*", u"x"};
   EXPECT_FALSE(FieldsChangedSinceFocus(before, before));
   EXPECT_TRUE(FieldsChangedSinceFocus({u"/a", u"*.*", u"x "}, before));
   EXPECT_TRUE(FieldsChangedSinceFocus({u"/b", u"*.*", u"x"}, before));
 }
 
-TEST(edit_files_test, notepad_gets_only_the_first_word) {
+TEST(EditFilesTest, NotepadGetsOnlyTheFirstWord) {
   EditFilesCommand command = xcEditFilesCommand(u"/my dir/Varko64.INI other", u"",
                                                 [](const Text& name) { return name == u"kate" ? Text(u"/usr/bin/kate") : Text(); });
   EXPECT_EQ(command.editor, u"Notepad.exe");
@@ -111,21 +111,21 @@ TEST(edit_files_test, notepad_gets_only_the_first_word) {
   EXPECT_EQ(command.launch.arguments, TextList{u"/my"});
 }
 
-TEST(edit_files_test, one_file_is_taken_whole_by_every_editor) {
+TEST(EditFilesTest, OneFileIsTakenWholeByEveryEditor) {
   const Text file = u"/tmp/my dir/Varko-1-SS-Tab.txt";
   EditFilesCommand plain = xcEditFileCommand(file, u"", [](const Text& name) { return name == u"kate" ? Text(u"/usr/bin/kate") : Text(); });
   EXPECT_EQ(plain.launch.arguments, TextList{file});
   EXPECT_EQ(xcEditFileCommand(file, u"", [](const Text&) { return Text(); }).launch.document, file);
 }
 
-TEST(edit_files_test, without_a_plain_editor_the_desktop_opens_the_file) {
+TEST(EditFilesTest, WithoutAPlainEditorTheDesktopOpensTheFile) {
   EditFilesCommand command = xcEditFilesCommand(u"/cfg/Varko64.INI", u"", [](const Text&) { return Text(); });
   EXPECT_EQ(command.launch.kind, LaunchCommand::Kind::OpenDocument);
   EXPECT_EQ(command.launch.document, u"/cfg/Varko64.INI");
   EXPECT_EQ(command.FailureText(u"No such file"), u"Command problem:Notepad.exe /cfg/Varko64.INI\r\nNo such file");
 }
 
-TEST(edit_files_test, the_preferred_editor_takes_the_whole_text) {
+TEST(EditFilesTest, ThePreferredEditorTakesTheWholeText) {
   test::TempDir temp;
   std::filesystem::path dir = temp.path();
   auto editor = dir / "editplus";

@@ -14,7 +14,7 @@ TextList split(TextView text, int limit, int& number) {
 }
 }  // namespace
 
-TEST(split_fields_test, fields_are_kept_exactly_with_blanks) {
+TEST(SplitFieldsTest, FieldsAreKeptExactlyWithBlanks) {
   int n = 0;
   TextList f = split(u" a \t b\tc", 5, n);
   EXPECT_EQ(n, 3);
@@ -25,14 +25,14 @@ TEST(split_fields_test, fields_are_kept_exactly_with_blanks) {
   EXPECT_EQ(f[3], u"");
 }
 
-TEST(split_fields_test, a_negative_limit_is_zero_and_stays_inside_the_fields) {
+TEST(SplitFieldsTest, ANegativeLimitIsZeroAndStaysInsideTheFields) {
   int n = 0;
   TextList f = split(u"a\tb\tc\td", -3, n);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(f, TextList{u"a"});
 }
 
-TEST(split_fields_test, blank_text_makes_no_fields_and_empties_old_ones) {
+TEST(SplitFieldsTest, BlankTextMakesNoFieldsAndEmptiesOldOnes) {
   int n = 7;
   TextList fields{u"old", u"old"};
   xcSplitFields(u" \t ", u'\t', 5, fields, n);
@@ -40,14 +40,14 @@ TEST(split_fields_test, blank_text_makes_no_fields_and_empties_old_ones) {
   EXPECT_EQ(fields, TextList(6, Text()));
 }
 
-TEST(split_fields_test, text_without_separator_is_one_field) {
+TEST(SplitFieldsTest, TextWithoutSeparatorIsOneField) {
   int n = 0;
   TextList f = split(u"cat", 5, n);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(f[0], u"cat");
 }
 
-TEST(split_fields_test, leading_and_trailing_separators_make_empty_fields) {
+TEST(SplitFieldsTest, LeadingAndTrailingSeparatorsMakeEmptyFields) {
   int n = 0;
   TextList f = split(u"\tb", 5, n);
   EXPECT_EQ(n, 2);
@@ -58,7 +58,7 @@ TEST(split_fields_test, leading_and_trailing_separators_make_empty_fields) {
   EXPECT_EQ(f[0], u"a");
 }
 
-TEST(split_fields_test, tail_after_limit_fields_is_dropped_and_scan_stops_after_limit_plus_one) {
+TEST(SplitFieldsTest, TailAfterLimitFieldsIsDroppedAndScanStopsAfterLimitPlusOne) {
   int n = 0;
   // Five separators end five fields; the tail would be a sixth field, which is not made.
   TextList f = split(u"a\tb\tc\td\te\tf", 5, n);
@@ -75,7 +75,7 @@ TEST(split_fields_test, tail_after_limit_fields_is_dropped_and_scan_stops_after_
   EXPECT_EQ(f[4], u"e");
 }
 
-TEST(string_set_test, pairs_are_loaded_and_blank_find_lines_skipped) {
+TEST(StringSetTest, PairsAreLoadedAndBlankFindLinesSkipped) {
   TempDir dir;
   Text file = pathToText(dir.write("set.txt", "a\tb\tc\r\n\tb\r\nonly\n\r\n  \t x\rlast\tL"));
   StringTable table;
@@ -93,7 +93,7 @@ TEST(string_set_test, pairs_are_loaded_and_blank_find_lines_skipped) {
   EXPECT_EQ(table.replace(5), u"");
 }
 
-TEST(string_set_test, find_strings_only_leaves_replace_strings) {
+TEST(StringSetTest, FindStringsOnlyLeavesReplaceStrings) {
   TempDir dir;
   Text file = pathToText(dir.write("set.txt", "cat\tCAT\ndog\n"));
   StringTable table;
@@ -108,7 +108,7 @@ TEST(string_set_test, find_strings_only_leaves_replace_strings) {
   EXPECT_EQ(table.replace(3), u"keep3");
 }
 
-TEST(string_set_test, missing_file_changes_nothing) {
+TEST(StringSetTest, MissingFileChangesNothing) {
   TempDir dir;
   StringTable table;
   table.count = 1;
@@ -119,7 +119,7 @@ TEST(string_set_test, missing_file_changes_nothing) {
   EXPECT_EQ(table.find(1), u"cat");
 }
 
-TEST(string_set_test, lines_beyond_two_hundred_are_counted_not_stored) {
+TEST(StringSetTest, LinesBeyondTwoHundredAreCountedNotStored) {
   TempDir dir;
   std::string text;
   for (int i = 1; i <= 203; ++i) text += "s" + std::to_string(i) + "\n";
@@ -130,7 +130,7 @@ TEST(string_set_test, lines_beyond_two_hundred_are_counted_not_stored) {
   EXPECT_EQ(load.ignoredLines, 3);
 }
 
-TEST(string_set_test, show_writes_count_rows_and_kind_decides_column_one) {
+TEST(StringSetTest, ShowWritesCountRowsAndKindDecidesColumnOne) {
   StringTable table;
   table.count = 2;
   table.find(1) = u"cat";
@@ -146,7 +146,7 @@ TEST(string_set_test, show_writes_count_rows_and_kind_decides_column_one) {
   EXPECT_EQ(rows[0][1], u"dog");
 }
 
-TEST(multiple_find_test, blank_rows_skipped_and_text_in_angle_brackets) {
+TEST(MultipleFindTest, BlankRowsSkippedAndTextInAngleBrackets) {
   StringTable table;
   table.find(5) = u"stale";
   table.replace(1) = u"kept";
@@ -160,7 +160,7 @@ TEST(multiple_find_test, blank_rows_skipped_and_text_in_angle_brackets) {
   EXPECT_EQ(take.multipleSearchText, u"<cat><dog >");
 }
 
-TEST(multiple_find_test, one_or_no_string_gives_the_string_alone) {
+TEST(MultipleFindTest, OneOrNoStringGivesTheStringAlone) {
   StringTable table;
   EXPECT_EQ(TakeMultipleFind({u"", u"cat"}, table).multipleSearchText, u"cat");
   EXPECT_EQ(table.count, 1);
@@ -168,7 +168,7 @@ TEST(multiple_find_test, one_or_no_string_gives_the_string_alone) {
   EXPECT_EQ(table.count, 0);
 }
 
-TEST(multiple_find_test, more_than_two_hundred_strings_are_refused_whole) {
+TEST(MultipleFindTest, MoreThanTwoHundredStringsAreRefusedWhole) {
   StringTable table;
   table.count = 1;
   table.find(1) = u"cat";
