@@ -262,15 +262,15 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   }
 
   std::unique_ptr<TerminalQuestions> questions;
-  std::unique_ptr<ReplaceRunLog> runLog;
+  std::unique_ptr<UndoManifest> undoManifest;
   std::unique_ptr<RunReplacer> replacer;
   if (options.replaceMode) {
     ReplaceSettings settings;
     settings.archiveFile = xcArchiveFileName();
     settings.settingsFile = xcConfigFolder() + u"Varko64.INI";  // the desktop program's settings
     questions = std::make_unique<TerminalQuestions>(in, err, options.yes, settings.settingsFile);
-    if (!options.dryRun) runLog = std::make_unique<ReplaceRunLog>(xcDataFolder(), host);
-    replacer = std::make_unique<RunReplacer>(options.request, settings, host, *questions, runLog.get(), options.dryRun);
+    if (!options.dryRun) undoManifest = std::make_unique<UndoManifest>(xcDataFolder(), host);
+    replacer = std::make_unique<RunReplacer>(options.request, settings, host, *questions, undoManifest.get(), options.dryRun);
     replacer->onPreview = [&out](const FileChanges& changes) {
       out << textToPath(xcUnifiedDiff(changes));
     };

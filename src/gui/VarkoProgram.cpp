@@ -137,12 +137,12 @@ void VarkoProgram::btnReplaceClick() {
   varko::ReplaceSettings settings;
   settings.archiveFile = varko::xcArchiveFileName();
   settings.settingsFile = frmVarko1->settingsFileName();
-  varko::ReplaceRunLog runLog(varko::xcDataFolder(), *frmVarko1);
+  varko::UndoManifest undoManifest(varko::xcDataFolder(), *frmVarko1);
   WindowReplaceQuestions questions(frmVarko1, *frmVarkoReplaceResults_, settings.settingsFile);
   varko::SearchRequest request = frmVarko1->buildRequest();
   request.replace.stringSetFilename = stringSetFileName_;
   request.replace.changeLogFilename = varko::ChangeLogFileFor(request);
-  varko::RunReplacer replacer(request, settings, *frmVarko1, questions, &runLog, false);
+  varko::RunReplacer replacer(request, settings, *frmVarko1, questions, &undoManifest, false);
   frmVarko1->StartReplaceRun(request, replacer);
 }
 

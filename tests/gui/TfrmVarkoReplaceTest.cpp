@@ -261,12 +261,12 @@ private slots:
     guitest::writeFile(file, "cat one\r\n");
     FakeClock clock;
     AcceptEverything questions;
-    ReplaceRunLog runLog(xcExeFolder(), clock);
+    UndoManifest undoManifest(xcExeFolder(), clock);
     ReplaceSettings settings;
     settings.finds = {u"cat"};
     settings.replaces = {u"dog"};
     settings.archiveFile = xcArchiveFileName();
-    QVERIFY(FileReplacer(settings, clock, questions, FileSystem::real(), &runLog).replaceFile(toText(file), false).saved);
+    QVERIFY(FileReplacer(settings, clock, questions, FileSystem::real(), &undoManifest).replaceFile(toText(file), false).saved);
     QCOMPARE(guitest::readFile(file), QByteArray("dog one\r\n"));
 
     TfrmVarkoReplace w;

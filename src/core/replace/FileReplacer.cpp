@@ -48,12 +48,12 @@ Text xcSaveWithoutDiffsQuestion() {
 }
 
 FileReplacer::FileReplacer(ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
-                           FileSystem& fs, ReplaceRunLog* runLog)
+                           FileSystem& fs, UndoManifest* undoManifest)
     : settings_(std::move(settings)),
       clock_(clock),
       questions_(questions),
       fs_(fs),
-      runLog_(runLog),
+      undoManifest_(undoManifest),
       ownChangeLog_(settings_.changeLogFile) {}
 
 FileReplaceResult FileReplacer::replaceFile(const Text& path, bool lineQuery) { return work(path, lineQuery, true); }
@@ -220,9 +220,9 @@ bool takeSaveResult(const SaveResult& saved, FileReplaceResult& result, ReplaceQ
 
 // What follows a save: the undo record's done line and the messages.
 void announceSaved(const SaveResult& saved, const Text& path, const Text& target, const ContentHasher& written,
-                   const Text& archiveFile, ReplaceRunLog* runLog, ReplaceQuestions& questions) {
+                   const Text& archiveFile, UndoManifest* undoManifest, ReplaceQuestions& questions) {
   Text why;
-  if (runLog && !runLog->recordDone(target, saved.backupName, written.hash(), written.size(), why))
+  if (undoManifest && !undoManifest->recordDone(target, saved.backupName, written.hash(), written.size(), why))
     questions.showMessage(why);
   questions.showMessage(xcSavedMessage(path, saved.backupName, archiveFile));
   if (!saved.message.empty()) questions.showMessage(saved.message);
@@ -251,11 +251,11 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   request.temporaryIsOurs = temporaryIsOurs;
   request.syncFolder = syncFolders_;
   request.beforeReplace = [&](const Text& backup, Text& why) {
-    return !runLog_ || runLog_->recordIntent(changes.target, backup, hasher.hash(), hasher.size(), why);
+    return !undoManifest_ || undoManifest_->recordIntent(changes.target, backup, hasher.hash(), hasher.size(), why);
   };
   request.waiting = [this](const Text& text) { questions_.showMessage(text); };
   Text why;
-  if (runLog_ && !runLog_->open(why)) {
+  if (undoManifest_ && !undoManifest_->open(why)) {
     result.saveFailed = true;
     result.failureText = why;
     questions_.showMessage(why);
@@ -280,17 +280,17 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
   if (!takeSaveResult(saved, result, questions_)) return;
   result.replacedCount = changes.changeCount;
-  announceSaved(saved, changes.path, changes.target, hasher, settings_.archiveFile, runLog_, questions_);
+  announceSaved(saved, changes.path, changes.target, hasher, settings_.archiveFile, undoManifest_, questions_);
   appendChangeLog(result);
 }
 
 void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
-                         ReplaceRunLog* runLog, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result) {
+                         UndoManifest* undoManifest, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result) {
   const SaveResult saved = xcCommitSave(*pending.save, fs, pending.prepared);
   pending.save.reset();
   if (!takeSaveResult(saved, result, questions)) return;
   result.replacedCount = pending.changeCount;
-  announceSaved(saved, pending.path, pending.target, pending.hasher, archiveFile, runLog, questions);
+  announceSaved(saved, pending.path, pending.target, pending.hasher, archiveFile, undoManifest, questions);
   Text notice;
   if (!changeLog.appendBytes(pending.changeLog, fs, result.changeLogFailure, notice))
     questions.showMessage(result.changeLogFailure);

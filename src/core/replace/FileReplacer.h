@@ -116,7 +116,7 @@ std::string xcChangeLogBytes(const FileChanges& changes);
 // the change log. The result says what happened, as replaceFile's would.
 struct FileReplaceResult;
 void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
-                         ReplaceRunLog* runLog, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result);
+                         UndoManifest* undoManifest, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result);
 
 struct FileReplaceResult {
   int32_t replacedCount = 0;     // the change count when saved, else 0
@@ -135,7 +135,7 @@ struct FileReplaceResult {
 class FileReplacer {
 public:
   FileReplacer(ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
-               FileSystem& fs = FileSystem::real(), ReplaceRunLog* runLog = nullptr);
+               FileSystem& fs = FileSystem::real(), UndoManifest* undoManifest = nullptr);
 
   // lineQuery: "Confirm each line"; Yes to All / No to All hold for this file only.
   FileReplaceResult replaceFile(const Text& path, bool lineQuery);
@@ -162,7 +162,7 @@ private:
   const Clock& clock_;
   ReplaceQuestions& questions_;
   FileSystem& fs_;
-  ReplaceRunLog* runLog_;
+  UndoManifest* undoManifest_;
   ChangeLog ownChangeLog_;
   ChangeLog* changeLog_ = nullptr;
   bool syncFolders_ = true;

@@ -27,11 +27,11 @@ Text ChangeLogFileFor(const SearchRequest& request) {
 }
 
 RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings, const Clock& clock,
-                         ReplaceQuestions& questions, ReplaceRunLog* runLog, bool dryRun)
+                         ReplaceQuestions& questions, UndoManifest* undoManifest, bool dryRun)
     : settings_(std::move(settings)),
       clock_(clock),
       questions_(questions),
-      runLog_(runLog),
+      undoManifest_(undoManifest),
       dryRun_(dryRun),
       changeLog_(request.replace.changeLogFilename) {
   settings_.finds.clear();
@@ -63,7 +63,7 @@ int RunReplacer::finishRun() {
       questions_.showMessage(u"The folder " + pathToText(folder) + u" could not be synced: " +
                              systemErrorText(errno) + u"; its saved files may not survive a power cut");
   foldersToSync_.clear();
-  if (runLog_) runLog_->closeRun();
+  if (undoManifest_) undoManifest_->closeRun();
   return change;
 }
 
@@ -95,7 +95,7 @@ int RunReplacer::commitPending() {
     if (fd >= 0) ::close(fd);
   };
   if (!settings_.archiveFile.empty()) syncFolder(xcFolderOf(textToPath(settings_.archiveFile)));
-  if (runLog_ && !runLog_->manifestName().empty()) syncFolder(xcFolderOf(textToPath(runLog_->manifestName())));
+  if (undoManifest_ && !undoManifest_->manifestName().empty()) syncFolder(xcFolderOf(textToPath(undoManifest_->manifestName())));
   for (const Waiting& waiting : group) syncFolder(xcFolderOf(textToPath(waiting.pending->target)));
   for (Waiting& waiting : group) {
     const int counted = waiting.pending->changeCount;
@@ -108,7 +108,7 @@ int RunReplacer::commitPending() {
       result.failureText = u"Could not sync the new file before putting it in place: " + systemErrorText(syncError);
       waiting.pending.reset();
     } else {
-      xcCommitPendingSave(*waiting.pending, settings_.archiveFile, questions_, runLog_, changeLog_, FileSystem::real(),
+      xcCommitPendingSave(*waiting.pending, settings_.archiveFile, questions_, undoManifest_, changeLog_, FileSystem::real(),
                           result);
     }
     if (result.replacedCount != counted) change -= counted - result.replacedCount;
@@ -188,7 +188,7 @@ int RunReplacer::replaceOne(const ReplaceJob& job, ReplaceJobResult& outcome) {
   settings.ignoreCase = job.ignoreCase;
   settings.preserveSpaces = job.preserveSpaces;
   settings.wholeWords = job.wholeWords;
-  FileReplacer replacer(std::move(settings), clock_, questions_, FileSystem::real(), runLog_);
+  FileReplacer replacer(std::move(settings), clock_, questions_, FileSystem::real(), undoManifest_);
   replacer.useChangeLog(&changeLog_);
   replacer.deferFolderSync();
   if (dryRun_) {

@@ -30,7 +30,7 @@ public:
   // pairs come from the request. A dry run asks nothing and writes nothing: each file's changes
   // go to onPreview.
   RunReplacer(const SearchRequest& request, ReplaceSettings settings, const Clock& clock, ReplaceQuestions& questions,
-              ReplaceRunLog* runLog, bool dryRun);
+              UndoManifest* undoManifest, bool dryRun);
 
   ReplaceJobResult VarkoReplaceStrSubFile(const ReplaceJob& job) override;
   void ClearReplaceLists() override {}
@@ -56,7 +56,7 @@ private:
   ReplaceSettings settings_;
   const Clock& clock_;
   ReplaceQuestions& questions_;
-  ReplaceRunLog* runLog_;
+  UndoManifest* undoManifest_;
   bool dryRun_;
   std::vector<ReplaceRunFailure> failures_;
   int savedFiles_ = 0;

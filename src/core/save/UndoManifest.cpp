@@ -145,10 +145,10 @@ std::string xcContentHash(std::string_view bytes) {
   return hasher.hash();
 }
 
-ReplaceRunLog::ReplaceRunLog(Text folder, const Clock& clock, FileSystem& fs)
+UndoManifest::UndoManifest(Text folder, const Clock& clock, FileSystem& fs)
     : folder_(xcIncludeTrailingSeparator(folder)), clock_(clock), fs_(fs) {}
 
-bool ReplaceRunLog::open(Text& errorText) {
+bool UndoManifest::open(Text& errorText) {
   if (!manifestName_.empty()) return true;
   // One file per run; two runs of one process within a second get a number.
   const Text start = folder_ + kUndoManifestPrefix + xcFormatDateTime(u"yyyymmdd-hhnnss", clock_.now()) + u"-" +
@@ -180,18 +180,18 @@ bool ReplaceRunLog::open(Text& errorText) {
   return true;
 }
 
-ReplaceRunLog::~ReplaceRunLog() {
+UndoManifest::~UndoManifest() {
   if (fd_ >= 0) fs_.close(fd_);
 }
 
-bool ReplaceRunLog::append(const std::string& entry, bool sync, Text& errorText) {
+bool UndoManifest::append(const std::string& entry, bool sync, Text& errorText) {
   if (!open(errorText)) return false;
   if (xcWriteAllBytes(fs_, fd_, entry) && (!sync || fs_.fsync(fd_) == 0)) return true;
   errorText = u"Could not write the undo record " + manifestName_ + u": " + systemErrorText(errno);
   return false;
 }
 
-void ReplaceRunLog::closeRun() {
+void UndoManifest::closeRun() {
   if (manifestName_.empty()) return;
   if (intentCount_ == 0) fs_.unlink(textToPath(manifestName_));
   else fs_.fsync(fd_);
@@ -201,7 +201,7 @@ void ReplaceRunLog::closeRun() {
   intentCount_ = 0;
 }
 
-bool ReplaceRunLog::recordIntent(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
+bool UndoManifest::recordIntent(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
                                  Text& errorText) {
   ++intentCount_;
   // Not synced each time: a killed run's record is in the page cache already; the end of the
@@ -209,14 +209,14 @@ bool ReplaceRunLog::recordIntent(const Text& path, const Text& backup, const std
   return append(entryLine({textToPath(path), textToPath(backup), hash, size}, kIntent), false, errorText);
 }
 
-bool ReplaceRunLog::recordDone(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
+bool UndoManifest::recordDone(const Text& path, const Text& backup, const std::string& hash, uint64_t size,
                                Text& errorText) {
   if (!append(entryLine({textToPath(path), textToPath(backup), hash, size}, {}), false, errorText)) return false;
   ++savedCount_;
   return true;
 }
 
-bool ReplaceRunLog::recordSaved(const Text& path, const Text& backup, std::string_view writtenBytes,
+bool UndoManifest::recordSaved(const Text& path, const Text& backup, std::string_view writtenBytes,
                                 Text& errorText) {
   const std::string hash = xcContentHash(writtenBytes);
   return recordIntent(path, backup, hash, writtenBytes.size(), errorText) &&

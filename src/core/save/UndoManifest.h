@@ -20,12 +20,12 @@ inline constexpr char16_t kUndoManifestPrefix[] = u"VarkoSearchReplaceUndo-";
 
 // The manifest of one run; made with the first file about to be saved and written through, so a
 // run that is killed still leaves every file it may have replaced.
-class ReplaceRunLog {
+class UndoManifest {
 public:
-  ReplaceRunLog(Text folder, const Clock& clock, FileSystem& fs = FileSystem::real());
-  ~ReplaceRunLog();
-  ReplaceRunLog(const ReplaceRunLog&) = delete;
-  ReplaceRunLog& operator=(const ReplaceRunLog&) = delete;
+  UndoManifest(Text folder, const Clock& clock, FileSystem& fs = FileSystem::real());
+  ~UndoManifest();
+  UndoManifest(const UndoManifest&) = delete;
+  UndoManifest& operator=(const UndoManifest&) = delete;
   // Creates the manifest, when not done yet, before the run's first save begins: a run killed
   // before its first rename then leaves a record that names no file.
   bool open(Text& errorText);

@@ -29,12 +29,12 @@ class ReplaceSafetyTest : public ::testing::Test {
 protected:
   ReplaceSafetyTest() { settings_.archiveFile = logs_ + kArchiveFileName; }
   FileReplaceResult replace(const std::string& file, const Text& find, const Text& with,
-                            FileSystem& fs = FileSystem::real(), ReplaceRunLog* runLog = nullptr,
+                            FileSystem& fs = FileSystem::real(), UndoManifest* undoManifest = nullptr,
                             test::ScriptedQuestions* questions = nullptr) {
     ReplaceSettings settings = settings_;
     settings.finds = {find};
     settings.replaces = {with};
-    return FileReplacer(settings, clock_, questions ? *questions : questions_, fs, runLog).replaceFile(T(file), false);
+    return FileReplacer(settings, clock_, questions ? *questions : questions_, fs, undoManifest).replaceFile(T(file), false);
   }
 
   test::TempDir dir_;
@@ -127,8 +127,8 @@ TEST_F(ReplaceSafetyTest, AFileWithOtherHardLinksGetsABackupOfItsOwn) {
   const std::string file = dir_.write("a.txt", "cat\n");
   const std::string other = dir_.file("other-name.txt");
   ASSERT_EQ(link(file.c_str(), other.c_str()), 0);
-  ReplaceRunLog runLog(logs_, clock_);
-  const FileReplaceResult result = replace(file, u"cat", u"dog", FileSystem::real(), &runLog);
+  UndoManifest undoManifest(logs_, clock_);
+  const FileReplaceResult result = replace(file, u"cat", u"dog", FileSystem::real(), &undoManifest);
   ASSERT_TRUE(result.saved);
   dir_.write("other-name.txt", "edited through the other name\n");  // writes into the old file
   EXPECT_EQ(readFileBytes(dir_.file("a-VarkoSearchReplace-20240305-140709-bak.txt")), "cat\n");
@@ -147,13 +147,13 @@ TEST_F(ReplaceSafetyTest, AfterAKillAtAnyStepUndoPutsBackExactlyThatRunsFiles) {
     const Text logs = T(dir.mkdir("bin/"));
     const std::string earlier = dir.write("earlier.txt", "cat\n"), file = dir.write("a.txt", "cat\n");
     {
-      ReplaceRunLog runLog(logs, clock_);
-      ASSERT_TRUE(replace(earlier, u"cat", u"dog", FileSystem::real(), &runLog).saved);
+      UndoManifest undoManifest(logs, clock_);
+      ASSERT_TRUE(replace(earlier, u"cat", u"dog", FileSystem::real(), &undoManifest).saved);
     }
     clock_.advanceSeconds(1);
     test::FaultyFileSystem fs;
     fs.stopAfter = step;
-    ReplaceRunLog killed(logs, clock_);
+    UndoManifest killed(logs, clock_);
     replace(file, u"cat", u"dog", fs, &killed);
     clock_.advanceSeconds(1);
 
@@ -168,8 +168,8 @@ TEST_F(ReplaceSafetyTest, AfterAKillAtAnyStepUndoPutsBackExactlyThatRunsFiles) {
 TEST_F(ReplaceSafetyTest, AnUnreadableUndoRecordIsNeverPassedOver) {
   const std::string file = dir_.write("a.txt", "cat\n");
   {
-    ReplaceRunLog runLog(logs_, clock_);
-    ASSERT_TRUE(replace(file, u"cat", u"dog", FileSystem::real(), &runLog).saved);
+    UndoManifest undoManifest(logs_, clock_);
+    ASSERT_TRUE(replace(file, u"cat", u"dog", FileSystem::real(), &undoManifest).saved);
   }
   clock_.advanceSeconds(1);
   const std::string damaged = U8(logs_) + "VarkoSearchReplaceUndo-20240305-140710-1.txt";
@@ -213,8 +213,8 @@ TEST_F(ReplaceSafetyTest, AGroupOfSavesIsCheckedFileByFileAtItsRename) {
   request.searchText = u"cat";
   request.strings = {{u"cat", u"dog"}};
   UnattendedQuestions questions;
-  ReplaceRunLog runLog(logs_, clock_);
-  RunReplacer replacer(request, settings_, clock_, questions, &runLog, false);
+  UndoManifest undoManifest(logs_, clock_);
+  RunReplacer replacer(request, settings_, clock_, questions, &undoManifest, false);
   int counted = 0;
   for (const std::string& file : {a, b, c}) counted += replacer.VarkoReplaceStrSubFile({T(file), false, false}).replaced;
   EXPECT_EQ(readFileBytes(a), "cat\n");  // nothing is renamed before the group is synced

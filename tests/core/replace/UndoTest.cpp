@@ -22,8 +22,8 @@ protected:
     settings.finds = {find};
     settings.replaces = {replace};
     settings.archiveFile = logs_ + u"VarkoSearchReplaceArchive.varc";
-    ReplaceRunLog runLog(logs_, clock_);
-    FileReplacer replacer(settings, clock_, questions_, FileSystem::real(), &runLog);
+    UndoManifest undoManifest(logs_, clock_);
+    FileReplacer replacer(settings, clock_, questions_, FileSystem::real(), &undoManifest);
     for (const std::string& file : files) ASSERT_TRUE(replacer.replaceFile(T(file), false).saved);
     clock_.advanceSeconds(1);
   }
