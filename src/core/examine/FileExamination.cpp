@@ -121,19 +121,29 @@ FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& optio
   return out;
 }
 
-
 namespace {
 
 constexpr size_t kFirstRead = 128 * 1024;
 constexpr size_t kKeptCapacity = 1024 * 1024;
 
-
+// A file opened for its examination, and what its first read told.
+struct OpenedFile {
+  FileDescriptor fd;
+  bool inFolder = false;   // opened by its name in the open folder
+  bool sizeKnown = true;   // a stat gave its size before it was opened
+  size_t size = 0;
+  size_t first = 0;        // bytes the first read asked for
+  size_t used = 0;         // bytes in the read buffer
+  bool endOfFile = false;  // the first read reached the end
+};
 
 // Reads the rest of the file whole and matches every decoded line: for UTF-16 files, for
 // reporting the lines that do not match, and for strings the byte search cannot look for.
-void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const ExamineOptions& options,
-                     const LineMatcher& matcher, const Clock& clock, DateTimeValue deadline,
-                     ExamineBuffers& buffers, FileOutcome& out) {
+void readAllAndMatch(const OpenedFile& file, const ExamineOptions& options, const LineMatcher& matcher,
+                     const Clock& clock, DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
+  size_t size = file.size;
+  size_t used = file.used;
+  bool endOfFile = file.endOfFile;
   while (!endOfFile) {
     try {
       // The whole file at once when its size is known (one spare byte shows the end); a file
@@ -145,7 +155,7 @@ void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const Exa
       break;
     }
     size_t wanted = std::min(buffers.capacity - used, kReadPiece);
-    ssize_t n = xcReadSome(fd, buffers.bytes.get() + used, wanted);
+    ssize_t n = xcReadSome(file.fd.get(), buffers.bytes.get() + used, wanted);
     if (n < 0) {
       out.load.errorText = systemErrorText(errno);
       return;
@@ -170,11 +180,159 @@ void readAllAndMatch(int fd, size_t size, size_t used, bool endOfFile, const Exa
   if (buffers.lines.capacity() > (1u << 20)) TextList().swap(buffers.lines);
 }
 
-}  // namespace
+// The listing saw a regular file: open it straight away. Its size is not needed, as a short
+// read shows the end, so a small file costs an open, one read and a close. The open does not
+// wait even if the entry was swapped for a FIFO meanwhile.
+bool openListed(const Text& path, const ExamineOptions& options, int at, const std::string& name, FileOutcome& out,
+                OpenedFile& file) {
+  SkipReason why = SkipReason::None;
+  bool omitted = omittedByName(path, options, why);
+  // A path past the system's limit is opened in pieces.
+  if (!omitted)
+    file.fd.reset(file.inFolder ? ::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                                : xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  bool gone = !omitted && file.fd.get() < 0 && (errno == ENOENT || errno == ENOTDIR);
+  int openError = errno;
+  if (gone) {
+    why = SkipReason::Unreadable;
+    out.textTest.errorText = systemErrorText(openError);
+  }
+  if (!examineName(path, options, out, !omitted && !gone, why)) return false;
+  if (file.fd.get() < 0) {
+    out.textTest.errorText = systemErrorText(openError);
+    return false;
+  }
+  file.sizeKnown = false;
+  return true;
+}
 
-namespace {
+// The omit test first: an omitted entry needs no look at the file system. Nothing but a regular
+// file is opened.
+bool statAndOpen(const Text& path, const ExamineOptions& options, const std::string& name, FileOutcome& out,
+                 OpenedFile& file) {
+  SkipReason why = SkipReason::None;
+  struct stat st {};
+  bool isFile = false;
+  if (!omittedByName(path, options, why)) {
+    int statResult = xcStatPath(name, st);
+    isFile = statResult == 0 && S_ISREG(st.st_mode);
+    if (!isFile) notAFile(statResult, errno, st, why, out);
+  }
+  if (!examineName(path, options, out, isFile, why)) return false;
+  file.fd.reset(xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.fd.get() < 0) {
+    out.textTest.errorText = systemErrorText(errno);
+    return false;
+  }
+  file.size = static_cast<size_t>(st.st_size);
+  return true;
+}
+
+// One look at the file system tells whether the entry is a file to search; one open serves the
+// text test and the load. False when there is nothing to read.
+bool openToExamine(const Text& path, const ExamineOptions& options, ExamineBuffers& buffers, FileOutcome& out,
+                   int folderFd, OpenedFile& file) {
+  size_t slash = path.rfind(u'/');
+  file.inFolder = folderFd >= 0 && options.entriesAreFiles && slash != Text::npos && slash + 1 < path.size();
+  // In the open folder only the name is looked up, not every folder of the path again.
+  textToPathInto(file.inFolder ? TextView(path).substr(slash + 1) : TextView(path), buffers.name);
+  bool opened = options.entriesAreFiles
+                    ? openListed(path, options, file.inFolder ? folderFd : AT_FDCWD, buffers.name, out, file)
+                    : statAndOpen(path, options, buffers.name, out, file);
+  return opened && !(file.sizeKnown && file.size == 0);
+}
+
+// The first read, and the size when no stat took it. False when the file is empty (or shrank
+// to nothing since its size was taken) or could not be read.
+bool readHead(OpenedFile& file, bool sizesReliable, ExamineBuffers& buffers, FileOutcome& out) {
+  // One byte more than the size: a short read then means the end, without another read. A
+  // regular file reads short only at its end.
+  file.first = file.sizeKnown ? std::min(file.size + 1, kFirstRead) : kFirstRead;
+  xcEnsureCapacity(buffers, file.first, 0);
+  while (file.used < file.first) {
+    ssize_t n = xcReadSome(file.fd.get(), buffers.bytes.get() + file.used, file.first - file.used);
+    if (n < 0) {
+      out.textTest.errorText = systemErrorText(errno);
+      return false;
+    }
+    file.used += static_cast<size_t>(n);
+    if (n == 0 || !file.sizeKnown) break;
+  }
+  if (file.used == 0) return false;
+  file.endOfFile = file.used < file.first;
+  if (file.sizeKnown) return true;
+  // procfs and sysfs files read bytes but report size 0: the text test says they are not text,
+  // on this path as on the one that looked at the size first.
+  if (sizesReliable && file.inFolder && file.endOfFile) {
+    file.size = file.used;  // read whole, on a file system whose sizes are true
+    return true;
+  }
+  struct stat st {};
+  if (::fstat(file.fd.get(), &st) == 0 && st.st_size == 0) return false;
+  file.size = static_cast<size_t>(st.st_size);
+  return true;
+}
+
+bool testText(const OpenedFile& file, const ExamineOptions& options, const ExamineBuffers& buffers,
+              FileOutcome& out) {
+  size_t tested = std::min(file.used, kTextTestBytes);
+  TextSampleCounts counts =
+      xcCountTextSampleFast(buffers.bytes.get(), tested, file.used > tested, options.asciiTextTest);
+  out.textTest.textBytes = counts.text;
+  out.textTest.otherBytes = counts.other;
+  out.textTest.isText = xcIsTextSample(out.textTest.textBytes, out.textTest.otherBytes);
+  return out.textTest.isText;
+}
+
+bool startsWith(const char* bytes, size_t size, std::string_view mark) {
+  return size >= mark.size() && std::memcmp(bytes, mark.data(), mark.size()) == 0;
+}
+
+// A large file is searched where it lies rather than copied piece by piece. Strings beyond
+// ASCII are found by the bytes of the file's encoding: a large file is checked first and
+// searched in place, which decoding it whole could not do in its time; a smaller one, or one
+// with a UTF-8 mark and ill-formed bytes, is decoded whole.
+void searchLoaded(OpenedFile& file, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                  ExamineBuffers& buffers, FileOutcome& out) {
+  out.loadAttempted = true;
+  DateTimeValue deadline = clock.now() + 2 * kOneSecond;
+  const char* head = buffers.bytes.get();
+  bool bom = startsWith(head, file.used, "\xEF\xBB\xBF");
+  bool utf16 = startsWith(head, file.used, "\xFF\xFE") || startsWith(head, file.used, "\xFE\xFF");
+  // Reading it whole: the size lets one allocation hold the file.
+  if (utf16 || options.noMatchLines || !matcher.needlesUsable)
+    return readAllAndMatch(file, options, matcher, clock, deadline, buffers, out);
+  MappedFile mapped;
+  bool inPlace = !file.endOfFile && file.size >= buffers.mapFrom && mapped.map(file.fd.get(), file.size);
+  const LineMatcher* bytesMatcher = &matcher;
+  KnownEncoding known = KnownEncoding::Nothing;
+  if (!matcher.needlesAscii) {
+    if (inPlace && xcIsValidUtf8(mapped.data(), mapped.size())) {
+      known = KnownEncoding::Utf8;
+    } else if (inPlace && !bom && matcher.windows1252()) {
+      known = KnownEncoding::Windows1252;
+      bytesMatcher = matcher.windows1252();
+    } else {
+      return readAllAndMatch(file, options, matcher, clock, deadline, buffers, out);
+    }
+  }
+  xcStreamAndMatch(file.fd.get(), file.used, file.endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,
+                   inPlace ? &mapped : nullptr, known);
+  if (inPlace && mapped.truncated()) {
+    out.load.cutShort = true;
+    out.shrank = true;
+  }
+}
+
 void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable);
+                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable) {
+  OpenedFile file;
+  if (!openToExamine(path, options, buffers, out, folderFd, file)) return;
+  if (!readHead(file, sizesReliable, buffers, out)) return;
+  if (!testText(file, options, buffers, out)) return;
+  searchLoaded(file, options, matcher, clock, buffers, out);
+}
+
 }  // namespace
 
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
@@ -196,131 +354,5 @@ void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMa
   if (buffers.folded.capacity() > (1u << 20)) std::string().swap(buffers.folded);
   if (buffers.prefix.capacity() > (1u << 20)) Text().swap(buffers.prefix);
 }
-
-namespace {
-
-void examineOpened(const Text& path, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
-                   ExamineBuffers& buffers, FileOutcome& out, int folderFd, bool sizesReliable) {
-  // One look at the file system tells whether the entry is a file to search; one open serves the
-  // text test and the load. Nothing but a regular file is opened.
-  size_t slash = path.rfind(u'/');
-  bool inFolder = folderFd >= 0 && options.entriesAreFiles && slash != Text::npos && slash + 1 < path.size();
-  // In the open folder only the name is looked up, not every folder of the path again.
-  textToPathInto(inFolder ? TextView(path).substr(slash + 1) : TextView(path), buffers.name);
-  const std::string& name = buffers.name;
-  int at = inFolder ? folderFd : AT_FDCWD;
-  struct stat st {};
-  FileDescriptor file;
-  bool sizeKnown = true;
-  if (options.entriesAreFiles) {
-    // The listing saw a regular file: open it straight away. Its size is not needed, as a short
-    // read shows the end, so a small file costs an open, one read and a close. The open does
-    // not wait even if the entry was swapped for a FIFO meanwhile.
-    SkipReason why = SkipReason::None;
-    bool omitted = omittedByName(path, options, why);
-    // A path past the system's limit is opened in pieces.
-    if (!omitted)
-      file.reset(inFolder ? ::openat(at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
-                          : xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    bool gone = !omitted && file.get() < 0 && (errno == ENOENT || errno == ENOTDIR);
-    int openError = errno;
-    if (gone) {
-      why = SkipReason::Unreadable;
-      out.textTest.errorText = systemErrorText(openError);
-    }
-    if (!examineName(path, options, out, !omitted && !gone, why)) return;
-    if (file.get() < 0) {
-      out.textTest.errorText = systemErrorText(openError);
-      return;
-    }
-    sizeKnown = false;
-  } else {
-    SkipReason why = SkipReason::None;
-    // The omit test first: an omitted entry needs no look at the file system.
-    bool isFile = false;
-    if (!omittedByName(path, options, why)) {
-      int statResult = xcStatPath(name, st);
-      isFile = statResult == 0 && S_ISREG(st.st_mode);
-      if (!isFile) notAFile(statResult, errno, st, why, out);
-    }
-    if (!examineName(path, options, out, isFile, why)) return;
-    file.reset(xcOpenPath(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0) {
-      out.textTest.errorText = systemErrorText(errno);
-      return;
-    }
-  }
-  auto size = static_cast<size_t>(st.st_size);
-  if (sizeKnown && size == 0) return;
-
-  // One byte more than the size: a short read then means the end, without another read. A
-  // regular file reads short only at its end.
-  size_t first = sizeKnown ? std::min(size + 1, kFirstRead) : kFirstRead;
-  xcEnsureCapacity(buffers, first, 0);
-  size_t used = 0;
-  while (used < first) {
-    ssize_t n = xcReadSome(file.get(), buffers.bytes.get() + used, first - used);
-    if (n < 0) {
-      out.textTest.errorText = systemErrorText(errno);
-      return;
-    }
-    used += static_cast<size_t>(n);
-    if (n == 0 || !sizeKnown) break;
-  }
-  if (used == 0) return;  // empty, or it shrank since its size was taken
-  // procfs and sysfs files read bytes but report size 0: the text test says they are not text,
-  // on this path as on the one that looked at the size first.
-  if (!sizeKnown && sizesReliable && inFolder && used < first) {
-    size = used;  // read whole, on a file system whose sizes are true
-  } else if (!sizeKnown) {
-    if (::fstat(file.get(), &st) == 0 && st.st_size == 0) return;
-    size = static_cast<size_t>(st.st_size);
-  }
-  size_t tested = std::min(used, kTextTestBytes);
-  TextSampleCounts counts = xcCountTextSampleFast(buffers.bytes.get(), tested, used > tested, options.asciiTextTest);
-  out.textTest.textBytes = counts.text;
-  out.textTest.otherBytes = counts.other;
-  out.textTest.isText = xcIsTextSample(out.textTest.textBytes, out.textTest.otherBytes);
-  if (!out.textTest.isText) return;
-
-  out.loadAttempted = true;
-  DateTimeValue deadline = clock.now() + 2 * kOneSecond;
-  const char* head = buffers.bytes.get();
-  bool bom = used >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0;
-  bool utf16 = used >= 2 && ((static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFE) ||
-                             (static_cast<unsigned char>(head[0]) == 0xFE && static_cast<unsigned char>(head[1]) == 0xFF));
-  bool endOfFile = used < first;
-  if (utf16 || options.noMatchLines || !matcher.needlesUsable) {
-    // Reading it whole: the size lets one allocation hold the file.
-    readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-    return;
-  }
-  // A large file is searched where it lies rather than copied piece by piece. Strings beyond
-  // ASCII are found by the bytes of the file's encoding: a large file is checked first and
-  // searched in place, which decoding it whole could not do in its time; a smaller one, or one
-  // with a UTF-8 mark and ill-formed bytes, is decoded whole.
-  MappedFile mapped;
-  bool inPlace = !endOfFile && size >= buffers.mapFrom && mapped.map(file.get(), size);
-  const LineMatcher* bytesMatcher = &matcher;
-  KnownEncoding known = KnownEncoding::Nothing;
-  if (!matcher.needlesAscii) {
-    if (inPlace && xcIsValidUtf8(mapped.data(), mapped.size())) {
-      known = KnownEncoding::Utf8;
-    } else if (inPlace && !bom && matcher.windows1252()) {
-      known = KnownEncoding::Windows1252;
-      bytesMatcher = matcher.windows1252();
-    } else {
-      return readAllAndMatch(file.get(), size, used, endOfFile, options, matcher, clock, deadline, buffers, out);
-    }
-  }
-  xcStreamAndMatch(file.get(), used, endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,
-                   inPlace ? &mapped : nullptr, known);
-  if (inPlace && mapped.truncated()) {
-    out.load.cutShort = true;
-    out.shrank = true;
-  }
-}
-
-}  // namespace
 
 }  // namespace varko

@@ -458,3 +458,40 @@ TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_enco
     }
   }
 }
+
+// Read piece by piece, a file's non-ASCII lines wait for its encoding while it is valid UTF-8 so
+// far; the last piece is checked only once a line needs it. The first ill-formed byte in the
+// first piece, a middle one, the last one before its matches, or after them all.
+TEST(fast_examination, read_pieces_give_the_whole_file_encoding_wherever_the_first_ill_formed_byte_is) {
+  TempDir dir;
+  FakeClock clock;
+  TextList lines;
+  LineMatcher matcher;
+  matcher.searchString = u"mutex";
+  matcher.prepare();
+  std::string body(1100, 'a');
+  body += "\n";
+  for (int i = 0; body.size() < 600000; ++i)
+    body += i % 50 == 0 ? "caf\xC3\xA9 mutex\n" : i % 3 == 0 ? "a mutex line\n" : "plain line here\n";
+  for (size_t invalidAt : {std::string::npos, size_t{1000}, size_t{300000}, size_t{500000}, body.size() - 1}) {
+    std::string content = body;
+    if (invalidAt != std::string::npos) content.insert(content.find('\n', invalidAt) + 1, "bad \x80 byte\n");
+    std::string path = dir.write("read" + std::to_string(invalidAt) + ".txt", content);
+    FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
+    std::vector<std::tuple<int32_t, int32_t, Text>> wanted;
+    for (const auto& l : reference.lines) wanted.emplace_back(l.lineNumber, l.position, reference.text(l));
+    for (bool parts : {false, true}) {
+      ExamineBuffers buffers;
+      buffers.mapFrom = SIZE_MAX;
+      std::vector<std::tuple<int32_t, int32_t, Text>> found;
+      auto collect = [&](const FileOutcome& o) {
+        for (const auto& l : o.lines) found.emplace_back(l.lineNumber, l.position, o.text(l));
+      };
+      if (parts) buffers.handOver = [&](std::unique_ptr<FileOutcome> part) { return collect(*part), true; };
+      FileOutcome last = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+      collect(last);
+      EXPECT_EQ(found, wanted) << "invalid at " << invalidAt << ", parts " << parts;
+      EXPECT_EQ(last.linesExamined, reference.linesExamined) << "invalid at " << invalidAt;
+    }
+  }
+}
