@@ -111,6 +111,18 @@ public:
   void PrepareAdvancedStrings();
   // The title for the run state and the strings the next run searches for.
   void showTitle();
+  // The "Date options" fields the program wires its date and time pickers to.
+  struct DateFields {
+    QLineEdit* startDate;
+    QLineEdit* endDate;
+    QLineEdit* startTime;
+    QLineEdit* endTime;
+    QPushButton* startDateButton;
+    QPushButton* endDateButton;
+  };
+  DateFields dateFields() const {
+    return {edtSelDate1, edtSelDate2, edtSelTime1, edtSelTime2, btnSelDate1, btnSelDate2};
+  }
   void ToggleFolderMode();
   void ToggleFilespecMode();
   void ToggleStringMode();

@@ -34,12 +34,6 @@
 
 namespace {
 using varko::gui::toQString;
-
-// The main window's own controls that other windows are wired to, by their object names.
-template <class T>
-T* control(const QObject* window, const char* name) {
-  return window->findChild<T*>(QLatin1String(name));
-}
 }  // namespace
 
 VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& firstArgument) {
@@ -69,12 +63,11 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
 
   frmVarkoHistory_->attach(frmVarko1->strings(), stringSetFileName_, multipleSearchText_);
 
-  auto* startDate = control<QLineEdit>(frmVarko1, "edtSelDate1");
-  auto* endDate = control<QLineEdit>(frmVarko1, "edtSelDate2");
-  startDatePicker_ = new DateFieldPicker(startDate, control<QPushButton>(frmVarko1, "btnSelDate1"), frmVarko1);
-  endDatePicker_ = new DateFieldPicker(endDate, control<QPushButton>(frmVarko1, "btnSelDate2"), frmVarko1);
-  startDatePicker_->setDateOrderFields(startDate, endDate);
-  endDatePicker_->setDateOrderFields(startDate, endDate);
+  const TfrmVarko1::DateFields dates = frmVarko1->dateFields();
+  startDatePicker_ = new DateFieldPicker(dates.startDate, dates.startDateButton, frmVarko1);
+  endDatePicker_ = new DateFieldPicker(dates.endDate, dates.endDateButton, frmVarko1);
+  startDatePicker_->setDateOrderFields(dates.startDate, dates.endDate);
+  endDatePicker_->setDateOrderFields(dates.startDate, dates.endDate);
 
   wireHooks();
 }
@@ -220,7 +213,7 @@ void VarkoProgram::wireHooks() {
     });
   };
   hooks.pickTime = [this, frmVarko1](int field) {
-    auto* edit = control<QLineEdit>(frmVarko1, field == 1 ? "edtSelTime1" : "edtSelTime2");
+    QLineEdit* edit = field == 1 ? frmVarko1->dateFields().startTime : frmVarko1->dateFields().endTime;
     frmTimePicker_->pickForField(edit, edit->mapToGlobal(QPoint(0, edit->height())));
   };
 }
