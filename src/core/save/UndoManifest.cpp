@@ -223,60 +223,161 @@ bool UndoManifest::recordSaved(const Text& path, const Text& backup, std::string
          recordDone(path, backup, hash, writtenBytes.size(), errorText);
 }
 
+namespace {
+
+// The newest run not yet undone: by the stamp in its name, then the creation time in its header.
+struct NewestManifest {
+  std::string name, bytes;
+  int error = 0;  // why its bytes could not be read
+};
+NewestManifest findNewestManifest(FileSystem& fs, const std::string& folderPath) {
+  const std::string prefix = toUtf8(kUndoManifestPrefix);
+  NewestManifest newest;
+  std::string newestKey;
+  DIR* dir = ::opendir(folderPath.c_str());
+  if (!dir) return newest;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0 || !endsWith(name, ".txt") || endsWith(name, kUndoneEnd))
+      continue;
+    std::string bytes;
+    const int error = xcReadAllBytes(fs, folderPath + name, bytes) ? 0 : errno;
+    const std::string key = nameStamp(name, prefix.size()) + createdKey(bytes) + name;
+    if (newest.name.empty() || key > newestKey) {
+      newest = {name, std::move(bytes), error};
+      newestKey = key;
+    }
+  }
+  ::closedir(dir);
+  return newest;
+}
+
+// Whether the locked file still has the content the run saved; error is set when it cannot be
+// read.
+bool readMatches(FileSystem& fs, int fd, const Entry& entry, int& error) {
+  ContentHasher hasher;
+  char buffer[1 << 16];
+  for (ssize_t n; (n = fs.read(fd, buffer, sizeof buffer)) != 0;) {
+    if (n < 0) {
+      error = errno;
+      return false;
+    }
+    hasher.add(std::string_view(buffer, static_cast<size_t>(n)));
+  }
+  error = 0;
+  return hasher.size() == entry.size && hasher.hash() == entry.hash;
+}
+
+// Puts the backup's content, attributes and ACL back in place of the file, by a new temporary
+// file and a rename. Empty when done, else why not.
+Text putBackupInPlace(FileSystem& fs, const Entry& entry, const Clock& clock) {
+  const Text path = pathToText(entry.path);
+  std::string old;
+  struct stat backupStat {};
+  if (!xcReadAllBytes(fs, entry.backup, old) || ::stat(entry.backup.c_str(), &backupStat) != 0)
+    return u"the backup " + pathToText(entry.backup) + u" cannot be read: " + systemErrorText(errno);
+  const ReplaceFileNames names = MakeReplaceFileNames(path, clock.now());
+  std::string temporary;
+  bool written = false;
+  for (int number = 0; number < 1000 && !written; ++number) {
+    temporary = textToPath(names.base + u"-" + kReplaceMarker + u"-" + names.stamp + u"-undo" +
+                           (number > 0 ? u"-" + intToText(number) : Text()) + names.extension);
+    written = xcWriteNewFile(fs, temporary, xcBytesWriter(old), backupStat, false, -1);
+    if (!written && errno != EEXIST) break;
+  }
+  if (!written) return u"could not write " + pathToText(temporary) + u": " + systemErrorText(errno);
+  // The backup's attributes and ACL, as the file had them before the replace.
+  const int backupFd = fs.open(entry.backup, O_RDONLY | O_NONBLOCK | O_NOFOLLOW, 0);
+  const int tempFd = fs.open(temporary, O_WRONLY | O_NOFOLLOW, 0);
+  std::string attribute;
+  const bool attributesOk =
+      backupFd < 0 || (tempFd >= 0 && xcCopyExtendedAttributes(fs, backupFd, tempFd, attribute) && fs.fsync(tempFd) == 0);
+  const int attributeError = errno;
+  if (backupFd >= 0) fs.close(backupFd);
+  if (tempFd >= 0) fs.close(tempFd);
+  if (!attributesOk) {
+    fs.unlink(temporary);
+    return u"could not give it the extended attribute " + pathToText(attribute) + u" of its backup: " +
+           systemErrorText(attributeError);
+  }
+  if (fs.rename(temporary, entry.path) != 0) {
+    const int error = errno;
+    fs.unlink(temporary);
+    return u"could not replace it: " + systemErrorText(error);
+  }
+  return Text();
+}
+
+// One entry of the run, under the file's lock; what happened goes to report and result, and a
+// file the run is done with to doneLines.
+void restoreEntry(FileSystem& fs, const Entry& entry, const Clock& clock, TextList& report, UndoResult& result,
+                  std::string& doneLines) {
+  const Text path = pathToText(entry.path);
+  auto refuse = [&](const Text& why) {
+    report.push_back(u"Not restored: " + path + u": " + why);
+    ++result.refused;
+  };
+  struct stat locked {};
+  const int fd = xcOpenLocked(fs, entry.path, locked);
+  if (fd < 0) return refuse(systemErrorText(errno));
+  int error = 0;
+  const bool unchanged = readMatches(fs, fd, entry, error);
+  if (error != 0) {
+    fs.close(fd);
+    return refuse(systemErrorText(error));
+  }
+  if (!unchanged) {
+    fs.close(fd);
+    if (entry.done) return refuse(u"changed since the replace; left as it is");
+    // Its rename was never made: the run was stopped before this file was saved.
+    report.push_back(u"Not changed by that run (it was stopped before saving it): " + path);
+    ++result.notSaved;
+    doneLines += entryLine(entry, kUndone);
+    return;
+  }
+  const Text failure = putBackupInPlace(fs, entry, clock);
+  fs.close(fd);  // the lock is held until the file is back in place
+  if (!failure.empty()) return refuse(failure);
+  xcSyncFolderOf(fs, entry.path);
+  report.push_back(u"Restored " + path + u" from " + pathToText(entry.backup));
+  ++result.restored;
+  doneLines += entryLine(entry, kUndone);
+}
+
+}  // namespace
+
 UndoResult UndoLastReplace(const Text& folder, TextList& report, const Clock& clock, FileSystem& fs) {
   UndoResult result;
   const std::string folderPath = textToPath(xcIncludeTrailingSeparator(folder));
-  const std::string prefix = toUtf8(kUndoManifestPrefix);
-
-  // The newest run not yet undone: by the stamp in its name, then the creation time in its header.
-  std::string newest, newestKey, newestBytes;
-  int newestError = 0;
-  if (DIR* dir = ::opendir(folderPath.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.compare(0, prefix.size(), prefix) != 0 || !endsWith(name, ".txt") || endsWith(name, kUndoneEnd))
-        continue;
-      std::string bytes;
-      const int error = xcReadAllBytes(fs, folderPath + name, bytes) ? 0 : errno;
-      const std::string key = nameStamp(name, prefix.size()) + createdKey(bytes) + name;
-      if (newest.empty() || key > newestKey) {
-        newest = name;
-        newestKey = key;
-        newestBytes = std::move(bytes);
-        newestError = error;
-      }
-    }
-    ::closedir(dir);
-  }
-  if (newest.empty()) {
+  const NewestManifest newest = findNewestManifest(fs, folderPath);
+  if (newest.name.empty()) {
     report.push_back(u"No replace run to undo in " + pathToText(folderPath));
     return result;
   }
   result.foundRun = true;
-  result.manifestName = pathToText(folderPath + newest);
-  const std::string manifest = folderPath + newest;
+  const std::string manifest = folderPath + newest.name;
+  result.manifestName = pathToText(manifest);
   auto markUndone = [&] {
-    const std::string undone = folderPath + newest.substr(0, newest.size() - 4) + std::string(kUndoneEnd);
+    const std::string undone = folderPath + newest.name.substr(0, newest.name.size() - 4) + std::string(kUndoneEnd);
     if (fs.rename(manifest, undone) != 0)
       report.push_back(u"Could not mark " + result.manifestName + u" as undone: " + systemErrorText(errno));
   };
 
   // A record we cannot read may name files of the last run: never undo an older run instead.
-  if (newestError != 0 || (!newestBytes.empty() && createdKey(newestBytes).empty())) {
+  if (newest.error != 0 || (!newest.bytes.empty() && createdKey(newest.bytes).empty())) {
     report.push_back(u"The undo record " + result.manifestName + u" cannot be read" +
-                     (newestError ? u": " + systemErrorText(newestError) : Text(u": it is damaged")) +
+                     (newest.error ? u": " + systemErrorText(newest.error) : Text(u": it is damaged")) +
                      u"; nothing was restored. Move it away to undo the run before it.");
     ++result.refused;
     return result;
   }
   // Made, and the run stopped before its first file: that run changed nothing.
-  if (newestBytes.empty()) {
+  if (newest.bytes.empty()) {
     report.push_back(u"The undo record " + result.manifestName + u" is empty: that run changed no file");
     markUndone();
     return result;
   }
-
-  const std::vector<Entry> entries = parseEntries(newestBytes);
+  const std::vector<Entry> entries = parseEntries(newest.bytes);
   if (entries.empty()) {
     report.push_back(u"The undo record " + result.manifestName + u" names no file: that run changed none");
     markUndone();
@@ -284,102 +385,8 @@ UndoResult UndoLastReplace(const Text& folder, TextList& report, const Clock& cl
   }
   std::string restoredLines;
   // Last saved first: a file saved twice goes back step by step.
-  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-    if (it->undone) continue;
-    const Text path = pathToText(it->path);
-    const Text backup = pathToText(it->backup);
-    auto refuse = [&](const Text& why) {
-      report.push_back(u"Not restored: " + path + u": " + why);
-      ++result.refused;
-    };
-    struct stat locked {};
-    const int fd = xcOpenLocked(fs, it->path, locked);
-    if (fd < 0) {
-      refuse(systemErrorText(errno));
-      continue;
-    }
-    std::string current;
-    ContentHasher hasher;
-    bool readOk = true;
-    char buffer[1 << 16];
-    for (ssize_t n; (n = fs.read(fd, buffer, sizeof buffer)) != 0;) {
-      if (n < 0) {
-        readOk = false;
-        break;
-      }
-      hasher.add(std::string_view(buffer, static_cast<size_t>(n)));
-    }
-    auto finish = [&] { fs.close(fd); };
-    if (!readOk) {
-      const int error = errno;
-      finish();
-      refuse(systemErrorText(error));
-      continue;
-    }
-    if (hasher.size() != it->size || hasher.hash() != it->hash) {
-      finish();
-      if (!it->done) {
-        // Its rename was never made: the run was stopped before this file was saved.
-        report.push_back(u"Not changed by that run (it was stopped before saving it): " + path);
-        ++result.notSaved;
-        restoredLines += entryLine(*it, kUndone);
-      } else {
-        refuse(u"changed since the replace; left as it is");
-      }
-      continue;
-    }
-    std::string old;
-    struct stat backupStat {};
-    if (!xcReadAllBytes(fs, it->backup, old) || ::stat(it->backup.c_str(), &backupStat) != 0) {
-      const int error = errno;
-      finish();
-      refuse(u"the backup " + backup + u" cannot be read: " + systemErrorText(error));
-      continue;
-    }
-    const ReplaceFileNames names = MakeReplaceFileNames(path, clock.now());
-    std::string temporary;
-    bool written = false;
-    for (int number = 0; number < 1000 && !written; ++number) {
-      temporary = textToPath(names.base + u"-" + kReplaceMarker + u"-" + names.stamp + u"-undo" +
-                             (number > 0 ? u"-" + intToText(number) : Text()) + names.extension);
-      written = xcWriteNewFile(fs, temporary, xcBytesWriter(old), backupStat, false, -1);
-      if (!written && errno != EEXIST) break;
-    }
-    if (!written) {
-      const int error = errno;
-      finish();
-      refuse(u"could not write " + pathToText(temporary) + u": " + systemErrorText(error));
-      continue;
-    }
-    // The backup's attributes and ACL, as the file had them before the replace.
-    const int backupFd = fs.open(it->backup, O_RDONLY | O_NONBLOCK | O_NOFOLLOW, 0);
-    const int tempFd = fs.open(temporary, O_WRONLY | O_NOFOLLOW, 0);
-    std::string attribute;
-    const bool attributesOk =
-        backupFd < 0 || (tempFd >= 0 && xcCopyExtendedAttributes(fs, backupFd, tempFd, attribute) && fs.fsync(tempFd) == 0);
-    const int attributeError = errno;
-    if (backupFd >= 0) fs.close(backupFd);
-    if (tempFd >= 0) fs.close(tempFd);
-    if (!attributesOk) {
-      fs.unlink(temporary);
-      finish();
-      refuse(u"could not give it the extended attribute " + pathToText(attribute) + u" of its backup: " +
-             systemErrorText(attributeError));
-      continue;
-    }
-    if (fs.rename(temporary, it->path) != 0) {
-      const int error = errno;
-      fs.unlink(temporary);
-      finish();
-      refuse(u"could not replace it: " + systemErrorText(error));
-      continue;
-    }
-    finish();
-    xcSyncFolderOf(fs, it->path);
-    report.push_back(u"Restored " + path + u" from " + backup);
-    ++result.restored;
-    restoredLines += entryLine(*it, kUndone);
-  }
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+    if (!it->undone) restoreEntry(fs, *it, clock, report, result, restoredLines);
 
   if (result.refused == 0) {
     markUndone();
