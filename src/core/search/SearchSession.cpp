@@ -255,34 +255,59 @@ void SearchSession::DoSearch(const SearchRequest& request) {
   else
     host_.setFoundGridShown(true);
 
-  if (request.stringMode == kSimpleMode) {
-    searchString_ = request.searchText;
-    if (searchString_.empty()) {
-      running_ = false;
-      host_.focusStringField();
-      return;
-    }
-  } else {
-    if (request.strings.empty()) {
-      host_.showMessage(u"Nothing to search for");
-      running_ = false;
-      host_.focusStringField();
-      return;
-    }
-    for (const SearchPair& pair : request.strings) {
-      searchString_ = xcTrim(pair.find);
-      if (searchString_.empty()) {
-        host_.showMessage(u"Search array contains blank elements - fix!");
-        running_ = false;
-        return;
-      }
-    }
+  if (!takeStrings(request)) {
+    running_ = false;
+    return;
   }
 
   abortedSuffix_.clear();
   replacedText_.clear();
   SetRunState(kRunRunning);
 
+  startCounts(request);
+  try {
+    if (!PrepareDateSelection(request)) {
+      running_ = false;
+      lastOutcome_ = RunOutcome::Refused;
+      SetRunState(kRunFinished);
+      return;
+    }
+    host_.processEvents();
+    listAndSearch(request);
+  } catch (const VarkoError& e) {
+    // A failure the run does not handle itself (an invalid mask) ends it in the finished state.
+    runFailed_ = true;
+    host_.showMessage(e.text());
+  } catch (const std::exception& e) {
+    runFailed_ = true;
+    host_.showMessage(fromUtf8(e.what()));
+  }
+  endOfRun(request);
+  lastOutcome_ = RunOutcome::Finished;
+}
+
+bool SearchSession::takeStrings(const SearchRequest& request) {
+  if (request.stringMode == kSimpleMode) {
+    searchString_ = request.searchText;
+    if (searchString_.empty()) host_.focusStringField();
+    return !searchString_.empty();
+  }
+  if (request.strings.empty()) {
+    host_.showMessage(u"Nothing to search for");
+    host_.focusStringField();
+    return false;
+  }
+  for (const SearchPair& pair : request.strings) {
+    searchString_ = xcTrim(pair.find);
+    if (searchString_.empty()) {
+      host_.showMessage(u"Search array contains blank elements - fix!");
+      return false;
+    }
+  }
+  return true;
+}
+
+void SearchSession::startCounts(const SearchRequest& request) {
   googleOn_ = request.googleFind;
   if (googleOn_) {
     requiredWords_ = xcGoogleWords(searchString_, googleWords_);
@@ -323,40 +348,24 @@ void SearchSession::DoSearch(const SearchRequest& request) {
     for (const SearchPair& pair : request.strings) runStringsText_ += pair.find + kCrLf;
   }
   runFoldersText_ = u"Folders Searched:" + kCrLf;
+}
 
+void SearchSession::listAndSearch(const SearchRequest& request) {
+  prepareExamination(request);
   try {
-    if (!PrepareDateSelection(request)) {
-      running_ = false;
-      lastOutcome_ = RunOutcome::Refused;
-      SetRunState(kRunFinished);
-      return;
-    }
-    host_.processEvents();
-    prepareExamination(request);
-    try {
-      BuildFileSearchList(request);
-    } catch (...) {
-      finishFeed();
-      throw;
-    }
+    BuildFileSearchList(request);
+  } catch (...) {
     finishFeed();
-    host_.widenFoundTextColumn();
-    host_.setStatusText(u"searching files in ...");
-    host_.processEvents();
-    AddFoundMessage(xcFormat(u"Searching %d files/folders starts %s", {fileCount_, xcTimeText(host_)}));
-    AddFoundMessage(u"_________________________________");
-    host_.setStatusText(u"Searching files..");
-    runEntries(request);
-  } catch (const VarkoError& e) {
-    // A failure the run does not handle itself (an invalid mask) ends it in the finished state.
-    runFailed_ = true;
-    host_.showMessage(e.text());
-  } catch (const std::exception& e) {
-    runFailed_ = true;
-    host_.showMessage(fromUtf8(e.what()));
+    throw;
   }
-  endOfRun(request);
-  lastOutcome_ = RunOutcome::Finished;
+  finishFeed();
+  host_.widenFoundTextColumn();
+  host_.setStatusText(u"searching files in ...");
+  host_.processEvents();
+  AddFoundMessage(xcFormat(u"Searching %d files/folders starts %s", {fileCount_, xcTimeText(host_)}));
+  AddFoundMessage(u"_________________________________");
+  host_.setStatusText(u"Searching files..");
+  runEntries(request);
 }
 
 void SearchSession::prepareExamination(const SearchRequest& request) {

@@ -117,6 +117,12 @@ private:
   // The multi-path finder of this run, with all its settings: folders, masks, dates, and
   // whether it feeds the workers as it lists.
   std::unique_ptr<TZEQFindFiles> makeMultiPathFinder(const SearchRequest& request);
+  // The run's strings from the request; false (after saying why) when there is none to use.
+  bool takeStrings(const SearchRequest& request);
+  // Google words, counts and the run's texts, at the start of a run.
+  void startCounts(const SearchRequest& request);
+  // The folder scan, then every file of the list.
+  void listAndSearch(const SearchRequest& request);
   void prepareExamination(const SearchRequest& request);
   void finishFeed();
   void runEntries(const SearchRequest& request);
