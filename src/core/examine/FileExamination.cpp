@@ -19,12 +19,12 @@
 
 namespace varko {
 
-SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
+SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked) {
   if (omitBinBak) {
     if (xcTextPos(path, u".bak", 1) > 0) return SkipReason::BinaryBackup;
     for (const char16_t* part : {u".~", u".dcu", u".exe", u".dll", u".varc"})
       if (path.find(part) != Text::npos) return SkipReason::BinaryBackup;
-    if (!mapFlag && path.find(u".map") != Text::npos) return SkipReason::BinaryBackup;
+    if (!mapFilesAsked && path.find(u".map") != Text::npos) return SkipReason::BinaryBackup;
   }
   if (omitVarkoSR && xcTextPos(path, u"-VarkoSearchReplace-", 1) > 0) return SkipReason::OwnFile;
   // The change log a replace run writes in its first folder is the program's own file too.
@@ -35,8 +35,8 @@ SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool 
   return SkipReason::None;
 }
 
-bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag) {
-  return xcOmitRule(path, omitBinBak, omitVarkoSR, mapFlag) != SkipReason::None;
+bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked) {
+  return xcOmitRule(path, omitBinBak, omitVarkoSR, mapFilesAsked) != SkipReason::None;
 }
 
 namespace {
@@ -44,7 +44,7 @@ namespace {
 // An empty path is left out too, with no reason worth listing.
 bool omittedByName(const Text& path, const ExamineOptions& options, SkipReason& why) {
   why = path.empty() ? SkipReason::None
-                     : xcOmitRule(path, options.omitBinBak, options.omitVarkoSR, options.mapFlag);
+                     : xcOmitRule(path, options.omitBinBak, options.omitVarkoSR, options.mapFilesAsked);
   return path.empty() || why != SkipReason::None;
 }
 

@@ -17,7 +17,7 @@ namespace varko {
 struct ExamineOptions {
   bool omitBinBak = true;
   bool omitVarkoSR = true;
-  bool mapFlag = false;
+  bool mapFilesAsked = false;  // the filespec names ".map" files: the omit rules let them through
   bool searchFilename = false;
   Text searchString;          // for the file-name test
   bool ignoreCase = true;
@@ -114,9 +114,9 @@ struct FileOutcome {
 };
 
 // True when the omit rules skip the path (substring tests on the whole path).
-bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
+bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked);
 // The rule that omits the path: BinaryBackup, OwnFile, or None.
-SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFlag);
+SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked);
 
 // Read buffer and line lists, reused from file to file by one thread.
 struct ExamineBuffers {

@@ -394,7 +394,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
   options_ = ExamineOptions();
   options_.omitBinBak = request.omitBinBak;
   options_.omitVarkoSR = request.omitVarkoSR;
-  options_.mapFlag = xcTextPos(request.fileSpec, u".map", 1) > 0;
+  options_.mapFilesAsked = xcTextPos(request.fileSpec, u".map", 1) > 0;
   options_.searchFilename = request.searchFilename;
   options_.searchString = searchString_;
   options_.ignoreCase = request.caseInsensitive;
