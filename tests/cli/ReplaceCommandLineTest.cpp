@@ -74,6 +74,16 @@ TEST_F(ReplaceCli, yes_changes_exactly_keeps_a_backup_archive_change_log_and_und
   EXPECT_TRUE(contains(names[1], "-VarkoSearchReplace-") && contains(names[1], "-bak.txt"));
   EXPECT_TRUE(contains(readFileBytes(files.path() + names[0]), "0:the cat sat\r\n0:the dog sat\r\n"));
   EXPECT_TRUE(contains(readFileBytes(bin.path() + "VarkoSearchReplaceArchive.varc"), "Changes=3"));
+  // They hold lines and whole old contents of the files: readable by their owner alone.
+  std::vector<std::string> own = {files.path() + names[0], bin.path() + "VarkoSearchReplaceArchive.varc"};
+  for (const std::string& name : filesIn(bin.path()))
+    if (contains(name, "VarkoSearchReplaceUndo-")) own.push_back(bin.path() + name);
+  ASSERT_EQ(own.size(), 3u);
+  for (const std::string& name : own) {
+    struct stat st {};
+    ASSERT_EQ(stat(name.c_str(), &st), 0) << name;
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+  }
 
   Outcome undo = run("--undo-last-replace");
   EXPECT_EQ(undo.status, 0) << undo.out;
