@@ -25,6 +25,9 @@ namespace varko {
 
 namespace {
 
+// An argument error is one line and this, not the whole usage.
+constexpr const char* kTryHelp = "Try 'varko-search --help' for more information.\n";
+
 // The terminal: message boxes on standard error; questions are answered No.
 class TerminalHost final : public QuietRunHost {
 public:
@@ -59,6 +62,12 @@ bool PrepareCommandLineRequest(CommandLineOptions& o, const Clock& clock, std::s
     if (getcwd(cwd.data(), cwd.size())) o.folders.push_back(pathToText(cwd.c_str()));
   }
   if (o.fileSpecs.empty()) o.fileSpecs.push_back(u"*.*");
+  // A folder that is not there would search nothing and read as "no match".
+  for (const Text& folder : o.folders)
+    if (!xcFolderExists(folder)) {
+      error = "no such folder: " + toUtf8(folder);
+      return false;
+    }
   if (o.folders.size() > kAdvancedSlots || o.fileSpecs.size() > kAdvancedSlots) {
     error = "at most 11 folders and 11 file specifications";
     return false;
@@ -238,11 +247,15 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   CommandLineOptions options;
   std::string error;
   if (!ParseCommandLine(args, options, error)) {
-    err << "varko-search: " << error << "\n\n" << CommandLineUsage();
+    err << "varko-search: " << error << "\n" << kTryHelp;
     return 2;
   }
   if (options.help) {
     out << CommandLineUsage();
+    return 0;
+  }
+  if (options.version) {
+    out << "varko-search " << toUtf8(VARKO_VERSION_TEXT) << "\n";
     return 0;
   }
   if (options.undoLastReplace) return UndoLastReplaceRun(out, err);
@@ -257,7 +270,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   SearchSession session(host);
   options.request.threads = ThreadsFromEnvironment();
   if (!PrepareCommandLineRequest(options, host, error)) {
-    err << "varko-search: " << error << "\n\n" << CommandLineUsage();
+    err << "varko-search: " << error << "\n" << kTryHelp;
     return 2;
   }
 

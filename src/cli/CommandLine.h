@@ -25,6 +25,7 @@ struct CommandLineOptions {
   bool advancedStrings = false;
   bool rows = false;
   bool help = false;
+  bool version = false;
   bool dateFrom = false;
   bool dateTo = false;
   // Files written after the run from its result rows (empty: not written).

@@ -180,6 +180,7 @@ const CommandLineOption kOptions[] = {
      [](Options& o) { o.request.replace.showFilesWithNoMatches = true; }},
     {"", "--rows", "", "print every result row instead of matches only", S, [](Options& o) { o.rows = true; }},
     {"-h", "--help", "", "show this text", S, [](Options& o) { o.help = true; }},
+    {"", "--version", "", "show the program's version", S, [](Options& o) { o.version = true; }},
 
     {"", "--replace", "TEXT",
      "the replace text of the --string just before it; with any --replace every --string needs its own", R, nullptr,
@@ -276,7 +277,7 @@ void appendEntry(std::string& out, const CommandLineOption& option) {
 
 // After the loop over the arguments: what the options say together.
 bool checkCombination(CommandLineOptions& o, std::string& error) {
-  if (o.help || o.undoLastReplace) return true;
+  if (o.help || o.version || o.undoLastReplace) return true;
   if (o.strings.empty()) {
     error = "nothing to search for: give a TEXT, --string or --strings-file";
     return false;

@@ -50,11 +50,18 @@ TEST(command_line, exit_one_when_nothing_matched_and_two_for_bad_arguments) {
   auto bad = runCli({"--folder", dir.path(), "--bogus", "x"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("varko-search: unknown option --bogus"), std::string::npos);
-  EXPECT_NE(bad.err.find("Usage: varko-search"), std::string::npos);
+  EXPECT_NE(bad.err.find("\nTry 'varko-search --help' for more information.\n"), std::string::npos);
+  EXPECT_EQ(bad.err.find("Usage:"), std::string::npos);  // one line, not the whole usage
   EXPECT_EQ(runCli({"--folder", dir.path()}).status, 2);  // nothing to search for
+  auto missing = runCli({"--folder", dir.path() + "no-such-folder", "first"});
+  EXPECT_EQ(missing.status, 2);  // not "no match"
+  EXPECT_NE(missing.err.find("varko-search: no such folder: " + dir.path() + "no-such-folder\n"), std::string::npos);
   auto help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: varko-search", 0), 0u);
+  auto version = runCli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("varko-search ", 0), 0u);
 }
 
 TEST(command_line, refused_requests_exit_two_with_the_message_on_standard_error) {
