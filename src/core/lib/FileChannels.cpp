@@ -43,10 +43,7 @@ void closeDescriptor(int fd) {
 
 // O_NONBLOCK keeps a FIFO or device from stalling the open; cleared again for plain I/O.
 int openFile(const std::string& path, int flags) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = retryInterrupted([&] { return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666); });
   if (fd < 0) throwFileError(errno);
   int status = ::fcntl(fd, F_GETFL);
   if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);

@@ -43,11 +43,17 @@ private:
 
 // One read, repeated when a signal interrupts it: the bytes read (0 at the end), or -1 with
 // errno set. Inline, as the search reads every file through it.
-inline ssize_t xcReadSome(int fd, void* to, size_t count) {
+// A system call repeated while a signal interrupts it: its result, -1 with errno set on failure.
+template <class Call>
+auto retryInterrupted(Call call) {
   for (;;) {
-    ssize_t n = ::read(fd, to, count);
-    if (n >= 0 || errno != EINTR) return n;
+    auto result = call();
+    if (result >= 0 || errno != EINTR) return result;
   }
+}
+
+inline ssize_t xcReadSome(int fd, void* to, size_t count) {
+  return retryInterrupted([&] { return ::read(fd, to, count); });
 }
 
 // Reads until count bytes are in or the file ends: the bytes read, or -1 with errno set.

@@ -27,10 +27,7 @@ Text xcSaveStepName(SaveStep step) {
 }
 
 int FileSystem::open(const std::string& path, int flags, mode_t mode) {
-  int fd;
-  do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-  while (fd < 0 && errno == EINTR);
-  return fd;
+  return retryInterrupted([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
 }
 
 ssize_t FileSystem::read(int fd, void* buffer, size_t count) { return xcReadSome(fd, buffer, count); }
@@ -47,10 +44,7 @@ int FileSystem::fsetxattr(int fd, const char* name, const void* value, size_t si
   return ::fsetxattr(fd, name, value, size, 0);
 }
 int FileSystem::flock(int fd, int operation) {
-  int rc;
-  do rc = ::flock(fd, operation);
-  while (rc != 0 && errno == EINTR);
-  return rc;
+  return retryInterrupted([&] { return ::flock(fd, operation); });
 }
 int FileSystem::ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
 int FileSystem::close(int fd) { return ::close(fd); }
