@@ -37,8 +37,17 @@ using varko::gui::setTextColour;
 using varko::gui::toQString;
 using varko::gui::toText;
 
+TfrmVarko1::TfrmVarko1(SearchInputSet& inputs, const QString& settingsFile, QWidget* parent)
+    : TfrmVarko1(&inputs, nullptr, settingsFile, parent) {}
+
 TfrmVarko1::TfrmVarko1(const QString& settingsFile, QWidget* parent)
+    : TfrmVarko1(nullptr, std::make_unique<SearchInputSet>(), settingsFile, parent) {}
+
+TfrmVarko1::TfrmVarko1(SearchInputSet* inputs, std::unique_ptr<SearchInputSet> ownInputs, const QString& settingsFile,
+                       QWidget* parent)
     : QMainWindow(parent),
+      ownInputs_(std::move(ownInputs)),
+      inputs_(inputs ? *inputs : *ownInputs_),
       settingsFile_(settingsFile.isEmpty() ? SettingsFileName() : toText(settingsFile)),
       session_(*this) {
   setObjectName(QStringLiteral("frmVarko1"));
@@ -57,10 +66,10 @@ TfrmVarko1::~TfrmVarko1() {
 
 void TfrmVarko1::FormCreate() {
   startingUp_ = true;
-  saved_ = LoadSavedSettings(settingsFile_);
-  cbxAsciiTextTest->setChecked(saved_.asciiTextTest);
-  cbxListSkipped->setChecked(saved_.listSkipped);
-  edtExcludeFolders->setText(toQString(saved_.excludedFolders));
+  inputs_.saved = LoadSavedSettings(settingsFile_);
+  cbxAsciiTextTest->setChecked(inputs_.saved.asciiTextTest);
+  cbxListSkipped->setChecked(inputs_.saved.listSkipped);
+  edtExcludeFolders->setText(toQString(inputs_.saved.excludedFolders));
   UpdateFolderSelection();
   FillDateDefaults();
   PageControl2->setCurrentIndex(0);
@@ -78,11 +87,12 @@ void TfrmVarko1::FormShow() {
   expanded_ = false;
   btnResizeVertical->setToolTip(QStringLiteral("Expand vertically"));
   btnResizeVertical->setAccessibleName(QStringLiteral("Expand vertically"));
-  cbxAdvancedFolders->setChecked(saved_.folderMode == kAdvancedMode);
-  cbxAdvancedFileSpec->setChecked(saved_.fileSpecMode == kAdvancedMode);
-  cbxAdvancedStrings->setChecked(saved_.stringMode == kAdvancedMode);
+  cbxAdvancedFolders->setChecked(inputs_.saved.folderMode == kAdvancedMode);
+  cbxAdvancedFileSpec->setChecked(inputs_.saved.fileSpecMode == kAdvancedMode);
+  cbxAdvancedStrings->setChecked(inputs_.saved.stringMode == kAdvancedMode);
   SetAdvancedColours();
-  if (saved_.folderMode == kSimpleMode && xcIsBlank(toText(edtFolder->text()))) edtFolder->setText(currentFolder());
+  if (inputs_.saved.folderMode == kSimpleMode && xcIsBlank(toText(edtFolder->text())))
+    edtFolder->setText(currentFolder());
   FitFoundColumns();
   setWindowTitle(toQString(kProgramTitle));
 
@@ -103,7 +113,8 @@ void TfrmVarko1::FormShow() {
   PrepareAdvancedFolders();
   PrepareAdvancedFileSpecs();
   PrepareAdvancedStrings();
-  if (saved_.folderMode == kAdvancedMode || saved_.fileSpecMode == kAdvancedMode) cbxSubFolders->setChecked(true);
+  if (inputs_.saved.folderMode == kAdvancedMode || inputs_.saved.fileSpecMode == kAdvancedMode)
+    cbxSubFolders->setChecked(true);
   edtFolder->setFocus();
   textsAtFocus_ = fieldTexts();
   startingUp_ = false;
@@ -177,25 +188,20 @@ void TfrmVarko1::PageControl2Change(int index) {
 
 void TfrmVarko1::btnGoClick() {
   if (session_.running()) return;
-  searchStringsText_ = saved_.stringMode == kSimpleMode ? toText(edtString->text()) : stringsSelection_.text;
+  searchStringsText_ = inputs_.saved.stringMode == kSimpleMode ? toText(edtString->text()) : stringsSelection_.text;
   const SearchRequest request = buildRequest();
-  if (request.stringMode == kSimpleMode && !request.searchText.empty()) {
-    // A simple search is string 1 of the table, and the history keeps it.
-    strings_.find(1) = request.searchText;
-    strings_.count = 1;
-    history_.AddStringToHistory(request.searchText);
-  }
+  inputs_.TakeSimpleSearch(request);
   session_.btnGoClick(request);
 }
 
 void TfrmVarko1::btnStopClick() { session_.btnStopClick(); }
 
 void TfrmVarko1::TakeReplaceStrings(const Text& stringsText, const RequestList& strings) {
-  saved_.stringMode = kAdvancedMode;
+  inputs_.saved.stringMode = kAdvancedMode;
   stringsSelection_ = strings;
   edtString->setText(toQString(stringsText));
   edtString->setToolTip(toQString(AdvancedStringsHint(strings)));
-  lblStringsCount->setText(toQString(SetLabelText(strings_.count, u"String")));
+  lblStringsCount->setText(toQString(SetLabelText(inputs_.strings.count, u"String")));
   searchStringsText_ = stringsText;
   showTitle();
   SetAdvancedColours();
@@ -233,7 +239,7 @@ void TfrmVarko1::dropEvent(QDropEvent* event) {
 }
 
 void TfrmVarko1::setStartFolder(const QString& folder) {
-  saved_.folderMode = kSimpleMode;
+  inputs_.saved.folderMode = kSimpleMode;
   edtFolder->setText(folder);
   SetAdvancedColours();
   UpdateFieldHints();
@@ -266,16 +272,16 @@ Text& TfrmVarko1::gridFindText() const { return grdFound->findText(); }
 
 SearchRequest TfrmVarko1::buildRequest() const {
   SearchRequest request;
-  request.folderMode = saved_.folderMode;
-  request.fileSpecMode = saved_.fileSpecMode;
-  request.stringMode = saved_.stringMode;
+  request.folderMode = inputs_.saved.folderMode;
+  request.fileSpecMode = inputs_.saved.fileSpecMode;
+  request.stringMode = inputs_.saved.stringMode;
   request.folder = toText(edtFolder->text());
   request.fileSpec = toText(edtFileSpec->text());
   request.searchText = toText(edtString->text());
   Text unused;
-  request.selectedFolders = varko::PrepareAdvancedFolders(saved_.folders, kAdvancedMode, unused);
-  request.selectedFileSpecs = varko::PrepareAdvancedFileSpecs(saved_.fileSpecs);
-  request.strings = TablePairs(strings_);
+  request.selectedFolders = varko::PrepareAdvancedFolders(inputs_.saved.folders, kAdvancedMode, unused);
+  request.selectedFileSpecs = varko::PrepareAdvancedFileSpecs(inputs_.saved.fileSpecs);
+  request.strings = TablePairs(inputs_.strings);
   request.subFolders = cbxSubFolders->isChecked();
   request.caseInsensitive = cbxCasefl->isChecked();
   request.wholeWords = cbxMatchWholeWordsOnly->isChecked();
@@ -293,7 +299,7 @@ SearchRequest TfrmVarko1::buildRequest() const {
   request.dates.startTime = toText(edtSelTime1->text());
   request.dates.endDate = toText(edtSelDate2->text());
   request.dates.endTime = toText(edtSelTime2->text());
-  request.replace = replaceOptions_;
+  request.replace = inputs_.replaceOptions;
   request.asciiTextTest = cbxAsciiTextTest->isChecked();
   request.listSkipped = cbxListSkipped->isChecked();
   request.excludedFolders = xcSplitFolderNames(toText(edtExcludeFolders->text()));
@@ -368,21 +374,21 @@ FieldTexts TfrmVarko1::fieldTexts() const {
 // Search inputs.
 
 void TfrmVarko1::UpdateFolderSelection() {
-  if (saved_.folderMode == kSimpleMode) return;
-  const FolderSelection selection = AdvancedFolderSelection(saved_.folders);
+  if (inputs_.saved.folderMode == kSimpleMode) return;
+  const FolderSelection selection = AdvancedFolderSelection(inputs_.saved.folders);
   edtFolder->setText(toQString(selection.text));
   lblFolderCount->setText(toQString(SetLabelText(selection.count, u"Folder")));
 }
 
 void TfrmVarko1::UpdateFieldHints() {
   btnCurrent->setToolTip(toQString(CurrentFolderHint(toText(currentFolder()))));
-  edtFolder->setToolTip(toQString(FolderFieldHint(saved_.folderMode)));
-  edtString->setToolTip(toQString(StringFieldHint(saved_.stringMode)));
+  edtFolder->setToolTip(toQString(FolderFieldHint(inputs_.saved.folderMode)));
+  edtString->setToolTip(toQString(StringFieldHint(inputs_.saved.stringMode)));
 }
 
 void TfrmVarko1::FillEmptyFolder() {
-  if (saved_.folderMode != kSimpleMode) return;
-  Text folder = varko::FillEmptyFolder(toText(edtFolder->text()), saved_.folders, xcExeFolder());
+  if (inputs_.saved.folderMode != kSimpleMode) return;
+  Text folder = varko::FillEmptyFolder(toText(edtFolder->text()), inputs_.saved.folders, xcExeFolder());
   edtFolder->setText(toQString(folder));
 }
 
@@ -398,23 +404,23 @@ void TfrmVarko1::FillDateDefaults() {
 
 void TfrmVarko1::PrepareAdvancedFolders() {
   Text field = toText(edtFolder->text());
-  varko::PrepareAdvancedFolders(saved_.folders, saved_.folderMode, field);
+  varko::PrepareAdvancedFolders(inputs_.saved.folders, inputs_.saved.folderMode, field);
   if (field != toText(edtFolder->text())) edtFolder->setText(toQString(field));
 }
 
 void TfrmVarko1::PrepareAdvancedFileSpecs() {
-  if (saved_.fileSpecMode != kAdvancedMode) return;
-  fileSpecsSelection_ = varko::PrepareAdvancedFileSpecs(saved_.fileSpecs);
+  if (inputs_.saved.fileSpecMode != kAdvancedMode) return;
+  fileSpecsSelection_ = varko::PrepareAdvancedFileSpecs(inputs_.saved.fileSpecs);
   edtFileSpec->setText(toQString(fileSpecsSelection_.text));
   lblFilespecCount->setText(toQString(SetLabelText(static_cast<int32_t>(fileSpecsSelection_.items.size()), u"Filespec")));
 }
 
 void TfrmVarko1::PrepareAdvancedStrings() {
-  if (saved_.stringMode != kAdvancedMode) return;
-  stringsSelection_ = varko::PrepareAdvancedStrings(strings_);
+  if (inputs_.saved.stringMode != kAdvancedMode) return;
+  stringsSelection_ = varko::PrepareAdvancedStrings(inputs_.strings);
   edtString->setText(toQString(stringsSelection_.text));
   edtString->setToolTip(toQString(AdvancedStringsHint(stringsSelection_)));
-  lblStringsCount->setText(toQString(SetLabelText(strings_.count, u"String")));
+  lblStringsCount->setText(toQString(SetLabelText(inputs_.strings.count, u"String")));
   searchStringsText_ = stringsSelection_.text;
   showTitle();
 }
@@ -424,10 +430,10 @@ void TfrmVarko1::showTitle() {
 }
 
 void TfrmVarko1::ToggleFolderMode() {
-  if (saved_.folderMode == kSimpleMode) {
-    saved_.folderMode = kAdvancedMode;
+  if (inputs_.saved.folderMode == kSimpleMode) {
+    inputs_.saved.folderMode = kAdvancedMode;
   } else {
-    saved_.folderMode = kSimpleMode;
+    inputs_.saved.folderMode = kSimpleMode;
     btnCurrent->setEnabled(true);
     btnBrowse->setEnabled(true);
     edtFolder->setText(toQString(KeepFirstEntry(toText(edtFolder->text()))));
@@ -437,16 +443,16 @@ void TfrmVarko1::ToggleFolderMode() {
 }
 
 void TfrmVarko1::ToggleFilespecMode() {
-  saved_.fileSpecMode = saved_.fileSpecMode == kSimpleMode ? kAdvancedMode : kSimpleMode;
+  inputs_.saved.fileSpecMode = inputs_.saved.fileSpecMode == kSimpleMode ? kAdvancedMode : kSimpleMode;
   SetAdvancedColours();
   edtFileSpec->setText(toQString(KeepFirstEntry(toText(edtFileSpec->text()))));
 }
 
 void TfrmVarko1::ToggleStringMode() {
-  if (saved_.stringMode == kSimpleMode) {
-    saved_.stringMode = kAdvancedMode;
+  if (inputs_.saved.stringMode == kSimpleMode) {
+    inputs_.saved.stringMode = kAdvancedMode;
   } else {
-    saved_.stringMode = kSimpleMode;
+    inputs_.saved.stringMode = kSimpleMode;
     edtString->setText(toQString(KeepFirstEntry(toText(edtString->text()))));
   }
   SetAdvancedColours();
@@ -454,7 +460,7 @@ void TfrmVarko1::ToggleStringMode() {
 }
 
 void TfrmVarko1::adoptSavedSettings(const SavedSettings& settings) {
-  saved_ = settings;
+  inputs_.saved = settings;
   SetAdvancedColours();
   UpdateFieldHints();
 }
@@ -469,15 +475,16 @@ QString TfrmVarko1::pickFolder(const QString& startFolder) {
 void TfrmVarko1::btnCurrentClick() { edtFolder->setText(currentFolder()); }
 
 void TfrmVarko1::btnBrowseClick() {
-  if (saved_.folderMode != kSimpleMode) return;
+  if (inputs_.saved.folderMode != kSimpleMode) return;
   UpdateFolderSelection();
   QString chosen = pickFolder(edtFolder->text());
   if (!chosen.isEmpty()) edtFolder->setText(chosen);
 }
 
 void TfrmVarko1::edtFolderDblClick() {
-  if (saved_.folderMode != kSimpleMode) return;
-  Text start = DoubleClickStartFolder(toText(currentFolder()), toText(edtFolder->text()), saved_.folders, xcExeFolder());
+  if (inputs_.saved.folderMode != kSimpleMode) return;
+  Text start =
+      DoubleClickStartFolder(toText(currentFolder()), toText(edtFolder->text()), inputs_.saved.folders, xcExeFolder());
   QString chosen = pickFolder(toQString(start));
   if (!chosen.isEmpty()) edtFolder->setText(chosen);
 }
@@ -485,19 +492,19 @@ void TfrmVarko1::edtFolderDblClick() {
 void TfrmVarko1::editFieldClick(QLineEdit* field) {
   if (startingUp_) return;
   if (field == edtFolder) {
-    if (saved_.folderMode != kAdvancedMode) return;
+    if (inputs_.saved.folderMode != kAdvancedMode) return;
     runHook(hooks.editAdvancedFolders);
     UpdateFolderSelection();
     PrepareAdvancedFolders();
   } else if (field == edtFileSpec) {
-    if (saved_.fileSpecMode == kSimpleMode) {
+    if (inputs_.saved.fileSpecMode == kSimpleMode) {
       lblFilespecCount->clear();
       return;
     }
     runHook(hooks.editAdvancedFileSpecs);
     PrepareAdvancedFileSpecs();
   } else if (field == edtString) {
-    if (saved_.stringMode == kSimpleMode) {
+    if (inputs_.saved.stringMode == kSimpleMode) {
       edtString->setFocus();
       lblStringsCount->clear();
       return;
@@ -510,8 +517,8 @@ void TfrmVarko1::editFieldClick(QLineEdit* field) {
 void TfrmVarko1::editFieldExit(QLineEdit* field) {
   if (field == edtString) {
     const Text text = toText(edtString->text());
-    if (text != textsAtFocus_.string && saved_.stringMode == kSimpleMode) {
-      history_.AddStringToHistory(session_.searchString());
+    if (text != textsAtFocus_.string && inputs_.saved.stringMode == kSimpleMode) {
+      inputs_.history.AddStringToHistory(session_.searchString());
       searchStringsText_ = text;
     }
   }
@@ -565,11 +572,11 @@ void TfrmVarko1::btnSetupOptionsClick() {
 
 void TfrmVarko1::SaveSettingsAsDefault() {
   if (confirm(u"Save current settings?", ConfirmButtons::YesNo) != ConfirmAnswer::Yes) return;
-  saved_.asciiTextTest = cbxAsciiTextTest->isChecked();
-  saved_.listSkipped = cbxListSkipped->isChecked();
-  saved_.excludedFolders = toText(edtExcludeFolders->text());
+  inputs_.saved.asciiTextTest = cbxAsciiTextTest->isChecked();
+  inputs_.saved.listSkipped = cbxListSkipped->isChecked();
+  inputs_.saved.excludedFolders = toText(edtExcludeFolders->text());
   try {
-    WriteSettingsAsDefault(settingsFile_, saved_);
+    WriteSettingsAsDefault(settingsFile_, inputs_.saved);
   } catch (const VarkoError& e) {
     showMessage(e.text());
   }

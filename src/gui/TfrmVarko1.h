@@ -7,6 +7,7 @@
 #include <memory>
 #include "results/OpenCommand.h"
 #include "search/SearchSession.h"
+#include "setup/SearchInputSet.h"
 #include "setup/SearchInputs.h"
 #include "setup/Settings.h"
 
@@ -48,17 +49,22 @@ struct TfrmVarko1Hooks {
 class TfrmVarko1 : public QMainWindow, public varko::RunHost {
   Q_OBJECT
 public:
-  // An empty settings file name means the one beside the executable.
-  explicit TfrmVarko1(const QString& settingsFile = QString(), QWidget* parent = nullptr);
+  // The window works on inputs, which must outlive it; it reads the saved part from the settings
+  // file. An empty settings file name means the one beside the executable.
+  explicit TfrmVarko1(varko::SearchInputSet& inputs, const QString& settingsFile = QString(),
+                      QWidget* parent = nullptr);
+  // A window run on its own, without the program (a benchmark), keeps inputs of its own.
+  explicit TfrmVarko1(const QString& settingsFile, QWidget* parent = nullptr);
   ~TfrmVarko1() override;
 
   TfrmVarko1Hooks hooks;
 
   varko::SearchSession& session() { return session_; }
-  // The string table and the search history belong to the window; a run gets them in its request.
-  varko::StringTable& strings() { return strings_; }
-  varko::SearchHistory& history() { return history_; }
-  varko::SavedSettings& savedSettings() { return saved_; }
+  // The inputs the window works on; a run gets them in its request.
+  varko::SearchInputSet& inputs() { return inputs_; }
+  // Parts of inputs(), as a window run on its own fills them.
+  varko::StringTable& strings() { return inputs_.strings; }
+  varko::SavedSettings& savedSettings() { return inputs_.saved; }
   // Another window read the saved setup again: its modes and lists replace the window's.
   void adoptSavedSettings(const varko::SavedSettings& settings);
   const varko::Text& settingsFileName() const { return settingsFile_; }
@@ -83,8 +89,6 @@ public:
   void shareGridFindText(varko::Text& text);
   varko::Text& gridFindText() const;
 
-  // The replace options kept from run to run.
-  varko::ReplaceRunOptions& replaceOptions() { return replaceOptions_; }
   // The replace options window took its grid's strings: the strings become the advanced list.
   void TakeReplaceStrings(const varko::Text& stringsText, const varko::RequestList& strings);
   // DoSearch in replace mode on request, each file with a match handed to handler.
@@ -171,6 +175,8 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  TfrmVarko1(varko::SearchInputSet* inputs, std::unique_ptr<varko::SearchInputSet> ownInputs,
+             const QString& settingsFile, QWidget* parent);
   void FormCreate();
   void FormShow();
   // The controls and their wiring (TfrmVarko1Layout.cpp).
@@ -287,18 +293,16 @@ private:
   // "Extra options".
   QCheckBox* cbxEnableReplace = nullptr;
 
+  std::unique_ptr<varko::SearchInputSet> ownInputs_;  // only for a window run on its own
+  varko::SearchInputSet& inputs_;
   varko::Text settingsFile_;
-  varko::SavedSettings saved_;
   varko::SearchSession session_;
-  varko::StringTable strings_;
-  varko::SearchHistory history_;
   FoundTableModel* foundModel_ = nullptr;
   const varko::Clock* clock_ = nullptr;
 
   varko::RequestList fileSpecsSelection_;
   varko::RequestList stringsSelection_;
   varko::FieldTexts textsAtFocus_;
-  varko::ReplaceRunOptions replaceOptions_;
 
   int runState_ = varko::kRunIdle;
   bool startingUp_ = true;

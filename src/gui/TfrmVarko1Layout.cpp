@@ -580,9 +580,10 @@ void TfrmVarko1::SetAdvancedColours() {
     QCheckBox* box;
     int mode;
   };
-  for (const Input& input : {Input{edtFolder, ImageFolder, lblpAdvancedFolder, cbxAdvancedFolders, saved_.folderMode},
-                             Input{edtFileSpec, ImageFilespec, lblpAdvancedFilespec, cbxAdvancedFileSpec, saved_.fileSpecMode},
-                             Input{edtString, ImageString, lblpAdvancedString, cbxAdvancedStrings, saved_.stringMode}}) {
+  const SavedSettings& saved = inputs_.saved;
+  for (const Input& input : {Input{edtFolder, ImageFolder, lblpAdvancedFolder, cbxAdvancedFolders, saved.folderMode},
+                             Input{edtFileSpec, ImageFilespec, lblpAdvancedFilespec, cbxAdvancedFileSpec, saved.fileSpecMode},
+                             Input{edtString, ImageString, lblpAdvancedString, cbxAdvancedStrings, saved.stringMode}}) {
     const bool advanced = input.mode == kAdvancedMode;
     setTextColour(input.field, advanced ? kGreen : kNavy);
     QFont font = input.field->font();
@@ -596,18 +597,18 @@ void TfrmVarko1::SetAdvancedColours() {
     QSignalBlocker block(input.box);
     input.box->setChecked(advanced);
   }
-  const bool folders = saved_.folderMode == kAdvancedMode;
+  const bool folders = inputs_.saved.folderMode == kAdvancedMode;
   btnCurrent->setEnabled(!folders);
   btnBrowse->setEnabled(!folders);
   if (!folders) lblFolderCount->clear();
-  if (saved_.fileSpecMode == kAdvancedMode)
+  if (inputs_.saved.fileSpecMode == kAdvancedMode)
     lblFilespecCount->setText(toQString(SetLabelText(static_cast<int32_t>(fileSpecsSelection_.items.size()), u"Filespec")));
   else
     lblFilespecCount->clear();
   // The history button stays enabled in advanced mode too: there it leads to the multiple
   // searches page, which the history window shows only then.
   btnHistory->setEnabled(true);
-  if (saved_.stringMode == kAdvancedMode) {
+  if (inputs_.saved.stringMode == kAdvancedMode) {
     cbxGoogleFind->setChecked(false);
     cbxGoogleFind->setEnabled(false);
   } else {
@@ -652,10 +653,11 @@ bool TfrmVarko1::eventFilter(QObject* watched, QEvent* event) {
 
   auto* field = qobject_cast<QLineEdit*>(watched);
   if (field == edtFolder || field == edtFileSpec || field == edtString) {
+    const SavedSettings& saved = inputs_.saved;
     switch (event->type()) {
       case QEvent::MouseButtonPress:
-        if (field == edtString ? saved_.stringMode == kAdvancedMode
-                               : (field == edtFolder ? saved_.folderMode : saved_.fileSpecMode) == kAdvancedMode) {
+        if (field == edtString ? saved.stringMode == kAdvancedMode
+                               : (field == edtFolder ? saved.folderMode : saved.fileSpecMode) == kAdvancedMode) {
           editFieldClick(field);
           return !startingUp_;
         }

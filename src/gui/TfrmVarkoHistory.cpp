@@ -138,31 +138,24 @@ TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   };
 }
 
-void TfrmVarkoHistory::attach(varko::StringTable& strings, varko::Text& stringSetFileName,
-                              varko::Text& multipleSearchText) {
-  strings_ = &strings;
-  stringSetFileName_ = &stringSetFileName;
-  multipleSearchText_ = &multipleSearchText;
+void TfrmVarkoHistory::setUp(const HistoryInput& input) {
+  history_ = input.history;
+  stringMode_ = input.stringMode;
+  firstAdvancedFolder_ = input.firstAdvancedFolder;
+  choice_ = HistoryChoice();
+  choice_.strings = input.strings;
+  choice_.stringSetFileName = input.stringSetFileName;
+  choice_.multipleSearchText = input.multipleSearchText;
 }
 
-void TfrmVarkoHistory::setUp(const varko::TextList& history, int stringMode,
-                             const varko::Text& firstAdvancedFolder) {
-  history_ = history;
-  stringMode_ = stringMode;
-  firstAdvancedFolder_ = firstAdvancedFolder;
-  entryChosen_ = false;
-  chosenEntry_.clear();
-  multipleTaken_ = false;
-}
-
-void TfrmVarkoHistory::showHistory(const varko::TextList& history, int stringMode,
-                                   const varko::Text& firstAdvancedFolder) {
-  setUp(history, stringMode, firstAdvancedFolder);
+HistoryChoice TfrmVarkoHistory::showHistory(const HistoryInput& input) {
+  setUp(input);
   if (parentWidget()) {
     const QPoint centre = parentWidget()->geometry().center();
     move(centre.x() - width() / 2, centre.y() - height() / 2);
   }
   exec();
+  return choice_;
 }
 
 void TfrmVarkoHistory::showEvent(QShowEvent* event) {
@@ -181,7 +174,7 @@ void TfrmVarkoHistory::FormShow() {
     lstbxHistory->scrollToTop();
     lstbxHistory->setCurrentRow(0);
   }
-  if (advanced && strings_ && strings_->count > 0) showStringTable();
+  if (advanced && choice_.strings.count > 0) showStringTable();
   if (advanced)
     grdMultipleFind->setFocus();
   else
@@ -192,8 +185,8 @@ void TfrmVarkoHistory::UseHistoryEntry() {
   if (lstbxHistory->count() > 0) {
     QListWidgetItem* item = lstbxHistory->currentItem();
     if (!item) item = lstbxHistory->item(0);
-    entryChosen_ = true;
-    chosenEntry_ = item->text();
+    choice_.entryChosen = true;
+    choice_.entry = item->text();
   }
   accept();
 }
@@ -216,7 +209,7 @@ void TfrmVarkoHistory::edtNumStringsExit() {
 
 void TfrmVarkoHistory::showStringTable() {
   varko::StringGridRows rows;
-  varko::xcShowStringSet(varko::kFindStringsOnly, *strings_, rows);
+  varko::xcShowStringSet(varko::kFindStringsOnly, choice_.strings, rows);
   setGridRows(static_cast<int>(rows.size()));
   for (int r = 0; r < grdMultipleFind->rowCount(); ++r) {
     const QString text = r < static_cast<int>(rows.size()) ? toQString(rows[static_cast<size_t>(r)][0]) : QString();
@@ -225,20 +218,19 @@ void TfrmVarkoHistory::showStringTable() {
 }
 
 void TfrmVarkoHistory::btnUseMultiClick() {
-  if (!strings_) return;
   grdMultipleFind->setCurrentItem(nullptr);  // commits a cell still being edited
   varko::TextList cells;
   for (int r = 0; r < grdMultipleFind->rowCount(); ++r) {
     QTableWidgetItem* item = grdMultipleFind->item(r, 0);
     cells.push_back(item ? item->text().toStdU16String() : varko::Text());
   }
-  const varko::MultipleFindTake take = varko::TakeMultipleFind(cells, *strings_);
+  const varko::MultipleFindTake take = varko::TakeMultipleFind(cells, choice_.strings);
   if (!take.taken) {
     showMessage(toQString(take.refusal));
     return;
   }
-  if (multipleSearchText_) *multipleSearchText_ = take.multipleSearchText;
-  multipleTaken_ = true;
+  choice_.multipleSearchText = take.multipleSearchText;
+  choice_.multipleFindTaken = true;
   accept();
 }
 
@@ -255,10 +247,10 @@ void TfrmVarkoHistory::ShowFindSetHelp() {
 void TfrmVarkoHistory::btnLoadFindSetClick() {
   ShowFindSetHelp();
   const QString file = chooseFile(QString());
-  if (!file.isEmpty() && strings_) {
+  if (!file.isEmpty()) {
     const varko::Text name = file.toStdU16String();
-    if (stringSetFileName_) *stringSetFileName_ = name;
-    const varko::StringSetLoad load = varko::xcLoadStringSet(varko::kFindStringsOnly, name, *strings_);
+    choice_.stringSetFileName = name;
+    const varko::StringSetLoad load = varko::xcLoadStringSet(varko::kFindStringsOnly, name, choice_.strings);
     if (!load.errorText.empty()) {
       showMessage(toQString(load.errorText));
     } else if (load.loaded) {
@@ -269,7 +261,7 @@ void TfrmVarkoHistory::btnLoadFindSetClick() {
                         .arg(load.ignoredLines));
     }
   }
-  edtNumStrings->setText(QString::number(strings_ ? strings_->count : 0));
+  edtNumStrings->setText(QString::number(choice_.strings.count));
 }
 
 void TfrmVarkoHistory::btnEditFindSetClick() {
@@ -277,6 +269,6 @@ void TfrmVarkoHistory::btnEditFindSetClick() {
   const varko::Text start = varko::xcIsBlank(firstAdvancedFolder_) ? varko::xcExeFolder() : firstAdvancedFolder_;
   const QString file = chooseFile(toQString(start));
   if (file.isEmpty()) return;
-  if (stringSetFileName_) *stringSetFileName_ = file.toStdU16String();
+  choice_.stringSetFileName = file.toStdU16String();
   editFile(file.toStdU16String());
 }

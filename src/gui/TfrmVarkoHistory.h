@@ -2,11 +2,10 @@
 // "Search History and Multiple Searches": pick an earlier search text, or type or load several
 // find strings for one search.
 //
-// Use: construct once; attach() the main window's string table, string-set file name and
-// multiple-search text (they must outlive the window). For the history button call
-// showHistory(history oldest first, string mode, first advanced folder slot); afterwards
-// historyEntryChosen()/chosenEntry() give the text for edtString, and multipleFindTaken() tells
-// that "Use for Searches" replaced the find strings and the multiple-search text.
+// Use: construct once. For the history button call showHistory() with what the window shows; it
+// returns what the user chose, which the caller applies whichever way the window closed (a find
+// set loaded before Cancel still changed the table). Tests may instead setUp(), show(), drive the
+// controls and read choice().
 #include <QDialog>
 #include <functional>
 #include "lib/Text.h"
@@ -19,20 +18,36 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 
+// What the window shows.
+struct HistoryInput {
+  varko::TextList history;          // oldest first
+  int stringMode = varko::kSimpleMode;
+  varko::Text firstAdvancedFolder;  // where "Edit Find Set in file" opens
+  varko::StringTable strings;
+  varko::Text stringSetFileName;
+  varko::Text multipleSearchText;
+};
+
+// What the user chose. The table, set file and text are the input's as the window left them.
+struct HistoryChoice {
+  bool entryChosen = false;  // the entry goes into the main window's string field
+  QString entry;
+  bool multipleFindTaken = false;  // "Use for Searches" replaced the find strings and the text
+  varko::StringTable strings;
+  varko::Text stringSetFileName;
+  varko::Text multipleSearchText;
+};
+
 class TfrmVarkoHistory : public QDialog {
   Q_OBJECT
 public:
   explicit TfrmVarkoHistory(QWidget* parent = nullptr);
 
-  void attach(varko::StringTable& strings, varko::Text& stringSetFileName, varko::Text& multipleSearchText);
-  // Sets what FormShow reads and shows the window modally.
-  void showHistory(const varko::TextList& history, int stringMode, const varko::Text& firstAdvancedFolder);
+  // Sets what FormShow reads, shows the window modally and returns the choice.
+  HistoryChoice showHistory(const HistoryInput& input);
   // What FormShow reads, for a window shown without showHistory().
-  void setUp(const varko::TextList& history, int stringMode, const varko::Text& firstAdvancedFolder);
-
-  bool historyEntryChosen() const { return entryChosen_; }
-  QString chosenEntry() const { return chosenEntry_; }
-  bool multipleFindTaken() const { return multipleTaken_; }
+  void setUp(const HistoryInput& input);
+  const HistoryChoice& choice() const { return choice_; }
 
   // Replaceable so that tests need no real dialogs; by default a file dialog, a message box and
   // the text editor of xcEditFiles.
@@ -69,13 +84,8 @@ private:
   void setGridRows(int rows);
   void showStringTable();
 
-  varko::StringTable* strings_ = nullptr;
-  varko::Text* stringSetFileName_ = nullptr;
-  varko::Text* multipleSearchText_ = nullptr;
   varko::TextList history_;
   int stringMode_ = varko::kSimpleMode;
   varko::Text firstAdvancedFolder_;
-  bool entryChosen_ = false;
-  QString chosenEntry_;
-  bool multipleTaken_ = false;
+  HistoryChoice choice_;
 };

@@ -261,23 +261,21 @@ void TfrmVarkoReplace::buildWindow() {
   resize(1001, 707);
 }
 
-void TfrmVarkoReplace::setUp(StringTable& table, ReplaceRunOptions& options, Text& stringSetFileName,
-                             const Text& currentFindString, const Text& firstAdvancedFolder) {
-  table_ = &table;
-  options_ = &options;
-  stringSetFileName_ = &stringSetFileName;
-  currentFindString_ = currentFindString;
-  firstAdvancedFolder_ = firstAdvancedFolder;
+void TfrmVarkoReplace::setUp(const ReplaceOptionsInput& input) {
+  hasInput_ = true;
+  table_ = input.table;
+  options_ = input.options;
+  stringSetFileName_ = input.stringSetFileName;
+  currentFindString_ = input.currentFindString;
+  firstAdvancedFolder_ = input.firstAdvancedFolder;
   outcome_ = ReplaceOptionsOutcome();
   replaceFlag_ = false;
   closing_ = false;
   gridEdited_ = false;
 }
 
-ReplaceOptionsOutcome TfrmVarkoReplace::showOptions(StringTable& table, ReplaceRunOptions& options,
-                                                    Text& stringSetFileName, const Text& currentFindString,
-                                                    const Text& firstAdvancedFolder) {
-  setUp(table, options, stringSetFileName, currentFindString, firstAdvancedFolder);
+ReplaceOptionsOutcome TfrmVarkoReplace::showOptions(const ReplaceOptionsInput& input) {
+  setUp(input);
   if (QScreen* screen = this->screen()) {
     const QPoint centre = screen->availableGeometry().center();
     move(centre.x() - width() / 2, centre.y() - height() / 2);
@@ -289,13 +287,16 @@ ReplaceOptionsOutcome TfrmVarkoReplace::showOptions(StringTable& table, ReplaceR
 ReplaceOptionsOutcome TfrmVarkoReplace::outcome() const {
   ReplaceOptionsOutcome result = outcome_;
   result.replaceOn = replaceFlag_;
+  result.table = table_;
+  result.options = options_;
+  result.stringSetFileName = stringSetFileName_;
   return result;
 }
 
 bool TfrmVarkoReplace::event(QEvent* event) {
   // Every activation resets, also when a box this window opened closes; not while the
   // Replace button is closing the window.
-  if (event->type() == QEvent::WindowActivate && table_ && !closing_) FormActivate();
+  if (event->type() == QEvent::WindowActivate && hasInput_ && !closing_) FormActivate();
   return QDialog::event(event);
 }
 
@@ -328,8 +329,8 @@ void TfrmVarkoReplace::FormActivate() {
   cbxQueryLine->setChecked(true);
   cbxPreserveSpaces->setChecked(false);
   setReplaceFlag(false);
-  options_->queryFile = true;
-  options_->queryLine = true;
+  options_.queryFile = true;
+  options_.queryLine = true;
   ShowStringTable();
   ApplyReplaceSwitch();
   gridEdited_ = false;
@@ -349,7 +350,7 @@ void TfrmVarkoReplace::setGridRows(int rows) {
 }
 
 void TfrmVarkoReplace::ShowStringTable() {
-  StringTable& table = *table_;
+  StringTable& table = table_;
   filling_ = true;
   if (table.count <= 0) {
     setGridRows(1);
@@ -373,11 +374,11 @@ void TfrmVarkoReplace::ShowStringTable() {
 }
 
 void TfrmVarkoReplace::showCount() {
-  lblFindStrAmx->setText(QString("Number strings to search for=%1").arg(table_->count));
+  lblFindStrAmx->setText(QString("Number strings to search for=%1").arg(table_.count));
 }
 
 void TfrmVarkoReplace::TakeGridStrings() {
-  StringTable& table = *table_;
+  StringTable& table = table_;
   if (gridEdited_) {
     // The rows shown holding a find string become the pairs in use, in order, so that pairs
     // typed below the old count are used and a cleared or hidden row does not come back.
@@ -399,7 +400,7 @@ void TfrmVarkoReplace::TakeGridStrings() {
 }
 
 void TfrmVarkoReplace::grdReplaceExit() {
-  if (!table_) return;
+  if (!hasInput_) return;
   if (gridEdited_) {
     TakeGridStrings();
     ShowStringTable();
@@ -419,7 +420,7 @@ void TfrmVarkoReplace::edtNumStringsExit() {
   const bool lowered = rows < grdReplace->rowCount();
   setGridRows(rows);
   // Rows no longer shown are no longer used: the count says so at once.
-  if (lowered && table_) {
+  if (lowered && hasInput_) {
     TakeGridStrings();
     showCount();
   }
@@ -446,18 +447,17 @@ void TfrmVarkoReplace::ShowSetFileHelp() {
 
 void TfrmVarkoReplace::btnLoadFindReplaceSetClick() {
   ShowSetFileHelp();
-  const QString start = stringSetFileName_ && !stringSetFileName_->empty()
-                            ? QFileInfo(toQString(*stringSetFileName_)).absolutePath()
-                            : QString();
+  const QString start =
+      stringSetFileName_.empty() ? QString() : QFileInfo(toQString(stringSetFileName_)).absolutePath();
   const QString file = chooseFile(start);
   reactivate();
   if (!file.isEmpty()) LoadFindReplaceSet(file);
-  edtNumStrings->setText(QString::number(table_->count));
+  edtNumStrings->setText(QString::number(table_.count));
 }
 
 void TfrmVarkoReplace::LoadFindReplaceSet(const QString& fileName) {
   // Loaded into a copy: a refused file leaves the table as it was.
-  StringTable loaded = *table_;
+  StringTable loaded = table_;
   const StringSetLoad load = xcLoadStringSet(kFindAndReplace, toText(fileName), loaded);
   if (!load.errorText.empty()) {
     message(fileName + "\r\n" + toQString(load.errorText));
@@ -472,8 +472,8 @@ void TfrmVarkoReplace::LoadFindReplaceSet(const QString& fileName) {
                 .arg(kMaxStrings));
     return;
   }
-  *table_ = loaded;
-  *stringSetFileName_ = toText(fileName);
+  table_ = loaded;
+  stringSetFileName_ = toText(fileName);
   ShowStringTable();
 }
 
@@ -483,7 +483,7 @@ void TfrmVarkoReplace::btnEditFindReplaceSetClick() {
   const QString file = chooseFile(toQString(start));
   reactivate();
   if (file.isEmpty()) return;
-  *stringSetFileName_ = toText(file);
+  stringSetFileName_ = toText(file);
   editFile(toText(file));
 }
 
@@ -515,17 +515,17 @@ void TfrmVarkoReplace::btnReplaceClick() {
   setReplaceFlag(false);
   if (cbxDoReplace->isChecked()) {
     setReplaceFlag(true);
-    options_->queryFile = cbxQueryFile->isChecked();
-    options_->queryLine = cbxQueryLine->isChecked();
-    options_->preserveSpaces = cbxPreserveSpaces->isChecked();
+    options_.queryFile = cbxQueryFile->isChecked();
+    options_.queryLine = cbxQueryLine->isChecked();
+    options_.preserveSpaces = cbxPreserveSpaces->isChecked();
   }
-  options_->showLinesNoMatches = cbxShowLinesNoMatches->isChecked();
-  options_->showFilesWithNoMatches = cbxShowFilesWithNoMatches->isChecked();
-  options_->stringSetFilename = *stringSetFileName_;
+  options_.showLinesNoMatches = cbxShowLinesNoMatches->isChecked();
+  options_.showFilesWithNoMatches = cbxShowFilesWithNoMatches->isChecked();
+  options_.stringSetFilename = stringSetFileName_;
   accept();
 }
 
 void TfrmVarkoReplace::reject() {
-  if (table_) setReplaceFlag(false);
+  if (hasInput_) setReplaceFlag(false);
   QDialog::reject();
 }

@@ -3,10 +3,10 @@
 // pairs (typed, or loaded from a string-set file), chooses the confirmations, and undoes the
 // last replace run.
 //
-// Use: showOptions(...) with the main window's values; it returns what the main window applies.
-// The window changes nothing of the run while it is open: the main window applies the outcome
-// (replaceOn starts a replace run) after it closes. Tests may instead
-// setUp(), show(), drive the controls and read outcome().
+// Use: showOptions() with copies of the main window's values; it returns what the caller applies
+// after the window closes, whichever way it closed (a set loaded before Cancel still changed the
+// table; replaceOn starts a replace run). Tests may instead setUp(), show(), drive the controls
+// and read outcome().
 #include <QDialog>
 #include <functional>
 
@@ -22,6 +22,15 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
+// What the window shows and starts from.
+struct ReplaceOptionsInput {
+  varko::StringTable table;
+  varko::ReplaceRunOptions options;
+  varko::Text stringSetFileName;
+  varko::Text currentFindString;    // fills an empty table
+  varko::Text firstAdvancedFolder;  // where "Edit Find/Replace Set in file" opens (blank: the executable's folder)
+};
+
 // What the window hands back to the main window.
 struct ReplaceOptionsOutcome {
   bool replaceOn = false;  // the replace flag as the window left it
@@ -31,6 +40,10 @@ struct ReplaceOptionsOutcome {
   bool stringsTaken = false;
   varko::Text stringsText;    // "Replace - Strings to find:" CR LF, then the strings joined by ","
   varko::RequestList strings; // the non-blank find strings, in order
+  // The input's table, options and set file as the window left them.
+  varko::StringTable table;
+  varko::ReplaceRunOptions options;
+  varko::Text stringSetFileName;
 };
 
 class TfrmVarkoReplace : public QDialog {
@@ -38,16 +51,10 @@ class TfrmVarkoReplace : public QDialog {
 public:
   explicit TfrmVarkoReplace(QWidget* parent = nullptr);
 
-  // Shows the window modally on the caller's values, which it edits in place: the string table,
-  // the replace-run options, the string-set file name. currentFindString fills an empty table;
-  // firstAdvancedFolder is where "Edit Find/Replace Set in file" opens (blank: the executable's
-  // folder).
-  ReplaceOptionsOutcome showOptions(varko::StringTable& table, varko::ReplaceRunOptions& options,
-                                    varko::Text& stringSetFileName, const varko::Text& currentFindString,
-                                    const varko::Text& firstAdvancedFolder);
-  // The same without showing: the values must outlive the showing.
-  void setUp(varko::StringTable& table, varko::ReplaceRunOptions& options, varko::Text& stringSetFileName,
-             const varko::Text& currentFindString, const varko::Text& firstAdvancedFolder);
+  // Shows the window modally on input and returns the outcome.
+  ReplaceOptionsOutcome showOptions(const ReplaceOptionsInput& input);
+  // The same without showing.
+  void setUp(const ReplaceOptionsInput& input);
   ReplaceOptionsOutcome outcome() const;
 
   // Shows or hides the main window's "Replace On" at once, as the switch changes; display only.
@@ -121,9 +128,10 @@ private:
   bool inGrid(const QWidget* widget) const;
   void setReplaceFlag(bool on);
 
-  varko::StringTable* table_ = nullptr;
-  varko::ReplaceRunOptions* options_ = nullptr;
-  varko::Text* stringSetFileName_ = nullptr;
+  bool hasInput_ = false;  // nothing to show before the first setUp()
+  varko::StringTable table_;
+  varko::ReplaceRunOptions options_;
+  varko::Text stringSetFileName_;
   varko::Text currentFindString_;
   varko::Text firstAdvancedFolder_;
   bool replaceFlag_ = false;

@@ -14,10 +14,8 @@
 using namespace varko;
 using namespace varko::gui;
 
-TfrmVarkoStrings::TfrmVarkoStrings(StringTable& strings, QWidget* parent,
-                                   const QString& settingsFile)
+TfrmVarkoStrings::TfrmVarkoStrings(QWidget* parent, const QString& settingsFile)
     : QDialog(parent),
-      strings_(strings),
       settingsFile_(settingsFile.isEmpty() ? toQString(SettingsFileName()) : settingsFile) {
   setObjectName("frmVarkoStrings");
   setWindowTitle("Strings - Advanced Search");
@@ -68,6 +66,17 @@ TfrmVarkoStrings::TfrmVarkoStrings(StringTable& strings, QWidget* parent,
 
   connect(btnFinish, &QPushButton::clicked, this, [this] { btnFinishClick(); });
   connect(btnReloadDefault, &QPushButton::clicked, this, [this] { btnReloadDefaultClick(); });
+}
+
+void TfrmVarkoStrings::setUp(const StringTable& strings, const QString& simpleString) {
+  strings_ = strings;
+  simpleString_ = simpleString;
+}
+
+StringsChoice TfrmVarkoStrings::showStrings(const StringTable& strings, const QString& simpleString) {
+  setUp(strings, simpleString);
+  exec();
+  return choice();
 }
 
 void TfrmVarkoStrings::showEvent(QShowEvent* event) {

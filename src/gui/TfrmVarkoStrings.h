@@ -1,5 +1,9 @@
 #pragma once
 // "Strings - Advanced Search": the find strings of the string table, one per line.
+//
+// Use: showStrings() with a copy of the table; it returns the table as the window left it and any
+// saved setup read again, which the caller applies whichever way the window closed (a reset may
+// have filled string 1). Tests may instead setUp(), show(), drive the controls and read choice().
 #include <QDialog>
 #include <optional>
 
@@ -11,19 +15,26 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
+// What the user chose.
+struct StringsChoice {
+  varko::StringTable strings;
+  // Set when "Reset to Saved Defaults" read the saved setup again: the caller takes over its
+  // modes and lists.
+  std::optional<varko::SavedSettings> reloadedSettings;
+};
+
 class TfrmVarkoStrings : public QDialog {
   Q_OBJECT
 public:
-  // The window edits the caller's table, which must outlive it. An empty settingsFile means
-  // the file beside the executable.
-  explicit TfrmVarkoStrings(varko::StringTable& strings, QWidget* parent = nullptr,
-                            const QString& settingsFile = QString());
+  // An empty settingsFile means the file beside the executable.
+  explicit TfrmVarkoStrings(QWidget* parent = nullptr, const QString& settingsFile = QString());
 
-  // Before exec(): the main window's simple string, which "Reset to Saved Defaults" uses when
-  // find string 1 is empty.
-  void setSimpleString(const QString& text) { simpleString_ = text; }
-  // Set when "Reset to Saved Defaults" read the saved setup again during this showing: the
-  // caller takes over its modes and lists.
+  // Sets up, shows the window modally and returns the choice.
+  StringsChoice showStrings(const varko::StringTable& strings, const QString& simpleString);
+  // The table to edit and the main window's simple string, which "Reset to Saved Defaults" uses
+  // when find string 1 is empty.
+  void setUp(const varko::StringTable& strings, const QString& simpleString);
+  StringsChoice choice() const { return {strings_, reloaded_}; }
   const std::optional<varko::SavedSettings>& reloadedSettings() const { return reloaded_; }
 
   QPlainTextEdit* MemoStrings = nullptr;
@@ -43,7 +54,7 @@ private:
   void btnFinishClick();
   void btnReloadDefaultClick();
 
-  varko::StringTable& strings_;
+  varko::StringTable strings_;
   QString settingsFile_;
   QString simpleString_;
   std::optional<varko::SavedSettings> reloaded_;

@@ -39,14 +39,14 @@ using varko::gui::toQString;
 VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& firstArgument) {
   // The main window first, so that it is the application's main window. Every other window
   // lives as long as it does and is shown when needed.
-  frmVarko1_ = std::make_unique<TfrmVarko1>(settingsFile);
+  frmVarko1_ = std::make_unique<TfrmVarko1>(inputs_, settingsFile);
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   frmVarko1->setTestInfoArgument(varko::TestInfoSwitch(false, firstArgument));
   const QString settings = toQString(frmVarko1->settingsFileName());
 
   frmVarkoHistory_ = new TfrmVarkoHistory(frmVarko1);
   frmVarkoFileSpec_ = new TfrmVarkoFileSpec(frmVarko1, settings);
-  frmVarkoStrings_ = new TfrmVarkoStrings(frmVarko1->strings(), frmVarko1, settings);
+  frmVarkoStrings_ = new TfrmVarkoStrings(frmVarko1, settings);
   frmVarko1->shareGridFindText(gridFindText_);
   frmView2_ = new TfrmView2(gridFindText_, frmVarko1);
   frmVarkoEditOptions_ = new TfrmVarkoEditOptions(frmVarko1);
@@ -61,8 +61,6 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
   frmText_ = new TfrmText(frmVarko1);
   frmVarkoReplace_->showReplaceOn = [frmVarko1](bool on) { frmVarko1->setReplaceShown(on); };
 
-  frmVarkoHistory_->attach(frmVarko1->strings(), stringSetFileName_, multipleSearchText_);
-
   const TfrmVarko1::DateFields dates = frmVarko1->dateFields();
   startDatePicker_ = new DateFieldPicker(dates.startDate, dates.startDateButton, frmVarko1);
   endDatePicker_ = new DateFieldPicker(dates.endDate, dates.endDateButton, frmVarko1);
@@ -73,7 +71,7 @@ VarkoProgram::VarkoProgram(const QString& settingsFile, const varko::Text& first
 }
 
 VarkoProgram::~VarkoProgram() {
-  // The windows go first: the history window points at the texts kept here.
+  // The windows go first: the main window works on the inputs kept here.
   frmVarko1_.reset();
 }
 
@@ -91,15 +89,20 @@ void VarkoProgram::ViewCurrentFile() {
 void VarkoProgram::btnHistoryClick() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   varko::SearchSession& session = frmVarko1->session();
-  varko::SavedSettings& saved = frmVarko1->savedSettings();
   // A text typed but not yet searched is offered as well as the last one searched. In advanced
   // mode the field shows the list of strings, which is no search text of its own.
-  if (saved.stringMode == varko::kSimpleMode) {
-    frmVarko1->history().AddStringToHistory(frmVarko1->searchFieldText());
-    frmVarko1->history().AddStringToHistory(session.searchString());
+  if (inputs_.saved.stringMode == varko::kSimpleMode) {
+    inputs_.history.AddStringToHistory(frmVarko1->searchFieldText());
+    inputs_.history.AddStringToHistory(session.searchString());
   }
-  frmVarkoHistory_->showHistory(frmVarko1->history().items(), saved.stringMode, saved.folders.texts[0]);
-  if (frmVarkoHistory_->historyEntryChosen()) frmVarko1->setSearchFieldText(frmVarkoHistory_->chosenEntry());
+  const HistoryChoice choice = frmVarkoHistory_->showHistory(
+      {inputs_.history.items(), inputs_.saved.stringMode, inputs_.saved.folders.texts[0], inputs_.strings,
+       inputs_.stringSetFileName, inputs_.multipleSearchText});
+  // Taken however the window closed: a find set loaded before Cancel is the table now.
+  inputs_.strings = choice.strings;
+  inputs_.stringSetFileName = choice.stringSetFileName;
+  inputs_.multipleSearchText = choice.multipleSearchText;
+  if (choice.entryChosen) frmVarko1->setSearchFieldText(choice.entry);
   // The table may have changed by "Use for Searches" or by a loaded find set: the field shows it.
   frmVarko1->PrepareAdvancedStrings();
   frmVarko1->focusSearchButton();
@@ -116,9 +119,13 @@ void VarkoProgram::btnReplaceClick() {
   TfrmVarko1* frmVarko1 = frmVarko1_.get();
   varko::SearchSession& session = frmVarko1->session();
   if (session.running()) return;
-  ReplaceOptionsOutcome outcome =
-      frmVarkoReplace_->showOptions(frmVarko1->strings(), frmVarko1->replaceOptions(), stringSetFileName_,
-                                    session.searchString(), frmVarko1->savedSettings().folders.texts[0]);
+  const ReplaceOptionsOutcome outcome =
+      frmVarkoReplace_->showOptions({inputs_.strings, inputs_.replaceOptions, inputs_.stringSetFileName,
+                                     session.searchString(), inputs_.saved.folders.texts[0]});
+  // Taken however the window closed: a set loaded before Cancel is the table now.
+  inputs_.strings = outcome.table;
+  inputs_.replaceOptions = outcome.options;
+  inputs_.stringSetFileName = outcome.stringSetFileName;
   // The field, its count and the title show what the next run searches for: the pairs taken,
   // or the table as a set file loaded before Cancel left it.
   if (outcome.stringsTaken)
@@ -133,7 +140,7 @@ void VarkoProgram::btnReplaceClick() {
   varko::UndoManifest undoManifest(varko::xcDataFolder(), *frmVarko1);
   WindowReplaceQuestions questions(frmVarko1, *frmVarkoReplaceResults_, settings.settingsFile);
   varko::SearchRequest request = frmVarko1->buildRequest();
-  request.replace.stringSetFilename = stringSetFileName_;
+  request.replace.stringSetFilename = inputs_.stringSetFileName;
   request.replace.changeLogFilename = varko::ChangeLogFileFor(request);
   varko::RunReplacer replacer(request, settings, *frmVarko1, questions, &undoManifest, false);
   frmVarko1->StartReplaceRun(request, replacer);
@@ -170,23 +177,22 @@ void VarkoProgram::wireHooks() {
     frmNORVPostcard_->exec();
   };
   hooks.editAdvancedFolders = [this, frmVarko1] {
-    varko::SavedSettings& saved = frmVarko1->savedSettings();
-    frmVarkoFolders_->setFolders(saved.folders, saved.folderMode);
+    frmVarkoFolders_->setFolders(inputs_.saved.folders, inputs_.saved.folderMode);
     frmVarkoFolders_->exec();
     if (frmVarkoFolders_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoFolders_->reloadedSettings());
-    frmVarko1->savedSettings().folders = frmVarkoFolders_->folders();
+    inputs_.saved.folders = frmVarkoFolders_->folders();
   };
   hooks.editAdvancedFileSpecs = [this, frmVarko1] {
-    varko::SavedSettings& saved = frmVarko1->savedSettings();
-    frmVarkoFileSpec_->setFileSpecs(saved.fileSpecs, saved.fileSpecMode);
+    frmVarkoFileSpec_->setFileSpecs(inputs_.saved.fileSpecs, inputs_.saved.fileSpecMode);
     frmVarkoFileSpec_->exec();
     if (frmVarkoFileSpec_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoFileSpec_->reloadedSettings());
-    frmVarko1->savedSettings().fileSpecs = frmVarkoFileSpec_->fileSpecs();
+    inputs_.saved.fileSpecs = frmVarkoFileSpec_->fileSpecs();
   };
   hooks.editAdvancedStrings = [this, frmVarko1] {
-    frmVarkoStrings_->setSimpleString(toQString(frmVarko1->searchFieldText()));
-    frmVarkoStrings_->exec();
-    if (frmVarkoStrings_->reloadedSettings()) frmVarko1->adoptSavedSettings(*frmVarkoStrings_->reloadedSettings());
+    const StringsChoice choice =
+        frmVarkoStrings_->showStrings(inputs_.strings, toQString(frmVarko1->searchFieldText()));
+    inputs_.strings = choice.strings;
+    if (choice.reloadedSettings) frmVarko1->adoptSavedSettings(*choice.reloadedSettings);
   };
   hooks.showHistory = [this] { btnHistoryClick(); };
   hooks.showReplaceOptions = [this] { btnReplaceClick(); };

@@ -1,14 +1,16 @@
 #pragma once
-// The program's windows, created once in their order with the main window first, and the hooks
-// through which the main window opens the others.
+// The program's windows, created once in their order with the main window first, the search
+// inputs they share, and the hooks through which the main window opens the others.
 //
 // Use: make one after the QApplication (main() does, and so do tests), show main() and run the
 // event loop. Every window lives as long as this object; the main window is the parent of all
-// the others.
+// the others. The inputs are kept here: the main window works on them, and each other window is
+// handed a copy of what it shows and returns what the user chose, which is applied here.
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include "lib/Text.h"
+#include "setup/SearchInputSet.h"
 
 class DateFieldPicker;
 class ResultOpener;
@@ -57,9 +59,7 @@ public:
   TfrmVarkoReplaceResults* replaceResults() const { return frmVarkoReplaceResults_; }
   TfrmText* textOutput() const { return frmText_; }
 
-  // The history window's string-set file and multiple-search text, kept for the whole run.
-  const varko::Text& stringSetFileName() const { return stringSetFileName_; }
-  const varko::Text& multipleSearchText() const { return multipleSearchText_; }
+  varko::SearchInputSet& inputs() { return inputs_; }
 
 private:
   void wireHooks();
@@ -68,8 +68,7 @@ private:
   void btnReplaceClick();
   void btnPrintClick();
 
-  varko::Text stringSetFileName_;
-  varko::Text multipleSearchText_;
+  varko::SearchInputSet inputs_;
   // Ctrl+F and F3 find the same text in the results grid and in the view window.
   varko::Text gridFindText_;
   std::unique_ptr<TfrmVarko1> frmVarko1_;

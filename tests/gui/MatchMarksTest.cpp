@@ -65,12 +65,14 @@ private slots:
         {"all words, joined", {u"cat dog"}, false, false, true, "dogcat", Spans{{0, 6}}},
     };
     for (const Search& search : searches) {
-      TfrmVarko1 w(dir_.filePath("Varko64.INI"));
+      SearchInputSet inputs;
+      TfrmVarko1 w(inputs, dir_.filePath("Varko64.INI"));
       w.show();
       control<QLineEdit>(w, "edtFolder")->setText(folder());
       if (search.strings.size() > 1) {
-        for (size_t i = 0; i < search.strings.size(); ++i) w.strings().find(static_cast<int>(i) + 1) = search.strings[i];
-        w.strings().count = static_cast<int32_t>(search.strings.size());
+        for (size_t i = 0; i < search.strings.size(); ++i)
+          inputs.strings.find(static_cast<int>(i) + 1) = search.strings[i];
+        inputs.strings.count = static_cast<int32_t>(search.strings.size());
         QTest::mouseClick(control<QToolButton>(w, "ImageString"), Qt::LeftButton);
         w.PrepareAdvancedStrings();
       } else {

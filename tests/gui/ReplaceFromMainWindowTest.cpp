@@ -65,9 +65,9 @@ private slots:
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     control<QLineEdit>(*w, "edtFolder")->setText(files.path());
-    w->strings().find(1) = u"cat";
-    w->strings().replace(1) = u"dog";
-    w->strings().count = 1;
+    program.inputs().strings.find(1) = u"cat";
+    program.inputs().strings.replace(1) = u"dog";
+    program.inputs().strings.count = 1;
     control<QCheckBox>(*w, "cbxEnableReplace")->setChecked(true);
 
     QStringList seen;

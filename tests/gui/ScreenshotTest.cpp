@@ -100,7 +100,8 @@ private slots:
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     guitest::writeFixture(dir.filePath("fixture"));
-    PhotographedWindow w(dir.filePath("Varko64.INI"));
+    SearchInputSet inputs;
+    PhotographedWindow w(inputs, dir.filePath("Varko64.INI"));
     w.hooks.launch = [](const LaunchCommand&, Text&) { return true; };
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -141,7 +142,8 @@ private slots:
     const QString notes = dir.filePath("notes");
     writeNotes(notes);
 
-    TfrmVarko1 w(dir.filePath("Varko64.INI"));
+    SearchInputSet inputs;
+    TfrmVarko1 w(inputs, dir.filePath("Varko64.INI"));
     w.hooks.launch = [](const LaunchCommand&, Text&) { return true; };
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <deque>
 
 #include "FoundGridView.h"
 #include "FoundTableModel.h"
@@ -65,9 +66,12 @@ class TfrmVarko1Test : public QObject {
   QString settingsFile() const { return dir_.filePath("Varko64.INI"); }
   QString fixture() const { return dir_.filePath("fixture"); }
   std::vector<LaunchCommand> launches_;
+  // Each window's own inputs, kept until the next test (a window must not outlive its inputs).
+  std::deque<SearchInputSet> inputs_;
+  SearchInputSet& newInputs() { return inputs_.emplace_back(); }
 
   std::unique_ptr<TfrmVarko1> makeWindow(bool show = true) {
-    auto window = std::make_unique<TfrmVarko1>(settingsFile());
+    auto window = std::make_unique<TfrmVarko1>(newInputs(), settingsFile());
     prepare(*window);
     if (show) {
       window->show();
@@ -103,6 +107,7 @@ private slots:
   void init() {
     QFile::remove(settingsFile());
     launches_.clear();
+    inputs_.clear();
   }
 
   void first_show_sets_the_idle_state_and_the_defaults() {
@@ -264,7 +269,7 @@ private slots:
       }
       int scrolledTo = -1;
       int lastRow = -1;
-    } w(settingsFile());
+    } w(newInputs(), settingsFile());
     prepare(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -315,7 +320,7 @@ private slots:
   }
 
   void stop_ends_the_run_with_the_aborted_suffix() {
-    StoppingWindow w(settingsFile());
+    StoppingWindow w(newInputs(), settingsFile());
     prepare(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -345,7 +350,7 @@ private slots:
         control<QPushButton>(*this, "btnPrint")->click();
       }
       bool meddled = false;
-    } w(settingsFile());
+    } w(newInputs(), settingsFile());
     prepare(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -597,7 +602,7 @@ private slots:
     auto w = makeWindow();
     control<QLineEdit>(*w, "edtFolder")->setText("/tmp/a,/tmp/b");
     QTest::mouseClick(control<QToolButton>(*w, "ImageFolder"), Qt::LeftButton);
-    QCOMPARE(w->savedSettings().folderMode, kAdvancedMode);
+    QCOMPARE(w->inputs().saved.folderMode, kAdvancedMode);
     QVERIFY(control<QLineEdit>(*w, "edtFolder")->isReadOnly());
     QCOMPARE(control<QLineEdit>(*w, "edtFolder")->palette().color(QPalette::Text), QColor(0x00, 0x80, 0x00));
     QVERIFY(control<QLineEdit>(*w, "edtFolder")->font().bold());
@@ -605,7 +610,7 @@ private slots:
     QVERIFY(!control<QPushButton>(*w, "btnCurrent")->isEnabled() && !control<QPushButton>(*w, "btnBrowse")->isEnabled());
     QCOMPARE(control<QLineEdit>(*w, "edtFolder")->toolTip(), QString("Click Browse to choose folder"));
     QTest::mouseClick(control<QToolButton>(*w, "ImageFolder"), Qt::LeftButton);
-    QCOMPARE(w->savedSettings().folderMode, kSimpleMode);
+    QCOMPARE(w->inputs().saved.folderMode, kSimpleMode);
     QCOMPARE(control<QLineEdit>(*w, "edtFolder")->text(), QString("/tmp/a"));
     QVERIFY(!control<QLineEdit>(*w, "edtFolder")->isReadOnly() && !control<QLineEdit>(*w, "edtFolder")->font().bold());
     QCOMPARE(control<QLineEdit>(*w, "edtFolder")->palette().color(QPalette::Text), QColor(0x00, 0x00, 0x80));
@@ -615,7 +620,7 @@ private slots:
     QTest::mouseClick(control<QToolButton>(*w, "ImageFilespec"), Qt::LeftButton);
     QTest::mouseClick(control<QToolButton>(*w, "ImageFilespec"), Qt::LeftButton);
     QCOMPARE(control<QLineEdit>(*w, "edtFileSpec")->text(), QString("*.pas"));
-    QCOMPARE(w->savedSettings().fileSpecMode, kSimpleMode);
+    QCOMPARE(w->inputs().saved.fileSpecMode, kSimpleMode);
 
     control<QCheckBox>(*w, "cbxGoogleFind")->setChecked(true);
     QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
@@ -633,7 +638,7 @@ private slots:
     QVERIFY(!control<QToolButton>(*w, "ImageFolder")->isVisible() && !control<QLabel>(*w, "lblpAdvancedFolder")->isVisible());
     QVERIFY(control<QCheckBox>(*w, "cbxAdvancedFolders")->isVisible() && control<QCheckBox>(*w, "cbxAdvancedFileSpec")->isVisible() && control<QCheckBox>(*w, "cbxAdvancedStrings")->isVisible());
     clickBox(control<QCheckBox>(*w, "cbxAdvancedStrings"));
-    QCOMPARE(w->savedSettings().stringMode, kAdvancedMode);
+    QCOMPARE(w->inputs().saved.stringMode, kAdvancedMode);
     QVERIFY(control<QCheckBox>(*w, "cbxAdvancedStrings")->isChecked());
     clickBox(control<QCheckBox>(*w, "cbxShowAdvancedButtons"));
     QVERIFY(control<QToolButton>(*w, "ImageFolder")->isVisible() && !control<QCheckBox>(*w, "cbxAdvancedFolders")->isVisible());
@@ -658,7 +663,7 @@ private slots:
   void advanced_folders_at_start_check_subfolders_and_ignore_clicks_until_shown() {
     guitest::writeFile(settingsFile(), "[Settings]\r\nSimpleOrAdvancedFolders=2\r\n[Folders]\r\nSavedFolder0=" +
                                            fixture().toUtf8() + "\r\nSavedFolderSelected0=1\r\n");
-    TfrmVarko1 w(settingsFile());
+    TfrmVarko1 w(newInputs(), settingsFile());
     prepare(w);
     int opened = 0;
     w.hooks.editAdvancedFolders = [&] { ++opened; };
@@ -732,7 +737,7 @@ private slots:
   void settings_in_a_folder_with_a_blank_open_whole() {
     const QString settings = dir_.filePath("with blank/Varko64.INI");
     QDir().mkpath(dir_.filePath("with blank"));
-    TfrmVarko1 w(settings);
+    TfrmVarko1 w(newInputs(), settings);
     prepare(w);
     w.show();
     whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
@@ -753,7 +758,7 @@ private slots:
 
   void a_refused_settings_write_shows_unable_to_write() {
     const QString unwritable = dir_.filePath("no-such-folder/Varko64.INI");
-    TfrmVarko1 w(unwritable);
+    TfrmVarko1 w(newInputs(), unwritable);
     prepare(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));

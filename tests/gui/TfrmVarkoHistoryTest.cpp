@@ -41,9 +41,16 @@ class TfrmVarkoHistoryTest : public QObject {
   Text multipleText;
   QStringList messages;
 
-  void attach(TfrmVarkoHistory& w) {
-    w.attach(strings, setFile, multipleText);
-    w.showMessage = [this](const QString& text) { messages << text; };
+  void attach(TfrmVarkoHistory& w) { w.showMessage = [this](const QString& text) { messages << text; }; }
+  // The window starts from the texts kept here, as the program hands them over.
+  void setUp(TfrmVarkoHistory& w, const TextList& history, int stringMode, const Text& firstAdvancedFolder) {
+    w.setUp({history, stringMode, firstAdvancedFolder, strings, setFile, multipleText});
+  }
+  // What the program takes back from the window, whichever way it closed.
+  void apply(const TfrmVarkoHistory& w) {
+    strings = w.choice().strings;
+    setFile = w.choice().stringSetFileName;
+    multipleText = w.choice().multipleSearchText;
   }
 
 private slots:
@@ -59,72 +66,74 @@ private slots:
     for (const char16_t* text : {u"cat", u"dog", u"Cat", u"", u"dog", u"cow"}) history.AddStringToHistory(text);
     TfrmVarkoHistory w;
     attach(w);
-    w.setUp(history.items(), kSimpleMode, Text());
+    setUp(w, history.items(), kSimpleMode, Text());
     w.show();
     QCOMPARE(listed(w), QStringList({"cow", "dog", "cat"}));
     QCOMPARE(w.lstbxHistory->currentRow(), 0);
     QVERIFY(!w.PageControl1->isTabVisible(1));
     grab(&w, "history");
     QTest::mouseClick(w.btnOK, Qt::LeftButton);
-    QVERIFY(w.historyEntryChosen());
-    QCOMPARE(w.chosenEntry(), QString("cow"));
+    QVERIFY(w.choice().entryChosen);
+    QCOMPARE(w.choice().entry, QString("cow"));
   }
 
   void double_click_picks_the_entry_and_cancel_picks_nothing() {
     TfrmVarkoHistory w;
     attach(w);
-    w.setUp({u"cat", u"dog"}, kSimpleMode, Text());
+    setUp(w, {u"cat", u"dog"}, kSimpleMode, Text());
     w.show();
     w.lstbxHistory->setCurrentRow(1);
     emit w.lstbxHistory->itemDoubleClicked(w.lstbxHistory->item(1));
-    QCOMPARE(w.chosenEntry(), QString("cat"));
+    QCOMPARE(w.choice().entry, QString("cat"));
     QVERIFY(!w.isVisible());
-    w.setUp({u"cat", u"dog"}, kSimpleMode, Text());
+    setUp(w, {u"cat", u"dog"}, kSimpleMode, Text());
     w.show();
     QTest::mouseClick(w.btnCancel, Qt::LeftButton);
-    QVERIFY(!w.historyEntryChosen());
+    QVERIFY(!w.choice().entryChosen);
   }
 
   void empty_history_keeps_the_list_and_ok_only_closes() {
     TfrmVarkoHistory w;
     attach(w);
-    w.setUp({u"cat"}, kSimpleMode, Text());
+    setUp(w, {u"cat"}, kSimpleMode, Text());
     w.show();
     w.hide();
-    w.setUp({}, kSimpleMode, Text());
+    setUp(w, {}, kSimpleMode, Text());
     w.show();
     QCOMPARE(listed(w), QStringList({"cat"}));
     TfrmVarkoHistory fresh;
     attach(fresh);
-    fresh.setUp({}, kSimpleMode, Text());
+    setUp(fresh, {}, kSimpleMode, Text());
     fresh.show();
     QTest::mouseClick(fresh.btnOK, Qt::LeftButton);
-    QVERIFY(!fresh.historyEntryChosen());
+    QVERIFY(!fresh.choice().entryChosen);
     QVERIFY(!fresh.isVisible());
   }
 
   void use_for_searches_skips_blank_rows_and_builds_the_text() {
     TfrmVarkoHistory w;
     attach(w);
-    w.setUp({}, kAdvancedMode, Text());
+    setUp(w, {}, kAdvancedMode, Text());
     w.show();
     QVERIFY(w.PageControl1->isTabVisible(1));
     w.PageControl1->setCurrentIndex(1);
     typeRows(w, {"cat", "", "dog"});
     grab(&w, "history-multiple");
     QTest::mouseClick(w.btnUseMulti, Qt::LeftButton);
-    QVERIFY(w.multipleFindTaken());
+    QVERIFY(w.choice().multipleFindTaken);
+    apply(w);
     QCOMPARE(strings.count, 2);
     QCOMPARE(strings.find(2), Text(u"dog"));
     QCOMPARE(multipleText, Text(u"<cat><dog>"));
 
-    w.setUp({}, kAdvancedMode, Text());
+    setUp(w, {}, kAdvancedMode, Text());
     w.show();
     // The table's strings come back into the grid; one row left gives the string alone.
     QCOMPARE(w.grdMultipleFind->rowCount(), 2);
     QCOMPARE(w.grdMultipleFind->item(1, 0)->text(), QString("dog"));
     w.grdMultipleFind->item(1, 0)->setText("  ");
     QTest::mouseClick(w.btnUseMulti, Qt::LeftButton);
+    apply(w);
     QCOMPARE(multipleText, Text(u"cat"));
     QCOMPARE(strings.count, 1);
   }
@@ -132,7 +141,7 @@ private slots:
   void number_lines_above_two_hundred_is_refused() {
     TfrmVarkoHistory w;
     attach(w);
-    w.setUp({}, kAdvancedMode, Text());
+    setUp(w, {}, kAdvancedMode, Text());
     w.show();
     w.edtNumStrings->setText("500");
     w.edtNumStringsExit();
@@ -157,10 +166,11 @@ private slots:
     TfrmVarkoHistory w;
     attach(w);
     w.chooseFile = [&](const QString&) { return setPath; };
-    w.setUp({}, kAdvancedMode, Text());
+    setUp(w, {}, kAdvancedMode, Text());
     w.show();
     QTest::mouseClick(w.btnLoadFindSet, Qt::LeftButton);
     QVERIFY(messages.value(0).startsWith("You can load strings for Search from a file\r\n"));
+    apply(w);
     QCOMPARE(setFile, setPath.toStdU16String());
     QCOMPARE(strings.count, 2);
     QCOMPARE(strings.replace(1), Text(u"kept"));
@@ -186,18 +196,19 @@ private slots:
       return QString("/data/set.txt");
     };
     w.editFile = [&](const Text& name) { edited = name; };
-    w.setUp({}, kAdvancedMode, u"/data/projects");
+    setUp(w, {}, kAdvancedMode, u"/data/projects");
     w.show();
     QTest::mouseClick(w.btnEditFindSet, Qt::LeftButton);
     QCOMPARE(startedIn, QString("/data/projects"));
     QCOMPARE(edited, Text(u"/data/set.txt"));
+    apply(w);
     QCOMPARE(setFile, Text(u"/data/set.txt"));
   }
 
   void controls_are_named_for_screen_readers() {
     TfrmVarkoHistory w;
     attach(w);
-    w.setUp({}, kAdvancedMode, Text());
+    setUp(w, {}, kAdvancedMode, Text());
     w.show();
     QCOMPARE(QAccessible::queryAccessibleInterface(w.edtNumStrings)->text(QAccessible::Name), QString("Number lines"));
     QCOMPARE(QAccessible::queryAccessibleInterface(w.btnCancelMulti)->text(QAccessible::Name), QString("Cancel"));

@@ -75,9 +75,16 @@ class TfrmVarkoReplaceTest : public QObject {
 
   void open(TfrmVarkoReplace& w, const Text& firstFolder = Text()) {
     w.showReplaceOn = [this](bool on) { replaceCalls << (on ? 2 : 1); };
-    w.setUp(table, options, setFile, u"needle", firstFolder);
+    w.setUp({table, options, setFile, u"needle", firstFolder});
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
+  }
+  // What the program takes back from the window, whichever way it closed.
+  void apply(const TfrmVarkoReplace& w) {
+    const ReplaceOptionsOutcome outcome = w.outcome();
+    table = outcome.table;
+    options = outcome.options;
+    setFile = outcome.stringSetFileName;
   }
 
 private slots:
@@ -93,6 +100,7 @@ private slots:
     TfrmVarkoReplace w;
     open(w);
     QCOMPARE(gridRows(w.grdReplace), QStringList({"needle|needle"}));
+    apply(w);
     QCOMPARE(table.count, 1);
     QCOMPARE(table.replace(1), Text(u"needle"));
     QCOMPARE(w.lblFindStrAmx->text(), QString("Number strings to search for=1"));
@@ -134,9 +142,11 @@ private slots:
     typeCell(w.grdReplace, 1, 0, "cat");
     typeCell(w.grdReplace, 1, 1, "dog");
     typeCell(w.grdReplace, 3, 0, "fox");
+    apply(w);
     QCOMPARE(table.count, 1);  // nothing taken while the focus is in the grid
 
     QTest::mouseClick(w.edtNumStrings, Qt::LeftButton);
+    apply(w);
     QCOMPARE(table.count, 3);
     QCOMPARE(gridRows(w.grdReplace), QStringList({"needle|pin", "cat|dog", "fox|"}));
     QCOMPARE(w.lblFindStrAmx->text(), QString("Number strings to search for=3"));
@@ -174,6 +184,7 @@ private slots:
     answerBoxes(boxes, {QMessageBox::Ok});
     QTest::mouseClick(w.btnReplace, Qt::LeftButton);
     QCOMPARE(w.outcome().stringsText, Text(u"Replace - Strings to find:\r\npasted,two"));
+    apply(w);
     QCOMPARE(table.count, 2);
   }
 
@@ -191,10 +202,11 @@ private slots:
                                  "and note names of backup files\r\n\r\n"}));
     QVERIFY(w.outcome().replaceOn);
     QCOMPARE(replaceCalls.mid(replaceCalls.size() - 2), QList<int>({1, 2}));
+    apply(w);
     QVERIFY(options.queryFile && !options.queryLine && options.preserveSpaces);
     QVERIFY(options.showFilesWithNoMatches && !options.showLinesNoMatches);
 
-    w.setUp(table, options, setFile, u"needle", Text());
+    w.setUp({table, options, setFile, u"needle", Text()});
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QVERIFY(!w.cbxDoReplace->isChecked());
@@ -229,6 +241,7 @@ private slots:
     QTest::mouseClick(w.btnLoadFindReplaceSet, Qt::LeftButton);
     QVERIFY(boxes.value(0).startsWith("You can load strings for Search/Replace from a file\r\nFile with strings has 2"));
     QCOMPARE(gridRows(w.grdReplace), rows);
+    apply(w);
     QCOMPARE(table.count, int(rows.size()));
     QCOMPARE(w.edtNumStrings->text(), QString::number(rows.size()));
     QCOMPARE(setFile, loaded ? toText(file) : Text());
@@ -249,6 +262,7 @@ private slots:
     QTest::mouseClick(w.btnEditFindReplaceSet, Qt::LeftButton);
     QCOMPARE(startedIn, QString("/data/projects"));
     QCOMPARE(edited, Text(u"/data/pairs.txt"));
+    apply(w);
     QCOMPARE(setFile, Text(u"/data/pairs.txt"));
     QCOMPARE(table.count, 1);  // not loaded
   }

@@ -38,6 +38,9 @@ void checkScreenReaderNames(QWidget* w) {
   }
 }
 
+// What the program takes back from the window, whichever way it closed.
+void apply(const TfrmVarkoStrings& w, StringTable& table) { table = w.choice().strings; }
+
 QString tableText(const StringTable& t) {
   QStringList out;
   for (int n = 1; n <= kMaxStrings; ++n)
@@ -59,7 +62,8 @@ private slots:
     table.find(7) = u"old seven";
     table.replace(1) = u"kept";
     table.count = 7;
-    TfrmVarkoStrings w(table, nullptr, ini());
+    TfrmVarkoStrings w(nullptr, ini());
+    w.setUp(table, QString());
     w.show();
     QCOMPARE(w.windowTitle(), QString("Strings - Advanced Search"));
     QVERIFY(w.MemoStrings->hasFocus() || QApplication::focusWidget() == w.MemoStrings ||
@@ -75,6 +79,7 @@ private slots:
     grab(&w, "strings");
     QTest::mouseClick(w.btnFinish, Qt::LeftButton);
     QVERIFY(!w.isVisible());
+    apply(w, table);
     QCOMPARE(table.count, 2);
     // Exactly as typed, leading and trailing blanks kept; old strings gone.
     QCOMPARE(tableText(table), QString("1=a|2=  b c "));
@@ -83,7 +88,8 @@ private slots:
 
   void memo_keeps_its_text_between_showings_and_close_box_takes_nothing() {
     StringTable table;
-    TfrmVarkoStrings w(table, nullptr, ini());
+    TfrmVarkoStrings w(nullptr, ini());
+    w.setUp(table, QString());
     w.show();
     QTest::keyClicks(w.MemoStrings, "first");
     QTest::mouseClick(w.btnFinish, Qt::LeftButton);
@@ -92,6 +98,7 @@ private slots:
     QTest::keyClick(w.MemoStrings, Qt::Key_Return);
     QTest::keyClicks(w.MemoStrings, "second");
     w.reject();
+    apply(w, table);
     QCOMPARE(table.count, 1);
     QCOMPARE(tableText(table), QString("1=first"));
   }
@@ -100,7 +107,8 @@ private slots:
     StringTable table;
     table.find(1) = u"before";
     table.count = 1;
-    TfrmVarkoStrings w(table, nullptr, ini());
+    TfrmVarkoStrings w(nullptr, ini());
+    w.setUp(table, QString());
     w.show();
     QStringList many;
     for (int i = 1; i <= 201; ++i)
@@ -116,12 +124,14 @@ private slots:
     QTest::mouseClick(w.btnFinish, Qt::LeftButton);
     QVERIFY2(shown.contains("200") && shown.contains("201"), qPrintable(shown));
     QVERIFY(w.isVisible());
+    apply(w, table);
     QCOMPARE(tableText(table), QString("1=before"));
     // Exactly 200 is fine.
     many.removeLast();
     w.MemoStrings->setPlainText(many.join('\n'));
     QTest::mouseClick(w.btnFinish, Qt::LeftButton);
     QVERIFY(!w.isVisible());
+    apply(w, table);
     QCOMPARE(table.count, 200);
     QCOMPARE(table.find(200), Text(u"s200"));
   }
@@ -132,25 +142,28 @@ private slots:
     table.find(2) = u"two";
     table.find(3) = u"three";
     table.count = 3;
-    TfrmVarkoStrings w(table, nullptr, ini());
-    w.setSimpleString("typed");
+    TfrmVarkoStrings w(nullptr, ini());
+    w.setUp(table, "typed");
     w.show();
     QTest::keyClicks(w.MemoStrings, "scratch");
     QVERIFY(!w.reloadedSettings().has_value());
     QTest::mouseClick(w.btnReloadDefault, Qt::LeftButton);
     QCOMPARE(w.MemoStrings->toPlainText(), QString("typed\ntwo\nthree"));
+    apply(w, table);
     QCOMPARE(table.find(1), Text(u"typed"));
     QVERIFY(w.reloadedSettings().has_value());
     QCOMPARE(w.reloadedSettings()->stringMode, 2);
     // A first string of its own is kept.
     table.find(1) = u"one";
+    w.setUp(table, "typed");
     QTest::mouseClick(w.btnReloadDefault, Qt::LeftButton);
     QCOMPARE(w.MemoStrings->toPlainText(), QString("one\ntwo\nthree"));
   }
 
   void unused_controls_stay_out_of_the_way() {
     StringTable table;
-    TfrmVarkoStrings w(table, nullptr, ini());
+    TfrmVarkoStrings w(nullptr, ini());
+    w.setUp(table, QString());
     w.show();
     QVERIFY(!w.btnSaveStrings->isEnabled());
     QCOMPARE(w.btnSaveStrings->text(), QString("Save These Strings as Default set"));

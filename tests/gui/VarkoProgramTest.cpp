@@ -404,7 +404,7 @@ private slots:
     const QString setFile = dir_.filePath("find set.txt");
     guitest::writeFile(setFile, "one\tuno\r\nthe\tel\r\n");
     QTest::mouseClick(control<QToolButton>(*w, "ImageString"), Qt::LeftButton);
-    QCOMPARE(w->savedSettings().stringMode, kAdvancedMode);
+    QCOMPARE(program->inputs().saved.stringMode, kAdvancedMode);
     auto* historyButton = control<QToolButton>(*w, "btnHistory");
     QVERIFY(historyButton->isEnabled());
 
@@ -426,7 +426,7 @@ private slots:
     QTest::mouseClick(historyButton, Qt::LeftButton);
     QCOMPARE(page, QString("Multiple Searches"));
     QCOMPARE(loaded, QStringList({"one", "the"}));
-    QCOMPARE(program->stringSetFileName(), setFile.toStdU16String());
+    QCOMPARE(program->inputs().stringSetFileName, setFile.toStdU16String());
 
     // The loaded set is what the next run looks for.
     control<QLineEdit>(*w, "edtFolder")->setText(fixture());
