@@ -280,12 +280,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   if (options.replaceMode) {
     ReplaceSettings settings;
     settings.archiveFile = xcArchiveFileName();
-    settings.settingsFile = xcConfigFolder() + u"Varko64.INI";  // the desktop program's settings
+    settings.settingsFile = configFolder() + u"Varko64.INI";  // the desktop program's settings
     questions = std::make_unique<TerminalQuestions>(in, err, options.yes, settings.settingsFile);
-    if (!options.dryRun) undoManifest = std::make_unique<UndoManifest>(xcDataFolder(), host);
+    if (!options.dryRun) undoManifest = std::make_unique<UndoManifest>(dataFolder(), host);
     replacer = std::make_unique<RunReplacer>(options.request, settings, host, *questions, undoManifest.get(), options.dryRun);
     replacer->onPreview = [&out](const FileChanges& changes) {
-      out << textToPath(xcUnifiedDiff(changes));
+      out << textToPath(unifiedDiff(changes));
     };
     session.setReplaceHandler(replacer.get());
   }

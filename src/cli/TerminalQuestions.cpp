@@ -22,7 +22,7 @@ std::string TerminalText(const Text& text) {
 
 int UndoLastReplaceRun(std::ostream& out, std::ostream& err) {
   TextList report;
-  UndoResult result = UndoLastReplace(xcDataFolder(), report, SystemClock::instance());
+  UndoResult result = UndoLastReplace(dataFolder(), report, SystemClock::instance());
   for (const Text& line : report) out << textToPath(line) << '\n';
   if (!result.foundRun) {
     err << "varko-search: there is no replace run to undo\n";

@@ -37,7 +37,7 @@ public:
     diffPrinted_ = false;
     if (yes_) return FileDecision::Save;
     err_ << "Changes for file " << textToPath(changes.path) << '\n';
-    for (const ReplaceLogRow& row : xcReplaceLogRows(changes)) {
+    for (const ReplaceLogRow& row : replaceLogRows(changes)) {
       if (row[0].empty() && row[1].empty()) continue;
       err_ << (row[0].empty() ? std::string() : textToPath(row[0]) + "\t") << textToPath(row[1]) << '\n';
     }
@@ -50,7 +50,7 @@ public:
       if (answer == "d") {
         if (!xcDifferencesViewer(settingsFile_).empty()) return FileDecision::ShowDifferences;
         // No viewer: the differences are shown here, as a diff.
-        err_ << textToPath(xcUnifiedDiff(changes));
+        err_ << textToPath(unifiedDiff(changes));
         diffPrinted_ = true;
       }
     }

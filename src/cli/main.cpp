@@ -6,8 +6,8 @@
 #include "lib/Library.h"
 
 int main(int argc, char** argv) {
-  varko::xcRaiseOpenFileLimit();
-  varko::xcLimitMallocArenas();
+  varko::raiseOpenFileLimit();
+  varko::limitMallocArenas();
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
   // An error nothing below handled is a failure with its reason, never an abort or "no match".

@@ -21,7 +21,7 @@ SpanRules MatchRulesOf(const LineMatcher& matcher) {
 
 std::vector<MatchSpan> MatchSpansOf(const QString& text, const SpanRules& rules) {
   if (rules.strings.empty() || text.isEmpty()) return {};
-  return xcMatchSpans(TextView(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())),
+  return matchSpans(TextView(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())),
                       rules);
 }
 

@@ -45,7 +45,7 @@ QLabel* greyLabel(const QString& text, QWidget* parent) {
 }  // namespace
 
 TfrmText::TfrmText(QWidget* parent)
-    : QDialog(parent), clock_(&varko::SystemClock::instance()), reportFolder_(varko::xcTempFolder()) {
+    : QDialog(parent), clock_(&varko::SystemClock::instance()), reportFolder_(varko::tempFolder()) {
   setObjectName("frmText");
   setWindowTitle("Text Output Options");
   setAutoFillBackground(true);

@@ -496,7 +496,7 @@ void TfrmVarkoReplace::btnUndoLastReplaceClick() {
     return;
   }
   TextList report;
-  const UndoResult undo = UndoLastReplace(xcDataFolder(), report, clock ? *clock : SystemClock::instance());
+  const UndoResult undo = UndoLastReplace(dataFolder(), report, clock ? *clock : SystemClock::instance());
   QStringList lines;
   for (const Text& line : report) lines << toQString(line);
   if (undo.foundRun)

@@ -98,7 +98,7 @@ void TfrmVarkoReplaceResults::setChanges(const FileChanges& changes, bool newFil
   differencesShownHere_ = false;
   lblFilename->setText(toQString(changes.path));
   // The heading row and an empty row 1, then the rows the replacement wrote.
-  const std::vector<ReplaceLogRow> logRows = xcReplaceLogRows(changes);
+  const std::vector<ReplaceLogRow> logRows = replaceLogRows(changes);
   log_.setRowCount(0);
   log_.setRowCount(2 + static_cast<int>(logRows.size()));
   int row = 2;
@@ -141,7 +141,7 @@ void TfrmVarkoReplaceResults::btnShowDiffClick() {
 
 void TfrmVarkoReplaceResults::showDifferencesHere() {
   if (!changes_) return;
-  Text diff = xcUnifiedDiff(*changes_);
+  Text diff = unifiedDiff(*changes_);
   if (diff.empty()) diff = u"The new lines are the same as the old ones.";
   QDialog view(this);
   view.setObjectName("frmDifferences");

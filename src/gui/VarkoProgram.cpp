@@ -137,7 +137,7 @@ void VarkoProgram::btnReplaceClick() {
   varko::ReplaceSettings settings;
   settings.archiveFile = varko::xcArchiveFileName();
   settings.settingsFile = frmVarko1->settingsFileName();
-  varko::UndoManifest undoManifest(varko::xcDataFolder(), *frmVarko1);
+  varko::UndoManifest undoManifest(varko::dataFolder(), *frmVarko1);
   WindowReplaceQuestions questions(frmVarko1, *frmVarkoReplaceResults_, settings.settingsFile);
   varko::SearchRequest request = frmVarko1->buildRequest();
   request.replace.stringSetFilename = inputs_.stringSetFileName;

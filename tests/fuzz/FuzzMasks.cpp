@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (compiled && mask.find(u'[') == Text::npos)
     check(matches == plainMatch(name, elements(mask, true)), "a mask matches as the plain matcher does");
 
-  const bool listed = xcMatchesListingPattern(name, mask);
+  const bool listed = matchesListingPattern(name, mask);
   bool expected = plainMatch(name, elements(mask, false));
   if (!expected && mask.size() >= 2 && TextView(mask).substr(mask.size() - 2) == u".*" &&
       name.find(u'.') == Text::npos)

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(ini.SectionExists(section), "the written section exists");
 
   std::string after;
-  if (xcReadRegularFile(path, after) != 0) std::abort();
+  if (readRegularFile(path, after) != 0) std::abort();
   // The write replaces one line or adds at most two (a section and a key), in one place; the
   // last old line may gain a line end.
   const std::vector<std::string> old = linesOf(std::string(before)), now = linesOf(after);

@@ -53,11 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(kMarks[in.byte() % std::size(kMarks)]);
   bytes += in.restBytes();
 
-  check(xcIsValidUtf8(bytes.data(), bytes.size()) == plainValidUtf8(bytes), "the UTF-8 test agrees with the plain one");
+  check(validUtf8(bytes.data(), bytes.size()) == plainValidUtf8(bytes), "the UTF-8 test agrees with the plain one");
   // In a read buffer the bytes after the text are anything: they must not count.
   std::string inBuffer = bytes + "\xFF\xC3";
-  check(xcIsValidUtf8(inBuffer.data(), bytes.size()) == plainValidUtf8(bytes), "the UTF-8 test stops at its size");
-  const TextEncoding encoding = xcDetectEncoding(bytes);
+  check(validUtf8(inBuffer.data(), bytes.size()) == plainValidUtf8(bytes), "the UTF-8 test stops at its size");
+  const TextEncoding encoding = detectEncoding(bytes);
   const Text text = xcDecodeText(bytes, encoding);
   const std::string_view view(bytes);
   switch (encoding) {
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   xcDecodeLines(bytes, lines);
   check(lines == plainLines(text), "lines split as the rule says");
   TextList cut;
-  xcDecodeCutLines(bytes, cut);
+  decodeCutLines(bytes, cut);
   if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE)
     check(cut == lines, "complete bytes decode the same when cut");
   for (TextEncoding other : {TextEncoding::Utf8Bom, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf8,

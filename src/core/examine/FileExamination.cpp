@@ -19,7 +19,7 @@
 
 namespace varko {
 
-SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked) {
+SkipReason omitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked) {
   if (omitBinBak) {
     if (xcTextPos(path, u".bak", 1) > 0) return SkipReason::BinaryBackup;
     for (const char16_t* part : {u".~", u".dcu", u".exe", u".dll", u".varc"})
@@ -36,7 +36,7 @@ SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool 
 }
 
 bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked) {
-  return xcOmitRule(path, omitBinBak, omitVarkoSR, mapFilesAsked) != SkipReason::None;
+  return omitRule(path, omitBinBak, omitVarkoSR, mapFilesAsked) != SkipReason::None;
 }
 
 namespace {
@@ -44,7 +44,7 @@ namespace {
 // An empty path is left out too, with no reason worth listing.
 bool omittedByName(const Text& path, const ExamineOptions& options, SkipReason& why) {
   why = path.empty() ? SkipReason::None
-                     : xcOmitRule(path, options.omitBinBak, options.omitVarkoSR, options.mapFilesAsked);
+                     : omitRule(path, options.omitBinBak, options.omitVarkoSR, options.mapFilesAsked);
   return path.empty() || why != SkipReason::None;
 }
 
@@ -98,7 +98,7 @@ void matchLines(const TextList& lines, const ExamineOptions& options, const Line
 
 }  // namespace
 
-FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+FileOutcome examineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                                    const Clock& clock, TextList& lines) {
   FileOutcome out;
   SkipReason why = SkipReason::None;
@@ -148,8 +148,8 @@ void readAllAndMatch(const OpenedFile& file, const ExamineOptions& options, cons
     try {
       // The whole file at once when its size is known (one spare byte shows the end); a file
       // that grows gets room a piece at a time.
-      if (buffers.capacity <= used) xcEnsureCapacity(buffers, used < size ? size + 1 : used + kReadPiece, used);
-      else if (used < size) xcEnsureCapacity(buffers, size + 1, used);
+      if (buffers.capacity <= used) ensureCapacity(buffers, used < size ? size + 1 : used + kReadPiece, used);
+      else if (used < size) ensureCapacity(buffers, size + 1, used);
     } catch (const std::bad_alloc&) {
       out.load.cutShort = true;
       break;
@@ -248,7 +248,7 @@ bool readHead(OpenedFile& file, bool sizesReliable, ExamineBuffers& buffers, Fil
   // One byte more than the size: a short read then means the end, without another read. A
   // regular file reads short only at its end.
   file.first = file.sizeKnown ? std::min(file.size + 1, kFirstRead) : kFirstRead;
-  xcEnsureCapacity(buffers, file.first, 0);
+  ensureCapacity(buffers, file.first, 0);
   while (file.used < file.first) {
     ssize_t n = xcReadSome(file.fd.get(), buffers.bytes.get() + file.used, file.first - file.used);
     if (n < 0) {
@@ -277,7 +277,7 @@ bool testText(const OpenedFile& file, const ExamineOptions& options, const Exami
               FileOutcome& out) {
   size_t tested = std::min(file.used, kTextTestBytes);
   TextSampleCounts counts =
-      xcCountTextSampleFast(buffers.bytes.get(), tested, file.used > tested, options.asciiTextTest);
+      countTextSampleFast(buffers.bytes.get(), tested, file.used > tested, options.asciiTextTest);
   out.textTest.textBytes = counts.text;
   out.textTest.otherBytes = counts.other;
   out.textTest.isText = xcIsTextSample(out.textTest.textBytes, out.textTest.otherBytes);
@@ -307,7 +307,7 @@ void searchLoaded(OpenedFile& file, const ExamineOptions& options, const LineMat
   const LineMatcher* bytesMatcher = &matcher;
   KnownEncoding known = KnownEncoding::Nothing;
   if (!matcher.needlesAscii) {
-    if (inPlace && xcIsValidUtf8(mapped.data(), mapped.size())) {
+    if (inPlace && validUtf8(mapped.data(), mapped.size())) {
       known = KnownEncoding::Utf8;
     } else if (inPlace && !bom && matcher.windows1252()) {
       known = KnownEncoding::Windows1252;
@@ -316,7 +316,7 @@ void searchLoaded(OpenedFile& file, const ExamineOptions& options, const LineMat
       return readAllAndMatch(file, options, matcher, clock, deadline, buffers, out);
     }
   }
-  xcStreamAndMatch(file.fd.get(), file.used, file.endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,
+  streamAndMatch(file.fd.get(), file.used, file.endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,
                    inPlace ? &mapped : nullptr, known);
   if (inPlace && mapped.truncated()) {
     out.load.cutShort = true;

@@ -97,7 +97,7 @@ struct FileOutcome {
   // Stores a line's text; where it went is set in line.
   void storeText(TextView text, ReportedLine& line) {
     line.textStart = lineTexts.size();
-    line.wide = !xcAppendUtf8(text, lineTexts);
+    line.wide = !appendAsUtf8(text, lineTexts);
     if (line.wide) {
       line.textStart = wideTexts.size();
       wideTexts += text;
@@ -116,7 +116,7 @@ struct FileOutcome {
 // True when the omit rules skip the path (substring tests on the whole path).
 bool xcOmittedByName(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked);
 // The rule that omits the path: BinaryBackup, OwnFile, or None.
-SkipReason xcOmitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked);
+SkipReason omitRule(const Text& path, bool omitBinBak, bool omitVarkoSR, bool mapFilesAsked);
 
 // Read buffer and line lists, reused from file to file by one thread.
 struct ExamineBuffers {
@@ -140,7 +140,7 @@ struct ExamineBuffers {
 };
 
 // Reads each file once and matches on its raw bytes, decoding only the lines where a string
-// occurs; gives exactly the outcome of xcExamineFileReference.
+// occurs; gives exactly the outcome of examineFileReference.
 FileOutcome xcExamineFile(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                           const Clock& clock, ExamineBuffers& buffers);
 // The same into out, which is reset first and keeps its storage. With entriesAreFiles, folderFd
@@ -151,7 +151,7 @@ void xcExamineFile(const Text& path, const ExamineOptions& options, const LineMa
                    ExamineBuffers& buffers, FileOutcome& out, int folderFd = -1, bool sizesReliable = false);
 
 // The straightforward way: text test, load every line, match every line.
-FileOutcome xcExamineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
+FileOutcome examineFileReference(const Text& path, const ExamineOptions& options, const LineMatcher& matcher,
                                    const Clock& clock, TextList& lineBuffer);
 
 }  // namespace varko

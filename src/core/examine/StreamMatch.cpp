@@ -18,7 +18,7 @@
 
 namespace varko {
 
-void xcEnsureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
+void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used) {
   if (wanted <= b.capacity) return;
   size_t capacity = std::max(wanted, b.capacity + b.capacity / 2);
   std::unique_ptr<char[]> bigger(new char[capacity]);
@@ -38,8 +38,8 @@ int64_t countBreaks(const char* from, const char* to, bool& anyHigh) {
   int64_t n = 0;
   bool anyCr = false, high = false;
   const char* p = from;
-  if (xcCpuHasAvx2()) {
-    n = xcCountLineFeedsAvx2(from, to, anyCr, high);
+  if (cpuHasAvx2()) {
+    n = countLineFeedsAvx2(from, to, anyCr, high);
     p = to;
   }
 #if defined(__SSE2__)
@@ -146,7 +146,7 @@ public:
   bool manyLinesWait() const { return linesWait_ && out_.lines.size() >= kPartLines; }
   // Bytes of the file, in order: the first that are not UTF-8 make it Windows-1252.
   void checkUtf8(const char* from, const char* to) {
-    if (encoding_ == Encoding::ValidSoFar && !xcIsValidUtf8(from, static_cast<size_t>(to - from)))
+    if (encoding_ == Encoding::ValidSoFar && !validUtf8(from, static_cast<size_t>(to - from)))
       encoding_ = Encoding::Windows1252;
   }
   // The file's last bytes, checked only if a line needs the answer.
@@ -435,7 +435,7 @@ private:
   // False when reading stops: the file is cut short, or could not be read (failed_).
   bool readMore() {
     try {
-      xcEnsureCapacity(buffers_, std::max(used_ + kReadPiece / 4, kReadPiece / 4), used_);
+      ensureCapacity(buffers_, std::max(used_ + kReadPiece / 4, kReadPiece / 4), used_);
     } catch (const std::bad_alloc&) {
       search_.cutShort();
       return false;
@@ -470,7 +470,7 @@ Encoding startingEncoding(bool bom, KnownEncoding known) {
 
 }  // namespace
 
-void xcStreamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
+void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                       DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out, const MappedFile* mapped,
                       KnownEncoding known) {
   LineSearch search(startingEncoding(bom, known), matcher, clock, deadline, buffers, out);

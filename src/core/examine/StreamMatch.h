@@ -10,7 +10,7 @@ namespace varko {
 inline constexpr size_t kReadPiece = 1024 * 1024;
 
 // Grows the read buffer to hold wanted bytes, keeping its first used bytes.
-void xcEnsureCapacity(ExamineBuffers& b, size_t wanted, size_t used);
+void ensureCapacity(ExamineBuffers& b, size_t wanted, size_t used);
 
 // A mapped file's encoding, when it was checked whole before its search.
 enum class KnownEncoding { Nothing, Utf8, Windows1252 };
@@ -25,7 +25,7 @@ enum class KnownEncoding { Nothing, Utf8, Windows1252 };
 // cost a quarter of the search); a piece the line count saw all ASCII needs no check. Its lines
 // wait for the encoding like those of a file read; once many wait, the rest of the file is
 // checked at once so they can go on. known: see KnownEncoding.
-void xcStreamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
+void streamAndMatch(int fd, size_t used, bool endOfFile, bool bom, const LineMatcher& matcher, const Clock& clock,
                       DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out,
                       const MappedFile* mapped = nullptr, KnownEncoding known = KnownEncoding::Nothing);
 

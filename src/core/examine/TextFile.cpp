@@ -40,7 +40,7 @@ void countCharacter(char32_t cp, TextSampleCounts& counts) {
 // the rest of the character is beyond the sample.
 bool countUtf8Character(std::string_view sample, size_t& i, bool more, TextSampleCounts& counts) {
   char32_t cp = 0;
-  int length = xcUtf8Sequence(sample, i, cp);
+  int length = utf8SequenceOf(sample, i, cp);
   if (length > 0) {
     countCharacter(cp, counts);
     i += static_cast<size_t>(length);
@@ -116,7 +116,7 @@ TextSampleCounts xcCountTextSample(const char* data, size_t size, bool more, boo
   return countUtf8(sample, 0, more);
 }
 
-TextSampleCounts xcCountTextSampleFast(const char* data, size_t size, bool more, bool asciiTest) {
+TextSampleCounts countTextSampleFast(const char* data, size_t size, bool more, bool asciiTest) {
   std::string_view sample(data, size);
   // Marks of UTF-16 are rare: the plain count serves them.
   if (!asciiTest && (sample.starts_with("\xFF\xFE") || sample.starts_with("\xFE\xFF")))
@@ -164,8 +164,8 @@ TextTestResult xcIsTextFileAndLoadable(const Text& path, bool asciiTest) {
   TextTestResult result;
   FileDescriptor file;
   int64_t size = 0;
-  if (int error = xcOpenRegularFile(textToPath(path), file, size)) {
-    result.errorText = xcFileErrorText(error);
+  if (int error = openRegularFile(textToPath(path), file, size)) {
+    result.errorText = fileErrorText(error);
     return result;
   }
   if (size == 0) return result;
@@ -194,8 +194,8 @@ LoadResult LoadFileLines(const Text& path, TextList& lines, int& loadMethod, Dat
   LoadResult result;
   FileDescriptor file;
   int64_t size = 0;
-  if (int error = xcOpenRegularFile(textToPath(path), file, size)) {
-    result.errorText = xcFileErrorText(error);
+  if (int error = openRegularFile(textToPath(path), file, size)) {
+    result.errorText = fileErrorText(error);
     return result;
   }
 
@@ -224,7 +224,7 @@ LoadResult LoadFileLines(const Text& path, TextList& lines, int& loadMethod, Dat
 
   try {
     if (result.cutShort)
-      xcDecodeCutLines(bytes, lines);
+      decodeCutLines(bytes, lines);
     else
       xcDecodeLines(bytes, lines);
   } catch (const std::bad_alloc&) {

@@ -33,7 +33,7 @@ struct TextSampleCounts {
 TextSampleCounts xcCountTextSample(const char* data, size_t size, bool more, bool asciiTest);
 // The same decision, quicker: the run's path. It stops counting once more than 5 other
 // characters make the sample not text, so the counts of such a sample are partial.
-TextSampleCounts xcCountTextSampleFast(const char* data, size_t size, bool more, bool asciiTest);
+TextSampleCounts countTextSampleFast(const char* data, size_t size, bool more, bool asciiTest);
 
 struct TextTestResult {
   bool isText = false;

@@ -89,20 +89,20 @@ int xcStatPath(const std::string& path, struct stat& st) {
   return atParent(path, [&st](int folder, const char* name) { return ::fstatat(folder, name, &st, 0); });
 }
 
-int xcOpenFolder(const Text& folder) { return xcOpenPath(textToPath(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+int openFolder(const Text& folder) { return xcOpenPath(textToPath(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates, int* error) {
-  const int fd = xcOpenFolder(folder);
+  const int fd = openFolder(folder);
   if (fd < 0) {
     if (error) *error = errno;
     return {};
   }
-  auto entries = xcListDirectoryFd(fd, withDates, error);
+  auto entries = listDirectoryFd(fd, withDates, error);
   ::close(fd);
   return entries;
 }
 
-std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates, int* error) {
+std::vector<DirectoryEntry> listDirectoryFd(int dirFd, bool withDates, int* error) {
   if (error) *error = 0;
   std::vector<DirectoryEntry> entries;
   alignas(8) char buffer[32 * 1024];

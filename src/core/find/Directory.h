@@ -24,9 +24,9 @@ struct DirectoryEntry {
 // read on gives what was listed, and error (when given) gets the errno value; else 0.
 std::vector<DirectoryEntry> xcListDirectory(const Text& folder, bool withDates, int* error = nullptr);
 // The same for a folder already open; the descriptor stays open.
-std::vector<DirectoryEntry> xcListDirectoryFd(int dirFd, bool withDates, int* error = nullptr);
+std::vector<DirectoryEntry> listDirectoryFd(int dirFd, bool withDates, int* error = nullptr);
 // A folder opened for listing (-1 with errno set when it cannot be).
-int xcOpenFolder(const Text& folder);
+int openFolder(const Text& folder);
 
 // open(2) and stat(2) for a path of any length: a path the system refuses as too long is
 // reached in pieces it takes. -1 with errno set on failure.

@@ -55,7 +55,7 @@ Text currentFolder() {
 
 }  // namespace
 
-bool xcIsExcludedFolder(const TextList& excluded, const Text& name) {
+bool isExcludedFolder(const TextList& excluded, const Text& name) {
   for (const Text& e : excluded)
     if (xcSameText(e, name)) return true;
   return false;
@@ -80,11 +80,11 @@ void TFindFile::scan(const Text& folder, unsigned attrMask) {
   auto entries = xcListDirectory(folder, false, &error);
   if (error && OnSkipped) OnSkipped(Text(folder), SkipReason::Unreadable, systemErrorText(error));
   for (const auto& e : entries)
-    if (inListing(e, attrMask) && xcMatchesListingPattern(e.name, FileMask)) result_.push_back(folder + e.name);
+    if (inListing(e, attrMask) && matchesListingPattern(e.name, FileMask)) result_.push_back(folder + e.name);
   if (!InSubFolders) return;
   for (const auto& e : entries) {
     if (!inListing(e, 16) || !e.isFolder || isDots(e.name) || e.isFolderLink) continue;
-    if (!ExcludedFolders.empty() && xcIsExcludedFolder(ExcludedFolders, e.name)) {
+    if (!ExcludedFolders.empty() && isExcludedFolder(ExcludedFolders, e.name)) {
       ++excluded_;
       if (OnSkipped) OnSkipped(folder + e.name + u"/", SkipReason::ExcludedFolder);
       continue;
@@ -279,7 +279,7 @@ bool TZEQFindFiles::entersFolder(const DirectoryEntry& e, bool* excluded) const 
   if (e.isHidden && !SearchHistory) return false;
   if (e.isSystem) return false;
   // Read by the listing threads too: the list does not change while a scan runs.
-  bool out = !ExcludedFolders.empty() && xcIsExcludedFolder(ExcludedFolders, e.name);
+  bool out = !ExcludedFolders.empty() && isExcludedFolder(ExcludedFolders, e.name);
   if (excluded) *excluded = out;
   return !out;
 }
@@ -316,11 +316,11 @@ const TextList& TZEQFindFiles::SearchForFiles() {
 
 TZEQFindFiles::Listing TZEQFindFiles::listFolder(const Text& folder) const {
   Listing l;
-  l.fd = xcOpenFolder(folder);
+  l.fd = openFolder(folder);
   if (l.fd < 0)
     l.error = errno;
   else
-    l.entries = xcListDirectoryFd(l.fd, SelectOnDates, &l.error);
+    l.entries = listDirectoryFd(l.fd, SelectOnDates, &l.error);
   return l;
 }
 

@@ -42,7 +42,7 @@ private:
 };
 
 // Folder names (a-z in either case) that neither finder enters, below the start folders.
-bool xcIsExcludedFolder(const TextList& excluded, const Text& name);
+bool isExcludedFolder(const TextList& excluded, const Text& name);
 
 // TFileAttrKind as bits.
 enum FileAttrKind : unsigned {

@@ -157,7 +157,7 @@ bool matchesListing(TextView name, TextView pattern) {
 
 }  // namespace
 
-bool xcMatchesListingPattern(TextView name, TextView pattern) {
+bool matchesListingPattern(TextView name, TextView pattern) {
   if (matchesListing(name, pattern)) return true;
   // The listing lets a final ".*" stand for "no extension" too.
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == u".*" && name.find(u'.') == TextView::npos)

@@ -24,6 +24,6 @@ bool xcMatchesMask(TextView name, const Text& mask);
 
 // The platform listing's pattern match used by TFindFile: '*' and '?', letter case ignored,
 // "*.*" fits every name, a pattern ending in ".*" also fits a name without a dot.
-bool xcMatchesListingPattern(TextView name, TextView pattern);
+bool matchesListingPattern(TextView name, TextView pattern);
 
 }  // namespace varko

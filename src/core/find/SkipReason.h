@@ -19,7 +19,7 @@ enum class SkipReason : uint8_t {
 inline constexpr size_t kSkipReasonCount = 9;
 
 // The words of rows and of the summary.
-constexpr const char16_t* xcSkipReasonText(SkipReason reason) {
+constexpr const char16_t* skipReasonText(SkipReason reason) {
   switch (reason) {
     case SkipReason::None: break;
     case SkipReason::NotText: return u"not text";

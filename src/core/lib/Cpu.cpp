@@ -4,20 +4,20 @@ namespace varko {
 
 #if defined(__x86_64__) || defined(__i386__)
 
-bool xcCpuHasShuffle() {
+bool cpuHasShuffle() {
   static const bool has = __builtin_cpu_supports("ssse3");
   return has;
 }
 
-bool xcCpuHasAvx2() {
+bool cpuHasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
 
 #else
 
-bool xcCpuHasShuffle() { return false; }
-bool xcCpuHasAvx2() { return false; }
+bool cpuHasShuffle() { return false; }
+bool cpuHasAvx2() { return false; }
 
 #endif
 

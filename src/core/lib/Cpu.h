@@ -4,8 +4,8 @@
 namespace varko {
 
 // The byte shuffle (SSSE3).
-bool xcCpuHasShuffle();
+bool cpuHasShuffle();
 // AVX2: 32 bytes a round.
-bool xcCpuHasAvx2();
+bool cpuHasAvx2();
 
 }  // namespace varko

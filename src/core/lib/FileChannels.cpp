@@ -176,13 +176,13 @@ void xcClose(ChannelStream& stream, int channel) {
   if (trackedChannel(channel)) channels()[channel].open = false;
 }
 
-bool xcChannelIsOpen(int channel) { return trackedChannel(channel) && channels()[channel].open; }
+bool channelIsOpen(int channel) { return trackedChannel(channel) && channels()[channel].open; }
 
-int64_t xcChannelReadPosition(int channel) {
+int64_t channelReadPosition(int channel) {
   return validChannel(channel) ? channels()[channel].readPosition : 0;
 }
 
-void xcResetChannelsForTesting() { channels().fill(ChannelState{}); }
+void resetChannelsForTesting() { channels().fill(ChannelState{}); }
 
 Text xcExpandPath(const Text& fileName) {
   Text name = xcTrim(fileName);

@@ -29,9 +29,9 @@ void xcWriteUtf8Line(ChannelStream& stream, const Text& text);
 void xcClose(ChannelStream& stream, int channel);
 
 // For tests: the bookkeeping of channel 1..40.
-bool xcChannelIsOpen(int channel);
-int64_t xcChannelReadPosition(int channel);
-void xcResetChannelsForTesting();
+bool channelIsOpen(int channel);
+int64_t channelReadPosition(int channel);
+void resetChannelsForTesting();
 
 Text xcExpandPath(const Text& fileName);
 Text xcFileBaseName(const Text& fileName);

@@ -117,7 +117,7 @@ enum class ReadResult { Ok, Missing, Failed };
 
 // Only a regular file is ever read: a FIFO or device could block or never end.
 ReadResult readWholeFile(const Text& fileName, std::string& bytes) {
-  const int error = xcReadRegularFile(textToPath(fileName), bytes);
+  const int error = readRegularFile(textToPath(fileName), bytes);
   if (error == 0) return ReadResult::Ok;
   return error == ENOENT ? ReadResult::Missing : ReadResult::Failed;
 }

@@ -53,7 +53,7 @@ void setExePathForTesting(const Text& path) { exePathOverride() = path; }
 Text xcExeFolder() { return xcExtractFilePath(xcExePath()); }
 Text xcExeFileName() { return xcExtractFileName(xcExePath()); }
 
-bool xcExeFolderIsPortable() {
+bool exeFolderIsPortable() {
   const Text folder = xcExeFolder();
   if (folder.empty()) return false;
   for (const char16_t* system : {u"/usr/", u"/bin/", u"/sbin/", u"/lib/", u"/lib64/", u"/snap/"})
@@ -80,11 +80,11 @@ Text userFolder(const char* variable, const char* fallback) {
 }
 }  // namespace
 
-Text xcConfigFolder() { return xcExeFolderIsPortable() ? xcExeFolder() : userFolder("XDG_CONFIG_HOME", ".config"); }
+Text configFolder() { return exeFolderIsPortable() ? xcExeFolder() : userFolder("XDG_CONFIG_HOME", ".config"); }
 
-Text xcDataFolder() { return xcExeFolderIsPortable() ? xcExeFolder() : userFolder("XDG_DATA_HOME", ".local/share"); }
+Text dataFolder() { return exeFolderIsPortable() ? xcExeFolder() : userFolder("XDG_DATA_HOME", ".local/share"); }
 
-Text xcTempFolder() {
+Text tempFolder() {
   const char* dir = std::getenv("TMPDIR");
   Text folder = (dir && *dir) ? pathToText(dir) : Text(u"/tmp");
   return xcIncludeTrailingSeparator(folder);
@@ -129,7 +129,7 @@ Text xcChangeFileExt(const Text& path, const Text& ext) {
   return path.substr(0, p) + ext;
 }
 
-void xcRaiseOpenFileLimit() {
+void raiseOpenFileLimit() {
   struct rlimit rl {};
   if (getrlimit(RLIMIT_NOFILE, &rl) != 0) return;
   rlim_t wanted = std::min<rlim_t>(rl.rlim_max, 65536);
@@ -138,6 +138,6 @@ void xcRaiseOpenFileLimit() {
   setrlimit(RLIMIT_NOFILE, &rl);
 }
 
-void xcLimitMallocArenas() { mallopt(M_ARENA_MAX, 2); }
+void limitMallocArenas() { mallopt(M_ARENA_MAX, 2); }
 
 }  // namespace varko

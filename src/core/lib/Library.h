@@ -32,20 +32,20 @@ void setExePathForTesting(const Text& path);
 // settings file and NORV.INI, $XDG_DATA_HOME/varko/ (default ~/.local/share/varko/) for the run
 // log, the archive and the undo manifests. Both end with '/'; the user's folders are created
 // when asked for.
-bool xcExeFolderIsPortable();
-Text xcConfigFolder();
-Text xcDataFolder();
+bool exeFolderIsPortable();
+Text configFolder();
+Text dataFolder();
 
 // $TMPDIR, else /tmp, with a trailing '/'.
-Text xcTempFolder();
+Text tempFolder();
 
 // Lets the process hold as many open files as the system allows it (up to 65,536): the search
 // keeps folders open while their files are examined. The default of 1,024 only matters to
 // select(), which this program does not use.
-void xcRaiseOpenFileLimit();
+void raiseOpenFileLimit();
 // Two malloc arenas for the whole process: the search's threads hand memory to each other, and
 // an arena per thread would each keep its own peak.
-void xcLimitMallocArenas();
+void limitMallocArenas();
 
 bool xcFileExists(const Text& path);    // a regular file (links followed)
 bool xcFolderExists(const Text& path);  // a folder (links followed)

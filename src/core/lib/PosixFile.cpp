@@ -37,9 +37,9 @@ bool writeFull(int fd, const void* from, size_t count) {
   return true;
 }
 
-Text xcFileErrorText(int error) { return error == kNotRegularFile ? Text(u"Not a regular file") : systemErrorText(error); }
+Text fileErrorText(int error) { return error == kNotRegularFile ? Text(u"Not a regular file") : systemErrorText(error); }
 
-int xcOpenRegularFile(const std::string& path, FileDescriptor& file, int64_t& size) {
+int openRegularFile(const std::string& path, FileDescriptor& file, int64_t& size) {
   file.reset();
   size = 0;
   struct stat st {};
@@ -55,11 +55,11 @@ int xcOpenRegularFile(const std::string& path, FileDescriptor& file, int64_t& si
   return 0;
 }
 
-int xcReadRegularFile(const std::string& path, std::string& bytes) {
+int readRegularFile(const std::string& path, std::string& bytes) {
   bytes.clear();
   FileDescriptor file;
   int64_t size = 0;
-  if (int error = xcOpenRegularFile(path, file, size)) return error;
+  if (int error = openRegularFile(path, file, size)) return error;
   bytes.reserve(static_cast<size_t>(size));
   char buffer[1 << 16];
   for (;;) {

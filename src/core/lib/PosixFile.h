@@ -66,14 +66,14 @@ bool writeFull(int fd, const void* from, size_t count);
 // What opening or reading a file gave: 0, an errno value, or this.
 inline constexpr int kNotRegularFile = -1;
 // "Not a regular file", or the platform's text of the errno value.
-Text xcFileErrorText(int error);
+Text fileErrorText(int error);
 
 // Opens path for reading when it names a regular file, and nothing else: a FIFO, socket or
 // device could block or never end. The name is looked at before the open and the file after
 // it, as the name may be replaced in between. Gives 0 and the file and its size, or the error.
-int xcOpenRegularFile(const std::string& path, FileDescriptor& file, int64_t& size);
+int openRegularFile(const std::string& path, FileDescriptor& file, int64_t& size);
 
 // The whole of a regular file: 0, or the error (bytes then hold what was read).
-int xcReadRegularFile(const std::string& path, std::string& bytes);
+int readRegularFile(const std::string& path, std::string& bytes);
 
 }  // namespace varko

@@ -193,7 +193,7 @@ std::string encodeUtf8(TextView s, bool unescape) {
 
 }  // namespace
 
-size_t xcEncodeUtf8To(TextView t, char* out) {
+size_t encodeUtf8To(TextView t, char* out) {
   char* o = out;
   for (size_t i = 0, n = t.size(); i < n; ++i) {
     char32_t c = t[i];
@@ -220,10 +220,10 @@ size_t xcEncodeUtf8To(TextView t, char* out) {
   return static_cast<size_t>(o - out);
 }
 
-bool xcAppendUtf8(TextView t, std::string& out) {
+bool appendAsUtf8(TextView t, std::string& out) {
   size_t start = out.size();
   out.resize(start + t.size() * 3);
-  size_t n = xcEncodeUtf8To(t, out.data() + start);
+  size_t n = encodeUtf8To(t, out.data() + start);
   out.resize(n == SIZE_MAX ? start : start + n);
   return n != SIZE_MAX;
 }

@@ -47,10 +47,10 @@ void xcAppendCodePoint(Text& out, char32_t cp);
 void fromUtf8Into(std::string_view s, Text& out);  // reuses out's storage
 // Appends text as UTF-8; false, with out as it was, when text has a surrogate that is not half
 // of a pair (UTF-8 cannot hold it).
-bool xcAppendUtf8(TextView text, std::string& out);
+bool appendAsUtf8(TextView text, std::string& out);
 // Writes text as UTF-8 to out, which has room for three bytes per unit; the bytes written, or
 // SIZE_MAX (out's content undefined) for a surrogate that is not half of a pair.
-size_t xcEncodeUtf8To(TextView text, char* out);
+size_t encodeUtf8To(TextView text, char* out);
 std::string toUtf8(TextView s);
 Text fromAscii(std::string_view s);  // each byte one character (for literals and numbers)
 Text intToText(long long v);

@@ -21,7 +21,7 @@ constexpr std::string_view kUtf16BEMark = "\xFE\xFF";
 
 }  // namespace
 
-int xcUtf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
+int utf8SequenceOf(std::string_view bytes, size_t i, char32_t& cp) {
   auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
   unsigned char b0 = at(i);
   if (b0 < 0x80) {
@@ -57,14 +57,14 @@ int xcUtf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
 
 namespace {
 
-bool isValidUtf8(std::string_view bytes) { return xcIsValidUtf8(bytes.data(), bytes.size()); }
+bool isValidUtf8(std::string_view bytes) { return validUtf8(bytes.data(), bytes.size()); }
 
 // Count of bytes at the end that start a sequence the read stopped in the middle of.
 size_t incompleteUtf8Tail(std::string_view bytes) {
   size_t from = bytes.size() > 3 ? bytes.size() - 3 : 0;
   for (size_t i = from; i < bytes.size(); ++i) {
     char32_t cp;
-    if (static_cast<unsigned char>(bytes[i]) >= 0xC0 && xcUtf8Sequence(bytes, i, cp) == -1)
+    if (static_cast<unsigned char>(bytes[i]) >= 0xC0 && utf8SequenceOf(bytes, i, cp) == -1)
       return bytes.size() - i;
   }
   return 0;
@@ -77,7 +77,7 @@ Text decodeUtf8(std::string_view bytes) {
   out.reserve(bytes.size());
   char32_t cp;
   for (size_t i = 0; i < bytes.size();) {
-    int n = xcUtf8Sequence(bytes, i, cp);
+    int n = utf8SequenceOf(bytes, i, cp);
     if (n > 0) {
       xcAppendCodePoint(out, cp);
       i += static_cast<size_t>(n);
@@ -105,8 +105,8 @@ Text decodeUtf16(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
-bool xcIsValidUtf8(const char* data, size_t size) {
-  if (size >= 64 && xcCpuHasAvx2()) return xcIsValidUtf8Avx2(data, size);
+bool validUtf8(const char* data, size_t size) {
+  if (size >= 64 && cpuHasAvx2()) return isValidUtf8Avx2(data, size);
   const auto* s = reinterpret_cast<const unsigned char*>(data);
   size_t i = 0;
   while (i < size) {
@@ -180,7 +180,7 @@ char16_t xcWindows1252ToChar(unsigned char b) {
   return (b >= 0x80 && b <= 0x9F) ? kHigh[b - 0x80] : static_cast<char16_t>(b);
 }
 
-TextEncoding xcDetectEncoding(std::string_view bytes) {
+TextEncoding detectEncoding(std::string_view bytes) {
   if (startsWith(bytes, kUtf8Mark)) return TextEncoding::Utf8Bom;
   if (startsWith(bytes, kUtf16LEMark)) return TextEncoding::Utf16LE;
   if (startsWith(bytes, kUtf16BEMark)) return TextEncoding::Utf16BE;
@@ -228,10 +228,10 @@ void xcSplitLines(TextView text, TextList& lines) {
 }
 
 void xcDecodeLines(std::string_view bytes, TextList& lines) {
-  xcSplitLines(xcDecodeText(bytes, xcDetectEncoding(bytes)), lines);
+  xcSplitLines(xcDecodeText(bytes, detectEncoding(bytes)), lines);
 }
 
-void xcDecodeCutLines(std::string_view bytes, TextList& lines) {
+void decodeCutLines(std::string_view bytes, TextList& lines) {
   size_t tail = incompleteUtf8Tail(bytes);
   if (tail > 0) {
     std::string_view whole = bytes.substr(0, bytes.size() - tail);
@@ -245,7 +245,7 @@ void xcDecodeCutLines(std::string_view bytes, TextList& lines) {
 Text LoadWholeFile(const Text& path, TextList& lines) {
   lines.clear();
   std::string bytes;
-  if (int error = xcReadRegularFile(textToPath(path), bytes)) return xcFileErrorText(error);
+  if (int error = readRegularFile(textToPath(path), bytes)) return fileErrorText(error);
   xcDecodeLines(bytes, lines);
   return Text();
 }

@@ -97,7 +97,7 @@ __attribute__((target("avx2"))) inline void checkBlock(State& s, __m256i input) 
 
 }  // namespace
 
-__attribute__((target("avx2"))) bool xcIsValidUtf8Avx2(const char* data, size_t size) {
+__attribute__((target("avx2"))) bool isValidUtf8Avx2(const char* data, size_t size) {
   State s{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   size_t i = 0;
   for (; i + 64 <= size; i += 64) {
@@ -130,7 +130,7 @@ __attribute__((target("avx2"))) bool xcIsValidUtf8Avx2(const char* data, size_t 
 #else
 
 namespace varko {
-bool xcIsValidUtf8Avx2(const char*, size_t) { return false; }
+bool isValidUtf8Avx2(const char*, size_t) { return false; }
 }  // namespace varko
 
 #endif

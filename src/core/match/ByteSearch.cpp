@@ -11,7 +11,7 @@
 
 namespace varko {
 
-bool xcNeedleBytes(TextView s, NeedleBytes how, std::string& out) {
+bool needleBytes(TextView s, NeedleBytes how, std::string& out) {
   out.clear();
   if (how == NeedleBytes::Utf8) {
     // Valid UTF-8 never decodes to a lone surrogate.
@@ -52,7 +52,7 @@ bool ByteNeedles::build(const TextList& needles, bool ignoreCase, NeedleBytes ho
     const Text& n = needles[k];
     if (n.empty()) continue;
     std::string bytes;
-    if (!xcNeedleBytes(n, how, bytes)) {
+    if (!needleBytes(n, how, bytes)) {
       if (how != NeedleBytes::Windows1252) return false;
       ascii_ = false;
       continue;  // never in such a file
@@ -131,7 +131,7 @@ void ByteNeedles::buildNibbleFilter() {
   useNibbleFilter_ = false;
   for (auto& m : lowMasks_) m.fill(0);
   for (auto& m : highMasks_) m.fill(0);
-  if (!xcCpuHasShuffle()) return;
+  if (!cpuHasShuffle()) return;
   fingerprint_ = keyBytes_;
   for (size_t i = 0; i < needles_.size(); ++i) {
     const auto& n = needles_[i];
@@ -177,7 +177,7 @@ const char* ByteNeedles::findOne(const char* from, const char* startLimit, const
     const void* hit = std::memchr(p, firstByte, static_cast<size_t>(limit - p));
     return hit ? static_cast<const char*>(hit) : startLimit;
   }
-  if (xcCpuHasAvx2()) {
+  if (cpuHasAvx2()) {
     if (const char* hit = findOneAvx2(p, limit, end, firstByte, lastByte, foldFirst, foldLast)) return hit;
   }
 #if defined(__SSE2__)
@@ -228,8 +228,8 @@ const char* ByteNeedles::findManyHashed(const char* from, const char* startLimit
     std::memcpy(&w0, p, 8);
     std::memcpy(&w1, p + 4, 8);
     if (kIgnoreCase) {
-      w0 = xcFoldUpperBytes64(w0);
-      w1 = xcFoldUpperBytes64(w1);
+      w0 = foldUpperBytes64(w0);
+      w1 = foldUpperBytes64(w1);
     }
     uint32_t h[8] = {hashOf(w0, 0),  hashOf(w0, 8),  hashOf(w0, 16), hashOf(w0, 24),
                      hashOf(w1, 0),  hashOf(w1, 8),  hashOf(w1, 16), hashOf(w1, 24)};
@@ -258,7 +258,7 @@ const char* ByteNeedles::findManyStrided(const char* from, const char* startLimi
   for (const char* r = from; r < scanLimit && end - r >= 4; r += stride) {
     uint32_t key;
     std::memcpy(&key, r, 4);
-    if (kIgnoreCase) key = xcFoldUpperBytes(key);
+    if (kIgnoreCase) key = foldUpperBytes(key);
     uint32_t hash = (key * 0x9E3779B1u) >> (32 - kHashBits);
     if (!((bits[hash >> 6] >> (hash & 63)) & 1)) continue;
     // Every start found from this position is earlier than any found further on.
@@ -289,7 +289,7 @@ void ByteNeedles::occurring(const char* from, const char* end, std::vector<uint8
     for (const char* r = from; end - r >= 4; r += stride_) {
       uint32_t key;
       std::memcpy(&key, r, 4);
-      if (ignoreCase_) key = xcFoldUpperBytes(key);
+      if (ignoreCase_) key = foldUpperBytes(key);
       uint32_t hash = (key * 0x9E3779B1u) >> (32 - kHashBits);
       if (!((bits[hash >> 6] >> (hash & 63)) & 1)) continue;
       for (uint32_t k = strideStart_[hash]; k < strideStart_[hash + 1]; ++k) {

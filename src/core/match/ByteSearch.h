@@ -18,7 +18,7 @@ enum class NeedleBytes { AsciiOnly, Utf8, Windows1252 };
 // s (letter case already folded as wanted) as bytes: false when it cannot be, because a
 // character is above 127 with AsciiOnly, a lone surrogate with Utf8 (both make the whole byte
 // search unusable), or not in Windows-1252 (the string then never occurs in such a file).
-bool xcNeedleBytes(TextView s, NeedleBytes how, std::string& out);
+bool needleBytes(TextView s, NeedleBytes how, std::string& out);
 
 class ByteNeedles {
 public:
@@ -98,7 +98,7 @@ private:
 };
 
 // The line feeds in [from, to); anyCr is set when a CR is there too, anyHigh when a byte above
-// 127 is. Only where xcCpuHasAvx2().
-int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh);
+// 127 is. Only where cpuHasAvx2().
+int64_t countLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh);
 
 }  // namespace varko

@@ -6,7 +6,7 @@
 namespace varko {
 
 // A-Z to a-z in each byte of a word; every other byte stays.
-inline uint32_t xcFoldUpperBytes(uint32_t x) {
+inline uint32_t foldUpperBytes(uint32_t x) {
   uint32_t low7 = x & 0x7F7F7F7Fu;
   uint32_t atLeastA = low7 + 0x3F3F3F3Fu;     // top bit set where the byte is 'A' or above
   uint32_t aboveZ = low7 + 0x25252525u;       // top bit set where the byte is above 'Z'
@@ -14,7 +14,7 @@ inline uint32_t xcFoldUpperBytes(uint32_t x) {
   return x | (upper >> 2);
 }
 
-inline uint64_t xcFoldUpperBytes64(uint64_t x) {
+inline uint64_t foldUpperBytes64(uint64_t x) {
   uint64_t low7 = x & 0x7F7F7F7F7F7F7F7FULL;
   uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3FULL;
   uint64_t aboveZ = low7 + 0x2525252525252525ULL;
@@ -38,7 +38,7 @@ inline uint32_t ByteNeedles::keyHashAt(const char* at, const char* end) const {
   } else {
     for (int k = 0; k < keyBytes_; ++k) key |= uint32_t{static_cast<unsigned char>(at[k])} << (8 * k);
   }
-  if (ignoreCase_) key = xcFoldUpperBytes(key);
+  if (ignoreCase_) key = foldUpperBytes(key);
   return (key * 0x9E3779B1u) >> (32 - kHashBits);
 }
 

@@ -13,7 +13,7 @@ namespace varko {
 
 #if VARKO_HAVE_SHUFFLE
 
-__attribute__((target("avx2"))) int64_t xcCountLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh) {
+__attribute__((target("avx2"))) int64_t countLineFeedsAvx2(const char* from, const char* to, bool& anyCr, bool& anyHigh) {
   int64_t n = 0;
   const char* p = from;
   const __m256i lf = _mm256_set1_epi8('\n');
@@ -127,7 +127,7 @@ __attribute__((target("ssse3"))) const char* ByteNeedles::findManyNibbles(const 
 
 #else
 
-int64_t xcCountLineFeedsAvx2(const char*, const char*, bool&, bool&) { return 0; }
+int64_t countLineFeedsAvx2(const char*, const char*, bool&, bool&) { return 0; }
 const char* ByteNeedles::findOneAvx2(const char*&, const char*, const char*, unsigned char, unsigned char, bool,
                                      bool) const {
   return nullptr;

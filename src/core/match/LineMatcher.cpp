@@ -39,7 +39,7 @@ void LineMatcher::prepareBytes(NeedleBytes how) {
   foldedFinds_.clear();
   if (!needlesUsable) return;
   // A string Windows-1252 has no bytes for stays empty, and an empty string is never found.
-  for (const Text& s : strings) xcNeedleBytes(ignoreCase ? xcUpperCase(s) : s, how, foldedFinds_.emplace_back());
+  for (const Text& s : strings) needleBytes(ignoreCase ? xcUpperCase(s) : s, how, foldedFinds_.emplace_back());
 }
 
 int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present,
@@ -66,7 +66,7 @@ int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::ve
     int found = 0;
     int leftmost = 0;
     for (const std::string& word : foldedFinds_) {
-      int p = xcWordPosFolded<std::string_view>(line, word, wholeWords);
+      int p = wordPosFolded<std::string_view>(line, word, wholeWords);
       if (p > 0) {
         ++found;
         if (leftmost == 0 || p < leftmost) leftmost = p;
@@ -75,11 +75,11 @@ int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::ve
     anyWord = found > 0;
     return found >= requiredWords ? leftmost : 0;
   }
-  if (!multiple) return foldedFinds_.empty() ? 0 : xcWordPosFolded<std::string_view>(line, foldedFinds_[0], wholeWords);
+  if (!multiple) return foldedFinds_.empty() ? 0 : wordPosFolded<std::string_view>(line, foldedFinds_[0], wholeWords);
   // Only the strings the needle search saw can match; the first in list order decides.
   for (size_t i = 0; i < foldedFinds_.size(); ++i) {
     if (!present[i]) continue;
-    int pos = xcWordPosFolded<std::string_view>(line, foldedFinds_[i], wholeWords);
+    int pos = wordPosFolded<std::string_view>(line, foldedFinds_[i], wholeWords);
     if (pos > 0) return pos;
   }
   return 0;

@@ -6,7 +6,7 @@
 
 namespace varko {
 
-std::vector<MatchSpan> xcMatchSpans(TextView line, const SpanRules& rules) {
+std::vector<MatchSpan> matchSpans(TextView line, const SpanRules& rules) {
   std::vector<MatchSpan> spans;
   for (const Text& find : rules.strings) {
     if (find.empty()) continue;

@@ -20,6 +20,6 @@ struct SpanRules {
 
 // Every occurrence of every string, found with the run's word-boundary search from the start of
 // the line and then after each occurrence; overlapping spans are joined. Sorted.
-std::vector<MatchSpan> xcMatchSpans(TextView line, const SpanRules& rules);
+std::vector<MatchSpan> matchSpans(TextView line, const SpanRules& rules);
 
 }  // namespace varko

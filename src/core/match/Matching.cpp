@@ -34,11 +34,11 @@ int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord) {
     text = upperText;
     find = upperFind;
   }
-  return xcWordPosFolded(text, find, wholeWord);
+  return wordPosFolded(text, find, wholeWord);
 }
 
 template <class View>
-int xcWordPosFolded(View text, View find, bool wholeWord) {
+int wordPosFolded(View text, View find, bool wholeWord) {
   if (find.empty()) return 0;
   if (!wholeWord) return firstPos(text, find);
 
@@ -63,8 +63,8 @@ int xcWordPosFolded(View text, View find, bool wholeWord) {
   }
 }
 
-template int xcWordPosFolded<TextView>(TextView, TextView, bool);
-template int xcWordPosFolded<std::string_view>(std::string_view, std::string_view, bool);
+template int wordPosFolded<TextView>(TextView, TextView, bool);
+template int wordPosFolded<std::string_view>(std::string_view, std::string_view, bool);
 
 Text xcWordAt(TextView text, int k) {
   if (k < 1) return Text();

@@ -14,9 +14,9 @@ int xcWordPos(TextView text, TextView find, bool ignoreCase, bool wholeWord);
 // folding and word characters are ASCII only, so the bytes of a line (UTF-8 or an 8-bit code
 // page) give the same answer as its decoded text; only the position counts bytes.
 template <class View>
-int xcWordPosFolded(View text, View find, bool wholeWord);
-extern template int xcWordPosFolded<TextView>(TextView, TextView, bool);
-extern template int xcWordPosFolded<std::string_view>(std::string_view, std::string_view, bool);
+int wordPosFolded(View text, View find, bool wholeWord);
+extern template int wordPosFolded<TextView>(TextView, TextView, bool);
+extern template int wordPosFolded<std::string_view>(std::string_view, std::string_view, bool);
 
 // Word k (from 1) of xcSplitWords(text, 30), or empty.
 Text xcWordAt(TextView text, int k);

@@ -22,7 +22,7 @@ namespace {
 constexpr char16_t kCrLf[] = u"\r\n";
 }  // namespace
 
-Text xcResolvedTarget(const Text& path) {
+Text resolvedTarget(const Text& path) {
   char* real = ::realpath(textToPath(path).c_str(), nullptr);
   if (!real) return path;
   Text target = pathToText(real);
@@ -30,19 +30,19 @@ Text xcResolvedTarget(const Text& path) {
   return target;
 }
 
-Text xcLineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum) {
+Text lineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum) {
   return u"File:" + path + kCrLf + kCrLf + u"Yes to all/No to all - buttons apply to current file only" + kCrLf +
          u"Cancel aborts Replace operations now" + kCrLf + kCrLf + u"This line:" + intToText(lineNumber) + kCrLf +
          oldLine + kCrLf + kCrLf + newLine + kCrLf + kCrLf + u"Changes this line=" + intToText(sum) +
          u" - Save changes?" + kCrLf + kCrLf;
 }
 
-Text xcSavedMessage(const Text& path, const Text& backup, const Text& archiveFile) {
+Text savedMessage(const Text& path, const Text& backup, const Text& archiveFile) {
   return u"Changes saved to " + path + kCrLf + kCrLf + u"Backup file=" + backup + kCrLf + kCrLf +
          u"Archive file=" + archiveFile + kCrLf + kCrLf;
 }
 
-Text xcSaveWithoutDiffsQuestion() {
+Text saveWithoutDiffsQuestion() {
   return Text(u"Diffs have NOT been shown for this file") + kCrLf + u"Check the logs and differences" + kCrLf + kCrLf +
          u"Are you sure you want to save changes?";
 }
@@ -64,7 +64,7 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   FileReplaceResult result;
   FileChanges& changes = result.changes;
   changes.path = path;
-  changes.target = xcResolvedTarget(path);
+  changes.target = resolvedTarget(path);
   changes.names = MakeReplaceFileNames(changes.target, clock_.now());
   changes.archiveFile = settings_.archiveFile;
 
@@ -72,9 +72,9 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
     return !name.empty() && (name == settings_.stringSetFile || name == settings_.changeLogFile);
   };
   auto isTargetOf = [&](const Text& name, const Text& resolved) {
-    return !name.empty() && changes.target == (resolved.empty() ? xcResolvedTarget(name) : resolved);
+    return !name.empty() && changes.target == (resolved.empty() ? resolvedTarget(name) : resolved);
   };
-  if (xcIsReplaceFileName(path) || xcIsReplaceFileName(changes.target) || isListFile(path) ||
+  if (isReplaceFileName(path) || isReplaceFileName(changes.target) || isListFile(path) ||
       isListFile(changes.target) || isTargetOf(settings_.stringSetFile, settings_.stringSetTarget) ||
       isTargetOf(settings_.changeLogFile, settings_.changeLogTarget)) {
     result.refused = true;
@@ -82,7 +82,7 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
   }
 
   std::string bytes;
-  if (!xcReadAllBytes(fs_, textToPath(changes.target), bytes)) {
+  if (!readAllBytes(fs_, textToPath(changes.target), bytes)) {
     result.readFailed = true;
     result.failureText = systemErrorText(errno);
     // Said in the window too, as the command line says it.
@@ -90,7 +90,7 @@ FileReplaceResult FileReplacer::work(const Text& path, bool lineQuery, bool ask)
                                     u"; it was not changed");
     return result;
   }
-  xcSplitFileContent(std::move(bytes), changes.original);
+  splitFileContent(std::move(bytes), changes.original);
 
   if (!buildChanges(lineQuery, ask, result) || changes.changeCount == 0) return result;
   // Replacements that give the same text back change no byte: nothing to save, back up or archive.
@@ -129,7 +129,7 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
     }
     if (ask && askLines && sum > 0) {
       const int lineNumber = static_cast<int>(std::min<size_t>(i + 1, INT_MAX));
-      switch (questions_.confirmLine(xcLineConfirmationText(changes.path, lineNumber, old, rewritten, sum))) {
+      switch (questions_.confirmLine(lineConfirmationText(changes.path, lineNumber, old, rewritten, sum))) {
         case ConfirmAnswer::Yes: accept = true; break;
         case ConfirmAnswer::No: accept = false; break;
         case ConfirmAnswer::YesToAll: askLines = false; accept = true; break;
@@ -166,10 +166,10 @@ void FileReplacer::review(FileReplaceResult& result) {
         struct stat like {};
         if (::stat(textToPath(changes.target).c_str(), &like) != 0) like.st_mode = 0600;
         const auto write = [&](FileSystem& fs, int fd) {
-          return xcEmitNewContent(changes.original, changes.changed,
-                                  [&](std::string_view piece) { return xcWriteAllBytes(fs, fd, piece); });
+          return emitNewContent(changes.original, changes.changed,
+                                  [&](std::string_view piece) { return writeAllBytes(fs, fd, piece); });
         };
-        if (!xcWriteNewFile(fs_, temporary, write, like, temporaryIsOurs)) {
+        if (!writeNewFile(fs_, temporary, write, like, temporaryIsOurs)) {
           const int error = errno;
           temporaryIsOurs = false;
           diffsShown = false;
@@ -191,7 +191,7 @@ void FileReplacer::review(FileReplaceResult& result) {
       case FileDecision::Close:
         return;
       case FileDecision::Save:
-        if (!diffsShown && !questions_.confirmSaveWithoutDiffs(xcSaveWithoutDiffsQuestion())) break;
+        if (!diffsShown && !questions_.confirmSaveWithoutDiffs(saveWithoutDiffsQuestion())) break;
         save(temporaryIsOurs, result);
         return;
     }
@@ -206,7 +206,7 @@ bool takeSaveResult(const SaveResult& saved, FileReplaceResult& result, ReplaceQ
   result.saved = saved.saved;
   if (saved.stopped) {
     result.saveFailed = !saved.saved;
-    result.failureText = u"Stopped after the step " + xcSaveStepName(saved.failedStep);
+    result.failureText = u"Stopped after the step " + saveStepName(saved.failedStep);
     return false;
   }
   if (!saved.saved) {
@@ -224,7 +224,7 @@ void announceSaved(const SaveResult& saved, const Text& path, const Text& target
   Text why;
   if (undoManifest && !undoManifest->recordDone(target, saved.backupName, written.hash(), written.size(), why))
     questions.showMessage(why);
-  questions.showMessage(xcSavedMessage(path, saved.backupName, archiveFile));
+  questions.showMessage(savedMessage(path, saved.backupName, archiveFile));
   if (!saved.message.empty()) questions.showMessage(saved.message);
 }
 
@@ -240,9 +240,9 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   // Written piece by piece, hashed on the way for the undo record.
   request.writeNew = [&](FileSystem& fs, int fd) {
     hasher = ContentHasher();
-    return xcEmitNewContent(changes.original, changes.changed, [&](std::string_view piece) {
+    return emitNewContent(changes.original, changes.changed, [&](std::string_view piece) {
       hasher.add(piece);
-      return xcWriteAllBytes(fs, fd, piece);
+      return writeAllBytes(fs, fd, piece);
     });
   };
   request.names = changes.names;
@@ -264,7 +264,7 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
   if (deferCommit_) {
     request.syncNow = false;
     auto pending = std::make_unique<PendingSave>();
-    pending->save = xcPrepareSave(request, clock_, fs_, pending->prepared);
+    pending->save = prepareSave(request, clock_, fs_, pending->prepared);
     if (!pending->save) {
       takeSaveResult(pending->prepared, result, questions_);
       return;
@@ -273,20 +273,20 @@ void FileReplacer::save(bool temporaryIsOurs, FileReplaceResult& result) {
     pending->target = changes.target;
     pending->hasher = hasher;
     pending->changeCount = changes.changeCount;
-    pending->changeLog = xcChangeLogBytes(changes);
+    pending->changeLog = changeLogBytes(changes);
     result.pending = std::move(pending);
     return;
   }
-  const SaveResult saved = xcSaveReplacedFile(request, clock_, fs_);
+  const SaveResult saved = saveReplacedFile(request, clock_, fs_);
   if (!takeSaveResult(saved, result, questions_)) return;
   result.replacedCount = changes.changeCount;
   announceSaved(saved, changes.path, changes.target, hasher, settings_.archiveFile, undoManifest_, questions_);
   appendChangeLog(result);
 }
 
-void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
+void commitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
                          UndoManifest* undoManifest, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result) {
-  const SaveResult saved = xcCommitSave(*pending.save, fs, pending.prepared);
+  const SaveResult saved = commitSave(*pending.save, fs, pending.prepared);
   pending.save.reset();
   if (!takeSaveResult(saved, result, questions)) return;
   result.replacedCount = pending.changeCount;
@@ -313,7 +313,7 @@ void forEachChangedLine(const FileChanges& changes, Each each) {
          changes.changed.text(changes.original, line));
 }
 
-std::vector<ReplaceLogRow> xcReplaceLogRows(const FileChanges& changes) {
+std::vector<ReplaceLogRow> replaceLogRows(const FileChanges& changes) {
   std::vector<ReplaceLogRow> rows = {{Text(), u"Filename: " + changes.path},
                                      {Text(), u"Temp File: " + changes.names.temporary},
                                      {Text(), u"Backup File: " + changes.names.backup},
@@ -328,7 +328,7 @@ std::vector<ReplaceLogRow> xcReplaceLogRows(const FileChanges& changes) {
   return rows;
 }
 
-TextList xcChangeLogLines(const FileChanges& changes) {
+TextList changeLogLines(const FileChanges& changes) {
   TextList lines;
   if (changes.changed.empty()) return lines;
   lines = {Text(35, u'_'), changes.changedOn + u" Search/Replace " + changes.path};
@@ -377,7 +377,7 @@ bool ChangeLog::appendBytes(std::string_view bytes, FileSystem& fs, Text& errorT
   off_t size = 0;
   const int fd = openLocked(fs, size, notice);
   if (fd < 0) return true;
-  return finish(fs, fd, xcWriteAllBytes(fs, fd, bytes), size, errorText);
+  return finish(fs, fd, writeAllBytes(fs, fd, bytes), size, errorText);
 }
 
 namespace {
@@ -406,7 +406,7 @@ bool changeLogPieces(const FileChanges& changes, Add add) {
 }
 }  // namespace
 
-std::string xcChangeLogBytes(const FileChanges& changes) {
+std::string changeLogBytes(const FileChanges& changes) {
   std::string all;
   if (!changes.changed.empty()) changeLogPieces(changes, [&](const std::string& piece) {
       all += piece;
@@ -420,11 +420,11 @@ bool ChangeLog::append(const FileChanges& changes, FileSystem& fs, Text& errorTe
   off_t size = 0;
   const int fd = openLocked(fs, size, notice);
   if (fd < 0) return true;
-  const bool ok = changeLogPieces(changes, [&](const std::string& piece) { return xcWriteAllBytes(fs, fd, piece); });
+  const bool ok = changeLogPieces(changes, [&](const std::string& piece) { return writeAllBytes(fs, fd, piece); });
   return finish(fs, fd, ok, size, errorText);
 }
 
-Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines) {
+Text unifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines) {
   const size_t oldSize = oldLines.size(), newSize = newLines.size();
   const size_t size = std::max(oldSize, newSize);
   auto changed = [&](size_t i) { return i >= oldSize || i >= newSize || oldLines[i] != newLines[i]; };
@@ -464,7 +464,7 @@ Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& n
   return out;
 }
 
-Text xcUnifiedDiff(const FileChanges& changes) {
+Text unifiedDiff(const FileChanges& changes) {
   // Only the changed lines and their context are decoded: a replace never adds or removes lines.
   const FileContent& content = changes.original;
   TextList oldLines(content.lineCount()), newLines(content.lineCount());
@@ -475,7 +475,7 @@ Text xcUnifiedDiff(const FileChanges& changes) {
   }
   for (const NewLines::Line& line : changes.changed.lines())
     newLines[line.index] = changes.changed.text(content, line);
-  return xcUnifiedDiff(changes.path, oldLines, newLines);
+  return unifiedDiff(changes.path, oldLines, newLines);
 }
 
 }  // namespace varko

@@ -35,10 +35,10 @@ struct FileChanges {
 };
 
 // The rows of grdReplaceLog for changes (worked out when shown: a large file's are many).
-std::vector<ReplaceLogRow> xcReplaceLogRows(const FileChanges& changes);
+std::vector<ReplaceLogRow> replaceLogRows(const FileChanges& changes);
 // The change log's lines for changes: heading (35 underscores, date " Search/Replace " path),
 // then i:old, i:new, "" per changed line.
-TextList xcChangeLogLines(const FileChanges& changes);
+TextList changeLogLines(const FileChanges& changes);
 
 enum class FileDecision {
   Save,
@@ -87,7 +87,7 @@ public:
   // false with errorText: a write that failed (the log is cut back to where it was) is a failure
   // of the run; notice, with no failure, says the log is not written in this run.
   bool append(const FileChanges& changes, FileSystem& fs, Text& errorText, Text& notice);
-  // An entry worked out before (xcChangeLogBytes).
+  // An entry worked out before (changeLogBytes).
   bool appendBytes(std::string_view bytes, FileSystem& fs, Text& errorText, Text& notice);
 
 private:
@@ -110,12 +110,12 @@ struct PendingSave {
 };
 
 // The change log entry of changes, as written: UTF-8 lines with CR LF.
-std::string xcChangeLogBytes(const FileChanges& changes);
+std::string changeLogBytes(const FileChanges& changes);
 
 // Renames a pending save into place and does what follows a save: the undo record, the messages,
 // the change log. The result says what happened, as replaceFile's would.
 struct FileReplaceResult;
-void xcCommitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
+void commitPendingSave(PendingSave& pending, const Text& archiveFile, ReplaceQuestions& questions,
                          UndoManifest* undoManifest, ChangeLog& changeLog, FileSystem& fs, FileReplaceResult& result);
 
 struct FileReplaceResult {
@@ -148,7 +148,7 @@ public:
   // Saves leave the folder sync to the caller, who syncs each folder once.
   void deferFolderSync() { syncFolders_ = false; }
   // Saves stop before their rename and are handed back as pending: the caller syncs a group of
-  // them at once and commits them (xcCommitPendingSave).
+  // them at once and commits them (commitPendingSave).
   void deferCommit() { deferCommit_ = true; }
 
 private:
@@ -171,17 +171,17 @@ private:
 
 // The file itself when path is a symbolic link (or lies below one); path when it cannot be
 // resolved, so that reading it reports why.
-Text xcResolvedTarget(const Text& path);
+Text resolvedTarget(const Text& path);
 
 // "File:" + path ... "This line:" + number ... "Changes this line=" + sum + " - Save changes?".
-Text xcLineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum);
+Text lineConfirmationText(const Text& path, int lineNumber, const Text& oldLine, const Text& newLine, int32_t sum);
 // "Changes saved to " + path + CRLF CRLF "Backup file=" ... "Archive file=" ...
-Text xcSavedMessage(const Text& path, const Text& backup, const Text& archiveFile);
-Text xcSaveWithoutDiffsQuestion();
+Text savedMessage(const Text& path, const Text& backup, const Text& archiveFile);
+Text saveWithoutDiffsQuestion();
 
 // A unified diff of two versions of one file: "--- path", "+++ path", hunks with three lines of
 // context, LF line ends.
-Text xcUnifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines);
-Text xcUnifiedDiff(const FileChanges& changes);
+Text unifiedDiff(const Text& path, const TextList& oldLines, const TextList& newLines);
+Text unifiedDiff(const FileChanges& changes);
 
 }  // namespace varko

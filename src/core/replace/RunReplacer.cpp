@@ -42,10 +42,10 @@ RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings,
   }
   settings_.stringSetFile = request.replace.stringSetFilename;
   settings_.changeLogFile = request.replace.changeLogFilename;
-  if (!settings_.stringSetFile.empty()) settings_.stringSetTarget = xcResolvedTarget(settings_.stringSetFile);
+  if (!settings_.stringSetFile.empty()) settings_.stringSetTarget = resolvedTarget(settings_.stringSetFile);
   // The log may not exist yet: its folder is resolved.
   if (!settings_.changeLogFile.empty())
-    settings_.changeLogTarget = xcIncludeTrailingSeparator(xcResolvedTarget(pathToText(
+    settings_.changeLogTarget = xcIncludeTrailingSeparator(resolvedTarget(pathToText(
                                     xcFolderOf(textToPath(settings_.changeLogFile))))) + kChangeLogName;
 }
 
@@ -59,7 +59,7 @@ RunReplacer::~RunReplacer() {
 int RunReplacer::finishRun() {
   const int change = commitPending();
   for (const std::string& folder : foldersToSync_)
-    if (!xcSyncFolderOf(FileSystem::real(), folder + "/."))
+    if (!syncFolderOf(FileSystem::real(), folder + "/."))
       questions_.showMessage(u"The folder " + pathToText(folder) + u" could not be synced: " +
                              systemErrorText(errno) + u"; its saved files may not survive a power cut");
   foldersToSync_.clear();
@@ -108,7 +108,7 @@ int RunReplacer::commitPending() {
       result.failureText = u"Could not sync the new file before putting it in place: " + systemErrorText(syncError);
       waiting.pending.reset();
     } else {
-      xcCommitPendingSave(*waiting.pending, settings_.archiveFile, questions_, undoManifest_, changeLog_, FileSystem::real(),
+      commitPendingSave(*waiting.pending, settings_.archiveFile, questions_, undoManifest_, changeLog_, FileSystem::real(),
                           result);
     }
     if (result.replacedCount != counted) change -= counted - result.replacedCount;
@@ -200,7 +200,7 @@ int RunReplacer::replaceOne(const ReplaceJob& job, ReplaceJobResult& outcome) {
     if (onPreview) onPreview(preview.changes);
     return preview.changes.changeCount;
   }
-  noteLeftovers(xcFolderOf(textToPath(xcResolvedTarget(aFilename))));
+  noteLeftovers(xcFolderOf(textToPath(resolvedTarget(aFilename))));
   // Without a person to answer, small files' saves go in groups: one sync for many files. A
   // large file is saved at once, so that its change log entry is never held in memory.
   const bool grouped = !questions_.asksPerson() && known && st.st_size < kGroupFileSize;

@@ -17,7 +17,7 @@ bool isMatchRow(const Text& lineNumber) {
 
 }  // namespace
 
-FileFacts xcLookUpFileFacts(const Text& path) {
+FileFacts lookUpFileFacts(const Text& path) {
   FileFacts facts;
   facts.dateText = xcFileDateText(path);
   try {

@@ -15,7 +15,7 @@ struct FileFacts {
   int64_t size = 0;
 };
 using FileFactsLookup = std::function<FileFacts(const Text& path)>;
-FileFacts xcLookUpFileFacts(const Text& path);
+FileFacts lookUpFileFacts(const Text& path);
 
 // The export set's name with ".csv", or without its last 4 characters and with "-SS-Tab.txt".
 Text xcSpreadsheetFileName(const Text& exportFileName, bool csv);
@@ -24,11 +24,11 @@ Text xcSpreadsheetFileName(const Text& exportFileName, bool csv);
 // match row. A file's facts are looked up again only when the row's file differs from the
 // previous exported row's.
 TextList xcSpreadsheetLines(const ResultTable& grid, const Text& printTime, const Text& requestStrings, bool csv,
-                            bool columnHeaders, const FileFactsLookup& lookUp = xcLookUpFileFacts);
+                            bool columnHeaders, const FileFactsLookup& lookUp = lookUpFileFacts);
 
 // btnGridToTabClick's file: written (replacing any file of that name) under the name it returns.
 // Throws EFileError.
 Text xcWriteSpreadsheet(const ResultTable& grid, const ExportSet& set, bool csv, bool columnHeaders,
-                        const FileFactsLookup& lookUp = xcLookUpFileFacts);
+                        const FileFactsLookup& lookUp = lookUpFileFacts);
 
 }  // namespace varko

@@ -13,9 +13,9 @@ FoundCellStyle FoundCellStyleOf(int column, TextView column0, TextView column1, 
     style.bold = true;
     style.text = kPurple;
     // Later tests win, so a name such as unit1.pas.txt counts as a text file.
-    if (xcGridCellContains(column1, u".pas")) style.text = kMaroon;
-    if (xcGridCellContains(column1, u".dfm")) style.text = kGreen;
-    if (xcGridCellContains(column1, u".txt")) style.text = kBlack;
+    if (gridCellContains(column1, u".pas")) style.text = kMaroon;
+    if (gridCellContains(column1, u".dfm")) style.text = kGreen;
+    if (gridCellContains(column1, u".txt")) style.text = kBlack;
   }
   if (lineText == u"-1") style.text = kRed;
   if (column == 0 && column0 == u"-1") style.drawText = false;

@@ -7,7 +7,7 @@
 
 namespace varko {
 
-bool xcGridCellContains(TextView cellText, TextView wanted) {
+bool gridCellContains(TextView cellText, TextView wanted) {
   if (wanted.empty() || wanted.size() > cellText.size()) return false;
   return xcTextPos(cellText, wanted, 1) > 0;
 }
@@ -23,7 +23,7 @@ public:
   CellFinder(const ResultTable& grid, TextView wanted)
       : grid_(grid), wanted_(wanted), pathHolds_(grid.pathCount() + 1, kUnknown) {
     // A lone surrogate has no UTF-8 form: the texts are read then.
-    bytesUsable_ = xcAppendUtf8(xcUpperCase(wanted), needle_);
+    bytesUsable_ = appendAsUtf8(xcUpperCase(wanted), needle_);
     for (unsigned char c : needle_)
       if (c != '-' && (c < '0' || c > '9')) numbersCanHold_ = false;
     shift_.fill(needle_.size());
@@ -55,16 +55,16 @@ private:
         return bytesHold(std::string_view(digits, static_cast<size_t>(end - digits)));
       }
       case ResultTable::StoredCell::Bytes:
-        return bytesUsable_ ? bytesHold(cell.bytes) : xcGridCellContains(grid_.textCell(row), wanted_);
+        return bytesUsable_ ? bytesHold(cell.bytes) : gridCellContains(grid_.textCell(row), wanted_);
       case ResultTable::StoredCell::Path: {
         int8_t& known = pathHolds_[static_cast<size_t>(cell.number)];
-        if (known == kUnknown) known = xcGridCellContains(grid_.pathOfNumber(cell.number), wanted_) ? 1 : 0;
+        if (known == kUnknown) known = gridCellContains(grid_.pathOfNumber(cell.number), wanted_) ? 1 : 0;
         return known == 1;
       }
       case ResultTable::StoredCell::Other:
         break;
     }
-    return xcGridCellContains(grid_.cell(column, row), wanted_);
+    return gridCellContains(grid_.cell(column, row), wanted_);
   }
 
   static unsigned char fold(char c) {

@@ -9,7 +9,7 @@
 namespace varko {
 
 // The wanted text occurs in the cell text, a-z letter case ignored; an empty wanted text never does.
-bool xcGridCellContains(TextView cellText, TextView wanted);
+bool gridCellContains(TextView cellText, TextView wanted);
 
 struct GridCellPosition {
   int row = -1;

@@ -30,7 +30,7 @@ bool sameAt(TextView line, size_t at, TextView find, bool caseInsensitive) {
 
 void append(std::string& out, TextView text) { out += textToPath(text); }
 
-void appendEscaped(std::string& out, TextView text) { append(out, xcHtmlEscape(text)); }
+void appendEscaped(std::string& out, TextView text) { append(out, htmlEscape(text)); }
 
 struct Section {
   Text path;
@@ -54,7 +54,7 @@ void flushSection(std::string& out, Section& section) {
 
 }  // namespace
 
-Text xcHtmlEscape(TextView text) {
+Text htmlEscape(TextView text) {
   Text out;
   out.reserve(text.size());
   for (char16_t c : text) {
@@ -70,7 +70,7 @@ Text xcHtmlEscape(TextView text) {
   return out;
 }
 
-size_t xcMatchLength(TextView line, int position, const TextList& findStrings, bool caseInsensitive) {
+size_t matchLength(TextView line, int position, const TextList& findStrings, bool caseInsensitive) {
   if (position < 1 || static_cast<size_t>(position) > line.size()) return 0;
   const size_t at = static_cast<size_t>(position) - 1;
   size_t best = 0;
@@ -139,7 +139,7 @@ std::string xcHtmlReport(const ResultTable& grid, const ExportSet& set) {
     appendEscaped(section.rows, lineNumber);
     section.rows += "</td><td class=\"line\">";
     const int position = grid.positionCell(r);
-    const size_t length = xcMatchLength(text, position, set.findStrings, set.caseInsensitive);
+    const size_t length = matchLength(text, position, set.findStrings, set.caseInsensitive);
     if (length == 0) {
       appendEscaped(section.rows, text);
     } else {

@@ -9,12 +9,12 @@
 namespace varko {
 
 // &, <, >, " and ' as entities.
-Text xcHtmlEscape(TextView text);
+Text htmlEscape(TextView text);
 
 // How many characters the match at the 1-based position covers: the longest find string found
 // there (letter case as searched), else the word from there on (at least one character); 0 for a
 // position outside the line.
-size_t xcMatchLength(TextView line, int position, const TextList& findStrings, bool caseInsensitive);
+size_t matchLength(TextView line, int position, const TextList& findStrings, bool caseInsensitive);
 
 // The export set's name with ".html".
 Text xcHtmlFileName(const Text& exportFileName);

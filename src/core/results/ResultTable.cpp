@@ -278,7 +278,7 @@ void ResultTable::storeText(Row& p, int r, TextView text) {
   if (text.empty()) return;
   // Encoded straight into the block: a UTF-16 unit takes at most three bytes.
   char* to = blockRoom(text.size() * 3);
-  size_t length = to ? xcEncodeUtf8To(text, to) : SIZE_MAX;
+  size_t length = to ? encodeUtf8To(text, to) : SIZE_MAX;
   if (length == SIZE_MAX) {
     p.setKind(1, kOther);
     otherCells_[cellKey(1, r)] = Text(text);

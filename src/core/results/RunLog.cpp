@@ -34,7 +34,7 @@ private:
 
 Text xcLogFileName() {
   Text folder = xcTrim(librarySettings().logFolder);
-  folder = xcFolderExists(folder) ? xcIncludeTrailingSeparator(folder) : xcDataFolder();
+  folder = xcFolderExists(folder) ? xcIncludeTrailingSeparator(folder) : dataFolder();
   if (xcTrim(folder).empty()) return Text();
   return folder + u"NORVrun.log";
 }

@@ -165,7 +165,7 @@ Text xcReportFileName(const Text& listingName, const Text& reportFolder) {
 }
 
 Text xcReportEditor() {
-  const Text editor = IniFile(xcConfigFolder() + u"NORV.INI").ReadString(u"Settings", u"EditFile", u"Notepad.exe");
+  const Text editor = IniFile(configFolder() + u"NORV.INI").ReadString(u"Settings", u"EditFile", u"Notepad.exe");
   return xcIsBlank(editor) ? Text(u"Notepad.exe") : xcTrim(editor);
 }
 
@@ -215,7 +215,7 @@ void xcWriteReportLines(const Text& fileName, const TextList& lines) {
 
 TextList xcReadReportLines(const Text& fileName) {
   std::string bytes;
-  if (int error = xcReadRegularFile(textToPath(fileName), bytes)) throw EFileError(xcFileErrorText(error));
+  if (int error = readRegularFile(textToPath(fileName), bytes)) throw EFileError(fileErrorText(error));
   TextList lines;
   size_t start = 0;
   while (start < bytes.size()) {

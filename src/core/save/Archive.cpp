@@ -126,7 +126,7 @@ ArchiveRecord appendRecord(FileSystem& fs, const Text& archiveFile, const Text& 
   }
   off_t written = 0;
   auto flush = [&] {
-    if (!xcWriteAllBytes(fs, archive.fd(), piece)) archive.undoAndFail();
+    if (!writeAllBytes(fs, archive.fd(), piece)) archive.undoAndFail();
     written += static_cast<off_t>(piece.size());
     piece.clear();
   };
@@ -152,7 +152,7 @@ ArchiveRecord appendRecord(FileSystem& fs, const Text& archiveFile, const Text& 
 
 }  // namespace
 
-Text xcArchiveFileName() { return xcDataFolder() + kArchiveFileName; }
+Text xcArchiveFileName() { return dataFolder() + kArchiveFileName; }
 
 std::string xcArchiveBanner() {
   std::string out;
@@ -178,7 +178,7 @@ ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, co
   return appendRecord(fs, archiveFile, path, lines.size(), [&](size_t i) { return lines[i]; }, note, clock, true);
 }
 
-void xcWithdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& record, const Text& path,
+void withdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& record, const Text& path,
                              const Text& why, FileSystem& fs) {
   try {
     LockedArchive archive(fs, archiveFile);
@@ -186,7 +186,7 @@ void xcWithdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& recor
       if (fs.ftruncate(archive.fd(), record.start) != 0) fail();
     } else {
       const std::string note = toUtf8(u"Not saved after all: " + path + u" ~ " + why) + "\r\n" + toUtf8(kBars) + "\r\n";
-      if (!xcWriteAllBytes(fs, archive.fd(), note)) archive.undoAndFail();
+      if (!writeAllBytes(fs, archive.fd(), note)) archive.undoAndFail();
     }
     archive.syncAndClose();
   } catch (const VarkoError&) {
@@ -199,9 +199,9 @@ void xcAppendArchive(const Text& archiveFile, const Text& path, const Text& note
                      FileSystem& fs) {
   if (!xcFileExists(path)) return;
   std::string bytes;
-  if (!xcReadAllBytes(fs, textToPath(path), bytes)) fail();
+  if (!readAllBytes(fs, textToPath(path), bytes)) fail();
   FileContent content;
-  xcSplitFileContent(std::move(bytes), content);
+  splitFileContent(std::move(bytes), content);
   xcAppendArchiveLines(archiveFile, path, content, note, clock, fs);
 }
 
@@ -211,7 +211,7 @@ void xcAppendLine(const Text& fileName, const Text& text, FileSystem& fs) {
   appendUtf16LE(bytes, text + u"\r\n");
   if (bytes.size() > 8000) bytes.resize(8000);
   LockedArchive file(fs, fileName);
-  if (!xcWriteAllBytes(fs, file.fd(), bytes)) file.undoAndFail();  // never half a line
+  if (!writeAllBytes(fs, file.fd(), bytes)) file.undoAndFail();  // never half a line
   file.syncAndClose();
 }
 

@@ -40,7 +40,7 @@ ArchiveRecord xcAppendArchiveLines(const Text& archiveFile, const Text& path, co
 
 // A save that failed after its record was appended: the record is cut off again when it is
 // still the archive's last, else a record saying the change was not made follows.
-void xcWithdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& record, const Text& path,
+void withdrawArchiveRecord(const Text& archiveFile, const ArchiveRecord& record, const Text& path,
                              const Text& why, FileSystem& fs = FileSystem::real());
 
 // Reads the file at path into lines and archives them; a file that does not exist is not

@@ -59,9 +59,9 @@ bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
-void xcSplitFileContent(std::string bytes, FileContent& content) {
+void splitFileContent(std::string bytes, FileContent& content) {
   content.bytes = std::move(bytes);
-  content.encoding = xcDetectEncoding(content.bytes);
+  content.encoding = detectEncoding(content.bytes);
   content.markLength = markLengthOf(content.encoding);
   content.starts.clear();
   const std::string_view all = content.bytes;
@@ -90,7 +90,7 @@ void xcSplitFileContent(std::string bytes, FileContent& content) {
   if (start < all.size()) addLine(start, all.size(), all.size());
 }
 
-Text xcEncodingName(TextEncoding encoding) {
+Text encodingName(TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::Utf8Bom: return u"UTF-8 with a byte-order mark";
     case TextEncoding::Utf16LE: return u"UTF-16LE";
@@ -119,13 +119,13 @@ Text xcCharacterName(TextView text, size_t index) {
 
 bool xcEncodeLine(TextView line, TextEncoding encoding, std::string& out, Text& errorText) {
   auto refuse = [&](size_t index) {
-    errorText = xcEncodingName(encoding) + u" cannot hold the character " + xcCharacterName(line, index);
+    errorText = encodingName(encoding) + u" cannot hold the character " + xcCharacterName(line, index);
     return false;
   };
   switch (encoding) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom:
-      if (xcAppendUtf8(line, out)) return true;
+      if (appendAsUtf8(line, out)) return true;
       for (size_t i = 0; i < line.size(); ++i) {
         if (isHighSurrogate(line[i]) && i + 1 < line.size() && isLowSurrogate(line[i + 1])) {
           ++i;
@@ -133,7 +133,7 @@ bool xcEncodeLine(TextView line, TextEncoding encoding, std::string& out, Text& 
           return refuse(i);
         }
       }
-      return refuse(0);  // not reached: xcAppendUtf8 refuses lone surrogates only
+      return refuse(0);  // not reached: appendAsUtf8 refuses lone surrogates only
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE: {
       const bool big = encoding == TextEncoding::Utf16BE;
@@ -204,7 +204,7 @@ bool NewLines::add(const FileContent& content, size_t index, TextView text, Text
   Text ignored;
   if (!xcEncodeLine(content.line(index), content.encoding, check, ignored) || check != old) {
     errorText = u"line " + intToText(static_cast<long long>(index) + 1) + u" holds bytes that are not valid " +
-                xcEncodingName(content.encoding) + u", so it cannot be rewritten exactly";
+                encodingName(content.encoding) + u", so it cannot be rewritten exactly";
     return false;
   }
   const size_t offset = bytes_.size();
@@ -220,7 +220,7 @@ Text NewLines::text(const FileContent& content, const Line& line) const {
   return decodeBytes(bytes(line), content.encoding);
 }
 
-bool xcEmitNewContent(const FileContent& content, const NewLines& changed,
+bool emitNewContent(const FileContent& content, const NewLines& changed,
                       const std::function<bool(std::string_view)>& emit) {
   constexpr size_t kPiece = 1 << 20;
   const std::string_view all = content.bytes;
@@ -250,10 +250,10 @@ bool xcEmitNewContent(const FileContent& content, const NewLines& changed,
   return flush() && copyUpTo(all.size());
 }
 
-std::string xcBuildNewContent(const FileContent& content, const NewLines& changed) {
+std::string buildNewContent(const FileContent& content, const NewLines& changed) {
   std::string out;
   out.reserve(content.bytes.size() + content.bytes.size() / 8);
-  xcEmitNewContent(content, changed, [&](std::string_view piece) {
+  emitNewContent(content, changed, [&](std::string_view piece) {
     out.append(piece);
     return true;
   });

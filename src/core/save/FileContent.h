@@ -57,9 +57,9 @@ private:
 
 // Detects the encoding as the search does (mark, else UTF-8 when valid, else Windows-1252) and
 // splits at CR LF, LF or CR; LF CR ends two lines; a final break adds no empty line.
-void xcSplitFileContent(std::string bytes, FileContent& content);
+void splitFileContent(std::string bytes, FileContent& content);
 
-Text xcEncodingName(TextEncoding encoding);
+Text encodingName(TextEncoding encoding);
 // "U+4E2D '中'"; a surrogate without its other half has no quoted form.
 Text xcCharacterName(TextView text, size_t index);
 
@@ -73,9 +73,9 @@ Text xcDecodeLine(std::string_view bytes, TextEncoding encoding);
 // The file's bytes with the changed lines, handed to emit piece by piece: an unchanged line is
 // copied byte for byte, a changed one followed by its own break; the mark is kept. false as soon
 // as emit returns false.
-bool xcEmitNewContent(const FileContent& content, const NewLines& changed,
+bool emitNewContent(const FileContent& content, const NewLines& changed,
                       const std::function<bool(std::string_view)>& emit);
 // All of it, in one string.
-std::string xcBuildNewContent(const FileContent& content, const NewLines& changed);
+std::string buildNewContent(const FileContent& content, const NewLines& changed);
 
 }  // namespace varko

@@ -12,7 +12,7 @@
 
 namespace varko {
 
-Text xcSaveStepName(SaveStep step) {
+Text saveStepName(SaveStep step) {
   switch (step) {
     case SaveStep::None: return u"none";
     case SaveStep::CheckUnchanged: return u"check unchanged";
@@ -57,7 +57,7 @@ FileSystem& FileSystem::real() {
   return fs;
 }
 
-bool xcReadAllBytes(FileSystem& fs, const std::string& path, std::string& bytes) {
+bool readAllBytes(FileSystem& fs, const std::string& path, std::string& bytes) {
   bytes.clear();
   // O_NONBLOCK: a FIFO put in the file's place must not stall us.
   int fd = fs.open(path, O_RDONLY | O_NONBLOCK, 0);
@@ -91,7 +91,7 @@ bool xcReadAllBytes(FileSystem& fs, const std::string& path, std::string& bytes)
   return true;
 }
 
-bool xcWriteAllBytes(FileSystem& fs, int fd, std::string_view bytes) {
+bool writeAllBytes(FileSystem& fs, int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = fs.write(fd, bytes.data() + done, bytes.size() - done);
@@ -110,7 +110,7 @@ std::string xcFolderOf(const std::string& path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool xcSyncFolderOf(FileSystem& fs, const std::string& path) {
+bool syncFolderOf(FileSystem& fs, const std::string& path) {
   int fd = fs.open(xcFolderOf(path), O_RDONLY | O_DIRECTORY, 0);
   if (fd < 0) return false;
   int rc = fs.fsync(fd);
@@ -120,7 +120,7 @@ bool xcSyncFolderOf(FileSystem& fs, const std::string& path) {
   return rc == 0;
 }
 
-bool xcCopyExtendedAttributes(FileSystem& fs, int from, int to, std::string& failedName) {
+bool copyExtendedAttributes(FileSystem& fs, int from, int to, std::string& failedName) {
   std::vector<char> names;
   for (;;) {
     const ssize_t size = ::flistxattr(from, nullptr, 0);

@@ -20,7 +20,7 @@ enum class SaveStep {
   ReplaceOriginal,  // the temporary file renamed over the original
   SyncFolder,       // the folder synced, so the rename and the backup survive a power cut
 };
-Text xcSaveStepName(SaveStep step);
+Text saveStepName(SaveStep step);
 
 // Calls mirror the system calls: -1 (or a short count) with errno set on failure. The real
 // write gives all it is given or fails; a test's may still stop short.
@@ -51,15 +51,15 @@ public:
 };
 
 // Helpers over a FileSystem; false with errno set on failure.
-bool xcReadAllBytes(FileSystem& fs, const std::string& path, std::string& bytes);
-bool xcWriteAllBytes(FileSystem& fs, int fd, std::string_view bytes);
+bool readAllBytes(FileSystem& fs, const std::string& path, std::string& bytes);
+bool writeAllBytes(FileSystem& fs, int fd, std::string_view bytes);
 // Opens the folder holding path and fsyncs it.
-bool xcSyncFolderOf(FileSystem& fs, const std::string& path);
+bool syncFolderOf(FileSystem& fs, const std::string& path);
 // The folder part of path ("." when it has none).
 std::string xcFolderOf(const std::string& path);
 // Gives to fd every extended attribute of from (its ACL included) that the system lets us read.
 // false with errno set, and the attribute's name in failedName, when one cannot be set: the
 // caller refuses the file rather than give it wider access than the original had.
-bool xcCopyExtendedAttributes(FileSystem& fs, int from, int to, std::string& failedName);
+bool copyExtendedAttributes(FileSystem& fs, int from, int to, std::string& failedName);
 
 }  // namespace varko

@@ -27,7 +27,7 @@ ReplaceFileNames MakeReplaceFileNames(const Text& fileName, DateTimeValue now) {
   return names;
 }
 
-Text xcFirstFreeBackupName(const ReplaceFileNames& names) {
+Text firstFreeBackupName(const ReplaceFileNames& names) {
   for (int number = 0;; ++number) {
     Text candidate = names.numberedBackup(number);
     struct stat st {};
@@ -35,6 +35,6 @@ Text xcFirstFreeBackupName(const ReplaceFileNames& names) {
   }
 }
 
-bool xcIsReplaceFileName(const Text& path) { return xcTextPos(path, kReplaceMarker, 1) > 0; }
+bool isReplaceFileName(const Text& path) { return xcTextPos(path, kReplaceMarker, 1) > 0; }
 
 }  // namespace varko

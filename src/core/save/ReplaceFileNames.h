@@ -22,9 +22,9 @@ struct ReplaceFileNames {
 ReplaceFileNames MakeReplaceFileNames(const Text& fileName, DateTimeValue now);
 
 // The first of backup, backup with -1, -2, ... that names nothing on disk (links included).
-Text xcFirstFreeBackupName(const ReplaceFileNames& names);
+Text firstFreeBackupName(const ReplaceFileNames& names);
 
 // The path holds "VarkoSearchReplace" in any letter case: never replaced in.
-bool xcIsReplaceFileName(const Text& path);
+bool isReplaceFileName(const Text& path);
 
 }  // namespace varko

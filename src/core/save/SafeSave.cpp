@@ -51,11 +51,11 @@ bool holdsExactly(FileSystem& fs, int fd, std::string_view bytes, bool& same) {
 
 }  // namespace
 
-ContentWriter xcBytesWriter(std::string_view bytes) {
-  return [bytes](FileSystem& fs, int fd) { return xcWriteAllBytes(fs, fd, bytes); };
+ContentWriter bytesWriter(std::string_view bytes) {
+  return [bytes](FileSystem& fs, int fd) { return writeAllBytes(fs, fd, bytes); };
 }
 
-bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter& write, const struct stat& like,
+bool writeNewFile(FileSystem& fs, const std::string& name, const ContentWriter& write, const struct stat& like,
                     bool replaceExisting, int attributesFrom, std::string* failedAttribute, bool sync) {
   int fd = fs.open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
   if (fd < 0 && errno == EEXIST && replaceExisting && fs.unlink(name) == 0)
@@ -70,7 +70,7 @@ bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter
     fs.unlink(name);
     throw;
   }
-  if (ok && attributesFrom >= 0 && !xcCopyExtendedAttributes(fs, attributesFrom, fd, attribute)) {
+  if (ok && attributesFrom >= 0 && !copyExtendedAttributes(fs, attributesFrom, fd, attribute)) {
     ok = false;
     if (failedAttribute) *failedAttribute = attribute;
   }
@@ -87,7 +87,7 @@ bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter
   return ok;
 }
 
-int xcOpenLocked(FileSystem& fs, const std::string& path, struct stat& st, const std::function<void()>& onWait) {
+int openAndLock(FileSystem& fs, const std::string& path, struct stat& st, const std::function<void()>& onWait) {
   for (int attempt = 0;; ++attempt) {
     // O_NONBLOCK: a FIFO put in the file's place must not stall us.
     const int fd = fs.open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW, 0);
@@ -155,7 +155,7 @@ struct PreparedSave::State {
       const ArchiveRecord written = record;
       record = ArchiveRecord();
       try {
-        xcWithdrawArchiveRecord(archiveFile, written, path, why, fs);
+        withdrawArchiveRecord(archiveFile, written, path, why, fs);
       } catch (...) {
       }
     }
@@ -184,7 +184,7 @@ Text changedText(const Text& path) {
 
 }  // namespace
 
-std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Clock& clock, FileSystem& fs,
+std::unique_ptr<PreparedSave> prepareSave(const SaveRequest& request, const Clock& clock, FileSystem& fs,
                                             SaveResult& result) {
   auto state = std::make_unique<PreparedSave::State>(fs, request);
   PreparedSave::State& st = *state;
@@ -206,7 +206,7 @@ std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Cl
   // keeps every other replace run of ours out until this one has renamed.
   fs.beginStep(SaveStep::CheckUnchanged);
   struct stat original {};
-  st.locked = xcOpenLocked(fs, st.target, original, [&] {
+  st.locked = openAndLock(fs, st.target, original, [&] {
     if (request.waiting) request.waiting(u"Waiting for another replace run to finish saving " + request.path);
   });
   if (st.locked < 0) return failure(SaveStep::CheckUnchanged, u"Could not read " + request.path + u" again" + because(errno));
@@ -219,7 +219,7 @@ std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Cl
   fs.beginStep(SaveStep::WriteTemporary);
   st.temporaryExists = false;
   std::string attribute;
-  if (!xcWriteNewFile(fs, st.temporary, request.writeNew, original, request.temporaryIsOurs, st.locked, &attribute,
+  if (!writeNewFile(fs, st.temporary, request.writeNew, original, request.temporaryIsOurs, st.locked, &attribute,
                       request.syncNow)) {
     const int error = errno;
     // A failed replacement of Show Differences' file took it away too.
@@ -265,7 +265,7 @@ std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Cl
     }
     if (!linking) {
       attribute.clear();
-      error = xcWriteNewFile(fs, name, xcBytesWriter(request.old->bytes), original, false, st.locked, &attribute,
+      error = writeNewFile(fs, name, bytesWriter(request.old->bytes), original, false, st.locked, &attribute,
                              request.syncNow)
                   ? 0
                   : errno;
@@ -296,7 +296,7 @@ std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Cl
   return std::make_unique<PreparedSave>(std::move(state));
 }
 
-SaveResult xcCommitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result) {
+SaveResult commitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result) {
   PreparedSave::State& st = *prepared.state_;
   auto failure = [&](const Text& message) {
     st.why = message;
@@ -330,7 +330,7 @@ SaveResult xcCommitSave(PreparedSave& prepared, FileSystem& fs, SaveResult resul
 
   // The new content is in place; a folder that cannot be synced is only worth a warning.
   fs.beginStep(SaveStep::SyncFolder);
-  if (st.syncFolder && !xcSyncFolderOf(fs, st.target)) {
+  if (st.syncFolder && !syncFolderOf(fs, st.target)) {
     result.failedStep = SaveStep::SyncFolder;
     result.message = u"The folder of " + st.path + u" could not be synced" + because(errno) +
                      u"; the changes are saved but may not survive a power cut";
@@ -339,11 +339,11 @@ SaveResult xcCommitSave(PreparedSave& prepared, FileSystem& fs, SaveResult resul
   return result;
 }
 
-SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs) {
+SaveResult saveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs) {
   SaveResult result;
-  std::unique_ptr<PreparedSave> prepared = xcPrepareSave(request, clock, fs, result);
+  std::unique_ptr<PreparedSave> prepared = prepareSave(request, clock, fs, result);
   if (!prepared) return result;
-  return xcCommitSave(*prepared, fs, result);
+  return commitSave(*prepared, fs, result);
 }
 
 }  // namespace varko

@@ -17,7 +17,7 @@ namespace varko {
 
 // Writes a file's content to fd; false with errno set when a write fails.
 using ContentWriter = std::function<bool(FileSystem& fs, int fd)>;
-ContentWriter xcBytesWriter(std::string_view bytes);
+ContentWriter bytesWriter(std::string_view bytes);
 
 struct SaveRequest {
   Text path;                         // as the user named it: messages and the archive record
@@ -46,7 +46,7 @@ struct SaveResult {
   Text backupName;       // the backup actually made
 };
 
-SaveResult xcSaveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs);
+SaveResult saveReplacedFile(const SaveRequest& request, const Clock& clock, FileSystem& fs);
 
 // A save made up to its rename (the original locked, checked, the new file written, the archive
 // record, the backup and the undo intent made), so that a group of saves can be synced at once
@@ -60,29 +60,29 @@ public:
   PreparedSave& operator=(const PreparedSave&) = delete;
 
 private:
-  friend SaveResult xcCommitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result);
+  friend SaveResult commitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result);
   std::unique_ptr<State> state_;
 };
 
 // The steps before the rename; null, with result saying why (or stopped), when one failed.
-std::unique_ptr<PreparedSave> xcPrepareSave(const SaveRequest& request, const Clock& clock, FileSystem& fs,
+std::unique_ptr<PreparedSave> prepareSave(const SaveRequest& request, const Clock& clock, FileSystem& fs,
                                             SaveResult& result);
 // The rename (after a last check that the file is unchanged) and the folder sync; result is the
 // one the preparation filled.
-SaveResult xcCommitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result);
+SaveResult commitSave(PreparedSave& prepared, FileSystem& fs, SaveResult result);
 
 // Creates name exclusively (first removing it when replaceExisting), writes it, gives it the
 // permission bits of like (and its owner when running as root) and, when attributesFrom is an
 // open file, that file's extended attributes and ACL; syncs and closes it. On failure nothing
 // of it is left and errno tells why; failedAttribute names an attribute that could not be set.
-bool xcWriteNewFile(FileSystem& fs, const std::string& name, const ContentWriter& write, const struct stat& like,
+bool writeNewFile(FileSystem& fs, const std::string& name, const ContentWriter& write, const struct stat& like,
                     bool replaceExisting, int attributesFrom = -1, std::string* failedAttribute = nullptr,
                     bool sync = true);
 
 // Takes the replace lock of the file at path (an open descriptor of it, locked so that every
 // other replace run of the program waits), re-opening when the name moved to another file while
 // waiting. -1 with errno when it cannot be opened; st is the locked file's status.
-int xcOpenLocked(FileSystem& fs, const std::string& path, struct stat& st,
+int openAndLock(FileSystem& fs, const std::string& path, struct stat& st,
                  const std::function<void()>& onWait = {});
 
 }  // namespace varko

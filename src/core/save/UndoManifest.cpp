@@ -139,7 +139,7 @@ std::string ContentHasher::hash() const {
   return text;
 }
 
-std::string xcContentHash(std::string_view bytes) {
+std::string contentHash(std::string_view bytes) {
   ContentHasher hasher;
   hasher.add(bytes);
   return hasher.hash();
@@ -167,7 +167,7 @@ bool UndoManifest::open(Text& errorText) {
   ::clock_gettime(CLOCK_REALTIME, &now);
   char created[48];
   std::snprintf(created, sizeof created, "%020lld.%09ld", static_cast<long long>(now.tv_sec), now.tv_nsec);
-  const bool ok = xcWriteAllBytes(fs_, fd, std::string(kHeader) + created + "\r\n");
+  const bool ok = writeAllBytes(fs_, fd, std::string(kHeader) + created + "\r\n");
   const int error = errno;
   if (!ok) {
     fs_.close(fd);
@@ -186,7 +186,7 @@ UndoManifest::~UndoManifest() {
 
 bool UndoManifest::append(const std::string& entry, bool sync, Text& errorText) {
   if (!open(errorText)) return false;
-  if (xcWriteAllBytes(fs_, fd_, entry) && (!sync || fs_.fsync(fd_) == 0)) return true;
+  if (writeAllBytes(fs_, fd_, entry) && (!sync || fs_.fsync(fd_) == 0)) return true;
   errorText = u"Could not write the undo record " + manifestName_ + u": " + systemErrorText(errno);
   return false;
 }
@@ -218,7 +218,7 @@ bool UndoManifest::recordDone(const Text& path, const Text& backup, const std::s
 
 bool UndoManifest::recordSaved(const Text& path, const Text& backup, std::string_view writtenBytes,
                                 Text& errorText) {
-  const std::string hash = xcContentHash(writtenBytes);
+  const std::string hash = contentHash(writtenBytes);
   return recordIntent(path, backup, hash, writtenBytes.size(), errorText) &&
          recordDone(path, backup, hash, writtenBytes.size(), errorText);
 }
@@ -241,7 +241,7 @@ NewestManifest findNewestManifest(FileSystem& fs, const std::string& folderPath)
     if (name.compare(0, prefix.size(), prefix) != 0 || !endsWith(name, ".txt") || endsWith(name, kUndoneEnd))
       continue;
     std::string bytes;
-    const int error = xcReadAllBytes(fs, folderPath + name, bytes) ? 0 : errno;
+    const int error = readAllBytes(fs, folderPath + name, bytes) ? 0 : errno;
     const std::string key = nameStamp(name, prefix.size()) + createdKey(bytes) + name;
     if (newest.name.empty() || key > newestKey) {
       newest = {name, std::move(bytes), error};
@@ -274,7 +274,7 @@ Text putBackupInPlace(FileSystem& fs, const Entry& entry, const Clock& clock) {
   const Text path = pathToText(entry.path);
   std::string old;
   struct stat backupStat {};
-  if (!xcReadAllBytes(fs, entry.backup, old) || ::stat(entry.backup.c_str(), &backupStat) != 0)
+  if (!readAllBytes(fs, entry.backup, old) || ::stat(entry.backup.c_str(), &backupStat) != 0)
     return u"the backup " + pathToText(entry.backup) + u" cannot be read: " + systemErrorText(errno);
   const ReplaceFileNames names = MakeReplaceFileNames(path, clock.now());
   std::string temporary;
@@ -282,7 +282,7 @@ Text putBackupInPlace(FileSystem& fs, const Entry& entry, const Clock& clock) {
   for (int number = 0; number < 1000 && !written; ++number) {
     temporary = textToPath(names.base + u"-" + kReplaceMarker + u"-" + names.stamp + u"-undo" +
                            (number > 0 ? u"-" + intToText(number) : Text()) + names.extension);
-    written = xcWriteNewFile(fs, temporary, xcBytesWriter(old), backupStat, false, -1);
+    written = writeNewFile(fs, temporary, bytesWriter(old), backupStat, false, -1);
     if (!written && errno != EEXIST) break;
   }
   if (!written) return u"could not write " + pathToText(temporary) + u": " + systemErrorText(errno);
@@ -291,7 +291,7 @@ Text putBackupInPlace(FileSystem& fs, const Entry& entry, const Clock& clock) {
   const int tempFd = fs.open(temporary, O_WRONLY | O_NOFOLLOW, 0);
   std::string attribute;
   const bool attributesOk =
-      backupFd < 0 || (tempFd >= 0 && xcCopyExtendedAttributes(fs, backupFd, tempFd, attribute) && fs.fsync(tempFd) == 0);
+      backupFd < 0 || (tempFd >= 0 && copyExtendedAttributes(fs, backupFd, tempFd, attribute) && fs.fsync(tempFd) == 0);
   const int attributeError = errno;
   if (backupFd >= 0) fs.close(backupFd);
   if (tempFd >= 0) fs.close(tempFd);
@@ -318,7 +318,7 @@ void restoreEntry(FileSystem& fs, const Entry& entry, const Clock& clock, TextLi
     ++result.refused;
   };
   struct stat locked {};
-  const int fd = xcOpenLocked(fs, entry.path, locked);
+  const int fd = openAndLock(fs, entry.path, locked);
   if (fd < 0) return refuse(systemErrorText(errno));
   int error = 0;
   const bool unchanged = readMatches(fs, fd, entry, error);
@@ -338,7 +338,7 @@ void restoreEntry(FileSystem& fs, const Entry& entry, const Clock& clock, TextLi
   const Text failure = putBackupInPlace(fs, entry, clock);
   fs.close(fd);  // the lock is held until the file is back in place
   if (!failure.empty()) return refuse(failure);
-  xcSyncFolderOf(fs, entry.path);
+  syncFolderOf(fs, entry.path);
   report.push_back(u"Restored " + path + u" from " + pathToText(entry.backup));
   ++result.restored;
   doneLines += entryLine(entry, kUndone);
@@ -394,7 +394,7 @@ UndoResult UndoLastReplace(const Text& folder, TextList& report, const Clock& cl
   }
   // Some files are left: the run stays the last one, and the next undo tries only those.
   const int fd = fs.open(manifest, O_WRONLY | O_APPEND | O_NOFOLLOW, 0);
-  const bool marked = fd >= 0 && xcWriteAllBytes(fs, fd, restoredLines) && fs.fsync(fd) == 0;
+  const bool marked = fd >= 0 && writeAllBytes(fs, fd, restoredLines) && fs.fsync(fd) == 0;
   const int error = errno;
   if (fd >= 0) fs.close(fd);
   if (!marked)

@@ -14,7 +14,7 @@
 namespace varko {
 
 // FNV-1a 64 of bytes, as 16 lower-case hex digits.
-std::string xcContentHash(std::string_view bytes);
+std::string contentHash(std::string_view bytes);
 
 inline constexpr char16_t kUndoManifestPrefix[] = u"VarkoSearchReplaceUndo-";
 
@@ -30,7 +30,7 @@ public:
   // before its first rename then leaves a record that names no file.
   bool open(Text& errorText);
   // Before the rename: false, with errorText, when the manifest cannot be written (the file is
-  // then not saved). hash is xcContentHash of the bytes about to be put in place.
+  // then not saved). hash is contentHash of the bytes about to be put in place.
   bool recordIntent(const Text& path, const Text& backup, const std::string& hash, uint64_t size, Text& errorText);
   // After the rename.
   bool recordDone(const Text& path, const Text& backup, const std::string& hash, uint64_t size, Text& errorText);
@@ -57,7 +57,7 @@ private:
 class ContentHasher {
 public:
   void add(std::string_view bytes);
-  std::string hash() const;  // as xcContentHash
+  std::string hash() const;  // as contentHash
   uint64_t size() const { return size_; }
 
 private:

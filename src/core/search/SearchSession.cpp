@@ -202,7 +202,7 @@ void SearchSession::BuildFileSearchList(const SearchRequest& request) {
 
 void SearchSession::noteSkipped(const Text& path, SkipReason reason, const Text& detail) {
   ++skippedCounts_[static_cast<size_t>(reason)];
-  Text why = xcSkipReasonText(reason);
+  Text why = skipReasonText(reason);
   if (!detail.empty()) why += u": " + detail;
   host_.fileSkipped(path, why);
   // A slow file already has its notice.
@@ -212,7 +212,7 @@ void SearchSession::noteSkipped(const Text& path, SkipReason reason, const Text&
 Text SearchSession::skippedSummary() const {
   Text text = u"Skipped:";
   for (size_t r = 1; r < kSkipReasonCount; ++r)
-    text += xcFormat(u" %s=%d", {Text(xcSkipReasonText(static_cast<SkipReason>(r))),
+    text += xcFormat(u" %s=%d", {Text(skipReasonText(static_cast<SkipReason>(r))),
                                  static_cast<long long>(skippedCounts_[r])});
   return text;
 }

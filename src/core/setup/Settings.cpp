@@ -32,7 +32,7 @@ void writeList(IniFile& ini, TextView section, TextView textKey, TextView checke
 }
 }  // namespace
 
-Text SettingsFileName() { return xcConfigFolder() + xcChangeFileExt(xcExeFileName(), u".INI"); }
+Text SettingsFileName() { return configFolder() + xcChangeFileExt(xcExeFileName(), u".INI"); }
 
 SavedSettings LoadSavedSettings(const Text& settingsFile) {
   const IniFile ini(settingsFile);

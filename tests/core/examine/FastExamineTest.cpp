@@ -125,7 +125,7 @@ TEST(fast_examination, gives_the_outcome_of_the_straightforward_routines_on_gene
     options.asciiTextTest = round % 5 == 0;
     if (m == 3) matcher.searchString = randomNeedle(rng), matcher.prepare();
     FileOutcome fast = xcExamineFile(pathToText(path), options, matcher, clock, buffers);
-    FileOutcome reference = xcExamineFileReference(pathToText(path), options, matcher, clock, lines);
+    FileOutcome reference = examineFileReference(pathToText(path), options, matcher, clock, lines);
     expectSame(fast, reference, "round " + std::to_string(round));
     if (::testing::Test::HasFatalFailure()) return;
     bool multiByte = std::any_of(content.begin(), content.end(), [](char c) { return c & 0x80; });
@@ -153,7 +153,7 @@ TEST(fast_examination, regression_files_whose_size_reads_as_zero_are_not_text_on
     EXPECT_FALSE(fast.textTest.isText) << entriesAreFiles;
     EXPECT_FALSE(fast.loadAttempted) << entriesAreFiles;
     EXPECT_TRUE(fast.lines.empty()) << entriesAreFiles;
-    expectSame(fast, xcExamineFileReference(path, options, matcher, clock, lines), "procfs");
+    expectSame(fast, examineFileReference(path, options, matcher, clock, lines), "procfs");
   }
 }
 
@@ -171,7 +171,7 @@ TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) 
   matcher.prepare();
   ExamineOptions options;
   FileOutcome fast = xcExamineFile(pathToText(path), options, matcher, clock, buffers);
-  FileOutcome reference = xcExamineFileReference(pathToText(path), options, matcher, clock, lines);
+  FileOutcome reference = examineFileReference(pathToText(path), options, matcher, clock, lines);
   expectSame(fast, reference, "big");
   EXPECT_EQ(fast.linesExamined, 400001);
   EXPECT_EQ(fast.lines.back().lineNumber, 400001);
@@ -219,7 +219,7 @@ TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_who
       }
       matcher.prepare();
       FileOutcome fast = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
-      FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
+      FileOutcome reference = examineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
       ASSERT_GT(reference.lines.size(), 1000u) << "mode " << mode;
       expectSame(fast, reference, "variant " + std::to_string(variant) + " mode " + std::to_string(mode));
     }
@@ -234,7 +234,7 @@ TEST(fast_examination, regression_the_utf8_test_looks_at_its_bytes_only) {
       std::string text = std::string(ascii, 'a') + tail;
       std::string buffer = text + "\xFF\xC3";
       bool valid = tail.find('\xFF') == std::string::npos;
-      EXPECT_EQ(xcIsValidUtf8(buffer.data(), text.size()), valid) << ascii << " ASCII bytes, tail " << tail.size();
+      EXPECT_EQ(validUtf8(buffer.data(), text.size()), valid) << ascii << " ASCII bytes, tail " << tail.size();
     }
   }
 }
@@ -411,7 +411,7 @@ TEST(fast_examination, utf8_test_at_every_place_of_a_block) {
       for (size_t after : {0, 1, 2, 40, 70}) {
         std::string text = std::string(before, 'a') + sequence + std::string(after, 'b');
         std::string buffer = text + "\x80\x80";  // a continuation past the end must not count
-        EXPECT_EQ(xcIsValidUtf8(buffer.data(), text.size()), valid)
+        EXPECT_EQ(validUtf8(buffer.data(), text.size()), valid)
             << "sequence of " << sequence.size() << " bytes after " << before << ", " << after << " after";
       }
     }
@@ -440,7 +440,7 @@ TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_enco
       content.insert(content.find('\n', 200000) + 1, std::string(150000, 'x') + " mutex\r\n" +
                                                          std::string(70000, 'y') + " caf\xC3\xA9 mutex\r");
       std::string path = dir.write("mapped" + std::to_string(invalidAt) + ".txt", content);
-      FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
+      FileOutcome reference = examineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
       std::vector<std::tuple<int32_t, int32_t, Text>> wanted;
       for (const auto& l : reference.lines) wanted.emplace_back(l.lineNumber, l.position, reference.text(l));
       for (bool parts : {false, true}) {
@@ -477,7 +477,7 @@ TEST(fast_examination, read_pieces_give_the_whole_file_encoding_wherever_the_fir
     std::string content = body;
     if (invalidAt != std::string::npos) content.insert(content.find('\n', invalidAt) + 1, "bad \x80 byte\n");
     std::string path = dir.write("read" + std::to_string(invalidAt) + ".txt", content);
-    FileOutcome reference = xcExamineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
+    FileOutcome reference = examineFileReference(pathToText(path), ExamineOptions(), matcher, clock, lines);
     std::vector<std::tuple<int32_t, int32_t, Text>> wanted;
     for (const auto& l : reference.lines) wanted.emplace_back(l.lineNumber, l.position, reference.text(l));
     for (bool parts : {false, true}) {

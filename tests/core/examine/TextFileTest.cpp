@@ -181,7 +181,7 @@ TEST_P(TextSampleTest, CountsCharactersOrWithThe8BitTestBytes) {
   bool more = c.bytes.size() > sampled;
   for (bool asciiTest : {false, true}) {
     TextSampleCounts plain = xcCountTextSample(c.bytes.data(), sampled, more, asciiTest);
-    TextSampleCounts fast = xcCountTextSampleFast(c.bytes.data(), sampled, more, asciiTest);
+    TextSampleCounts fast = countTextSampleFast(c.bytes.data(), sampled, more, asciiTest);
     bool text = xcIsTextSample(plain.text, plain.other);
     EXPECT_EQ(xcIsTextSample(fast.text, fast.other), text) << asciiTest;
     if (text) {
@@ -272,16 +272,16 @@ TEST(SplitLinesTest, LineBreaks) {
 // ---- decoding ----
 
 TEST(DecodingTest, EncodingFromMarkOrContent) {
-  EXPECT_EQ(xcDetectEncoding("\xEF\xBB\xBF\xE9"), TextEncoding::Utf8Bom);
-  EXPECT_EQ(xcDetectEncoding("\xFF\xFEx"), TextEncoding::Utf16LE);
-  EXPECT_EQ(xcDetectEncoding("\xFE\xFFx"), TextEncoding::Utf16BE);
-  EXPECT_EQ(xcDetectEncoding("plain"), TextEncoding::Utf8);
-  EXPECT_EQ(xcDetectEncoding("caf\xC3\xA9 \xF0\x9F\x98\x80"), TextEncoding::Utf8);
-  EXPECT_EQ(xcDetectEncoding("caf\xE9"), TextEncoding::Windows1252);
-  EXPECT_EQ(xcDetectEncoding("\xC0\xAF"), TextEncoding::Windows1252);      // overlong
-  EXPECT_EQ(xcDetectEncoding("\xED\xA0\x80"), TextEncoding::Windows1252);  // surrogate
-  EXPECT_EQ(xcDetectEncoding("\xF4\x90\x80\x80"), TextEncoding::Windows1252);
-  EXPECT_EQ(xcDetectEncoding("ab\xC3"), TextEncoding::Windows1252);        // cut sequence
+  EXPECT_EQ(detectEncoding("\xEF\xBB\xBF\xE9"), TextEncoding::Utf8Bom);
+  EXPECT_EQ(detectEncoding("\xFF\xFEx"), TextEncoding::Utf16LE);
+  EXPECT_EQ(detectEncoding("\xFE\xFFx"), TextEncoding::Utf16BE);
+  EXPECT_EQ(detectEncoding("plain"), TextEncoding::Utf8);
+  EXPECT_EQ(detectEncoding("caf\xC3\xA9 \xF0\x9F\x98\x80"), TextEncoding::Utf8);
+  EXPECT_EQ(detectEncoding("caf\xE9"), TextEncoding::Windows1252);
+  EXPECT_EQ(detectEncoding("\xC0\xAF"), TextEncoding::Windows1252);      // overlong
+  EXPECT_EQ(detectEncoding("\xED\xA0\x80"), TextEncoding::Windows1252);  // surrogate
+  EXPECT_EQ(detectEncoding("\xF4\x90\x80\x80"), TextEncoding::Windows1252);
+  EXPECT_EQ(detectEncoding("ab\xC3"), TextEncoding::Windows1252);        // cut sequence
 }
 
 TEST(DecodingTest, Utf8WithAndWithoutMark) {

@@ -281,11 +281,11 @@ TEST_F(Finders, an_entry_that_cannot_be_looked_at_is_unreadable_and_a_dangling_l
 TEST(Directory, a_folder_removed_after_it_was_opened_lists_with_its_error) {
   TempDir dir;
   dir.mkdir("gone");
-  int fd = xcOpenFolder(dir.text() + u"gone/");
+  int fd = openFolder(dir.text() + u"gone/");
   ASSERT_GE(fd, 0);
   ASSERT_EQ(rmdir(dir.file("gone").c_str()), 0);
   int error = 0;
-  EXPECT_TRUE(xcListDirectoryFd(fd, false, &error).empty());
+  EXPECT_TRUE(listDirectoryFd(fd, false, &error).empty());
   ::close(fd);
   EXPECT_EQ(error, ENOENT);
   EXPECT_TRUE(xcListDirectory(dir.text() + u"gone/", false, &error).empty());

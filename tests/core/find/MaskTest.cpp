@@ -142,7 +142,7 @@ class ListingPatternTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(ListingPatternTest, Matches) {
   const auto& c = GetParam();
-  EXPECT_EQ(xcMatchesListingPattern(T(c.name), T(c.mask)), c.matches);
+  EXPECT_EQ(matchesListingPattern(T(c.name), T(c.mask)), c.matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(

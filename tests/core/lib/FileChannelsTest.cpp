@@ -19,13 +19,13 @@ using test::T;
 class FileChannelsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    xcResetChannelsForTesting();
+    resetChannelsForTesting();
     setLibraryMessageHandler([this](const Text& m) { messages_.push_back(m); });
   }
   void TearDown() override {
     setLibraryMessageHandler(nullptr);
     librarySettings().jmFolder.clear();
-    xcResetChannelsForTesting();
+    resetChannelsForTesting();
   }
   Text path(const std::string& relative) const { return T(dir_.file(relative)); }
   static std::pair<Text, bool> readLine(ChannelStream& stream, int channel) {
@@ -69,7 +69,7 @@ TEST_F(FileChannelsTest, InvalidOpensShowTheMessageAndLeaveTheStreamAlone) {
                                           prefix + u" mode=O chan=4", prefix + path("x.txt") + u" mode=X chan=4"}));
   EXPECT_FALSE(xcFileExists(path("x.txt")));
   EXPECT_EQ(stream.fd, held);
-  EXPECT_TRUE(xcChannelIsOpen(4));
+  EXPECT_TRUE(channelIsOpen(4));
   EXPECT_EQ(readLine(stream, 4).first, u"held");
 }
 
@@ -82,7 +82,7 @@ TEST_F(FileChannelsTest, LowerCaseInputReadsLinesThenEndOfFile) {
   EXPECT_EQ(readLine(stream, 3), std::make_pair(Text(u"two"), true));
   EXPECT_EQ(readLine(stream, 3), std::make_pair(Text(u""), true));
   xcClose(stream, 3);
-  EXPECT_FALSE(xcChannelIsOpen(3));
+  EXPECT_FALSE(channelIsOpen(3));
   EXPECT_FALSE(stream.isOpen());
 }
 
@@ -103,7 +103,7 @@ TEST_F(FileChannelsTest, ChannelZeroIsNeitherMarkedOpenNorRewound) {
   dir_.write("in.txt", "one\r\ntwo\r\n");
   ChannelStream stream;
   ASSERT_TRUE(xcOpen(stream, 0, u'I', path("in.txt")));
-  EXPECT_FALSE(xcChannelIsOpen(0));
+  EXPECT_FALSE(channelIsOpen(0));
   readLine(stream, 0);
   xcClose(stream, 0);
   ASSERT_TRUE(xcOpen(stream, 0, u'I', path("in.txt")));
@@ -112,10 +112,10 @@ TEST_F(FileChannelsTest, ChannelZeroIsNeitherMarkedOpenNorRewound) {
 
 TEST_F(FileChannelsTest, ModesPlaceTheWrites) {
   EXPECT_EQ(writeLines({u"made"}, u'a'), "made\r\n");  // append creates a missing file
-  EXPECT_EQ(xcChannelReadPosition(1), 0);
+  EXPECT_EQ(channelReadPosition(1), 0);
   dir_.write("w.txt", "abc");
   EXPECT_EQ(writeLines({u"def", u"g"}, u'A'), "abcdef\r\ng\r\n");
-  EXPECT_EQ(xcChannelReadPosition(1), 3);
+  EXPECT_EQ(channelReadPosition(1), 3);
   EXPECT_EQ(writeLines({u"new"}, u'O'), "new\r\n");
   dir_.write("w.txt", "0123456789");
   EXPECT_EQ(writeLines({u"ab"}, u'U'), "ab\r\n456789");
@@ -131,7 +131,7 @@ TEST_F(FileChannelsTest, FileThatCannotBeOpenedThrowsThePlatformError) {
     EXPECT_EQ(e.text(), systemErrorText(EISDIR));
   }
   EXPECT_FALSE(stream.isOpen());
-  EXPECT_FALSE(xcChannelIsOpen(9));
+  EXPECT_FALSE(channelIsOpen(9));
 }
 
 TEST_F(FileChannelsTest, LineEndIsAddedUnlessTheTextEndsInTwoLineEndCharacters) {
@@ -151,7 +151,7 @@ TEST_F(FileChannelsTest, SingleCharacterLineEndsSkipAByteAndATailStaysPut) {
   EXPECT_EQ(readLine(stream, 11).first, u"d");
   // No line end left: the text comes back, the position stays, and a reading loop must stop.
   EXPECT_EQ(readLine(stream, 11), std::make_pair(Text(u"f"), true));
-  EXPECT_EQ(xcChannelReadPosition(11), 7);
+  EXPECT_EQ(channelReadPosition(11), 7);
 }
 
 TEST_F(FileChannelsTest, BytesBecomeCharactersOfTheSameCodeFromAtMost4096Bytes) {
@@ -160,7 +160,7 @@ TEST_F(FileChannelsTest, BytesBecomeCharactersOfTheSameCodeFromAtMost4096Bytes) 
   ASSERT_TRUE(xcOpen(stream, 12, u'I', path("in.txt")));
   EXPECT_EQ(readLine(stream, 12).first, (Text{u'\x01', u'\x80', u'\u00E9', u'\u00FF'}));
   EXPECT_EQ(readLine(stream, 12).first, Text(4096, u'z'));
-  EXPECT_EQ(xcChannelReadPosition(12), 6);
+  EXPECT_EQ(channelReadPosition(12), 6);
 }
 
 TEST_F(FileChannelsTest, WithoutAnOpenFileReadsEndAndWritesAndOddClosesDoNothing) {

@@ -37,12 +37,12 @@ TEST(PosixFileTest, OnlyARegularFileIsRead) {
   };
   for (const ReadCase& c : cases) {
     std::string bytes = "left over";
-    const int error = xcReadRegularFile(dir.file(c.name), bytes);
+    const int error = readRegularFile(dir.file(c.name), bytes);
     EXPECT_EQ(error, c.expectedError) << c.name;
     if (error == 0)
       EXPECT_EQ(bytes, c.expectedText) << c.name;
     else
-      EXPECT_EQ(xcFileErrorText(error), fromAscii(c.expectedText)) << c.name;
+      EXPECT_EQ(fileErrorText(error), fromAscii(c.expectedText)) << c.name;
   }
 }
 
@@ -50,7 +50,7 @@ TEST(PosixFileTest, FullReadStopsAtTheEndAndTheDescriptorClosesWithItsOwner) {
   TempDir dir;
   FileDescriptor file;
   int64_t size = 0;
-  ASSERT_EQ(xcOpenRegularFile(dir.write("a.txt", "abc"), file, size), 0);
+  ASSERT_EQ(openRegularFile(dir.write("a.txt", "abc"), file, size), 0);
   EXPECT_EQ(size, 3);
   char buffer[8] = {};
   EXPECT_EQ(xcReadFull(file.get(), buffer, sizeof buffer), 3);

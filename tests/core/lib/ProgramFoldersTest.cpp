@@ -28,14 +28,14 @@ TEST(ProgramFoldersTest, PortableBesideAWritableBuildFolderElseTheUserFolders) {
   Environment env(home.path() + "config", home.path() + "data");
 
   setExePathForTesting(exe.text() + u"Varko64");
-  EXPECT_TRUE(xcExeFolderIsPortable());
-  EXPECT_EQ(xcConfigFolder(), exe.text());
-  EXPECT_EQ(xcDataFolder(), exe.text());
+  EXPECT_TRUE(exeFolderIsPortable());
+  EXPECT_EQ(configFolder(), exe.text());
+  EXPECT_EQ(dataFolder(), exe.text());
 
   setExePathForTesting(u"/usr/bin/Varko64");  // an installed copy
-  EXPECT_FALSE(xcExeFolderIsPortable());
-  EXPECT_EQ(xcConfigFolder(), home.text() + u"config/varko/");
-  EXPECT_EQ(xcDataFolder(), home.text() + u"data/varko/");
+  EXPECT_FALSE(exeFolderIsPortable());
+  EXPECT_EQ(configFolder(), home.text() + u"config/varko/");
+  EXPECT_EQ(dataFolder(), home.text() + u"data/varko/");
   EXPECT_TRUE(xcFolderExists(home.text() + u"config/varko/"));  // made when asked for
   EXPECT_TRUE(xcFolderExists(home.text() + u"data/varko/"));
 }

@@ -25,7 +25,7 @@ TEST(match_spans, every_occurrence_of_every_string_with_the_run_rules) {
       {u"nothing here", {u"", u"zzz"}, true, false, {}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(xcMatchSpans(c.line, {c.strings, c.ignoreCase, c.wholeWords}), c.expected) << toUtf8(c.line);
+    EXPECT_EQ(matchSpans(c.line, {c.strings, c.ignoreCase, c.wholeWords}), c.expected) << toUtf8(c.line);
 }
 
 }  // namespace

@@ -62,8 +62,8 @@ TEST_F(FileReplacerTest, ConfirmationLogRowsChangeLogAndSavedMessageAreAsShown) 
         {u"", u"Filename: " + p}, {u"", u"Temp File: " + changes.names.temporary},
         {u"", u"Backup File: " + changes.names.backup}, {u"", u"Archive File: " + settings_.archiveFile},
         {}, {}, {u"1", u"cat cat"}, {u"1->", u"dog dog"}, {}};
-    EXPECT_EQ(xcReplaceLogRows(changes), rows);
-    EXPECT_EQ(xcChangeLogLines(changes), (TextList{Text(35, u'_'), u"05-Mar-24 Search/Replace " + p, u"1:cat cat",
+    EXPECT_EQ(replaceLogRows(changes), rows);
+    EXPECT_EQ(changeLogLines(changes), (TextList{Text(35, u'_'), u"05-Mar-24 Search/Replace " + p, u"1:cat cat",
                                            u"1:dog dog", u""}));
   };
   FileReplaceResult result = run(file, true);
@@ -175,7 +175,7 @@ TEST_F(FileReplacerTest, PreviewWorksOutEveryChangeWithoutAskingOrWriting) {
   ASSERT_EQ(result.changes.changed.size(), 2u);
   EXPECT_EQ(result.changes.changed.lines()[1].index, 2u);
   EXPECT_EQ(result.changes.changed.text(result.changes.original, result.changes.changed.lines()[1]), u"dog");
-  EXPECT_EQ(U8(xcUnifiedDiff(result.changes)), "--- " + file + "\n+++ " + file + "\n@@ -1,3 +1,3 @@\n-cat\n+dog\n x\n-cat\n+dog\n");
+  EXPECT_EQ(U8(unifiedDiff(result.changes)), "--- " + file + "\n+++ " + file + "\n@@ -1,3 +1,3 @@\n-cat\n+dog\n x\n-cat\n+dog\n");
   EXPECT_EQ(result.changes.changeCount, 2);
   EXPECT_TRUE(questions_.decided.empty());
   EXPECT_EQ(readFileBytes(file), "cat\nx\ncat\n");
@@ -188,11 +188,11 @@ TEST(UnifiedDiff, HunksHoldThreeLinesOfContextAndMergeWhenClose) {
   newLines[1] = u"L2";   // line 2
   newLines[6] = u"L7";   // line 7: context overlaps line 2's
   newLines[17] = u"L18"; // line 18: a hunk of its own
-  EXPECT_EQ(U8(xcUnifiedDiff(u"/d/a.txt", oldLines, newLines)),
+  EXPECT_EQ(U8(unifiedDiff(u"/d/a.txt", oldLines, newLines)),
             "--- /d/a.txt\n+++ /d/a.txt\n"
             "@@ -1,10 +1,10 @@\n l1\n-l2\n+L2\n l3\n l4\n l5\n l6\n-l7\n+L7\n l8\n l9\n l10\n"
             "@@ -15,6 +15,6 @@\n l15\n l16\n l17\n-l18\n+L18\n l19\n l20\n");
-  EXPECT_EQ(xcUnifiedDiff(u"/d/a.txt", oldLines, oldLines), u"");
+  EXPECT_EQ(unifiedDiff(u"/d/a.txt", oldLines, oldLines), u"");
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST_F(ReplaceSafetyTest, AfterAKillAtAnyStepUndoPutsBackExactlyThatRunsFiles) {
                             SaveStep::KeepBackup,     SaveStep::RecordUndo,     SaveStep::ReplaceOriginal,
                             SaveStep::SyncFolder};
   for (SaveStep step : steps) {
-    const std::string name = U8(xcSaveStepName(step));
+    const std::string name = U8(saveStepName(step));
     test::TempDir dir;
     const Text logs = T(dir.mkdir("bin/"));
     const std::string earlier = dir.write("earlier.txt", "cat\n"), file = dir.write("a.txt", "cat\n");

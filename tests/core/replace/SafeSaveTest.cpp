@@ -167,8 +167,8 @@ TEST_F(SafeSaveTest, AfterEveryStepTheNameHoldsTheCompleteOldOrNewContent) {
     questions_ = test::ScriptedQuestions();
     run(file);
     const bool replaced = step == SaveStep::ReplaceOriginal || step == SaveStep::SyncFolder;
-    EXPECT_EQ(readFileBytes(file), replaced ? kNew : kOld) << U8(xcSaveStepName(step));
-    EXPECT_TRUE(questions_.messages.empty()) << U8(xcSaveStepName(step));
+    EXPECT_EQ(readFileBytes(file), replaced ? kNew : kOld) << U8(saveStepName(step));
+    EXPECT_TRUE(questions_.messages.empty()) << U8(saveStepName(step));
   }
 }
 

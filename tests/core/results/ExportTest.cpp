@@ -62,7 +62,7 @@ TEST(spreadsheet, the_real_lookup_gives_date_and_size_and_nothing_for_a_deleted_
   TempDir dir;
   const std::string kept = dir.write("kept.txt", "12345");
   setFileTime(kept, 2023, 7, 8, 9, 10, 12);
-  FileFacts facts = xcLookUpFileFacts(T(kept));
+  FileFacts facts = lookUpFileFacts(T(kept));
   EXPECT_EQ(facts.dateText, u"2023-07-08 09:10:12");
   EXPECT_EQ(facts.size, 5);
   ResultTable grid = gridOf({{4, "gone", dir.path() + "deleted.txt"}});

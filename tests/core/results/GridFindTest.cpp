@@ -36,10 +36,10 @@ ResultTable ThreeFiles() {
 }  // namespace
 
 TEST(GridFindTest, ContainmentIgnoresAToZCaseAndEmptyNeverMatches) {
-  EXPECT_TRUE(xcGridCellContains(u"Hello World", u"o w"));
-  EXPECT_FALSE(xcGridCellContains(u"Hello", u""));
-  EXPECT_FALSE(xcGridCellContains(u"", u"a"));
-  EXPECT_FALSE(xcGridCellContains(u"\u00e9t\u00e9", u"\u00c9T\u00c9"));  // only a-z fold
+  EXPECT_TRUE(gridCellContains(u"Hello World", u"o w"));
+  EXPECT_FALSE(gridCellContains(u"Hello", u""));
+  EXPECT_FALSE(gridCellContains(u"", u"a"));
+  EXPECT_FALSE(gridCellContains(u"\u00e9t\u00e9", u"\u00c9T\u00c9"));  // only a-z fold
 }
 
 TEST(GridFindTest, NextFindsATextHeldOnlyInTheHiddenPathColumn) {
@@ -283,7 +283,7 @@ TEST(GridFindTest, FindsTheSameCellAsReadingEveryCellAsText) {
     GridCellPosition expected;
     for (int r = 0; r < grid.rowCount() && !expected.found(); ++r)
       for (int c = 0; c < grid.columnCount() && !expected.found(); ++c)
-        if (xcGridCellContains(grid.cell(c, r), wanted)) expected = {r, c};
+        if (gridCellContains(grid.cell(c, r), wanted)) expected = {r, c};
     const GridCellPosition next = xcGridFindNext(grid, -1, wanted);
     EXPECT_EQ(next.row, expected.row) << "wanted text " << i;
     EXPECT_EQ(next.column, expected.column) << "wanted text " << i;

@@ -69,6 +69,6 @@ TEST(html_report, match_length_from_the_find_strings_else_the_word) {
                         Case{u"abc", 4, {u"abc"}, true, 0},
                         Case{u"abc", 0, {u"abc"}, true, 0}}) {
     SCOPED_TRACE(U8(c.line) + " @" + std::to_string(c.position));
-    EXPECT_EQ(xcMatchLength(c.line, c.position, c.finds, c.caseInsensitive), c.length);
+    EXPECT_EQ(matchLength(c.line, c.position, c.finds, c.caseInsensitive), c.length);
   }
 }

@@ -87,7 +87,7 @@ TEST_F(RunLogTest, LogFolderSettingIsUsedOnlyWhenItExists) {
 TEST_F(RunLogTest, LogThatCannotBeOpenedReachesTheCallerWithChannelsClosed) {
   dir_.mkdir("NORVrun.log");
   EXPECT_THROW(xcLog(u"x", clock_), EFileError);
-  EXPECT_FALSE(xcChannelIsOpen(21));
+  EXPECT_FALSE(channelIsOpen(21));
 }
 
 TEST_F(RunLogTest, FirstLineStopsAtCrOrLf) {
@@ -95,7 +95,7 @@ TEST_F(RunLogTest, FirstLineStopsAtCrOrLf) {
   EXPECT_EQ(xcFirstLine(T(dir_.write("empty.txt", ""))), u"");
   EXPECT_EQ(xcFirstLine(T(dir_.write("one.txt", "only"))), u"only");
   EXPECT_EQ(xcFirstLine(T(dir_.write("cr.txt", "abc\rdef\r\n"))), u"abc");
-  EXPECT_FALSE(xcChannelIsOpen(21));
+  EXPECT_FALSE(channelIsOpen(21));
 }
 
 TEST_F(RunLogTest, FileLineEmptiesOnlyForOutputAndCreatesWhenMissingOrEmpty) {

@@ -23,7 +23,7 @@ std::string utf16(std::string_view utf8, bool bigEndian) {
 // Replaces in every line, as the per-file replacement does, and builds the bytes to write.
 bool rewrite(const std::string& bytes, const Text& find, const Text& replace, std::string& out, Text& why) {
   FileContent content;
-  xcSplitFileContent(bytes, content);
+  splitFileContent(bytes, content);
   NewLines changed;
   for (size_t i = 0; i < content.lineCount(); ++i) {
     Text line = content.line(i);
@@ -31,7 +31,7 @@ bool rewrite(const std::string& bytes, const Text& find, const Text& replace, st
     xcReplaceAll(line, find, replace, count, false, false);
     if (count > 0 && !changed.add(content, i, line, why)) return false;
   }
-  out = xcBuildNewContent(content, changed);
+  out = buildNewContent(content, changed);
   return true;
 }
 
