@@ -33,7 +33,7 @@ std::vector<std::string> lines(const std::string& s) {
   return out;
 }
 
-TEST(command_line, prints_path_line_position_text_and_exits_zero_on_a_match) {
+TEST(CommandLine, PrintsPathLinePositionTextAndExitsZeroOnAMatch) {
   TempDir dir;
   std::string a = dir.write("a.txt", "first\r\nsay Hello\r\n");
   dir.write("b.txt", "nothing\n");
@@ -43,7 +43,7 @@ TEST(command_line, prints_path_line_position_text_and_exits_zero_on_a_match) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(command_line, exit_one_when_nothing_matched_and_two_for_bad_arguments) {
+TEST(CommandLine, ExitOneWhenNothingMatchedAndTwoForBadArguments) {
   TempDir dir;
   dir.write("a.txt", "first\n");
   EXPECT_EQ(runCli({"--folder", dir.path(), "absent"}).status, 1);
@@ -64,7 +64,7 @@ TEST(command_line, exit_one_when_nothing_matched_and_two_for_bad_arguments) {
   EXPECT_EQ(version.out.rfind("varko-search ", 0), 0u);
 }
 
-TEST(command_line, refused_requests_exit_two_with_the_message_on_standard_error) {
+TEST(CommandLine, RefusedRequestsExitTwoWithTheMessageOnStandardError) {
   TempDir dir;
   dir.write("a.txt", "x\n");
   auto r = runCli({"--folder", dir.path(), "--string", "a", "--string", " "});
@@ -72,7 +72,7 @@ TEST(command_line, refused_requests_exit_two_with_the_message_on_standard_error)
   EXPECT_EQ(r.err, "varko-search: Search array contains blank elements - fix!\n");
 }
 
-TEST(command_line, rows_prints_every_row_escaped_then_the_two_status_lines) {
+TEST(CommandLine, RowsPrintsEveryRowEscapedThenTheTwoStatusLines) {
   TempDir dir;
   std::string a = dir.write("tab\\name.txt", "x\tneedle\\y\n");
   auto r = runCli({"--folder", dir.path(), "--rows", "needle"});
@@ -91,7 +91,7 @@ TEST(command_line, rows_prints_every_row_escaped_then_the_two_status_lines) {
   EXPECT_EQ(out.back(), "# ");
 }
 
-TEST(command_line, several_folders_filespecs_and_strings_mean_advanced_lists) {
+TEST(CommandLine, SeveralFoldersFilespecsAndStringsMeanAdvancedLists) {
   TempDir one, two;
   std::string a = one.write("a.c", "alpha\n");
   std::string b = two.write("b.h", "beta\n");
@@ -102,7 +102,7 @@ TEST(command_line, several_folders_filespecs_and_strings_mean_advanced_lists) {
   EXPECT_EQ(r.out, a + ":1:1:alpha\n" + b + ":1:1:beta\n");
 }
 
-TEST(command_line, strings_file_takes_the_first_field_of_each_line) {
+TEST(CommandLine, StringsFileTakesTheFirstFieldOfEachLine) {
   TempDir dir;
   std::string a = dir.write("a.txt", "one\ntwo\nthree\n");
   std::string set = dir.write("set.tsv", "one\tuno\n\t\n   \nthree\ttres\textra\n");
@@ -111,7 +111,7 @@ TEST(command_line, strings_file_takes_the_first_field_of_each_line) {
   EXPECT_EQ(r.out, a + ":1:1:one\n" + a + ":3:1:three\n");
 }
 
-TEST(command_line, date_window_selects_by_last_write_time) {
+TEST(CommandLine, DateWindowSelectsByLastWriteTime) {
   TempDir dir;
   std::string in = dir.write("in.txt", "hit\n");
   std::string out = dir.write("out.txt", "hit\n");
@@ -126,7 +126,7 @@ TEST(command_line, date_window_selects_by_last_write_time) {
             std::string::npos);
 }
 
-TEST(command_line, the_program_itself_runs_with_these_exit_statuses) {
+TEST(CommandLine, TheProgramItselfRunsWithTheseExitStatuses) {
   TempDir dir;
   std::string a = dir.write("name with blanks.txt", "hit\n");
   std::string cmd = std::string(VARKO_SEARCH_EXE) + " --folder '" + dir.path() + "' hit 2>&1";
@@ -142,7 +142,7 @@ TEST(command_line, the_program_itself_runs_with_these_exit_statuses) {
 namespace {
 
 // Root reads every file, so the permission cases run the program as an unprivileged user.
-TEST(command_line, unreadable_files_and_folders_give_notices_and_the_run_goes_on) {
+TEST(CommandLine, UnreadableFilesAndFoldersGiveNoticesAndTheRunGoesOn) {
   TempDir dir;
   std::string locked = dir.write("locked.txt", "hit\n");
   std::string open = dir.write("open.txt", "hit\n");
@@ -168,7 +168,7 @@ TEST(command_line, unreadable_files_and_folders_give_notices_and_the_run_goes_on
 }
 
 // Folders held open for the workers stay within a small descriptor limit: nothing is lost.
-TEST(command_line, a_small_open_file_limit_still_finds_every_file) {
+TEST(CommandLine, ASmallOpenFileLimitStillFindsEveryFile) {
   if (access("/usr/bin/prlimit", X_OK) != 0) GTEST_SKIP() << "no prlimit";
   TempDir dir;
   for (int i = 0; i < 300; ++i) dir.write("d" + std::to_string(i) + "/f.txt", "hit\n");
@@ -179,7 +179,7 @@ TEST(command_line, a_small_open_file_limit_still_finds_every_file) {
   EXPECT_EQ(lines(out).size(), 300u) << out.substr(0, 2000);
 }
 
-TEST(command_line, text_test_options_and_excluded_folders) {
+TEST(CommandLine, TextTestOptionsAndExcludedFolders) {
   TempDir dir;
   // Four accented letters: eight bytes beyond ASCII.
   std::string u8 = dir.write("u8.txt", "\xC3\xA9t\xC3\xA9 \xC3\xA0 \xC3\xA8 hit\n");

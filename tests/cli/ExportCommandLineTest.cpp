@@ -27,7 +27,7 @@ struct Fixture {
 
 }  // namespace
 
-TEST(export_command_line, every_export_is_written_and_standard_output_stays_as_it_was) {
+TEST(ExportCommandLine, EveryExportIsWrittenAndStandardOutputStaysAsItWas) {
   Fixture f;
   const Result plain = runCli({"--folder", f.folder, "hello"});
   const Result r = runCli({"--folder", f.folder, "--export-text", f.out("o.txt"), "--export-report", f.out("r.txt"),
@@ -53,7 +53,7 @@ TEST(export_command_line, every_export_is_written_and_standard_output_stays_as_i
   EXPECT_TRUE(holds(readFileBytes(f.out("h.html")), "naïve &lt;<mark>hello</mark>&gt; &amp; &quot;q&quot;"));
 }
 
-TEST(export_command_line, tsv_form_follows_the_file_name_and_headers_can_be_left_out) {
+TEST(ExportCommandLine, TsvFormFollowsTheFileNameAndHeadersCanBeLeftOut) {
   struct Case {
     std::string name;
     std::vector<std::string> extra;
@@ -73,7 +73,7 @@ TEST(export_command_line, tsv_form_follows_the_file_name_and_headers_can_be_left
   }
 }
 
-TEST(export_command_line, a_file_that_cannot_be_written_exits_two_naming_it) {
+TEST(ExportCommandLine, AFileThatCannotBeWrittenExitsTwoNamingIt) {
   Fixture f;
   const std::string target = f.out("missing/o.txt");
   const Result r = runCli({"--folder", f.folder, "--export-text", target, "hello"});
@@ -81,7 +81,7 @@ TEST(export_command_line, a_file_that_cannot_be_written_exits_two_naming_it) {
   EXPECT_EQ(r.err, "varko-search: Cannot create file \"" + target + "\". No such file or directory\n");
 }
 
-TEST(export_command_line, no_column_headers_needs_a_tsv_export) {
+TEST(ExportCommandLine, NoColumnHeadersNeedsATsvExport) {
   Fixture f;
   const Result r = runCli({"--folder", f.folder, "--no-column-headers", "hello"});
   EXPECT_EQ(r.status, 2);

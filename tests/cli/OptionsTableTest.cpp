@@ -58,7 +58,7 @@ struct Document {
   std::string text;
 };
 
-TEST(options_table, the_manual_page_and_the_completion_name_exactly_the_options_of_the_table) {
+TEST(OptionsTable, TheManualPageAndTheCompletionNameExactlyTheOptionsOfTheTable) {
   const std::vector<std::string_view> names = tableNames();
   const std::set<std::string> table(names.begin(), names.end());
   for (const Document& doc :
@@ -71,7 +71,7 @@ TEST(options_table, the_manual_page_and_the_completion_name_exactly_the_options_
 }
 
 // After an option that takes a value the completion offers no options.
-TEST(options_table, the_completion_completes_no_option_after_one_that_takes_a_value) {
+TEST(OptionsTable, TheCompletionCompletesNoOptionAfterOneThatTakesAValue) {
   const std::string completion = sourceFile("packaging/varko-search.bash-completion");
   const size_t start = completion.find("case \"$prev\" in");
   ASSERT_NE(start, std::string::npos);
@@ -81,7 +81,7 @@ TEST(options_table, the_completion_completes_no_option_after_one_that_takes_a_va
     EXPECT_EQ(valueCases.count(std::string(option.longName)), option.takesValue() ? 1u : 0u) << option.longName;
 }
 
-TEST(options_table, the_usage_text_lists_every_option_with_its_value_on_a_line_of_its_own) {
+TEST(OptionsTable, TheUsageTextListsEveryOptionWithItsValueOnALineOfItsOwn) {
   const std::string usage = CommandLineUsage();
   for (const CommandLineOption& option : CommandLineOptionTable()) {
     std::string entry = "\n  ";
@@ -94,12 +94,12 @@ TEST(options_table, the_usage_text_lists_every_option_with_its_value_on_a_line_o
   }
 }
 
-TEST(options_table, the_usage_text_fits_eighty_columns) {
+TEST(OptionsTable, TheUsageTextFitsEightyColumns) {
   std::istringstream usage(CommandLineUsage());
   for (std::string line; std::getline(usage, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
-TEST(options_table, the_readme_shows_the_usage_text) {
+TEST(OptionsTable, TheReadmeShowsTheUsageText) {
   const std::string readme = sourceFile("README.md");
   const size_t section = readme.find("\n## The command line\n");
   ASSERT_NE(section, std::string::npos);
@@ -108,7 +108,7 @@ TEST(options_table, the_readme_shows_the_usage_text) {
   EXPECT_EQ(readme.substr(start, end - start), CommandLineUsage());
 }
 
-TEST(options_table, each_name_finds_its_own_option_and_each_option_has_the_action_its_value_calls_for) {
+TEST(OptionsTable, EachNameFindsItsOwnOptionAndEachOptionHasTheActionItsValueCallsFor) {
   for (const CommandLineOption& option : CommandLineOptionTable()) {
     SCOPED_TRACE(std::string(option.longName));
     EXPECT_EQ(option.longName.rfind("--", 0), 0u);
@@ -123,7 +123,7 @@ TEST(options_table, each_name_finds_its_own_option_and_each_option_has_the_actio
   }
 }
 
-TEST(options_table, an_option_given_last_without_its_value_is_an_error_naming_it) {
+TEST(OptionsTable, AnOptionGivenLastWithoutItsValueIsAnErrorNamingIt) {
   for (const CommandLineOption& option : CommandLineOptionTable()) {
     if (!option.takesValue()) continue;
     CommandLineOptions parsed;
@@ -133,7 +133,7 @@ TEST(options_table, an_option_given_last_without_its_value_is_an_error_naming_it
   }
 }
 
-TEST(options_table, arguments_after_a_double_dash_and_a_lone_dash_are_strings) {
+TEST(OptionsTable, ArgumentsAfterADoubleDashAndALoneDashAreStrings) {
   struct Case {
     std::vector<std::string> args;
     std::vector<std::string> strings;

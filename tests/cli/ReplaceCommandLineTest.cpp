@@ -58,7 +58,7 @@ protected:
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST_F(ReplaceCli, yes_changes_exactly_keeps_a_backup_archive_change_log_and_undo_puts_it_back) {
+TEST_F(ReplaceCli, YesChangesExactlyKeepsABackupArchiveChangeLogAndUndoPutsItBack) {
   const std::string old = "the cat sat\r\nno match\r\ncat cat\r\n";
   std::string a = files.write("a.txt", old);
   files.write("b.txt", "dog\n");
@@ -91,7 +91,7 @@ TEST_F(ReplaceCli, yes_changes_exactly_keeps_a_backup_archive_change_log_and_und
   EXPECT_EQ(run("--undo-last-replace").status, 1);  // nothing left to undo
 }
 
-TEST_F(ReplaceCli, undo_refuses_a_file_edited_after_the_run) {
+TEST_F(ReplaceCli, UndoRefusesAFileEditedAfterTheRun) {
   std::string a = files.write("a.txt", "cat\n");
   ASSERT_EQ(run("--string cat --replace dog --yes").status, 0);
   files.write("a.txt", "dog and my own edit\n");
@@ -100,7 +100,7 @@ TEST_F(ReplaceCli, undo_refuses_a_file_edited_after_the_run) {
   EXPECT_EQ(readFileBytes(a), "dog and my own edit\n");
 }
 
-TEST_F(ReplaceCli, dry_run_prints_a_unified_diff_and_writes_nothing) {
+TEST_F(ReplaceCli, DryRunPrintsAUnifiedDiffAndWritesNothing) {
   std::string a = files.write("a.txt", "one\ncat\nthree\n");
   Outcome r = run("--string cat --replace dog --dry-run");
   EXPECT_EQ(r.status, 0);
@@ -111,7 +111,7 @@ TEST_F(ReplaceCli, dry_run_prints_a_unified_diff_and_writes_nothing) {
   EXPECT_EQ(filesIn(bin.path()).size(), 1u);  // no archive, no manifest
 }
 
-TEST_F(ReplaceCli, refusals_exit_two_and_change_nothing) {
+TEST_F(ReplaceCli, RefusalsExitTwoAndChangeNothing) {
   std::string a = files.write("a.txt", "cat dog\n");
   struct Case {
     std::string arguments, message;
@@ -131,7 +131,7 @@ TEST_F(ReplaceCli, refusals_exit_two_and_change_nothing) {
   EXPECT_EQ(filesIn(files.path()).size(), 1u);
 }
 
-TEST_F(ReplaceCli, pairs_file_applies_pairs_in_order_and_is_never_replaced_in_itself) {
+TEST_F(ReplaceCli, PairsFileAppliesPairsInOrderAndIsNeverReplacedInItself) {
   std::string a = files.write("a.txt", "cat\n");
   std::string pairs = files.write("pairs.tsv", "cat\tdog\ndog\tfox\n");
   Outcome r = run("--pairs-file '" + pairs + "' --yes");
@@ -141,7 +141,7 @@ TEST_F(ReplaceCli, pairs_file_applies_pairs_in_order_and_is_never_replaced_in_it
   EXPECT_TRUE(contains(r.out, "#  Replaced=2\n"));
 }
 
-TEST_F(ReplaceCli, a_file_that_cannot_be_saved_is_named_with_its_reason_and_exits_two) {
+TEST_F(ReplaceCli, AFileThatCannotBeSavedIsNamedWithItsReasonAndExitsTwo) {
   std::string latin = files.write("latin.txt", "caf\xE9 cat\n");  // Windows-1252
   std::string utf8 = files.write("utf8.txt", "cat\n");
   Outcome r = run("--string cat --replace '\xE4\xB8\xAD' --yes");
@@ -153,7 +153,7 @@ TEST_F(ReplaceCli, a_file_that_cannot_be_saved_is_named_with_its_reason_and_exit
 
 // The questions answered on a real pseudo-terminal: No to the first line, Yes to the second,
 // then save.
-TEST_F(ReplaceCli, questions_are_answered_on_a_terminal) {
+TEST_F(ReplaceCli, QuestionsAreAnsweredOnATerminal) {
   std::string a = files.write("a.txt", "cat one\ncat two\n");
   int master = -1;
   pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
@@ -222,7 +222,7 @@ TEST_F(ReplaceCli, questions_are_answered_on_a_terminal) {
   EXPECT_EQ(readFileBytes(a), "cat one\ndog two\n");
 }
 
-TEST_F(ReplaceCli, one_file_reached_under_several_names_or_folders_is_replaced_once) {
+TEST_F(ReplaceCli, OneFileReachedUnderSeveralNamesOrFoldersIsReplacedOnce) {
   const std::string real = files.write("v2.h", "size_t a;\n");
   files.mkdir("sub");
   ASSERT_EQ(symlink("v2.h", files.file("latest.h").c_str()), 0);
@@ -235,7 +235,7 @@ TEST_F(ReplaceCli, one_file_reached_under_several_names_or_folders_is_replaced_o
   EXPECT_TRUE(contains(r.out, "#  Replaced=1\n")) << r.out;
 }
 
-TEST_F(ReplaceCli, a_change_log_planted_as_a_link_or_a_fifo_is_left_alone) {
+TEST_F(ReplaceCli, AChangeLogPlantedAsALinkOrAFifoIsLeftAlone) {
   prefix = "timeout 60 ";  // a FIFO once made the run wait for ever
   const std::string victim = bin.write("victim.txt", "precious\n");
   for (const char* kind : {"link", "fifo"}) {
@@ -251,7 +251,7 @@ TEST_F(ReplaceCli, a_change_log_planted_as_a_link_or_a_fifo_is_left_alone) {
   }
 }
 
-TEST_F(ReplaceCli, a_change_log_on_a_full_disk_is_a_failure_and_holds_no_half_entry) {
+TEST_F(ReplaceCli, AChangeLogOnAFullDiskIsAFailureAndHoldsNoHalfEntry) {
   if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + files.path() + "' 2>/dev/null").c_str()) != 0)
     GTEST_SKIP() << "mounting a small tmpfs was refused (not root?)";
   std::string a = files.write("a.txt", "cat\n");
@@ -273,7 +273,7 @@ TEST_F(ReplaceCli, a_change_log_on_a_full_disk_is_a_failure_and_holds_no_half_en
   EXPECT_EQ(log, "");
 }
 
-TEST_F(ReplaceCli, under_any_memory_limit_a_file_is_replaced_whole_or_the_run_fails_and_leaves_it) {
+TEST_F(ReplaceCli, UnderAnyMemoryLimitAFileIsReplacedWholeOrTheRunFailsAndLeavesIt) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "a sanitizer's shadow memory does not start under a memory limit";
 #endif
@@ -301,7 +301,7 @@ TEST_F(ReplaceCli, under_any_memory_limit_a_file_is_replaced_whole_or_the_run_fa
   EXPECT_TRUE(failedForMemory);
 }
 
-TEST_F(ReplaceCli, an_empty_string_and_files_left_by_a_stopped_run_are_named) {
+TEST_F(ReplaceCli, AnEmptyStringAndFilesLeftByAStoppedRunAreNamed) {
   Outcome empty = run("--string '' --replace x --yes");
   EXPECT_EQ(empty.status, 2);
   EXPECT_TRUE(contains(empty.out, "varko-search: the string to search for is empty")) << empty.out;

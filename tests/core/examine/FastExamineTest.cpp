@@ -78,7 +78,7 @@ void expectSame(const FileOutcome& a, const FileOutcome& b, const std::string& w
   }
 }
 
-TEST(fast_examination, gives_the_outcome_of_the_straightforward_routines_on_generated_files) {
+TEST(FastExamination, GivesTheOutcomeOfTheStraightforwardRoutinesOnGeneratedFiles) {
   TempDir dir;
   std::mt19937 rng(2024);
   FakeClock clock;
@@ -138,7 +138,7 @@ TEST(fast_examination, gives_the_outcome_of_the_straightforward_routines_on_gene
 }
 
 // Fault: the listing's path opened files without a size and read procfs files (size 0) as text.
-TEST(fast_examination, regression_files_whose_size_reads_as_zero_are_not_text_on_either_path) {
+TEST(FastExamination, RegressionFilesWhoseSizeReadsAsZeroAreNotTextOnEitherPath) {
   FakeClock clock;
   ExamineBuffers buffers;
   TextList lines;
@@ -157,7 +157,7 @@ TEST(fast_examination, regression_files_whose_size_reads_as_zero_are_not_text_on
   }
 }
 
-TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) {
+TEST(FastExamination, LongFilesAcrossManyReadPiecesAndSearchStretches) {
   TempDir dir;
   std::string content;
   for (int i = 0; i < 400000; ++i) content += (i % 9973 == 0 ? "a Mutex here\r\n" : "nothing to see on this line\n");
@@ -179,7 +179,7 @@ TEST(fast_examination, long_files_across_many_read_pieces_and_search_stretches) 
 
 // Files read in several pieces: lines cut at piece ends, CR LF split between pieces, and an
 // invalid byte late in the file that makes every earlier non-ASCII line read as Windows-1252.
-TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_whole) {
+TEST(FastExamination, PiecesOfALargeFileGiveTheOutcomeOfReadingItWhole) {
   TempDir dir;
   std::mt19937 rng(99);
   std::uniform_int_distribution<int> word(0, 7), length(0, 14), brk(0, 2);
@@ -228,7 +228,7 @@ TEST(fast_examination, pieces_of_a_large_file_give_the_outcome_of_reading_it_who
 
 // Fault: after a stretch of 64 ASCII bytes that ended the text, the UTF-8 test read the byte
 // after it; a read buffer's stale bytes then made a valid file read as Windows-1252.
-TEST(fast_examination, regression_the_utf8_test_looks_at_its_bytes_only) {
+TEST(FastExamination, RegressionTheUtf8TestLooksAtItsBytesOnly) {
   for (size_t ascii : {0, 7, 8, 63, 64, 65, 128, 192, 200}) {
     for (std::string tail : {"", "\xC3\xA9", "\xC3\xA9\xFF"}) {
       std::string text = std::string(ascii, 'a') + tail;
@@ -256,7 +256,7 @@ private:
   mutable int reads_ = 0;
 };
 
-TEST(fast_examination, a_mapped_file_that_gets_shorter_gives_its_lines_so_far_and_says_so) {
+TEST(FastExamination, AMappedFileThatGetsShorterGivesItsLinesSoFarAndSaysSo) {
   TempDir dir;
   std::string content;
   while (content.size() < (8u << 20)) content += "a mutex on this line\n";
@@ -274,7 +274,7 @@ TEST(fast_examination, a_mapped_file_that_gets_shorter_gives_its_lines_so_far_an
   EXPECT_EQ(out.textBytes(out.lines.back()), content.substr(100000 / 21 * 21, 100000 % 21));
 }
 
-TEST(fast_examination, a_large_file_handed_over_in_parts_gives_the_lines_of_one_outcome) {
+TEST(FastExamination, ALargeFileHandedOverInPartsGivesTheLinesOfOneOutcome) {
   TempDir dir;
   std::string content;
   for (int i = 0; content.size() < (3u << 20); ++i)
@@ -324,7 +324,7 @@ public:
   mutable DateTimeValue value = 45000;
 };
 
-TEST(fast_examination, a_huge_file_stops_being_read_when_its_two_seconds_are_up) {
+TEST(FastExamination, AHugeFileStopsBeingReadWhenItsTwoSecondsAreUp) {
   TempDir dir;
   std::string line(99, 'x');
   line += '\n';
@@ -346,7 +346,7 @@ TEST(fast_examination, a_huge_file_stops_being_read_when_its_two_seconds_are_up)
   EXPECT_LT(out.linesExamined, static_cast<int64_t>(content.size() / 100));
 }
 
-TEST(byte_search, finds_each_needle_where_a_plain_search_does) {
+TEST(ByteSearch, FindsEachNeedleWhereAPlainSearchDoes) {
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> byte(0, 5), len(0, 80), count(1, 4);
   const char alphabet[] = {'a', 'A', 'b', 'B', '\n', '_'};
@@ -396,7 +396,7 @@ TEST(byte_search, finds_each_needle_where_a_plain_search_does) {
 
 // The 32-byte test judges a sequence with the bytes before it, which may sit in the block
 // before: every sequence at every place around the block edges, and at the very end.
-TEST(fast_examination, utf8_test_at_every_place_of_a_block) {
+TEST(FastExamination, Utf8TestAtEveryPlaceOfABlock) {
   const std::pair<std::string, bool> sequences[] = {
       {"\xC3\xA9", true},          {"\xE2\x82\xAC", true},      {"\xF0\x9F\x98\x80", true},
       {"\xF4\x8F\xBF\xBF", true},  {"\xED\x9F\xBF", true},      {"\xEE\x80\x80", true},
@@ -422,7 +422,7 @@ TEST(fast_examination, utf8_test_at_every_place_of_a_block) {
 // with an invalid byte must still turn Windows-1252, whether few wait or enough to have the rest
 // checked at once, and whether the file has parts handed over or not. Lines longer than a piece
 // make a piece of their own.
-TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_encoding) {
+TEST(FastExamination, MappedPiecesCheckedOneByOneGiveTheWholeFileEncoding) {
   TempDir dir;
   FakeClock clock;
   TextList lines;
@@ -462,7 +462,7 @@ TEST(fast_examination, mapped_pieces_checked_one_by_one_give_the_whole_file_enco
 // Read piece by piece, a file's non-ASCII lines wait for its encoding while it is valid UTF-8 so
 // far; the last piece is checked only once a line needs it. The first ill-formed byte in the
 // first piece, a middle one, the last one before its matches, or after them all.
-TEST(fast_examination, read_pieces_give_the_whole_file_encoding_wherever_the_first_ill_formed_byte_is) {
+TEST(FastExamination, ReadPiecesGiveTheWholeFileEncodingWhereverTheFirstIllFormedByteIs) {
   TempDir dir;
   FakeClock clock;
   TextList lines;

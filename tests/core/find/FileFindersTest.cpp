@@ -46,13 +46,13 @@ protected:
   TZEQFindFiles zeq;
 };
 
-TEST_F(Finders, advanced_scanner_needs_a_dot_for_star_dot_star_and_skips_hidden_files) {
+TEST_F(Finders, AdvancedScannerNeedsADotForStarDotStarAndSkipsHiddenFiles) {
   zeq.Paths = {dir.text()};
   zeq.FileMask = {u"*.*"};
   EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()), (Names{"A.txt", "b.txt"}));
 }
 
-TEST_F(Finders, advanced_scanner_enters_hidden_folders_only_with_search_history) {
+TEST_F(Finders, AdvancedScannerEntersHiddenFoldersOnlyWithSearchHistory) {
   zeq.Paths = {dir.text()};
   zeq.FileMask = {u"*.txt"};
   zeq.InSubFolders = true;
@@ -64,7 +64,7 @@ TEST_F(Finders, advanced_scanner_enters_hidden_folders_only_with_search_history)
             (Names{"A.txt", "b.txt", ".git/config.txt", "notes.txt/inner.txt", "__history/old.txt"}));
 }
 
-TEST_F(Finders, advanced_scanner_takes_several_folders_and_masks_and_skips_missing_ones) {
+TEST_F(Finders, AdvancedScannerTakesSeveralFoldersAndMasksAndSkipsMissingOnes) {
   zeq.Paths = {u"  ", dir.text() + u"nowhere", dir.text() + u"__history", dir.text()};
   zeq.FileMask = {u"READ*", u"a.*"};
   EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()), (Names{"A.txt", "README"}));
@@ -73,14 +73,14 @@ TEST_F(Finders, advanced_scanner_takes_several_folders_and_masks_and_skips_missi
   EXPECT_TRUE(zeq.SearchForFiles().empty());
 }
 
-TEST_F(Finders, sorted_lists_ignore_letter_case) {
+TEST_F(Finders, SortedListsIgnoreLetterCase) {
   zeq.Paths = {dir.text() + u"notes.txt", dir.text()};
   zeq.FileMask = {u"*.txt"};
   zeq.Sorted = true;
   EXPECT_EQ(relative(zeq.SearchForFiles(), dir.path()), (Names{"A.txt", "b.txt", "notes.txt/inner.txt"}));
 }
 
-TEST_F(Finders, an_invalid_mask_fails_the_scan) {
+TEST_F(Finders, AnInvalidMaskFailsTheScan) {
   zeq.Paths = {dir.text()};
   zeq.FileMask = {u"*.txt", u"[z"};
   try {
@@ -91,7 +91,7 @@ TEST_F(Finders, an_invalid_mask_fails_the_scan) {
   }
 }
 
-TEST_F(Finders, date_selection_with_end_zero_selects_nothing) {
+TEST_F(Finders, DateSelectionWithEndZeroSelectsNothing) {
   zeq.Paths = {dir.text()};
   zeq.FileMask = {u"*.*"};
   zeq.SelectOnDates = true;
@@ -109,7 +109,7 @@ public:
   mutable DateTimeValue value = 45000;
 };
 
-TEST(FinderProgress, progress_is_reported_once_a_second_and_stop_keeps_what_was_found) {
+TEST(FinderProgress, ProgressIsReportedOnceASecondAndStopKeepsWhatWasFound) {
   TempDir dir;
   for (int i = 0; i < 10; ++i) dir.write("f" + std::to_string(i) + ".txt", "x");
   SteppingClock clock;
@@ -133,7 +133,7 @@ TEST(FinderProgress, progress_is_reported_once_a_second_and_stop_keeps_what_was_
   EXPECT_FALSE(zeq.ContinueScan);
 }
 
-TEST_F(Finders, simple_scanner_lists_names_without_dots_folders_and_hidden_files) {
+TEST_F(Finders, SimpleScannerListsNamesWithoutDotsFoldersAndHiddenFiles) {
   TFindFile finder;
   finder.SetPath(dir.text());
   EXPECT_EQ(finder.Path(), dir.text());
@@ -147,7 +147,7 @@ TEST_F(Finders, simple_scanner_lists_names_without_dots_folders_and_hidden_files
             (Names{".hidden.txt", "A.txt", "b.txt", "notes.txt", "notes.txt/inner.txt", "__history/old.txt"}));
 }
 
-TEST_F(Finders, simple_scanner_keeps_its_path_when_given_an_unusable_one) {
+TEST_F(Finders, SimpleScannerKeepsItsPathWhenGivenAnUnusableOne) {
   TFindFile finder;
   finder.SetPath(dir.text());
   finder.SetPath(u"");
@@ -158,7 +158,7 @@ TEST_F(Finders, simple_scanner_keeps_its_path_when_given_an_unusable_one) {
   EXPECT_EQ(finder.Path(), dir.text() + u"notes.txt/");
 }
 
-TEST_F(Finders, folder_links_are_listed_but_never_entered) {
+TEST_F(Finders, FolderLinksAreListedButNeverEntered) {
   ASSERT_EQ(symlink(dir.path().c_str(), dir.file("__history/loop").c_str()), 0);
   zeq.Paths = {dir.text()};
   zeq.FileMask = {u"*.txt"};
@@ -174,7 +174,7 @@ TEST_F(Finders, folder_links_are_listed_but_never_entered) {
 // Each scanner, the multi-path one also with its folders listed ahead on another thread.
 class ExcludedFolders : public ::testing::TestWithParam<int> {};
 
-TEST_P(ExcludedFolders, are_not_entered_at_any_depth_and_are_counted) {
+TEST_P(ExcludedFolders, AreNotEnteredAtAnyDepthAndAreCounted) {
   TempDir dir;
   dir.write("node_modules/a.txt", "x");  // the start folder keeps its name's files
   dir.write("node_modules/src/b.txt", "x");
@@ -227,7 +227,7 @@ using Skips = std::vector<std::tuple<std::string, SkipReason, std::string>>;
 // empty. The excluded folder is met just before it: the moment to take it away.
 class RemovedFolder : public ::testing::TestWithParam<bool> {};
 
-TEST_P(RemovedFolder, is_reported_unreadable_with_the_system_text) {
+TEST_P(RemovedFolder, IsReportedUnreadableWithTheSystemText) {
   TempDir dir;
   dir.mkdir("a_excluded");
   dir.write("b/x.txt", "x");
@@ -264,7 +264,7 @@ TEST_P(RemovedFolder, is_reported_unreadable_with_the_system_text) {
 INSTANTIATE_TEST_SUITE_P(scanners, RemovedFolder, ::testing::Bool(),
                          [](const auto& info) { return std::string(info.param ? "multi_path" : "simple"); });
 
-TEST_F(Finders, an_entry_that_cannot_be_looked_at_is_unreadable_and_a_dangling_link_a_special_file) {
+TEST_F(Finders, AnEntryThatCannotBeLookedAtIsUnreadableAndADanglingLinkASpecialFile) {
   ASSERT_EQ(symlink("loop.txt", dir.file("loop.txt").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", dir.file("dangling.txt").c_str()), 0);
   zeq.Paths = {dir.text()};
@@ -278,7 +278,7 @@ TEST_F(Finders, an_entry_that_cannot_be_looked_at_is_unreadable_and_a_dangling_l
                             {dir.file("loop.txt"), SkipReason::Unreadable, "Too many levels of symbolic links"}}));
 }
 
-TEST(Directory, a_folder_removed_after_it_was_opened_lists_with_its_error) {
+TEST(Directory, AFolderRemovedAfterItWasOpenedListsWithItsError) {
   TempDir dir;
   dir.mkdir("gone");
   int fd = openFolder(dir.text() + u"gone/");
@@ -292,7 +292,7 @@ TEST(Directory, a_folder_removed_after_it_was_opened_lists_with_its_error) {
   EXPECT_EQ(error, ENOENT);
 }
 
-TEST(Directory, paths_past_the_system_limit_are_opened_and_looked_at_in_pieces) {
+TEST(Directory, PathsPastTheSystemLimitAreOpenedAndLookedAtInPieces) {
   TempDir dir;
   const std::string path = makeDeepFile(dir.path(), 400);  // 400 x 11 bytes: past the limit
   struct stat st {};

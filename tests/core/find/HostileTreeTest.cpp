@@ -94,7 +94,7 @@ const DiskChange kChanges[] = {
 
 class ChangingTree : public ::testing::TestWithParam<DiskChange> {};
 
-TEST_P(ChangingTree, the_run_ends_and_explains_every_file_it_could_not_search) {
+TEST_P(ChangingTree, TheRunEndsAndExplainsEveryFileItCouldNotSearch) {
   const DiskChange& c = GetParam();
   TempDir dir;
   for (const auto& [name, bytes] : c.files) dir.write(name, bytes);
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(changes, ChangingTree, ::testing::ValuesIn(kChanges),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Each scanner's rows, a blank line after each, as the unprivileged user gives them back.
-TEST(UnreadableTree, a_folder_and_a_file_the_user_may_not_read_are_named_unreadable_by_either_scanner) {
+TEST(UnreadableTree, AFolderAndAFileTheUserMayNotReadAreNamedUnreadableByEitherScanner) {
   TempDir dir;
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
   dir.write("open.txt", "hit\n");

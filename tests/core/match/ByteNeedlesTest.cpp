@@ -194,7 +194,7 @@ struct Generator {
   }
 };
 
-TEST(byte_needles, agrees_with_a_plain_search_for_every_needle_count_and_length) {
+TEST(ByteNeedles, AgreesWithAPlainSearchForEveryNeedleCountAndLength) {
   Generator gen(20240611);
   // Up to 24 needles of two bytes or more go through the nibble filter; more go through the
   // hashed scan, looking at every second, third or fourth position once all have five bytes or
@@ -232,7 +232,7 @@ TEST(byte_needles, agrees_with_a_plain_search_for_every_needle_count_and_length)
   }
 }
 
-TEST(byte_needles, haystacks_shorter_than_the_scan_strides_at_every_start_and_limit) {
+TEST(ByteNeedles, HaystacksShorterThanTheScanStridesAtEveryStartAndLimit) {
   Generator gen(77);
   const size_t counts[] = {1, 2, 3, 30};
   const size_t shortests[] = {1, 2, 3, 4, 5, 6, 7, 9};
@@ -272,7 +272,7 @@ TextList withFillers(const Text& target, size_t count, size_t fillerLength) {
   return out;
 }
 
-TEST(byte_needles, a_needle_may_run_past_the_start_limit_but_not_start_at_it) {
+TEST(ByteNeedles, ANeedleMayRunPastTheStartLimitButNotStartAtIt) {
   Generator gen(5);
   // Padding that matches no letter in either mode: neighbours of the letters and their high-bit twins.
   const char padding[] = {'@', '[', '`', '{', '\xC1', '\xDA', '\xE1', '\xFA', '.'};
@@ -314,7 +314,7 @@ TEST(byte_needles, a_needle_may_run_past_the_start_limit_but_not_start_at_it) {
   }
 }
 
-TEST(byte_needles, only_the_letters_a_to_z_change_case_and_high_bytes_are_no_letters) {
+TEST(ByteNeedles, OnlyTheLettersAToZChangeCaseAndHighBytesAreNoLetters) {
   struct Case {
     const char16_t* needle;
     const char* text;
@@ -363,7 +363,7 @@ TEST(byte_needles, only_the_letters_a_to_z_change_case_and_high_bytes_are_no_let
   }
 }
 
-TEST(byte_needles, occurring_flags_follow_the_list_with_duplicates_and_empty_needles) {
+TEST(ByteNeedles, OccurringFlagsFollowTheListWithDuplicatesAndEmptyNeedles) {
   Generator gen(99);
   ByteNeedles search;
   for (size_t count : {1, 2, 3, 5, 10, 24, 25, 60, 200}) {
@@ -408,7 +408,7 @@ TEST(byte_needles, occurring_flags_follow_the_list_with_duplicates_and_empty_nee
   EXPECT_EQ(flags, std::vector<uint8_t>(3, 0));
 }
 
-TEST(byte_needles, a_rebuilt_set_forgets_the_needles_and_case_mode_before) {
+TEST(ByteNeedles, ARebuiltSetForgetsTheNeedlesAndCaseModeBefore) {
   Generator gen(31);
   ByteNeedles search;  // one object throughout, as a search run reuses it
   const size_t counts[] = {200, 1, 3, 30, 2, 1, 100, 5, 1, 24, 25};
@@ -427,7 +427,7 @@ TEST(byte_needles, a_rebuilt_set_forgets_the_needles_and_case_mode_before) {
   }
 }
 
-TEST(byte_needles, needles_beyond_ascii_are_refused) {
+TEST(ByteNeedles, NeedlesBeyondAsciiAreRefused) {
   ByteNeedles search;
   EXPECT_FALSE(search.build({u"ab", u"c\u00e9"}, false));
   EXPECT_FALSE(search.build({u"\u0080"}, true));

@@ -8,7 +8,7 @@ namespace {
 
 using Spans = std::vector<MatchSpan>;
 
-TEST(match_spans, every_occurrence_of_every_string_with_the_run_rules) {
+TEST(MatchSpans, EveryOccurrenceOfEveryStringWithTheRunRules) {
   struct Case {
     const char16_t* line;
     TextList strings;

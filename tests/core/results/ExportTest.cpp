@@ -28,7 +28,7 @@ struct CountingLookup {
 
 }  // namespace
 
-TEST(spreadsheet, a_grid_of_only_message_rows_gives_just_the_sep_and_header_lines) {
+TEST(Spreadsheet, AGridOfOnlyMessageRowsGivesJustTheSepAndHeaderLines) {
   TempDir dir;
   ResultTable grid = gridOf({{0, "Searching 3 files/folders starts 14:07:09", ""},
                              {0, "_________________________________", ""},
@@ -40,7 +40,7 @@ TEST(spreadsheet, a_grid_of_only_message_rows_gives_just_the_sep_and_header_line
   EXPECT_EQ(readFileBytes(U8(written)), "sep=\t\r\n" + U8(kHeaderLine) + "\r\n");
 }
 
-TEST(spreadsheet, match_rows_only_with_seven_fields_and_tabs_in_the_line_as_blanks) {
+TEST(Spreadsheet, MatchRowsOnlyWithSevenFieldsAndTabsInTheLineAsBlanks) {
   CountingLookup lookup;
   ResultTable grid = gridOf({{0, "/d/a.txt", "/d/a.txt"},
                              {3, "one\ttwo", "/d/a.txt", 1},
@@ -50,7 +50,7 @@ TEST(spreadsheet, match_rows_only_with_seven_fields_and_tabs_in_the_line_as_blan
   EXPECT_EQ(lines, TextList{u"2024-03-05 14:07:09\tone,two\t/d/a.txt\t2024-01-02 03:04:05\t99\t3\tone two"});
 }
 
-TEST(spreadsheet, rows_of_one_file_share_one_lookup) {
+TEST(Spreadsheet, RowsOfOneFileShareOneLookup) {
   CountingLookup lookup;
   ResultTable grid = gridOf({{1, "x", "/d/a.txt"}, {2, "x", "/d/a.txt"}, {0, "/d/b.txt", "/d/b.txt"},
                              {5, "x", "/d/b.txt"}, {6, "x", "/d/a.txt"}});
@@ -58,7 +58,7 @@ TEST(spreadsheet, rows_of_one_file_share_one_lookup) {
   EXPECT_EQ(lookup.asked, (TextList{u"/d/a.txt", u"/d/b.txt", u"/d/a.txt"}));
 }
 
-TEST(spreadsheet, the_real_lookup_gives_date_and_size_and_nothing_for_a_deleted_file) {
+TEST(Spreadsheet, TheRealLookupGivesDateAndSizeAndNothingForADeletedFile) {
   TempDir dir;
   const std::string kept = dir.write("kept.txt", "12345");
   setFileTime(kept, 2023, 7, 8, 9, 10, 12);
@@ -70,7 +70,7 @@ TEST(spreadsheet, the_real_lookup_gives_date_and_size_and_nothing_for_a_deleted_
   EXPECT_EQ(lines, TextList{u"P\tS\t" + dir.text() + u"deleted.txt\t\t0\t4\tgone"});
 }
 
-TEST(spreadsheet, unchecked_csv_gives_the_ss_tab_name_without_the_sep_line) {
+TEST(Spreadsheet, UncheckedCsvGivesTheSsTabNameWithoutTheSepLine) {
   TempDir dir;
   ExportSet set;
   set.fileName = dir.text() + u"Varko-240305-140709.txt";
@@ -82,7 +82,7 @@ TEST(spreadsheet, unchecked_csv_gives_the_ss_tab_name_without_the_sep_line) {
   EXPECT_EQ(readFileBytes(U8(written)), "2024-03-05 14:07:09\tneedle\t" + dir.path() + "x.txt\t\t0\t2\ta needle\r\n");
 }
 
-TEST(spreadsheet, non_ascii_lines_and_names_are_written_as_utf8) {
+TEST(Spreadsheet, NonAsciiLinesAndNamesAreWrittenAsUtf8) {
   TempDir dir;
   ExportSet set;
   set.fileName = dir.text() + u"Varko-é.txt";

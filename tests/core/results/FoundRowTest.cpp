@@ -156,7 +156,7 @@ std::vector<Text> sampleTexts() {
   };
 }
 
-TEST(found_row, reads_back_as_the_four_cells_would) {
+TEST(FoundRow, ReadsBackAsTheFourCellsWould) {
   const int32_t lines[] = {0, -1, -5, 1, 2, 42, INT32_MAX, INT32_MIN, -2};
   const int32_t positions[] = {0, -3, 1, 7, -1, INT32_MAX, INT32_MIN};
   const Text paths[] = {u"/home/a/x.txt", u"", u"/home/a/y.txt", u"C:\\w\\caf\u00e9.txt", Text(u"/tmp/\xDCFF.bin")};
@@ -184,7 +184,7 @@ TEST(found_row, reads_back_as_the_four_cells_would) {
   EXPECT_EQ(byRow.rowCount(), static_cast<int>(rows.size()));
 }
 
-TEST(found_row, texts_filling_blocks_to_the_brim_read_back) {
+TEST(FoundRow, TextsFillingBlocksToTheBrimReadBack) {
   // One- to four-byte characters in many lengths, so blocks end at every kind of boundary. The
   // first text alone is bigger than a new grid's first block.
   const Text pieces[] = {u"\u20ac", u"a", u"\u00e9", u"\U0001F600"};
@@ -198,7 +198,7 @@ TEST(found_row, texts_filling_blocks_to_the_brim_read_back) {
   for (size_t r = 0; r < rows.size(); ++r) ASSERT_TRUE(holds(grid, static_cast<int>(r), rows[r]));
 }
 
-TEST(found_row, replaces_whatever_the_row_held_before) {
+TEST(FoundRow, ReplacesWhateverTheRowHeldBefore) {
   const Text lone = Text(u"lone \xD800 high");
   // What a row may hold: texts in columns 0 and 3 that are no numbers, or numbers written as text.
   auto fillOddly = [&](ResultTable& grid, int row, int variant) {
@@ -246,7 +246,7 @@ TEST(found_row, replaces_whatever_the_row_held_before) {
   for (int r = 0; r < row; ++r) EXPECT_TRUE(sameRow(byRow, byCells, r));
 }
 
-TEST(found_row, random_writes_agree_with_cell_writes_and_a_plain_model) {
+TEST(FoundRow, RandomWritesAgreeWithCellWritesAndAPlainModel) {
   std::mt19937 rng(4242);
   auto pick = [&](size_t lo, size_t hi) { return std::uniform_int_distribution<size_t>(lo, hi)(rng); };
   const std::vector<Text> texts = {u"",
@@ -311,7 +311,7 @@ TEST(found_row, random_writes_agree_with_cell_writes_and_a_plain_model) {
   }
 }
 
-TEST(found_row, rows_of_one_file_share_one_stored_path) {
+TEST(FoundRow, RowsOfOneFileShareOneStoredPath) {
   ResultTable grid;
   const Text a = u"/src/a.cpp", b = u"/src/b\u00e9.cpp";
   for (int r = 0; r < 1000; ++r) grid.setFoundRow(r, r + 1, u"hit", a, 1);
@@ -417,7 +417,7 @@ bool hasLoneSurrogate(TextView t) {
   return false;
 }
 
-TEST(text_conversion, ascii_runs_followed_by_other_bytes) {
+TEST(TextConversion, AsciiRunsFollowedByOtherBytes) {
   EXPECT_EQ(fromUtf8("abc\xC3\xA9"), u"abc\u00e9");
   EXPECT_EQ(fromUtf8("abc\xFF"), u"abc\ufffd");
   EXPECT_EQ(fromUtf8("x\xF0\x9F\x98\x80y"), u"x\U0001F600y");
@@ -476,7 +476,7 @@ TEST(text_conversion, ascii_runs_followed_by_other_bytes) {
   }
 }
 
-TEST(text_conversion, ascii_runs_followed_by_other_characters) {
+TEST(TextConversion, AsciiRunsFollowedByOtherCharacters) {
   std::mt19937 rng(12);
   auto pick = [&](size_t lo, size_t hi) { return std::uniform_int_distribution<size_t>(lo, hi)(rng); };
   const char16_t units[] = {0x00E9, 0x20AC, 0xD83D, 0xDE00, 0xDC80, 0xDCFF, 0xDC7F, 0xDBFF, 0xDFFF, 0xD800,

@@ -16,7 +16,7 @@ bool holds(const std::string& html, const std::string& part) { return html.find(
 
 }  // namespace
 
-TEST(html_report, names_and_lines_are_escaped_and_the_match_marked) {
+TEST(HtmlReport, NamesAndLinesAreEscapedAndTheMatchMarked) {
   ExportSet set;
   set.header = u"Varko results for: <b>&\r\n";
   set.findStrings = {u"<tag>"};
@@ -30,7 +30,7 @@ TEST(html_report, names_and_lines_are_escaped_and_the_match_marked) {
   EXPECT_FALSE(holds(html, "<c>"));
 }
 
-TEST(html_report, one_section_per_file_with_notices_and_messages_between) {
+TEST(HtmlReport, OneSectionPerFileWithNoticesAndMessagesBetween) {
   ExportSet set;
   ResultTable grid = gridOf({{0, "Searching 2 files/folders starts 14:07:09", ""},
                              {0, "/d/a.txt", "/d/a.txt"},
@@ -53,7 +53,7 @@ TEST(html_report, one_section_per_file_with_notices_and_messages_between) {
   EXPECT_FALSE(holds(html, "<td class=\"line\">/d/a.txt"));  // the file-name row is the heading
 }
 
-TEST(html_report, match_length_from_the_find_strings_else_the_word) {
+TEST(HtmlReport, MatchLengthFromTheFindStringsElseTheWord) {
   struct Case {
     Text line;
     int position;

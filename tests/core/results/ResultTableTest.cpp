@@ -19,7 +19,7 @@ struct RecordingObserver : ResultTableObserver {
 
 }  // namespace
 
-TEST(grid_operations, add_row_starts_at_row_zero_and_makes_each_row_current) {
+TEST(GridOperations, AddRowStartsAtRowZeroAndMakesEachRowCurrent) {
   ResultTable grid;
   int32_t counter = -1;
   xcGridAddRow(grid, counter);
@@ -32,7 +32,7 @@ TEST(grid_operations, add_row_starts_at_row_zero_and_makes_each_row_current) {
   EXPECT_EQ(grid.currentRow(), 2);
 }
 
-TEST(grid_operations, one_fixed_row_is_never_written) {
+TEST(GridOperations, OneFixedRowIsNeverWritten) {
   ResultTable grid(4, 1);
   int32_t counter = -1;
   xcGridAddRow(grid, counter);
@@ -41,7 +41,7 @@ TEST(grid_operations, one_fixed_row_is_never_written) {
   EXPECT_EQ(grid.currentRow(), 1);
 }
 
-TEST(grid_operations, add_row_empties_a_row_left_from_before) {
+TEST(GridOperations, AddRowEmptiesARowLeftFromBefore) {
   ResultTable grid;
   grid.setCell(1, 0, u"old");
   grid.setCell(0, 0, u"-1");
@@ -51,7 +51,7 @@ TEST(grid_operations, add_row_empties_a_row_left_from_before) {
   EXPECT_EQ(grid.cell(0, 0), u"");
 }
 
-TEST(grid_operations, reset_with_zero_leaves_one_blank_row) {
+TEST(GridOperations, ResetWithZeroLeavesOneBlankRow) {
   ResultTable grid;
   int32_t counter = -1;
   for (int i = 0; i < 5; ++i) {
@@ -63,7 +63,7 @@ TEST(grid_operations, reset_with_zero_leaves_one_blank_row) {
   EXPECT_EQ(grid.cell(1, 0), u"");
 }
 
-TEST(grid_operations, reset_with_keep_one_keeps_a_blank_header_and_a_current_row) {
+TEST(GridOperations, ResetWithKeepOneKeepsABlankHeaderAndACurrentRow) {
   ResultTable grid(4, 1);
   int32_t counter = -1;
   for (int i = 0; i < 4; ++i) {
@@ -78,7 +78,7 @@ TEST(grid_operations, reset_with_keep_one_keeps_a_blank_header_and_a_current_row
   EXPECT_EQ(grid.cell(0, 1), u"");
 }
 
-TEST(result_table, cells_keep_exactly_the_text_written) {
+TEST(ResultTable, CellsKeepExactlyTheTextWritten) {
   ResultTable grid;
   // Numbers are stored compactly, but only texts that read back the same.
   const Text samples[] = {u"-1", u"0", u"42", u"007", u"-0", u"12a", u" 5", u"2147483648", u""};
@@ -94,7 +94,7 @@ TEST(result_table, cells_keep_exactly_the_text_written) {
   EXPECT_EQ(grid.lineNumberCell(3), 0);  // "007" is not a plain number
 }
 
-TEST(result_table, paths_are_shared_between_rows_and_read_back) {
+TEST(ResultTable, PathsAreSharedBetweenRowsAndReadBack) {
   ResultTable grid;
   grid.setCell(2, 0, u"/a/x.txt");
   grid.setCell(2, 1, u"/a/y.txt");
@@ -106,7 +106,7 @@ TEST(result_table, paths_are_shared_between_rows_and_read_back) {
   EXPECT_EQ(grid.cell(2, 1), u"");
 }
 
-TEST(result_table, other_grids_may_use_more_columns) {
+TEST(ResultTable, OtherGridsMayUseMoreColumns) {
   ResultTable grid(6, 0);
   grid.setCell(5, 3, u"far");
   EXPECT_EQ(grid.cell(5, 3), u"far");
@@ -116,7 +116,7 @@ TEST(result_table, other_grids_may_use_more_columns) {
   EXPECT_EQ(grid.cell(5, 3), u"");
 }
 
-TEST(result_table, batched_appends_are_reported_once) {
+TEST(ResultTable, BatchedAppendsAreReportedOnce) {
   ResultTable grid;
   RecordingObserver observer;
   grid.setObserver(&observer);
@@ -129,7 +129,7 @@ TEST(result_table, batched_appends_are_reported_once) {
   EXPECT_EQ(observer.lastCurrent, 99);
 }
 
-TEST(result_table, released_rows_read_empty_and_the_kept_ones_stay_whole) {
+TEST(ResultTable, ReleasedRowsReadEmptyAndTheKeptOnesStayWhole) {
   ResultTable t(4);
   const int rows = 200000;  // several chunks of rows and blocks of text
   t.setRowCount(rows);

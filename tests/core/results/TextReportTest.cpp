@@ -32,7 +32,7 @@ struct ExeIn {
 
 }  // namespace
 
-TEST(text_listing, header_lines_then_an_empty_line_then_columns_padded_to_their_widths) {
+TEST(TextListing, HeaderLinesThenAnEmptyLineThenColumnsPaddedToTheirWidths) {
   ResultTable grid = gridOf({{0, "/d/a.txt", "/d/a.txt"},
                              {7, "say\tHello   ", "/d/a.txt", 5},
                              {123, "x", "/d/a.txt", 1},
@@ -43,7 +43,7 @@ TEST(text_listing, header_lines_then_an_empty_line_then_columns_padded_to_their_
                              u"123 x", u"    1 match"}));
 }
 
-TEST(text_listing, only_columns_wider_than_one_pixel_show_and_the_last_used_one_is_trimmed) {
+TEST(TextListing, OnlyColumnsWiderThanOnePixelShowAndTheLastUsedOneIsTrimmed) {
   ResultTable grid(4);
   grid.setCell(0, 0, u"ab   ");
   grid.setCell(1, 0, u"  ");
@@ -54,7 +54,7 @@ TEST(text_listing, only_columns_wider_than_one_pixel_show_and_the_last_used_one_
   EXPECT_EQ(xcGridTextLines(grid, {10, 10, 0, 1}, u""), (TextList{u"", u"ab", u"abcdef"}));
 }
 
-TEST(text_listing, columns_beyond_the_fifty_first_are_left_out) {
+TEST(TextListing, ColumnsBeyondTheFiftyFirstAreLeftOut) {
   ResultTable grid(53);
   grid.setCell(49, 0, u"a");
   grid.setCell(50, 0, u"b");
@@ -64,7 +64,7 @@ TEST(text_listing, columns_beyond_the_fifty_first_are_left_out) {
   EXPECT_EQ(lines.back(), Text(49, u' ') + u"a b");
 }
 
-TEST(text_listing, non_ascii_characters_pad_as_one_and_survive_the_file) {
+TEST(TextListing, NonAsciiCharactersPadAsOneAndSurviveTheFile) {
   TempDir dir;
   ResultTable grid = gridOf({{1, "é", "/d/ü.txt"}, {22, "𝄞 ü €", "/d/ü.txt"}});
   grid.setCell(0, 0, u"é");
@@ -75,7 +75,7 @@ TEST(text_listing, non_ascii_characters_pad_as_one_and_survive_the_file) {
   EXPECT_EQ(xcReadReportLines(file), (TextList{u"Ü", u"", T("é é"), T("𝄞 𝄞 ü €")}));
 }
 
-TEST(export_set, names_the_file_by_the_click_and_builds_the_header) {
+TEST(ExportSet, NamesTheFileByTheClickAndBuildsTheHeader) {
   TempDir dir;
   FakeClock clock(moment());
   ReportHeader header{u"Search Strings: (simple)\r\nneedle", u"Folders Searched:\r\n", u"2 Folders", u"*.txt",
@@ -90,7 +90,7 @@ TEST(export_set, names_the_file_by_the_click_and_builds_the_header) {
   EXPECT_EQ(set.requestStrings, u"needle");
 }
 
-TEST(report_pages, fifty_six_listing_lines_a_page_each_after_its_header_line) {
+TEST(ReportPages, FiftySixListingLinesAPageEachAfterItsHeaderLine) {
   FakeClock clock(moment());
   const Text first = u"NORV /tmp/L.txt Printed 05-Mar-24 14:07:09 Page 1";
   struct Case {
@@ -112,7 +112,7 @@ TEST(report_pages, fifty_six_listing_lines_a_page_each_after_its_header_line) {
   }
 }
 
-TEST(report_name, rep_anywhere_in_the_file_name_marks_a_report_already) {
+TEST(ReportName, RepAnywhereInTheFileNameMarksAReportAlready) {
   struct Case {
     Text listing, report;
   };
@@ -125,7 +125,7 @@ TEST(report_name, rep_anywhere_in_the_file_name_marks_a_report_already) {
   }
 }
 
-TEST(print_file, writes_the_report_logs_it_and_words_the_message) {
+TEST(PrintFile, WritesTheReportLogsItAndWordsTheMessage) {
   TempDir dir;
   ExeIn exe(dir);
   FakeClock clock(moment());
@@ -145,7 +145,7 @@ TEST(print_file, writes_the_report_logs_it_and_words_the_message) {
             "05-Mar-24 14:07:09 Varko64 Printfile " + U8(printed.reportFile) + " Text /usr/bin/gedit\r\n");
 }
 
-TEST(print_file, an_existing_report_is_opened_unchanged_without_a_copy) {
+TEST(PrintFile, AnExistingReportIsOpenedUnchangedWithoutACopy) {
   TempDir dir;
   ExeIn exe(dir);
   const Text listing = dir.text() + u"MyReport.txt";
@@ -159,7 +159,7 @@ TEST(print_file, an_existing_report_is_opened_unchanged_without_a_copy) {
   EXPECT_NE(printed.message.find(u"You can use Notepad to view"), Text::npos);
 }
 
-TEST(print_file, a_run_log_that_cannot_be_written_stops_after_the_report) {
+TEST(PrintFile, ARunLogThatCannotBeWrittenStopsAfterTheReport) {
   TempDir dir;
   ExeIn exe(dir);
   dir.mkdir("NORVrun.log");
@@ -169,7 +169,7 @@ TEST(print_file, a_run_log_that_cannot_be_written_stops_after_the_report) {
   EXPECT_TRUE(xcFileExists(dir.text() + u"Report-Varko-2.txt"));
 }
 
-TEST(report_editor, edit_file_of_norv_ini_beside_the_executable_else_notepad) {
+TEST(ReportEditor, EditFileOfNorvIniBesideTheExecutableElseNotepad) {
   TempDir dir;
   ExeIn exe(dir);
   EXPECT_EQ(xcReportEditor(), u"Notepad.exe");

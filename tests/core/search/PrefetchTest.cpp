@@ -65,7 +65,7 @@ int session_rows_with_line_numbers(const Snapshot& s) {
   }));
 }
 
-TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
+TEST(Prefetch, WorkerThreadsGiveExactlyTheRowsOfOneThread) {
   TempDir dir;
   std::mt19937 rng(12345);
   for (int i = 0; i < 300; ++i) {
@@ -119,7 +119,7 @@ TEST(prefetch, worker_threads_give_exactly_the_rows_of_one_thread) {
 
 // Large files hand their lines to the run in parts, before they are done; small files between
 // them still come in order.
-TEST(prefetch, large_files_in_parts_give_the_rows_of_one_thread) {
+TEST(Prefetch, LargeFilesInPartsGiveTheRowsOfOneThread) {
   TempDir dir;
   std::string large;
   int largeMatches = 0;
@@ -141,7 +141,7 @@ TEST(prefetch, large_files_in_parts_give_the_rows_of_one_thread) {
   EXPECT_EQ(session_rows_with_line_numbers(one), 3 * (largeMatches + 1));
 }
 
-TEST(prefetch, stopping_early_leaves_no_worker_behind) {
+TEST(Prefetch, StoppingEarlyLeavesNoWorkerBehind) {
   TempDir dir;
   for (int i = 0; i < 400; ++i) dir.write("f" + std::to_string(i) + ".txt", "mutex\n");
   class StoppingHost : public FixedClockHost {
@@ -221,14 +221,14 @@ void expectOutcomesInOrder(size_t ahead, size_t heldBytes, bool liveFeed) {
   if (pusher.joinable()) pusher.join();
 }
 
-TEST(prefetch, reused_outcomes_carry_nothing_over_from_earlier_files) {
+TEST(Prefetch, ReusedOutcomesCarryNothingOverFromEarlierFiles) {
   expectOutcomesInOrder(3, size_t{8} << 20, false);
   expectOutcomesInOrder(8192, size_t{8} << 20, true);
 }
 
 // With no bytes to spare, workers may examine only the entry the run needs next: the run must
 // not wait for a later entry that waits for room.
-TEST(prefetch, outcomes_held_for_the_run_stay_within_the_byte_limit_without_a_stall) {
+TEST(Prefetch, OutcomesHeldForTheRunStayWithinTheByteLimitWithoutAStall) {
   expectOutcomesInOrder(64, 0, false);
   expectOutcomesInOrder(1024, 1, true);
   expectOutcomesInOrder(2, 0, true);
@@ -242,7 +242,7 @@ int openDescriptors() {
 
 // Workers open files inside the folders the scan keeps open; every one is closed by the end of
 // a run, also of a stopped one.
-TEST(prefetch, folders_held_open_for_the_workers_are_all_closed) {
+TEST(Prefetch, FoldersHeldOpenForTheWorkersAreAllClosed) {
   TempDir dir;
   for (int i = 0; i < 60; ++i)
     dir.write("d" + std::to_string(i % 20) + "/s" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt",
@@ -279,7 +279,7 @@ TEST(prefetch, folders_held_open_for_the_workers_are_all_closed) {
 
 // The table of descriptors is grown once before the run's threads start, to hold every folder
 // the run may keep open: grown later, each doubling stalls all threads.
-TEST(prefetch, the_descriptor_table_is_grown_before_the_threads_start) {
+TEST(Prefetch, TheDescriptorTableIsGrownBeforeTheThreadsStart) {
   TempDir dir;
   dir.write("a.txt", "a mutex\n");
   int before = openDescriptors();
@@ -303,7 +303,7 @@ TEST(prefetch, the_descriptor_table_is_grown_before_the_threads_start) {
 
 // A mask that fails in the middle of the scan ends the run the same way with workers, whose
 // folder lister is stopped and whose folders are all let go.
-TEST(prefetch, an_invalid_mask_met_during_the_scan_leaves_nothing_running_or_open) {
+TEST(Prefetch, AnInvalidMaskMetDuringTheScanLeavesNothingRunningOrOpen) {
   TempDir dir;
   for (int i = 0; i < 40; ++i) dir.write("d" + std::to_string(i % 8) + "/f" + std::to_string(i) + ".txt", "hit\n");
   int before = openDescriptors();
@@ -325,7 +325,7 @@ TEST(prefetch, an_invalid_mask_met_during_the_scan_leaves_nothing_running_or_ope
 // A UTF-16 line with a lone surrogate cannot be held as UTF-8: its row keeps it exactly, with
 // workers as without. (Characters whose bytes are printable ASCII, or the text test takes the
 // file for binary.)
-TEST(prefetch, a_line_utf8_cannot_hold_reaches_its_row_exactly) {
+TEST(Prefetch, ALineUtf8CannotHoldReachesItsRowExactly) {
   TempDir dir;
   std::string utf16 = "\xFF\xFE";  // little-endian byte-order mark
   for (char16_t c : std::u16string(u"\x6D75\xDC41\x7478")) {

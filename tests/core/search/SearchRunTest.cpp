@@ -77,7 +77,7 @@ protected:
   SearchRequest request;
 };
 
-TEST_F(SearchRun, simple_search_writes_request_rows_then_file_and_match_rows_then_summary) {
+TEST_F(SearchRun, SimpleSearchWritesRequestRowsThenFileAndMatchRowsThenSummary) {
   std::string a = dir.write("a.txt", "one mutex\r\ntwo\r\nMUTEX three\r\n");
   dir.write("b.txt", "nothing here\n");
   run("mutex");
@@ -103,7 +103,7 @@ TEST_F(SearchRun, simple_search_writes_request_rows_then_file_and_match_rows_the
   EXPECT_EQ(host.progressText, u"");
 }
 
-TEST_F(SearchRun, empty_string_starts_nothing_and_shows_no_message) {
+TEST_F(SearchRun, EmptyStringStartsNothingAndShowsNoMessage) {
   dir.write("a.txt", "text\n");
   session.AddFoundMessage(u"left from before");
   run("");
@@ -115,7 +115,7 @@ TEST_F(SearchRun, empty_string_starts_nothing_and_shows_no_message) {
   EXPECT_TRUE(host.stateHistory.empty());
 }
 
-TEST_F(SearchRun, multiple_mode_refuses_no_strings_and_blank_strings) {
+TEST_F(SearchRun, MultipleModeRefusesNoStringsAndBlankStrings) {
   request.stringMode = kAdvancedMode;
   request.strings.clear();
   run("");
@@ -129,7 +129,7 @@ TEST_F(SearchRun, multiple_mode_refuses_no_strings_and_blank_strings) {
   EXPECT_EQ(session.lastOutcome(), RunOutcome::Refused);
 }
 
-TEST_F(SearchRun, multiple_mode_first_string_in_table_order_decides_the_position) {
+TEST_F(SearchRun, MultipleModeFirstStringInTableOrderDecidesThePosition) {
   std::string a = dir.write("a.txt", "xbx abc\nnone\n");
   request.stringMode = kAdvancedMode;
   request.strings = {{u"abc", u""}, {u"b", u""}};
@@ -148,7 +148,7 @@ TEST_F(SearchRun, multiple_mode_first_string_in_table_order_decides_the_position
   EXPECT_EQ(session.requestStringsText(), u"abc,b");
 }
 
-TEST_F(SearchRun, omit_rules_test_the_whole_path_with_their_own_letter_case) {
+TEST_F(SearchRun, OmitRulesTestTheWholePathWithTheirOwnLetterCase) {
   request.subFolders = true;
   dir.write("tools.exe.d/inside.txt", "hit\n");
   std::string dll = dir.write("A.DLL", "hit\n");
@@ -181,7 +181,7 @@ public:
   int files = 0;
 };
 
-TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel_and_a_file_not_replaced_gets_a_notice) {
+TEST_F(SearchRun, TheReplacedCountStaysAfterACancelAndAFileNotReplacedGetsANotice) {
   dir.write("a.txt", "hit\n");
   dir.write("b.txt", "hit\n");
   CancellingReplacer replacer;
@@ -196,7 +196,7 @@ TEST_F(SearchRun, the_replaced_count_stays_after_a_cancel_and_a_file_not_replace
   EXPECT_TRUE(hasRow("Permission denied"));
 }
 
-TEST_F(SearchRun, a_map_filespec_in_any_case_lets_map_files_through) {
+TEST_F(SearchRun, AMapFilespecInAnyCaseLetsMapFilesThrough) {
   std::string map = dir.write("prog.map", "hit\n");
   request.fileSpec = u"*.MAP";
   run("hit");
@@ -204,7 +204,7 @@ TEST_F(SearchRun, a_map_filespec_in_any_case_lets_map_files_through) {
   EXPECT_EQ(matchRows(), expected);
 }
 
-TEST_F(SearchRun, three_letter_extensions_are_matched_exactly_by_the_simple_scanner_too) {
+TEST_F(SearchRun, ThreeLetterExtensionsAreMatchedExactlyByTheSimpleScannerToo) {
   std::string htm = dir.write("page.htm", "hit\n");
   std::string html = dir.write("page.html", "hit\n");
   request.alwaysUseAdvancedFolderScan = false;
@@ -217,7 +217,7 @@ TEST_F(SearchRun, three_letter_extensions_are_matched_exactly_by_the_simple_scan
   EXPECT_EQ(matchRows().size(), 2u);
 }
 
-TEST_F(SearchRun, filename_match_counts_a_file_even_when_it_is_not_text) {
+TEST_F(SearchRun, FilenameMatchCountsAFileEvenWhenItIsNotText) {
   std::string bin = dir.write("needle.bin", std::string("\x00\x01\x02\x03\x04\x05\x06", 7) + "abc");
   request.searchFilename = true;
   request.wholeWords = true;  // the path test ignores whole words
@@ -227,7 +227,7 @@ TEST_F(SearchRun, filename_match_counts_a_file_even_when_it_is_not_text) {
   EXPECT_EQ(U8(host.statusText).rfind("Matched Lines=0 of 0 - Files=1 of 1", 0), 0u);
 }
 
-TEST_F(SearchRun, list_all_filenames_writes_a_row_for_every_text_file) {
+TEST_F(SearchRun, ListAllFilenamesWritesARowForEveryTextFile) {
   std::string a = dir.write("a.txt", "hit\n");
   std::string b = dir.write("b.txt", "miss\n");
   std::string c = dir.write("hit.txt", "miss\n");
@@ -240,7 +240,7 @@ TEST_F(SearchRun, list_all_filenames_writes_a_row_for_every_text_file) {
   EXPECT_EQ(resultRows(), expected);
 }
 
-TEST_F(SearchRun, test_info_with_list_all_lists_the_file_search_list_of_either_scanner) {
+TEST_F(SearchRun, TestInfoWithListAllListsTheFileSearchListOfEitherScanner) {
   std::string a = dir.write("a.txt", "miss\n");
   request.testInfo = true;
   request.listAllFilenames = true;
@@ -269,7 +269,7 @@ TEST_F(SearchRun, test_info_with_list_all_lists_the_file_search_list_of_either_s
   EXPECT_EQ(session.scannerChoice(), kScannerFindFile);
 }
 
-TEST_F(SearchRun, many_matches_keep_the_newest_rows_in_view) {
+TEST_F(SearchRun, ManyMatchesKeepTheNewestRowsInView) {
   std::string text;
   for (int i = 0; i < 30; ++i) text += "hit\n";
   dir.write("a.txt", text);
@@ -282,7 +282,7 @@ TEST_F(SearchRun, many_matches_keep_the_newest_rows_in_view) {
   EXPECT_EQ(g.topRow(), lastMatchRow - 20);
 }
 
-TEST_F(SearchRun, a_slow_file_shows_its_matches_then_the_too_slow_notice) {
+TEST_F(SearchRun, ASlowFileShowsItsMatchesThenTheTooSlowNotice) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "hit line\n";
   std::string a = dir.write("a.txt", text);
@@ -302,7 +302,7 @@ TEST_F(SearchRun, a_slow_file_shows_its_matches_then_the_too_slow_notice) {
   EXPECT_EQ(session.linesSearched(), static_cast<int64_t>(firstNotice - 1));
 }
 
-TEST_F(SearchRun, no_match_lines_and_no_match_files) {
+TEST_F(SearchRun, NoMatchLinesAndNoMatchFiles) {
   std::string a = dir.write("a.txt", "hit\nmiss one\nmiss two\n");
   std::string b = dir.write("b.txt", "nothing\n");
   request.replace.showFilesWithNoMatches = true;
@@ -320,7 +320,7 @@ TEST_F(SearchRun, no_match_lines_and_no_match_files) {
   EXPECT_EQ(session.matchedLines(), 3);
 }
 
-TEST_F(SearchRun, stop_ends_the_run_at_the_next_entry_with_the_aborted_suffix) {
+TEST_F(SearchRun, StopEndsTheRunAtTheNextEntryWithTheAbortedSuffix) {
   for (int i = 0; i < 5; ++i) dir.write("f" + std::to_string(i) + ".txt", "hit\n");
   request.fast = false;  // events run once per file
   int files = 0;
@@ -336,7 +336,7 @@ TEST_F(SearchRun, stop_ends_the_run_at_the_next_entry_with_the_aborted_suffix) {
   EXPECT_FALSE(session.running());
 }
 
-TEST_F(SearchRun, summary_counts_folder_entries_of_the_simple_scanner) {
+TEST_F(SearchRun, SummaryCountsFolderEntriesOfTheSimpleScanner) {
   dir.write("a.txt", "hit\n");
   dir.mkdir("sub");
   request.alwaysUseAdvancedFolderScan = false;
@@ -347,7 +347,7 @@ TEST_F(SearchRun, summary_counts_folder_entries_of_the_simple_scanner) {
   EXPECT_EQ(U8(host.statusText).rfind("Matched Lines=1 of 1 - Files=1 of 4", 0), 0u);
 }
 
-TEST_F(SearchRun, google_words_match_in_any_order_at_the_leftmost_word) {
+TEST_F(SearchRun, GoogleWordsMatchInAnyOrderAtTheLeftmostWord) {
   std::string a = dir.write("a.txt", "dog and cat\ncat only\n");
   request.googleFind = true;
   run("cat dog");
@@ -356,7 +356,7 @@ TEST_F(SearchRun, google_words_match_in_any_order_at_the_leftmost_word) {
   EXPECT_EQ(session.stringsText(), u"Search Strings: (Google type find)\r\ncat\r\ndog\r\n");
 }
 
-TEST_F(SearchRun, google_with_several_strings_warns_and_searches_the_single_string) {
+TEST_F(SearchRun, GoogleWithSeveralStringsWarnsAndSearchesTheSingleString) {
   std::string a = dir.write("a.txt", "dog and cat\ncat only\n");
   request.googleFind = true;
   request.stringMode = kAdvancedMode;
@@ -367,7 +367,7 @@ TEST_F(SearchRun, google_with_several_strings_warns_and_searches_the_single_stri
   EXPECT_EQ(matchRows().size(), 1u);
 }
 
-TEST_F(SearchRun, an_invalid_mask_shows_its_message_and_the_run_finishes) {
+TEST_F(SearchRun, AnInvalidMaskShowsItsMessageAndTheRunFinishes) {
   dir.write("a.txt", "hit\n");
   request.fileSpec = u"[a";
   run("hit");
@@ -378,7 +378,7 @@ TEST_F(SearchRun, an_invalid_mask_shows_its_message_and_the_run_finishes) {
   EXPECT_TRUE(hasRow("(No Matches Found)"));
 }
 
-TEST_F(SearchRun, fifos_sockets_and_looping_links_do_not_stop_the_run) {
+TEST_F(SearchRun, FifosSocketsAndLoopingLinksDoNotStopTheRun) {
   request.subFolders = true;
   request.fileSpec = u"*";
   std::string a = dir.write("sub/a.txt", "hit\n");
@@ -402,7 +402,7 @@ TEST_F(SearchRun, fifos_sockets_and_looping_links_do_not_stop_the_run) {
   EXPECT_EQ(matchRows(), expected);
 }
 
-TEST_F(SearchRun, names_that_are_not_utf8_are_found_and_convert_back_to_the_same_bytes) {
+TEST_F(SearchRun, NamesThatAreNotUtf8AreFoundAndConvertBackToTheSameBytes) {
   std::string odd = dir.write("caf\xE9 file.txt", "hit\n");
   run("hit");
   auto m = matchRows();
@@ -412,7 +412,7 @@ TEST_F(SearchRun, names_that_are_not_utf8_are_found_and_convert_back_to_the_same
   EXPECT_EQ(access(textToPath(path).c_str(), R_OK), 0);
 }
 
-TEST_F(SearchRun, a_missing_folder_gives_an_empty_list) {
+TEST_F(SearchRun, AMissingFolderGivesAnEmptyList) {
   request.folder = dir.text() + u"missing";
   run("hit");
   EXPECT_EQ(session.fileSearchListCount(), 0);
@@ -420,7 +420,7 @@ TEST_F(SearchRun, a_missing_folder_gives_an_empty_list) {
   EXPECT_EQ(session.lastOutcome(), RunOutcome::Finished);
 }
 
-TEST_F(SearchRun, date_selection_keeps_files_inside_the_window) {
+TEST_F(SearchRun, DateSelectionKeepsFilesInsideTheWindow) {
   std::string in = dir.write("in.txt", "hit\n");
   std::string out = dir.write("out.txt", "hit\n");
   setFileTime(in, 2024, 3, 31, 23, 59, 58);
@@ -436,7 +436,7 @@ TEST_F(SearchRun, date_selection_keeps_files_inside_the_window) {
   EXPECT_EQ(matchRows(), expected);
 }
 
-TEST_F(SearchRun, date_selection_needs_an_advanced_mode_and_unreadable_dates_refuse_the_run) {
+TEST_F(SearchRun, DateSelectionNeedsAnAdvancedModeAndUnreadableDatesRefuseTheRun) {
   std::string in = dir.write("in.txt", "hit\n");
   setFileTime(in, 2020, 1, 1, 0, 0, 0);
   request.dates = {true, u"01-Mar-24", u"00:00:00", u"31-Mar-24", u"23:59:59"};
@@ -467,7 +467,7 @@ TEST_F(SearchRun, date_selection_needs_an_advanced_mode_and_unreadable_dates_ref
 
 // Fault: a year above 9999 gave "Invalid argument to date encode" and no rows instead of the
 // refusal naming the field.
-TEST_F(SearchRun, regression_year_above_9999_refuses_the_run_naming_the_field) {
+TEST_F(SearchRun, RegressionYearAbove9999RefusesTheRunNamingTheField) {
   dir.write("in.txt", "hit\n");
   request.folderMode = kAdvancedMode;
   AdvancedList folders;
@@ -490,7 +490,7 @@ TEST_F(SearchRun, regression_year_above_9999_refuses_the_run_naming_the_field) {
   }
 }
 
-TEST_F(SearchRun, faster_hides_the_grid_and_shows_progress_at_most_once_a_second) {
+TEST_F(SearchRun, FasterHidesTheGridAndShowsProgressAtMostOnceASecond) {
   for (int i = 0; i < 5; ++i) dir.write("f" + std::to_string(i) + ".txt", "hit\n");
   request.subFolders = true;
   host.current = 45356.5;
@@ -502,7 +502,7 @@ TEST_F(SearchRun, faster_hides_the_grid_and_shows_progress_at_most_once_a_second
   EXPECT_TRUE(host.gridShown);  // shown again at the end
 }
 
-TEST_F(SearchRun, a_new_request_while_running_is_ignored) {
+TEST_F(SearchRun, ANewRequestWhileRunningIsIgnored) {
   dir.write("a.txt", "hit\n");
   bool nested = false;
   host.onEvents = [&] {
@@ -527,7 +527,7 @@ std::string utf16(std::u16string_view text, bool bigEndian) {
   return out;
 }
 
-TEST_F(SearchRun, utf8_and_utf16_files_are_searched_with_character_positions_unless_the_8_bit_test_is_on) {
+TEST_F(SearchRun, Utf8AndUtf16FilesAreSearchedWithCharacterPositionsUnlessThe8BitTestIsOn) {
   std::string le = dir.write("le.txt", utf16(u"first\r\nsecond mutex\r\n", false));
   std::string be = dir.write("be.txt", utf16(u"x\u00e9\U0001F600 mutex", true));
   std::string u8 = dir.write("u8.txt", "\xC3\xA7" "a \xC3\xA9t\xC3\xA9 tr\xC3\xA8s bien\nsix: \xC3\xA9\xC3\xA8\xC3\xAA\xC3\xAB mutex\n");
@@ -544,7 +544,7 @@ TEST_F(SearchRun, utf8_and_utf16_files_are_searched_with_character_positions_unl
   EXPECT_TRUE(matchRows().empty());
 }
 
-TEST_F(SearchRun, list_skipped_gives_a_row_per_file_not_searched_and_counts_by_reason_with_either_scanner) {
+TEST_F(SearchRun, ListSkippedGivesARowPerFileNotSearchedAndCountsByReasonWithEitherScanner) {
   std::string bin = dir.write("bin.dat", "\0\0a"s);
   std::string bak = dir.write("old.bak", "hit\n");
   std::string own = dir.write("a-VarkoSearchReplace-20240305-bak.txt", "hit\n");
@@ -581,7 +581,7 @@ TEST_F(SearchRun, list_skipped_gives_a_row_per_file_not_searched_and_counts_by_r
   for (const Row& r : rows()) EXPECT_NE(r.text.rfind("Skipped", 0), 0u) << r;
 }
 
-TEST_F(SearchRun, list_skipped_names_unreadable_entries_with_the_system_text) {
+TEST_F(SearchRun, ListSkippedNamesUnreadableEntriesWithTheSystemText) {
   // The simple scanner lists a dangling link; the run cannot open it.
   std::string gone = dir.file("gone.txt");
   ASSERT_EQ(symlink("nowhere", gone.c_str()), 0);
@@ -592,7 +592,7 @@ TEST_F(SearchRun, list_skipped_names_unreadable_entries_with_the_system_text) {
   EXPECT_EQ(session.skippedCount(SkipReason::Unreadable), 1);
 }
 
-TEST_F(SearchRun, list_skipped_names_files_outside_the_date_window_after_the_scan_summary) {
+TEST_F(SearchRun, ListSkippedNamesFilesOutsideTheDateWindowAfterTheScanSummary) {
   std::string in = dir.write("in.txt", "hit\n");
   std::string out = dir.write("out.txt", "hit\n");
   setFileTime(in, 2024, 3, 10, 0, 0, 0);
@@ -610,7 +610,7 @@ TEST_F(SearchRun, list_skipped_names_files_outside_the_date_window_after_the_sca
   EXPECT_EQ(session.skippedCount(SkipReason::DateWindow), 1);
 }
 
-TEST_F(SearchRun, list_skipped_counts_a_slow_file_under_its_existing_notice) {
+TEST_F(SearchRun, ListSkippedCountsASlowFileUnderItsExistingNotice) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "hit line\n";
   std::string a = dir.write("a.txt", text);
@@ -622,7 +622,7 @@ TEST_F(SearchRun, list_skipped_counts_a_slow_file_under_its_existing_notice) {
   for (const Row& r : rows()) EXPECT_NE(r.text.rfind("Skipped (", 0), 0u) << r;
 }
 
-TEST_F(SearchRun, excluded_folders_are_counted_in_the_scan_summary_of_either_scanner) {
+TEST_F(SearchRun, ExcludedFoldersAreCountedInTheScanSummaryOfEitherScanner) {
   dir.write("build/a.txt", "hit\n");
   dir.write("src/build/b.txt", "hit\n");
   std::string c = dir.write("src/c.txt", "hit\n");
@@ -639,7 +639,7 @@ TEST_F(SearchRun, excluded_folders_are_counted_in_the_scan_summary_of_either_sca
   }
 }
 
-TEST(folder_names, split_at_semicolons_trimmed_without_blanks) {
+TEST(FolderNames, SplitAtSemicolonsTrimmedWithoutBlanks) {
   EXPECT_EQ(xcSplitFolderNames(u"node_modules;build;.venv"), (TextList{u"node_modules", u"build", u".venv"}));
   EXPECT_EQ(xcSplitFolderNames(u" a b ; ;c;"), (TextList{u"a b", u"c"}));
   EXPECT_TRUE(xcSplitFolderNames(u"").empty());
@@ -649,7 +649,7 @@ TEST(folder_names, split_at_semicolons_trimmed_without_blanks) {
 
 // Folders nested past PATH_MAX were once listed as empty without a word: now paths the system
 // refuses as too long are opened in pieces.
-TEST_F(SearchRun, folders_nested_past_the_path_limit_are_searched_by_either_scanner) {
+TEST_F(SearchRun, FoldersNestedPastThePathLimitAreSearchedByEitherScanner) {
   const std::string leaf = makeDeepFile(dir.path(), 500);  // 500 x 11 bytes: past the 4096 of PATH_MAX
   request.subFolders = true;
   request.listSkipped = true;

@@ -6,7 +6,7 @@
 
 using namespace varko;
 
-TEST(stopwatch, texts_for_seconds_minutes_and_hours) {
+TEST(Stopwatch, TextsForSecondsMinutesAndHours) {
   struct Case {
     double seconds;
     const char16_t* text;
@@ -17,7 +17,7 @@ TEST(stopwatch, texts_for_seconds_minutes_and_hours) {
   for (const auto& c : cases) EXPECT_EQ(xcIntervalText(c.seconds * kOneSecond), c.text) << c.seconds;
 }
 
-TEST(stopwatch, mode_one_stamps_and_mode_two_measures) {
+TEST(Stopwatch, ModeOneStampsAndModeTwoMeasures) {
   FakeClock clock(45000.25);
   DateTimeValue stamp = 0;
   Text text = u"unchanged";
@@ -28,7 +28,7 @@ TEST(stopwatch, mode_one_stamps_and_mode_two_measures) {
   EXPECT_EQ(text, u"2.031s");
 }
 
-TEST(search_setup, request_lists_from_the_advanced_lists) {
+TEST(SearchSetup, RequestListsFromTheAdvancedLists) {
   varko::test::TempDir dir;
   dir.mkdir("one");
   AdvancedList folders;
@@ -58,7 +58,7 @@ TEST(search_setup, request_lists_from_the_advanced_lists) {
   EXPECT_EQ(PrepareAdvancedStrings(strings).text, u"cat,dog");
 }
 
-TEST(search_setup, history_ignores_empty_texts_and_duplicates_in_any_letter_case) {
+TEST(SearchSetup, HistoryIgnoresEmptyTextsAndDuplicatesInAnyLetterCase) {
   SearchHistory history;
   history.AddStringToHistory(u"Mutex");
   history.AddStringToHistory(u"");

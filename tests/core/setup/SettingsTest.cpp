@@ -35,12 +35,12 @@ protected:
   TempDir dir;
 };
 
-TEST_F(SettingsTest, file_name_is_executable_path_with_upper_case_ini) {
+TEST_F(SettingsTest, FileNameIsExecutablePathWithUpperCaseIni) {
   setExePathForTesting(T(dir.file("Varko64")));  // a writable build folder: settings beside the program
   EXPECT_EQ(SettingsFileName(), T(dir.file("Varko64.INI")));
 }
 
-TEST_F(SettingsTest, missing_file_gives_simple_modes_and_empty_lists_without_creating_it) {
+TEST_F(SettingsTest, MissingFileGivesSimpleModesAndEmptyListsWithoutCreatingIt) {
   const std::string file = dir.file("Varko64.INI");
   SavedSettings s = LoadSavedSettings(T(file));
   EXPECT_EQ(s.folderMode, 1);
@@ -67,7 +67,7 @@ struct ModeCase {
 void PrintTo(const ModeCase& c, std::ostream* os) { *os << '"' << c.value << '"'; }
 class SettingsModeTest : public SettingsTest, public ::testing::WithParamInterface<ModeCase> {};
 
-TEST_P(SettingsModeTest, only_two_selects_the_advanced_list) {
+TEST_P(SettingsModeTest, OnlyTwoSelectsTheAdvancedList) {
   const std::string v = GetParam().value;
   Text ini = iniWith("[Settings]\r\nSimpleOrAdvancedFolders=" + v + "\r\nSimpleOrAdvancedFileSpec=" +
                      v + "\r\nSimpleOrAdvancedStrings=" + v + "\r\n");
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(values, SettingsModeTest,
                            return "value_" + name + "_" + std::to_string(info.index);
                          });
 
-TEST_F(SettingsTest, section_and_key_names_ignore_letter_case) {
+TEST_F(SettingsTest, SectionAndKeyNamesIgnoreLetterCase) {
   SavedSettings s = LoadSavedSettings(
       iniWith("[settings]\r\nsimpleoradvancedfilespec=2\r\n[FOLDERS]\r\nsavedfolder4=/data\r\n"));
   EXPECT_EQ(s.fileSpecMode, 2);
@@ -96,7 +96,7 @@ TEST_F(SettingsTest, section_and_key_names_ignore_letter_case) {
   EXPECT_EQ(s.folders.texts[4], u"/data");
 }
 
-TEST_F(SettingsTest, lists_are_read_trimmed_with_their_check_marks) {
+TEST_F(SettingsTest, ListsAreReadTrimmedWithTheirCheckMarks) {
   SavedSettings s = LoadSavedSettings(iniWith(
       "[Folders]\r\nSavedFolder0=  /home/me/src  \r\nSavedFolderSelected0=1\r\n"
       "SavedFolder10=/last\r\nSavedFolderSelected10=7\r\nSavedFolderSelected3=x\r\n"
@@ -115,7 +115,7 @@ TEST_F(SettingsTest, lists_are_read_trimmed_with_their_check_marks) {
   EXPECT_EQ(s.folders.texts[2], u"");
 }
 
-TEST_F(SettingsTest, testing_switch_raises_the_diagnostic_level) {
+TEST_F(SettingsTest, TestingSwitchRaisesTheDiagnosticLevel) {
   SavedSettings off = LoadSavedSettings(iniWith("[Testing]\r\nReplaceExtraInfo=0\r\n"));
   EXPECT_FALSE(off.replaceExtraInfo);
   EXPECT_EQ(librarySettings().diagnosticLevel, 0);
@@ -139,7 +139,7 @@ SavedSettings sample() {
   return s;
 }
 
-TEST_F(SettingsTest, save_as_default_writes_every_folder_key_then_modes_and_options_then_testing) {
+TEST_F(SettingsTest, SaveAsDefaultWritesEveryFolderKeyThenModesAndOptionsThenTesting) {
   const Text ini = T(dir.file("Varko64.INI"));
   WriteSettingsAsDefault(ini, sample());
   std::string expected = "[Folders]\n";
@@ -160,7 +160,7 @@ TEST_F(SettingsTest, save_as_default_writes_every_folder_key_then_modes_and_opti
   EXPECT_NE(readFileBytes(test::U8(ini)).find("SavedFolder7=\r\n"), std::string::npos);
 }
 
-TEST_F(SettingsTest, saved_setup_reads_back_as_written) {
+TEST_F(SettingsTest, SavedSetupReadsBackAsWritten) {
   const Text ini = T(dir.file("Varko64.INI"));
   SavedSettings written = sample();
   WriteSettingsAsDefault(ini, written);
@@ -177,7 +177,7 @@ TEST_F(SettingsTest, saved_setup_reads_back_as_written) {
   EXPECT_EQ(read.fileSpecs.texts[0], u"");
 }
 
-TEST_F(SettingsTest, folders_save_replaces_values_in_place_and_keeps_other_lines) {
+TEST_F(SettingsTest, FoldersSaveReplacesValuesInPlaceAndKeepsOtherLines) {
   const Text ini = iniWith(
       "; my notes\r\n[Settings]\r\nSimpleOrAdvancedFolders=1\r\nSimpleOrAdvancedStrings=2\r\n"
       "[Folders]\r\nSavedFolder0=/old\r\n[Viewer]\r\ntxt=gedit\r\n");
@@ -197,7 +197,7 @@ TEST_F(SettingsTest, folders_save_replaces_values_in_place_and_keeps_other_lines
   EXPECT_TRUE(read.folders.checked[0]);
 }
 
-TEST_F(SettingsTest, folders_save_writes_the_folder_keys_before_the_mode) {
+TEST_F(SettingsTest, FoldersSaveWritesTheFolderKeysBeforeTheMode) {
   const Text ini = T(dir.file("Varko64.INI"));
   WriteSavedFolders(ini, AdvancedList{}, 1);
   std::string got = lines(test::U8(ini));
@@ -205,7 +205,7 @@ TEST_F(SettingsTest, folders_save_writes_the_folder_keys_before_the_mode) {
   EXPECT_LT(got.find("SavedFolderSelected10=0"), got.find("[Settings]\nSimpleOrAdvancedFolders=1"));
 }
 
-TEST_F(SettingsTest, filespec_save_writes_the_same_mode_key_in_its_other_spelling) {
+TEST_F(SettingsTest, FilespecSaveWritesTheSameModeKeyInItsOtherSpelling) {
   const Text ini = iniWith("[Settings]\r\nSimpleOrAdvancedFileSpec=1\r\n");
   AdvancedList specs;
   specs.texts[0] = u"*.*";
@@ -228,7 +228,7 @@ TEST_F(SettingsTest, filespec_save_writes_the_same_mode_key_in_its_other_spellin
   EXPECT_FALSE(read.fileSpecs.checked[0]);
 }
 
-TEST_F(SettingsTest, refused_write_raises_unable_to_write_and_stops) {
+TEST_F(SettingsTest, RefusedWriteRaisesUnableToWriteAndStops) {
   // A folder where the file should be: the platform refuses every write.
   const Text ini = T(dir.mkdir("Varko64.INI"));
   try {
