@@ -104,7 +104,7 @@ bool takeDateTo(Options& o, const std::string& v, std::string&) {
   return true;
 }
 
-// Values taken as they are: a folder, file specification or string added to its list...
+// Values taken as they are: a folder, filespec or string added to its list...
 template <TextList Options::*List>
 bool addTo(Options& o, const std::string& v, std::string&) {
   (o.*List).push_back(argText(v));
@@ -151,7 +151,7 @@ const CommandLineOption kOptions[] = {
     {"", "--keep-own-files", "", "do not omit the program's own search/replace files", S,
      [](Options& o) { o.request.omitVarkoSR = false; }},
     {"", "--simple-scan", "",
-     "with one folder and one file specification, use the simple file search instead of the advanced folder scan",
+     "with one folder and one filespec, use the simple file search instead of the advanced folder scan",
      S, [](Options& o) { o.request.alwaysUseAdvancedFolderScan = false; }},
     {"", "--test-info", "", "show extra test info (with --list-all-filenames: the scan's list of files)", S,
      [](Options& o) { o.request.testInfo = true; }},

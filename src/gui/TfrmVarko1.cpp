@@ -489,42 +489,6 @@ void TfrmVarko1::edtFolderDblClick() {
   if (!chosen.isEmpty()) edtFolder->setText(chosen);
 }
 
-void TfrmVarko1::editFieldClick(QLineEdit* field) {
-  if (startingUp_) return;
-  if (field == edtFolder) {
-    if (inputs_.saved.folderMode != kAdvancedMode) return;
-    runHook(hooks.editAdvancedFolders);
-    UpdateFolderSelection();
-    PrepareAdvancedFolders();
-  } else if (field == edtFileSpec) {
-    if (inputs_.saved.fileSpecMode == kSimpleMode) {
-      lblFilespecCount->clear();
-      return;
-    }
-    runHook(hooks.editAdvancedFileSpecs);
-    PrepareAdvancedFileSpecs();
-  } else if (field == edtString) {
-    if (inputs_.saved.stringMode == kSimpleMode) {
-      edtString->setFocus();
-      lblStringsCount->clear();
-      return;
-    }
-    runHook(hooks.editAdvancedStrings);
-    PrepareAdvancedStrings();
-  }
-}
-
-void TfrmVarko1::editFieldExit(QLineEdit* field) {
-  if (field == edtString) {
-    const Text text = toText(edtString->text());
-    if (text != textsAtFocus_.string && inputs_.saved.stringMode == kSimpleMode) {
-      inputs_.history.AddStringToHistory(session_.searchString());
-      searchStringsText_ = text;
-    }
-  }
-  SetStatusColour(StatusColour::GreyIfFieldsChanged);
-}
-
 void TfrmVarko1::runHook(const std::function<void()>& hook) {
   if (hook) hook();
 }
