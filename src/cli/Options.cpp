@@ -165,6 +165,13 @@ const CommandLineOption kOptions[] = {
     {"", "--list-skipped", "",
      "list every file not searched with its reason, then the counts by reason (on standard error without --rows)", S,
      [](Options& o) { o.request.listSkipped = true; }},
+    {"", "--regex", "",
+     "every find string is a regular expression (RE2 syntax, matched per line; no Google type find)", S,
+     [](Options& o) { o.request.regex = true; }},
+    {"", "--gitignore", "",
+     "inside a git work tree, skip the files and folders git ignores (.gitignore, .git/info/exclude, the global "
+     "excludes file)",
+     S, [](Options& o) { o.request.respectGitignore = true; }},
     {"", "--date-from", "'DATE [TIME]'",
      "select files last written from DATE TIME on (TIME left out: 00:00:00; no --date-from: today); an advanced "
      "option, it needs advanced folders or filespecs",

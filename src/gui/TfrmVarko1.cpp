@@ -69,6 +69,8 @@ void TfrmVarko1::FormCreate() {
   inputs_.saved = LoadSavedSettings(settingsFile_);
   cbxAsciiTextTest->setChecked(inputs_.saved.asciiTextTest);
   cbxListSkipped->setChecked(inputs_.saved.listSkipped);
+  cbxRegularExpressions->setChecked(inputs_.saved.regularExpressions);
+  cbxRespectGitignore->setChecked(inputs_.saved.respectGitignore);
   edtExcludeFolders->setText(toQString(inputs_.saved.excludedFolders));
   UpdateFolderSelection();
   FillDateDefaults();
@@ -302,6 +304,8 @@ SearchRequest TfrmVarko1::buildRequest() const {
   request.replace = inputs_.replaceOptions;
   request.asciiTextTest = cbxAsciiTextTest->isChecked();
   request.listSkipped = cbxListSkipped->isChecked();
+  request.regex = cbxRegularExpressions->isChecked();
+  request.respectGitignore = cbxRespectGitignore->isChecked();
   request.excludedFolders = xcSplitFolderNames(toText(edtExcludeFolders->text()));
   // Files are examined ahead on worker threads (the rows still arrive in list order); a test's
   // clock is read from the run's thread only, so the run then examines files itself.
@@ -538,6 +542,8 @@ void TfrmVarko1::SaveSettingsAsDefault() {
   if (confirm(u"Save current settings?", ConfirmButtons::YesNo) != ConfirmAnswer::Yes) return;
   inputs_.saved.asciiTextTest = cbxAsciiTextTest->isChecked();
   inputs_.saved.listSkipped = cbxListSkipped->isChecked();
+  inputs_.saved.regularExpressions = cbxRegularExpressions->isChecked();
+  inputs_.saved.respectGitignore = cbxRespectGitignore->isChecked();
   inputs_.saved.excludedFolders = toText(edtExcludeFolders->text());
   try {
     WriteSettingsAsDefault(settingsFile_, inputs_.saved);

@@ -263,6 +263,7 @@ private:
   QCheckBox* cbxOmitVarkoSR = nullptr;
   QCheckBox* cbxFast = nullptr;
   QCheckBox* cbxGoogleFind = nullptr;
+  QCheckBox* cbxRegularExpressions = nullptr;
   QCheckBox* cbxReuseFileSearchList = nullptr;
   // "Date options".
   QCheckBox* cbxEnableDateSelections = nullptr;
@@ -280,6 +281,7 @@ private:
   QCheckBox* cbxTestInfo = nullptr;
   QCheckBox* cbxAsciiTextTest = nullptr;
   QCheckBox* cbxListSkipped = nullptr;
+  QCheckBox* cbxRespectGitignore = nullptr;
   QLabel* lblExcludeFolders = nullptr;
   QLineEdit* edtExcludeFolders = nullptr;
   QCheckBox* cbxAlwaysUseAdvancedFolderScan = nullptr;

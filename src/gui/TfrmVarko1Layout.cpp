@@ -396,12 +396,14 @@ QWidget* TfrmVarko1::buildMainOptions() {
   cbxFast = makeCheckBox(page, "cbxFast", QStringLiteral("Faster"), true, QStringLiteral("Turn off display while searching"));
   cbxGoogleFind = makeCheckBox(page, "cbxGoogleFind", QStringLiteral("Google Type Find (simple strings only)"), false,
                                QStringLiteral("Google type find shows only lines containing all words in any order"));
+  cbxRegularExpressions = makeCheckBox(page, "cbxRegularExpressions", QStringLiteral("Regular expressions"), false,
+                                       QStringLiteral("Every find string is a regular expression (RE2 syntax)"));
   cbxReuseFileSearchList = makeCheckBox(page, "cbxReuseFileSearchList",
                                         QStringLiteral("Re-use same File Search List (* option not passed tests yet)"), false);
   cbxReuseFileSearchList->setEnabled(false);
   for (QWidget* w : std::initializer_list<QWidget*>{Label6, cbxCasefl, cbxMatchWholeWordsOnly, cbxSearchFilename,
                                                    cbxListAllFilenames, cbxCopyToCB, cbxOmitBinBak, cbxOmitVarkoSR,
-                                                   cbxFast, cbxGoogleFind, cbxReuseFileSearchList})
+                                                   cbxFast, cbxGoogleFind, cbxRegularExpressions, cbxReuseFileSearchList})
     layout->addWidget(w);
   layout->addStretch(1);
   return page;
@@ -540,6 +542,9 @@ QWidget* TfrmVarko1::buildExtraOptions() {
                                 QStringLiteral("A row for every file not searched, with the reason"));
   layout->addWidget(cbxAsciiTextTest);
   layout->addWidget(cbxListSkipped);
+  cbxRespectGitignore = makeCheckBox(page, "cbxRespectGitignore", QStringLiteral("Skip files git ignores (.gitignore)"),
+                                     false, QStringLiteral("Inside a git work tree, leave out what git ignores"));
+  layout->addWidget(cbxRespectGitignore);
   lblExcludeFolders = makeLabel(page, "lblExcludeFolders", QStringLiteral("Exclude folders"));
   edtExcludeFolders = new QLineEdit(page);
   edtExcludeFolders->setObjectName(QStringLiteral("edtExcludeFolders"));

@@ -179,6 +179,7 @@ public:
   // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
   bool KeepList = true;
   int64_t FoundCount() const { return found_; }
+  bool RespectGitignore = false;  // inside a git work tree, leave out what git ignores
   TextList ExcludedFolders;  // names of subfolders not entered
   // Each excluded folder and each that cannot be listed, and, as they are met, the files the
   // masks take that are special files, could not be looked at, or are outside the date window;

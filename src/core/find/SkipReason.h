@@ -15,8 +15,9 @@ enum class SkipReason : uint8_t {
   SpecialFile,     // FIFO, socket, device, dangling link
   TooSlow,         // cut short by the two-second limit
   ExcludedFolder,  // a folder left out by name, with everything below it
+  IgnoredByGit,    // inside a git work tree, ignored by its ignore files
 };
-inline constexpr size_t kSkipReasonCount = 9;
+inline constexpr size_t kSkipReasonCount = 10;
 
 // The words of rows and of the summary.
 constexpr const char16_t* skipReasonText(SkipReason reason) {
@@ -30,6 +31,7 @@ constexpr const char16_t* skipReasonText(SkipReason reason) {
     case SkipReason::SpecialFile: return u"special file";
     case SkipReason::TooSlow: return u"too slow";
     case SkipReason::ExcludedFolder: return u"excluded folder";
+    case SkipReason::IgnoredByGit: return u"ignored by git";
   }
   return u"";
 }

@@ -70,6 +70,8 @@ struct SearchRequest {
   int loadMethod = 1;                   // cbxLoadFromFileMethod
   bool asciiTextTest = false;           // "Only 8-bit text files (ASCII test)"
   bool listSkipped = false;             // "List skipped files"
+  bool regex = false;                   // "Regular expressions": find strings are RE2 patterns
+  bool respectGitignore = false;        // "Skip files git ignores (.gitignore)"
   TextList excludedFolders;             // "Exclude folders": names, see xcSplitFolderNames
 
   // Threads that examine files ahead of the run: 0 = none (the run's own thread only),

@@ -81,7 +81,7 @@ void SearchSession::ShowScanProgress(int64_t folders, int64_t files, int64_t sea
 
 int ScannerFor(const SearchRequest& request) {
   return (request.folderMode == kAdvancedMode || request.fileSpecMode == kAdvancedMode ||
-          request.alwaysUseAdvancedFolderScan)
+          request.alwaysUseAdvancedFolderScan || request.respectGitignore)
              ? kScannerZEQ
              : kScannerFindFile;
 }
@@ -124,6 +124,7 @@ std::unique_ptr<TZEQFindFiles> SearchSession::makeMultiPathFinder(const SearchRe
   zeq->InSubFolders = request.subFolders;
   zeq->SearchHistory = !request.omitBinBak;
   zeq->ExcludedFolders = request.excludedFolders;
+  zeq->RespectGitignore = request.respectGitignore;
   if (request.listSkipped)
     zeq->OnSkipped = [this](Text&& path, SkipReason reason, Text&& detail) {
       finderSkips_.push_back({std::move(path), reason, std::move(detail)});

@@ -43,6 +43,8 @@ SavedSettings LoadSavedSettings(const Text& settingsFile) {
   s.replaceExtraInfo = ini.ReadBool(kTesting, u"ReplaceExtraInfo", false);
   s.asciiTextTest = ini.ReadBool(kSettings, u"AsciiTextTest", false);
   s.listSkipped = ini.ReadBool(kSettings, u"ListSkippedFiles", false);
+  s.regularExpressions = ini.ReadBool(kSettings, u"RegularExpressions", false);
+  s.respectGitignore = ini.ReadBool(kSettings, u"RespectGitignore", false);
   s.excludedFolders = ini.ReadString(kSettings, u"ExcludeFolders", Text());
   readList(ini, kFolders, u"SavedFolder", u"SavedFolderSelected", s.folders);
   readList(ini, kFilespec, u"SavedFilespec", u"SavedFilespecSelected", s.fileSpecs);
@@ -58,6 +60,8 @@ void WriteSettingsAsDefault(const Text& settingsFile, const SavedSettings& setti
   ini.WriteInteger(kSettings, u"SimpleOrAdvancedStrings", settings.stringMode);
   ini.WriteBool(kSettings, u"AsciiTextTest", settings.asciiTextTest);
   ini.WriteBool(kSettings, u"ListSkippedFiles", settings.listSkipped);
+  ini.WriteBool(kSettings, u"RegularExpressions", settings.regularExpressions);
+  ini.WriteBool(kSettings, u"RespectGitignore", settings.respectGitignore);
   ini.WriteString(kSettings, u"ExcludeFolders", settings.excludedFolders);
   ini.WriteBool(kTesting, u"ReplaceExtraInfo", settings.replaceExtraInfo);
 }

@@ -15,6 +15,8 @@ struct SavedSettings {
   bool replaceExtraInfo = false;  // [Testing] ReplaceExtraInfo
   bool asciiTextTest = false;     // [Settings] AsciiTextTest
   bool listSkipped = false;       // [Settings] ListSkippedFiles
+  bool regularExpressions = false;  // [Settings] RegularExpressions
+  bool respectGitignore = false;    // [Settings] RespectGitignore
   Text excludedFolders;           // [Settings] ExcludeFolders: names separated by ";"
 };
 
