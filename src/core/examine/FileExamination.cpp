@@ -137,13 +137,13 @@ struct OpenedFile {
   bool endOfFile = false;  // the first read reached the end
 };
 
-// Reads the rest of the file whole and matches every decoded line: for UTF-16 files, for
-// reporting the lines that do not match, and for strings the byte search cannot look for.
-void readAllAndMatch(const OpenedFile& file, const ExamineOptions& options, const LineMatcher& matcher,
-                     const Clock& clock, DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
+// Reads the rest of the file into the read buffer. False when it could not be read; reading
+// may also stop for time or memory (out.load.cutShort).
+bool readRest(OpenedFile& file, const Clock& clock, DateTimeValue deadline, ExamineBuffers& buffers,
+              FileOutcome& out) {
   size_t size = file.size;
-  size_t used = file.used;
-  bool endOfFile = file.endOfFile;
+  size_t& used = file.used;
+  bool& endOfFile = file.endOfFile;
   while (!endOfFile) {
     try {
       // The whole file at once when its size is known (one spare byte shows the end); a file
@@ -158,7 +158,7 @@ void readAllAndMatch(const OpenedFile& file, const ExamineOptions& options, cons
     ssize_t n = xcReadSome(file.fd.get(), buffers.bytes.get() + used, wanted);
     if (n < 0) {
       out.load.errorText = systemErrorText(errno);
-      return;
+      return false;
     }
     used += static_cast<size_t>(n);
     endOfFile = static_cast<size_t>(n) < wanted;
@@ -167,8 +167,15 @@ void readAllAndMatch(const OpenedFile& file, const ExamineOptions& options, cons
       break;
     }
   }
+  return true;
+}
+
+// Decodes the read buffer and matches every line: for UTF-16 files, for reporting the lines
+// that do not match, and for strings the byte search cannot look for.
+void decodeAndMatch(const OpenedFile& file, const ExamineOptions& options, const LineMatcher& matcher,
+                    const Clock& clock, DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
   out.load.loaded = true;
-  std::string_view all(buffers.bytes.get(), used);
+  std::string_view all(buffers.bytes.get(), file.used);
   if (out.load.cutShort) {
     // Reading stopped somewhere in a line: the complete lines only.
     size_t lastBreak = all.find_last_of("\r\n");
@@ -178,6 +185,11 @@ void readAllAndMatch(const OpenedFile& file, const ExamineOptions& options, cons
   matchLines(buffers.lines, options, matcher, clock, deadline, out);
   buffers.lines.clear();
   if (buffers.lines.capacity() > (1u << 20)) TextList().swap(buffers.lines);
+}
+
+void readAllAndMatch(OpenedFile& file, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
+                     DateTimeValue deadline, ExamineBuffers& buffers, FileOutcome& out) {
+  if (readRest(file, clock, deadline, buffers, out)) decodeAndMatch(file, options, matcher, clock, deadline, buffers, out);
 }
 
 // The listing saw a regular file: open it straight away. Its size is not needed, as a short
@@ -289,9 +301,9 @@ bool startsWith(const char* bytes, size_t size, std::string_view mark) {
 }
 
 // A large file is searched where it lies rather than copied piece by piece. Strings beyond
-// ASCII are found by the bytes of the file's encoding: a large file is checked first and
-// searched in place, which decoding it whole could not do in its time; a smaller one, or one
-// with a UTF-8 mark and ill-formed bytes, is decoded whole.
+// ASCII and patterns are found by the bytes of the file's encoding: the file (mapped, or read
+// whole) is checked first and then searched, which decoding it whole could not do in its time;
+// one with a UTF-8 mark and ill-formed bytes is decoded whole.
 void searchLoaded(OpenedFile& file, const ExamineOptions& options, const LineMatcher& matcher, const Clock& clock,
                   ExamineBuffers& buffers, FileOutcome& out) {
   out.loadAttempted = true;
@@ -307,13 +319,20 @@ void searchLoaded(OpenedFile& file, const ExamineOptions& options, const LineMat
   const LineMatcher* bytesMatcher = &matcher;
   KnownEncoding known = KnownEncoding::Nothing;
   if (!matcher.needlesAscii) {
-    if (inPlace && validUtf8(mapped.data(), mapped.size())) {
+    // A file that is not mapped is read whole, then checked, then searched in the buffer.
+    if (!inPlace) {
+      if (!readRest(file, clock, deadline, buffers, out)) return;
+      if (out.load.cutShort) return decodeAndMatch(file, options, matcher, clock, deadline, buffers, out);
+    }
+    const char* bytes = inPlace ? mapped.data() : buffers.bytes.get();
+    size_t size = inPlace ? mapped.size() : file.used;
+    if (validUtf8(bytes, size)) {
       known = KnownEncoding::Utf8;
-    } else if (inPlace && !bom && matcher.windows1252()) {
+    } else if (!bom && matcher.windows1252()) {
       known = KnownEncoding::Windows1252;
       bytesMatcher = matcher.windows1252();
     } else {
-      return readAllAndMatch(file, options, matcher, clock, deadline, buffers, out);
+      return decodeAndMatch(file, options, matcher, clock, deadline, buffers, out);
     }
   }
   streamAndMatch(file.fd.get(), file.used, file.endOfFile, bom, *bytesMatcher, clock, deadline, buffers, out,

@@ -194,7 +194,7 @@ bool LineSearch::search(const char* from, const char* to, bool last) {
   anyHigh_ = false;
   const char* p = from;
   while (p < to) {
-    const char* hit = matcher_.needles.find(p, to, to);
+    const char* hit = matcher_.everyLine ? p : matcher_.needles.find(p, to, to);
     if (hit == to) break;
     const char* lineStart = hit;
     while (lineStart > p && lineStart[-1] != '\n' && lineStart[-1] != '\r') --lineStart;

@@ -1,11 +1,19 @@
 #include "match/LineMatcher.h"
 
+#include "lib/TextDecoding.h"
 #include "match/Matching.h"
 
 namespace varko {
 
 int LineMatcher::match(TextView line, bool& anyWord, const std::vector<uint8_t>* present) const {
   anyWord = false;
+  if (patterns) {
+    thread_local std::string utf8;
+    utf8 = toUtf8(line);
+    Patterns::Found found;
+    if (patterns->firstMatch(utf8, found) < 0) return 0;
+    return static_cast<int>(utf16Offset(utf8, found.start)) + 1;
+  }
   if (google) {
     int found = 0;
     int pos = xcAllWordsPos(line, googleWords, requiredWords, ignoreCase, wholeWords, found);
@@ -25,6 +33,7 @@ int LineMatcher::match(TextView line, bool& anyWord, const std::vector<uint8_t>*
 
 void LineMatcher::prepare() {
   windows1252_.reset();
+  if (patterns) return preparePatterns();
   prepareBytes(NeedleBytes::Utf8);
   if (!needlesUsable || needlesAscii) return;
   auto twin = std::make_shared<LineMatcher>(*this);
@@ -42,9 +51,47 @@ void LineMatcher::prepareBytes(NeedleBytes how) {
   for (const Text& s : strings) needleBytes(ignoreCase ? xcUpperCase(s) : s, how, foldedFinds_.emplace_back());
 }
 
+// What a pattern matches depends on the encoding of a line beyond ASCII: lines wait for it, and
+// a twin matches the bytes of Windows-1252 lines.
+void LineMatcher::preparePatterns() {
+  const TextList& strings = patterns->needles();
+  everyLine = strings.empty();
+  needlesUsable = everyLine || needles.build(strings, true, NeedleBytes::AsciiOnly);
+  needlesAscii = false;
+  foldedFinds_.clear();
+  auto twin = std::make_shared<LineMatcher>(*this);
+  twin->windows1252Bytes_ = true;
+  windows1252_ = std::move(twin);
+}
+
+int LineMatcher::matchPatterns(std::string_view line, std::string& scratch) const {
+  if (windows1252Bytes_) {
+    scratch.clear();
+    for (char c : line) {
+      char16_t u = xcWindows1252ToChar(static_cast<unsigned char>(c));
+      if (u < 0x80) {
+        scratch += static_cast<char>(u);
+      } else if (u < 0x800) {
+        scratch += static_cast<char>(0xC0 | (u >> 6));
+        scratch += static_cast<char>(0x80 | (u & 0x3F));
+      } else {
+        scratch += static_cast<char>(0xE0 | (u >> 12));
+        scratch += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        scratch += static_cast<char>(0x80 | (u & 0x3F));
+      }
+    }
+  }
+  std::string_view utf8 = windows1252Bytes_ ? std::string_view(scratch) : line;
+  Patterns::Found found;
+  if (patterns->firstMatch(utf8, found) < 0) return 0;
+  // One byte a character in Windows-1252.
+  return static_cast<int>(windows1252Bytes_ ? utf16Offset(utf8, found.start) : found.start) + 1;
+}
+
 int LineMatcher::matchBytes(std::string_view line, std::string& scratch, std::vector<uint8_t>& present,
                             bool& anyWord) const {
   anyWord = false;
+  if (patterns) return matchPatterns(line, scratch);
   if (!multiple && !google && !wholeWords) {
     // The needle search folds case as matching does: its first find is the answer, with no
     // folded copy of the line (which may be hundreds of megabytes long).

@@ -7,6 +7,7 @@
 #include <vector>
 #include "lib/Text.h"
 #include "match/ByteSearch.h"
+#include "match/Patterns.h"
 
 namespace varko {
 
@@ -20,6 +21,8 @@ struct LineMatcher {
   TextList findStrings;    // multiple mode: find strings 1..count, untrimmed
   bool ignoreCase = true;
   bool wholeWords = false;
+  // Regular expressions: the find strings (or the simple string) compiled by the run.
+  std::shared_ptr<const Patterns> patterns;
 
   // Position of the match, 0 for none. anyWord: in Google mode, at least one word occurs.
   // present, when given, flags the find strings that occur in the line's bytes.
@@ -31,6 +34,7 @@ struct LineMatcher {
   ByteNeedles needles;
   bool needlesUsable = false;  // no string holds a lone surrogate
   bool needlesAscii = true;    // every string is ASCII
+  bool everyLine = false;      // no string narrows the lines: each is matched
 
   // match on the line's raw bytes, when needlesUsable: the same answer whatever the line's
   // encoding when needlesAscii, else for UTF-8 lines; a 1-based byte position. scratch and
@@ -41,8 +45,11 @@ struct LineMatcher {
 
 private:
   void prepareBytes(NeedleBytes how);
+  void preparePatterns();
+  int matchPatterns(std::string_view line, std::string& scratch) const;
   std::vector<std::string> foldedFinds_;  // the strings in upper case when ignoring it
   std::shared_ptr<const LineMatcher> windows1252_;
+  bool windows1252Bytes_ = false;  // the twin: its lines' bytes are Windows-1252
 };
 
 }  // namespace varko

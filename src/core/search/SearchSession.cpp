@@ -288,10 +288,11 @@ void SearchSession::DoSearch(const SearchRequest& request) {
 }
 
 bool SearchSession::takeStrings(const SearchRequest& request) {
+  patterns_.reset();
   if (request.stringMode == kSimpleMode) {
     searchString_ = request.searchText;
     if (searchString_.empty()) host_.focusStringField();
-    return !searchString_.empty();
+    return !searchString_.empty() && takePatterns(request);
   }
   if (request.strings.empty()) {
     host_.showMessage(u"Nothing to search for");
@@ -304,6 +305,29 @@ bool SearchSession::takeStrings(const SearchRequest& request) {
       host_.showMessage(u"Search array contains blank elements - fix!");
       return false;
     }
+  }
+  return takePatterns(request);
+}
+
+// Every find string as a regular expression, compiled before any file is read: a bad one
+// stops the run with RE2's reason.
+bool SearchSession::takePatterns(const SearchRequest& request) {
+  if (!request.regex) return true;
+  if (request.googleFind) {
+    host_.showMessage(u"\"Google Type Find\" cannot be used with \"Regular expressions\": turn one of them off");
+    return false;
+  }
+  TextList strings;
+  if (request.stringMode == kSimpleMode)
+    strings.push_back(request.searchText);
+  else
+    for (const SearchPair& pair : request.strings) strings.push_back(pair.find);
+  Text error;
+  patterns_ = Patterns::compile(strings, request.caseInsensitive, request.wholeWords, error);
+  if (!patterns_) {
+    host_.showMessage(error);
+    host_.focusStringField();
+    return false;
   }
   return true;
 }
@@ -384,6 +408,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
     for (const SearchPair& pair : request.strings) matcher_.findStrings.push_back(pair.find);
   matcher_.ignoreCase = request.caseInsensitive;
   matcher_.wholeWords = request.wholeWords;
+  matcher_.patterns = patterns_;
   matcher_.prepare();
 
   // A simple filespec with a three-letter extension is checked exactly; ".map" files are

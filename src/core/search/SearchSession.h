@@ -88,6 +88,8 @@ public:
   const Text& searchString() const { return searchString_; }
   // The strings and rules the last run matched lines with (the windows mark the matches).
   const LineMatcher& lineMatcher() const { return matcher_; }
+  // The run's regular expressions; null when its strings are plain.
+  const std::shared_ptr<const Patterns>& patterns() const { return patterns_; }
   const Text& abortedSuffix() const { return abortedSuffix_; }
   int32_t matchedLines() const { return matchedLines_; }
   int64_t linesSearched() const { return linesSearched_; }
@@ -119,6 +121,7 @@ private:
   std::unique_ptr<TZEQFindFiles> makeMultiPathFinder(const SearchRequest& request);
   // The run's strings from the request; false (after saying why) when there is none to use.
   bool takeStrings(const SearchRequest& request);
+  bool takePatterns(const SearchRequest& request);
   // Google words, counts and the run's texts, at the start of a run.
   void startCounts(const SearchRequest& request);
   // The folder scan, then every file of the list.
@@ -183,6 +186,7 @@ private:
   ExamineBuffers buffers_;  // one buffer serves every file of a run
   FileOutcome ownOutcome_;  // and, without workers, one outcome
   LineMatcher matcher_;
+  std::shared_ptr<const Patterns> patterns_;
   ExamineOptions options_;
   std::unique_ptr<PathFeed> feed_;
   std::unique_ptr<FilePrefetcher> prefetcher_;

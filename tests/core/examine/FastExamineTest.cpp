@@ -8,6 +8,7 @@
 
 #include "lib/TextDecoding.h"
 #include "match/ByteSearch.h"
+#include "match/Patterns.h"
 #include "examine/FileExamination.h"
 #include "support/TestSupport.h"
 
@@ -493,5 +494,74 @@ TEST(FastExamination, ReadPiecesGiveTheWholeFileEncodingWhereverTheFirstIllForme
       EXPECT_EQ(found, wanted) << "invalid at " << invalidAt << ", parts " << parts;
       EXPECT_EQ(last.linesExamined, reference.linesExamined) << "invalid at " << invalidAt;
     }
+  }
+}
+
+// Regular expressions on bytes (mapped, read in pieces or whole, in each encoding) find what
+// matching the decoded lines finds: the same rows, texts and positions.
+TEST(FastExamination, PatternsGiveTheOutcomeOfMatchingDecodedLines) {
+  static const char16_t* patterns[] = {u"ab+",     u"caf.",  u"^a",        u"b$",        u"\\bab\\b", u"a|\u00e9",
+                                       u"[^a]b",   u"x_\\w*", u"^$",       u"\u00e9+t",  u"mutex",    u"(?i)MUTEX",
+                                       u"\\pL\\d", u".\u20ac", u"\\S+$",   u"(ab)+_"};
+  TempDir dir;
+  std::mt19937 rng(7);
+  FakeClock clock;
+  ExamineBuffers buffers;
+  TextList lines;
+  std::uniform_int_distribution<int> flavour(0, 4), coin(0, 1), pick(0, 15), many(1, 3);
+  int multiByteRows = 0;
+  for (int round = 0; round < 400; ++round) {
+    int f = flavour(rng);
+    std::string content = randomContent(rng, f);
+    bool large = round % 3 == 2 && (f == 0 || f == 2) && !content.empty();
+    if (large)
+      for (std::string repeated = content; content.size() < 140000;) content += repeated;
+    buffers.mapFrom = large && coin(rng) ? 130000 : SIZE_MAX;
+    buffers.mapPiece = 4096;
+    std::string path = dir.write("p" + std::to_string(round % 7) + ".txt", content);
+    LineMatcher matcher;
+    matcher.ignoreCase = coin(rng);
+    matcher.wholeWords = coin(rng);
+    TextList chosen;
+    for (int i = many(rng); i > 0; --i) chosen.push_back(patterns[pick(rng)]);
+    matcher.multiple = chosen.size() > 1;
+    matcher.findStrings = chosen;
+    Text error;
+    matcher.patterns = Patterns::compile(chosen, matcher.ignoreCase, matcher.wholeWords, error);
+    ASSERT_TRUE(matcher.patterns) << toUtf8(error);
+    matcher.prepare();
+    ExamineOptions options;
+    FileOutcome fast = xcExamineFile(pathToText(path), options, matcher, clock, buffers);
+    FileOutcome reference = examineFileReference(pathToText(path), options, matcher, clock, lines);
+    expectSame(fast, reference, "round " + std::to_string(round) + " " + toUtf8(chosen[0]));
+    if (::testing::Test::HasFatalFailure()) return;
+    if (std::any_of(content.begin(), content.end(), [](char c) { return c & 0x80; })) multiByteRows += !fast.lines.empty();
+  }
+  EXPECT_GT(multiByteRows, 60);
+}
+
+// Patterns that make backtracking engines take exponential time: each line is matched in time
+// proportional to its length, and the right lines are found.
+TEST(FastExamination, PathologicalPatternsFinishWithTheRightLines) {
+  TempDir dir;
+  FakeClock clock;
+  ExamineBuffers buffers;
+  std::string as(100000, 'a');
+  std::string path = dir.write("a.txt", as + "\n" + as + "c\n" + as + "b\n" + std::string(60, 'a') + "\n");
+  struct Case {
+    const char16_t* pattern;
+    std::vector<int32_t> lines;
+  };
+  for (const Case& c : {Case{u"(a+)+$", {1, 4}}, Case{u"(a|aa)*c", {2}}, Case{u"^(?:a?){40}a{40}$", {4}},
+                        Case{u"(a*)*b$", {3}}}) {
+    LineMatcher matcher;
+    Text error;
+    matcher.patterns = Patterns::compile({c.pattern}, false, false, error);
+    matcher.prepare();
+    FileOutcome out = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+    std::vector<int32_t> found;
+    for (const ReportedLine& line : out.lines) found.push_back(line.lineNumber);
+    EXPECT_EQ(found, c.lines) << toUtf8(c.pattern);
+    EXPECT_FALSE(out.tooSlow);
   }
 }
