@@ -111,6 +111,24 @@ TEST_F(ReplaceCli, DryRunPrintsAUnifiedDiffAndWritesNothing) {
   EXPECT_EQ(filesIn(bin.path()).size(), 1u);  // no archive, no manifest
 }
 
+// Groups are put in everywhere the change shows: the dry run, the file, its change log. The
+// three encodings of one text change alike.
+TEST_F(ReplaceCli, PatternGroupsShowInTheDryRunTheFileAndTheChangeLog) {
+  std::string u = files.write("u.txt", "caf\xC3\xA9 = 1\r\n");
+  std::string w = files.write("w.txt", "caf\xE9 = 1\n");
+  std::string x = files.write("x.txt", std::string("\xFF\xFE" "c\0a\0f\0\xE9\0 \0=\0 \0" "1\0\n\0", 20));
+  const std::string args = "--regex --string '(caf.) = (\\d)$' --replace '\\2 \\\\ \\1'";
+  Outcome dry = run(args + " --dry-run");
+  EXPECT_EQ(dry.status, 0) << dry.out;
+  EXPECT_TRUE(contains(dry.out, "-caf\xC3\xA9 = 1\n+1 \\ caf\xC3\xA9\n")) << dry.out;
+  EXPECT_TRUE(contains(dry.out, "#  Replaced=3\n")) << dry.out;
+  ASSERT_EQ(run(args + " --yes").status, 0);
+  EXPECT_EQ(readFileBytes(u), "1 \\ caf\xC3\xA9\r\n");
+  EXPECT_EQ(readFileBytes(w), "1 \\ caf\xE9\n");
+  EXPECT_EQ(readFileBytes(x), std::string("\xFF\xFE" "1\0 \0\\\0 \0c\0a\0f\0\xE9\0\n\0", 20));
+  EXPECT_TRUE(contains(readFileBytes(files.path() + "Varko-SearchReplace.log"), "0:1 \\ caf\xC3\xA9\r\n"));
+}
+
 TEST_F(ReplaceCli, RefusalsExitTwoAndChangeNothing) {
   std::string a = files.write("a.txt", "cat dog\n");
   struct Case {

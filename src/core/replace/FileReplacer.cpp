@@ -110,7 +110,11 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
     if (ask && (i & 4095) == 4095) questions_.working();
     const Text old = content.line(i);
     bool candidate = false;
-    for (size_t k = 0; k < pairs && !candidate; ++k)
+    if (settings_.patterns) {
+      Patterns::Found found;
+      candidate = settings_.patterns->firstMatch(toUtf8(old), found) >= 0;
+    }
+    for (size_t k = 0; k < pairs && !candidate && !settings_.patterns; ++k)
       candidate = !settings_.finds[k].empty() &&
                   xcWordPos(old, settings_.finds[k], settings_.ignoreCase, settings_.wholeWords) > 0;
     if (!candidate) continue;
@@ -119,7 +123,9 @@ bool FileReplacer::buildChanges(bool lineQuery, bool ask, FileReplaceResult& res
     for (size_t k = 0; k < pairs; ++k) {
       if (settings_.finds[k].empty()) continue;
       int32_t count = 0;
-      if (settings_.preserveSpaces)
+      if (settings_.patterns)
+        replaceAllMatches(rewritten, *settings_.patterns, k, settings_.replaces[k], count, settings_.preserveSpaces);
+      else if (settings_.preserveSpaces)
         xcReplaceAllKeepSpacing(rewritten, settings_.finds[k], settings_.replaces[k], count, settings_.ignoreCase,
                                 settings_.wholeWords);
       else

@@ -9,6 +9,7 @@
 
 #include "lib/Clock.h"
 #include "lib/Text.h"
+#include "match/Patterns.h"
 #include "save/FileContent.h"
 #include "save/FileSystem.h"
 #include "save/ReplaceFileNames.h"
@@ -66,6 +67,8 @@ public:
 struct ReplaceSettings {
   TextList finds;  // pair k is finds[k], replaces[k]
   TextList replaces;
+  // Regular expressions: pattern k is finds[k]; set when the run's strings are patterns.
+  std::shared_ptr<const Patterns> patterns;
   bool ignoreCase = false;
   bool wholeWords = false;
   bool preserveSpaces = false;

@@ -61,22 +61,28 @@ void xcReplaceAll(Text& line, TextView find, TextView replace, int32_t& count, b
   line = std::move(result);
 }
 
-void xcReplaceAllKeepSpacing(Text& line, TextView find, TextView replace, int32_t& count,
-                             bool ignoreCase, bool wholeWord) {
-  count = 0;
-  if (find.empty()) return;
-  const int findLength = static_cast<int>(find.size());
-  const int replaceLength = static_cast<int>(replace.size());
-  Text blanks = u"   ";
-  const int difference = std::abs(replaceLength - findLength);
-  if (difference > 3) xcPadRight(blanks, difference);
+namespace {
 
+// One hit of a keep-spacing replace: where (1-based) and how long, and what goes there.
+struct Hit {
+  int position = 0;
+  int length = 0;
+  Text replacement;
+};
+
+// The keep-spacing replace, hits found by next(line, start) on the line as rewritten so far.
+template <class NextHit>
+void replaceKeepingSpacing(Text& line, int32_t& count, NextHit next) {
+  count = 0;
+  Hit hit;
   int start = 1;
-  for (;;) {
-    int next = 0;
-    xcPosFrom(line, find, start, next, ignoreCase, wholeWord);
-    const int p = start;
-    if (p == 0) return;
+  while (next(line, start, hit)) {
+    const int p = hit.position;
+    const int findLength = hit.length;
+    const int replaceLength = static_cast<int>(hit.replacement.size());
+    Text blanks = u"   ";
+    const int difference = std::abs(replaceLength - findLength);
+    if (difference > 3) xcPadRight(blanks, difference);
     ++count;
     const int oldLength = static_cast<int>(line.size());
     const size_t after = static_cast<size_t>(p - 1 + findLength);  // index of p + LF
@@ -84,25 +90,130 @@ void xcReplaceAllKeepSpacing(Text& line, TextView find, TextView replace, int32_
     Text rewritten;
     if (runIndex == Text::npos) {
       rewritten = line.substr(0, static_cast<size_t>(p - 1));
-      rewritten.append(replace);
+      rewritten.append(hit.replacement);
       rewritten.append(line, after);
     } else {
       const size_t nonBlank = line.find_first_not_of(u' ', runIndex);
       const int tailLength = nonBlank == Text::npos ? 0 : oldLength - static_cast<int>(nonBlank);
       rewritten = line.substr(0, static_cast<size_t>(p - 1));
-      rewritten.append(replace);
+      rewritten.append(hit.replacement);
       rewritten.append(line, after, runIndex - after);
       const int blankCount = oldLength - static_cast<int>(rewritten.size()) - tailLength;
       if (blankCount > 0) rewritten.append(static_cast<size_t>(blankCount), u' ');
       if (nonBlank != Text::npos) rewritten.append(line, nonBlank);
       xcPadRight(rewritten, oldLength);
     }
-    // A deletion that blanks merely refill leaves the line as it was: step on, or it would
-    // be found again at the same place forever.
-    const bool unchanged = replaceLength == 0 && rewritten == line;
+    // A deletion that blanks merely refill leaves the line as it was, and an empty match
+    // inserts before the same place again: step on, or it would be found there forever.
+    const bool stepOn = (replaceLength == 0 && rewritten == line) || findLength == 0;
     line = std::move(rewritten);
-    start = p + replaceLength + (unchanged ? 1 : 0);
+    start = p + replaceLength + (stepOn ? 1 : 0);
   }
+}
+
+}  // namespace
+
+void xcReplaceAllKeepSpacing(Text& line, TextView find, TextView replace, int32_t& count,
+                             bool ignoreCase, bool wholeWord) {
+  count = 0;
+  if (find.empty()) return;
+  replaceKeepingSpacing(line, count, [&](const Text& text, int start, Hit& hit) {
+    int next = 0;
+    xcPosFrom(text, find, start, next, ignoreCase, wholeWord);
+    hit.position = start;
+    hit.length = static_cast<int>(find.size());
+    hit.replacement = Text(replace);
+    return start > 0;
+  });
+}
+
+std::string expandGroups(std::string_view replace, const Patterns::Groups& groups) {
+  std::string out;
+  for (size_t i = 0; i < replace.size(); ++i) {
+    char c = replace[i];
+    if (c == '\\' && i + 1 < replace.size()) {
+      char d = replace[i + 1];
+      if (d >= '0' && d <= '9') {
+        out.append(groups[static_cast<size_t>(d - '0')]);
+        ++i;
+        continue;
+      }
+      if (d == '\\') {
+        out += '\\';
+        ++i;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+
+namespace {
+
+// UTF-16 units of the UTF-8 bytes [from, to): the cursor moves on through the line only.
+struct UnitCursor {
+  std::string_view utf8;
+  size_t byte = 0;
+  size_t unit = 0;
+  size_t at(size_t target) {
+    unit += utf16Offset(utf8.substr(byte), target - byte);
+    byte = target;
+    return unit;
+  }
+};
+
+}  // namespace
+
+// The line's own text is copied between matches, so characters UTF-8 cannot hold (a lone
+// surrogate of a UTF-16 file) stay as they were.
+void replaceAllMatches(Text& line, const Patterns& patterns, size_t k, TextView replace, int32_t& count,
+                       bool keepSpacing) {
+  count = 0;
+  const std::string replaceUtf8 = toUtf8(replace);
+  Patterns::Found f;
+  Patterns::Groups groups;
+  if (keepSpacing) {
+    return replaceKeepingSpacing(line, count, [&](const Text& text, int start, Hit& hit) {
+      std::string utf8 = toUtf8(text);
+      // start counts UTF-16 units: the byte where that unit begins.
+      size_t from = 0;
+      for (size_t units = 0; from < utf8.size() && units < static_cast<size_t>(start - 1); ++from)
+        if ((static_cast<unsigned char>(utf8[from]) & 0xC0) != 0x80) units += static_cast<unsigned char>(utf8[from]) >= 0xF0 ? 2 : 1;
+      while (from < utf8.size() && (static_cast<unsigned char>(utf8[from]) & 0xC0) == 0x80) ++from;
+      if (!patterns.find(k, utf8, from, f, &groups)) return false;
+      size_t begin = utf16Offset(utf8, f.start);
+      hit.position = static_cast<int>(begin) + 1;
+      hit.length = static_cast<int>(utf16Offset(utf8, f.start + f.length) - begin);
+      hit.replacement = fromUtf8(expandGroups(replaceUtf8, groups));
+      return true;
+    });
+  }
+  const std::string old = toUtf8(line);
+  UnitCursor cursor{old};
+  Text result;
+  size_t copiedUnit = 0;
+  size_t from = 0;
+  while (from <= old.size() && patterns.find(k, old, from, f, &groups)) {
+    ++count;
+    size_t startUnit = cursor.at(f.start);
+    result.append(line, copiedUnit, startUnit - copiedUnit);
+    result += fromUtf8(expandGroups(replaceUtf8, groups));
+    from = f.start + f.length;
+    copiedUnit = cursor.at(from);
+    if (f.length == 0) {
+      // After an empty match the next character is kept, and the scan goes on after it.
+      if (from >= old.size()) break;
+      do ++from;
+      while (from < old.size() && (static_cast<unsigned char>(old[from]) & 0xC0) == 0x80);
+      size_t nextUnit = cursor.at(from);
+      result.append(line, copiedUnit, nextUnit - copiedUnit);
+      copiedUnit = nextUnit;
+    }
+  }
+  if (count == 0) return;
+  result.append(line, std::min(copiedUnit, line.size()));
+  line = std::move(result);
 }
 
 void xcPadRight(Text& text, int newLength) { text.resize(static_cast<size_t>(std::max(newLength, 0)), u' '); }

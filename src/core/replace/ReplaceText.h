@@ -2,6 +2,7 @@
 // Replacing one find text in one line, plain or keeping the columns after a run of blanks.
 #include <cstdint>
 #include "lib/Text.h"
+#include "match/Patterns.h"
 
 namespace varko {
 
@@ -19,6 +20,14 @@ void xcReplaceAll(Text& line, TextView find, TextView replace, int32_t& count, b
 // follows a hit, the run absorbs the difference so that the text after it keeps its column.
 void xcReplaceAllKeepSpacing(Text& line, TextView find, TextView replace, int32_t& count,
                              bool ignoreCase, bool wholeWord);
+
+// Regular expressions: every match of pattern k becomes replace, with \0 (the match) to \9 (its
+// groups) and \\ (a backslash) expanded; the scan goes on after the match, and after an empty
+// match one character on. keepSpacing as xcReplaceAllKeepSpacing.
+void replaceAllMatches(Text& line, const Patterns& patterns, size_t k, TextView replace, int32_t& count,
+                       bool keepSpacing);
+// A replace string with one match's groups put in (UTF-8).
+std::string expandGroups(std::string_view replace, const Patterns::Groups& groups);
 
 // Cuts the text, or extends it with blanks, to exactly newLength characters.
 void xcPadRight(Text& text, int newLength);

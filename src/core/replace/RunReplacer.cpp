@@ -40,6 +40,12 @@ RunReplacer::RunReplacer(const SearchRequest& request, ReplaceSettings settings,
     settings_.finds.push_back(pair.find);
     settings_.replaces.push_back(pair.replace);
   }
+  if (request.regex) {
+    // The run refuses a bad pattern before any file is read; until then nothing is replaced.
+    Text error;
+    settings_.patterns = Patterns::compile(settings_.finds, request.caseInsensitive, request.wholeWords, error);
+    if (!settings_.patterns) settings_.finds.assign(settings_.finds.size(), Text());
+  }
   settings_.stringSetFile = request.replace.stringSetFilename;
   settings_.changeLogFile = request.replace.changeLogFilename;
   if (!settings_.stringSetFile.empty()) settings_.stringSetTarget = resolvedTarget(settings_.stringSetFile);

@@ -126,5 +126,51 @@ TEST(ReplaceText, PosFromTreatsItsStartAsAWordBoundary) {
   }
 }
 
+
+// Python's re.sub gives the same lines (with \g<0> for \0), where the syntaxes agree.
+TEST(ReplaceText, PatternMatchesAreReplacedWithTheirGroups) {
+  struct Case {
+    const char16_t* pattern;
+    bool wholeWords;
+    const char16_t* replace;
+    const char16_t* line;
+    const char16_t* expected;
+    int count;
+  };
+  const Case cases[] = {
+      {u"(\\w+)=(\\d+)", false, u"\\2=\\1", u"a=1, bb=22", u"1=a, 22=bb", 2},
+      {u"\\d+", false, u"<\\0>", u"x 12 y 3", u"x <12> y <3>", 2},
+      {u"a", false, u"\\\\\\0\\n\\", u"ba", u"b\\a\\n\\", 1},  // \\ is one backslash; \n and a last \ stay
+      {u"(a)|(b)", false, u"[\\1\\2\\9]", u"ab", u"[a][b]", 2},  // a group that took no part is empty
+      {u"a*", false, u"-", u"baac", u"-b--c-", 4},              // empty matches, one character on
+      {u"^", false, u"> ", u"quote", u"> quote", 1},
+      {u"x*$", false, u"!", u"abc", u"abc!", 1},
+      {u"lock", true, u"LOCK", u"unlock lock lock_", u"unlock LOCK lock_", 1},
+      {u"\u00e9", false, u"e", u"caf\u00e9 \U0001F600\u00e9", u"cafe \U0001F600e", 2},
+      {u"b", false, u"x", u"a\xD800" u"b", u"a\xD800" u"x", 1},         // a lone surrogate stays as it was
+  };
+  for (const Case& c : cases) {
+    Text error;
+    auto patterns = Patterns::compile({c.pattern}, false, c.wholeWords, error);
+    ASSERT_TRUE(patterns) << toUtf8(error);
+    Text line = c.line;
+    int32_t count = 0;
+    replaceAllMatches(line, *patterns, 0, c.replace, count, false);
+    EXPECT_EQ(line, Text(c.expected)) << toUtf8(c.pattern);
+    EXPECT_EQ(count, c.count) << toUtf8(c.pattern);
+  }
+}
+
+TEST(ReplaceText, PatternReplacesKeepTheColumnAfterARunOfBlanks) {
+  Text error;
+  auto patterns = Patterns::compile({u"n(a+)me"}, false, false, error);
+  ASSERT_TRUE(patterns);
+  Text line = u"x = naame      // \u00e9 naaame    end";
+  int32_t count = 0;
+  replaceAllMatches(line, *patterns, 0, u"\\1", count, true);
+  EXPECT_EQ(line, u"x = aa         // \u00e9 aaa       end");
+  EXPECT_EQ(count, 2);
+}
+
 }  // namespace
 }  // namespace varko
