@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "ListWindowParts.h"
+#include "ScreenFit.h"
 #include "lib/Errors.h"
 #include "lib/Library.h"
 
@@ -22,13 +23,13 @@ AdvancedListWindow::AdvancedListWindow(QWidget* parent, const QString& settingsF
       settingsFile_(settingsFile.isEmpty() ? toQString(SettingsFileName()) : settingsFile) {
   setObjectName(look.windowName);
   setWindowTitle(look.title);
+  setDesignedLook(this);
+  fitToScreenWhenShown(this);
 
   list_ = new QListWidget(this);
   list_->setObjectName(look.listName);
   list_->setAccessibleName(look.listAccessibleName);
-  QPalette greenText = list_->palette();
-  greenText.setColor(QPalette::Text, toQColor(kGreen));
-  list_->setPalette(greenText);
+  setTextColour(list_, kGreen);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->installEventFilter(this);
 
@@ -36,9 +37,7 @@ AdvancedListWindow::AdvancedListWindow(QWidget* parent, const QString& settingsF
   QFont bold = heading->font();
   bold.setBold(true);
   heading->setFont(bold);
-  QPalette green = heading->palette();
-  green.setColor(QPalette::WindowText, toQColor(kGreen));
-  heading->setPalette(green);
+  setTextColour(heading, kGreen, kDialogFace);
   memo_ = new QPlainTextEdit(this);
   memo_->setObjectName(look.memoName);
   memo_->setReadOnly(true);

@@ -8,9 +8,7 @@ namespace varko::gui {
 
 QLabel* greyLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, toQColor(kGrey));
-  label->setPalette(palette);
+  setTextColour(label, kGrey);
   return label;
 }
 

@@ -12,11 +12,20 @@ std::vector<varko::MatchSpan> MarkedLineDelegate::spansFor(const QModelIndex& in
 
 void MarkedLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
-  // Every line is drawn the one way, so a line with a match sits exactly as one without.
-  if (index.column() != lineColumn_) {
+  if (index.column() != lineColumn_)
     QStyledItemDelegate::paint(painter, option, index);
-    return;
-  }
+  else
+    paintLine(painter, option, index);
+  if (!columnLines_) return;
+  painter->save();
+  painter->setPen(varko::gui::toQColor(varko::kGridLine));
+  painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+  painter->restore();
+}
+
+void MarkedLineDelegate::paintLine(QPainter* painter, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+  // Every line is drawn the one way, so a line with a match sits exactly as one without.
   const std::vector<varko::MatchSpan> spans = spansFor(index);
   QStyleOptionViewItem cell = option;
   initStyleOption(&cell, index);

@@ -14,9 +14,14 @@ public:
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
   void setMatchRules(const varko::SpanRules& rules) { rules_ = rules; }
+  // A light grey line down the right of every cell, as the view window's grid was designed.
+  void setColumnLines(bool on) { columnLines_ = on; }
   std::vector<varko::MatchSpan> spansFor(const QModelIndex& index) const;
 
 private:
+  void paintLine(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
+
   int lineColumn_;
   varko::SpanRules rules_;
+  bool columnLines_ = false;
 };

@@ -18,6 +18,8 @@ TfrmFWindow::TfrmFWindow(QWidget* parent) : QDialog(parent, Qt::Tool) {
   setObjectName("frmFWindow");
   setWindowTitle("Window around found line");
   setModal(false);
+  // The purple lines were chosen for a white grid, whatever the desktop's theme.
+  varko::gui::setDesignedLook(this);
   resize(549, 152);
 
   grid_.setRowCount(varko::kFileWindowRows);

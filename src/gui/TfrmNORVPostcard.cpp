@@ -67,11 +67,8 @@ QIcon envelopeIcon() {
 TfrmNORVPostcard::TfrmNORVPostcard(QWidget* parent) : QDialog(parent) {
   setObjectName("frmNORVPostcard");
   setWindowTitle("NORV Postcard");
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  palette.setColor(QPalette::WindowText, toQColor(kGrey));
-  setPalette(palette);
-  setAutoFillBackground(true);
+  setDesignedLook(this, kWhite);
+  setTextColour(this, kGrey);
   QFont verdana("Verdana", 10);
   setFont(verdana);
 
@@ -89,9 +86,7 @@ TfrmNORVPostcard::TfrmNORVPostcard(QWidget* parent) : QDialog(parent) {
   big.setPointSize(14);
   big.setBold(true);
   lblProgramName->setFont(big);
-  QPalette navy = lblProgramName->palette();
-  navy.setColor(QPalette::WindowText, toQColor(kNavy));
-  lblProgramName->setPalette(navy);
+  setTextColour(lblProgramName, kNavy);
 
   const QString help = toQString(kFeedbackHelpPage);
   Label2 = new QLabel(QString("<a href=\"%1\">Online help: %1</a>").arg(help), this);

@@ -48,10 +48,7 @@ TfrmText::TfrmText(QWidget* parent)
     : QDialog(parent), clock_(&varko::SystemClock::instance()), reportFolder_(varko::tempFolder()) {
   setObjectName("frmText");
   setWindowTitle("Text Output Options");
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  setPalette(palette);
+  varko::gui::setDesignedLook(this, varko::kWhite);
   resize(760, 380);
 
   Label1 = greyLabel("You can output the text from the grid in different formats", this);

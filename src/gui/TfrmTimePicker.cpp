@@ -17,10 +17,7 @@ using varko::gui::toQString;
 TfrmTimePicker::TfrmTimePicker(QWidget* parent) : QDialog(parent) {
   setObjectName("frmTimePicker");
   setWindowTitle("Pick Time");
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  setPalette(palette);
+  varko::gui::setDesignedLook(this, varko::kWhite);
   setFont(QFont("Tahoma", 8));
 
   auto button = [this](const char* name, const QString& caption, const QString& description) {
@@ -46,13 +43,11 @@ TfrmTimePicker::TfrmTimePicker(QWidget* parent) : QDialog(parent) {
 
   QFont fieldFont("Verdana", 11);
   fieldFont.setBold(true);
-  QPalette fieldPalette;
-  fieldPalette.setColor(QPalette::Text, varko::gui::toQColor(varko::kNavy));
   auto field = [&](const char* name) {
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
     e->setFont(fieldFont);
-    e->setPalette(fieldPalette);
+    varko::gui::setTextColour(e, varko::kNavy);
     e->setFixedWidth(44);
     e->setAlignment(Qt::AlignCenter);
     return e;

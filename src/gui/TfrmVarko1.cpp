@@ -113,6 +113,8 @@ void TfrmVarko1::FormShow() {
   SetAdvancedColours();
   ShowAdvancedSwitches();
   PrepareAdvancedFolders();
+  // The folder the program was started on ("Open with") wins over the one the settings saved.
+  if (!startFolder_.isEmpty()) edtFolder->setText(startFolder_);
   PrepareAdvancedFileSpecs();
   PrepareAdvancedStrings();
   if (inputs_.saved.folderMode == kAdvancedMode || inputs_.saved.fileSpecMode == kAdvancedMode)
@@ -241,6 +243,7 @@ void TfrmVarko1::dropEvent(QDropEvent* event) {
 }
 
 void TfrmVarko1::setStartFolder(const QString& folder) {
+  if (!firstShowDone_) startFolder_ = folder;
   inputs_.saved.folderMode = kSimpleMode;
   edtFolder->setText(folder);
   SetAdvancedColours();

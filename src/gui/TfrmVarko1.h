@@ -93,7 +93,8 @@ public:
   void TakeReplaceStrings(const varko::Text& stringsText, const varko::RequestList& strings);
   // DoSearch in replace mode on request, each file with a match handed to handler.
   void StartReplaceRun(const varko::SearchRequest& request, varko::ReplaceHandler& handler);
-  // The folder the program was started with (a file manager's "Open with").
+  // The folder the program was started with (a file manager's "Open with"), or one dropped on the
+  // window: the folder to search, in simple mode, whatever folder the settings saved.
   void setStartFolder(const QString& folder);
   // The texts the report header reads.
   varko::Text statusLineText() const;
@@ -316,4 +317,5 @@ private:
   int savedTop_ = 0;
   int savedHeight_ = 0;
   varko::Text searchStringsText_;
+  QString startFolder_;  // given before the first show, which would otherwise take the saved one
 };

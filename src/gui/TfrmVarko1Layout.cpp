@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,9 +21,12 @@
 #include "FoundGridView.h"
 #include "QtColour.h"
 #include "QtText.h"
+#include "ScreenFit.h"
+#include "SizedTabWidget.h"
 #include "VarkoPictures.h"
 
 using namespace varko;
+using varko::gui::setDesignedLook;
 using varko::gui::setTextColour;
 using varko::gui::toQColor;
 using varko::gui::toQString;
@@ -75,26 +79,33 @@ QToolButton* makeSwitch(QWidget* parent, const char* name, const QString& access
   return button;
 }
 
+// An option page scrolls when the window is too small for it (a small screen); at the designed
+// size it shows whole, as if it were not in a scroll area at all.
+QScrollArea* scrollable(QWidget* page) {
+  auto* area = new QScrollArea;
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidgetResizable(true);
+  area->setWidget(page);
+  // The tab page's ground shows through, as without the scroll area.
+  area->viewport()->setAutoFillBackground(false);
+  page->setAutoFillBackground(false);
+  return area;
+}
 
 }  // namespace
 
 void TfrmVarko1::buildWindow() {
   QFont windowFont(QStringLiteral("Verdana"), 8);
   setFont(windowFont);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  palette.setColor(QPalette::Base, Qt::white);
-  setPalette(palette);
-  setAutoFillBackground(true);
+  setDesignedLook(this, kWhite);
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(4);
 
-  PageControl1 = new QTabWidget(central);
+  PageControl1 = new SizedTabWidget(QSize(120, 30), false, central);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { width: 120px; height: 30px; padding: 0px; }"));
   TabSelect = buildSelectPage();
   TabMatches = new QWidget;
   TabMatches->setObjectName(QStringLiteral("TabMatches"));
@@ -119,6 +130,8 @@ void TfrmVarko1::buildWindow() {
 
   resize(1105, 760);
   setMinimumWidth(1105);
+  // Both give way to a smaller screen.
+  varko::gui::fitToScreenWhenShown(this);
 
   connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmVarko1::PageControl1Change);
   connect(btnResizeVertical, &QToolButton::clicked, this, &TfrmVarko1::btnResizeVerticalClick);
@@ -186,7 +199,7 @@ QWidget* TfrmVarko1::buildBottomBar() {
   QFont bold = lblReplaceOn->font();
   bold.setBold(true);
   lblReplaceOn->setFont(bold);
-  setTextColour(lblReplaceOn, kMaroon);
+  setTextColour(lblReplaceOn, kMaroon, kCream);
   replaceLayout->addWidget(lblReplaceOn);
   shapeReplaceOn->hide();
 
@@ -323,13 +336,12 @@ QWidget* TfrmVarko1::buildSelectPage() {
   ImageSwitchOn->setPixmap(VarkoPictures::switchOn());
   ImageSwitchOn->hide();
 
-  PageControl2 = new QTabWidget(page);
+  PageControl2 = new SizedTabWidget(QSize(160, 22), false, page);
   PageControl2->setObjectName(QStringLiteral("PageControl2"));
-  PageControl2->setStyleSheet(QStringLiteral("QTabBar::tab { width: 160px; height: 22px; padding: 0px; }"));
-  PageControl2->addTab(buildMainOptions(), QStringLiteral("Main options"));
-  PageControl2->addTab(buildDateOptions(), QStringLiteral("Date options"));
-  PageControl2->addTab(buildViewOptions(), QStringLiteral("View etc options"));
-  PageControl2->addTab(buildExtraOptions(), QStringLiteral("Extra options"));
+  PageControl2->addTab(scrollable(buildMainOptions()), QStringLiteral("Main options"));
+  PageControl2->addTab(scrollable(buildDateOptions()), QStringLiteral("Date options"));
+  PageControl2->addTab(scrollable(buildViewOptions()), QStringLiteral("View etc options"));
+  PageControl2->addTab(scrollable(buildExtraOptions()), QStringLiteral("Extra options"));
   grid->addWidget(PageControl2, 4, 0, 1, 6);
   grid->setRowStretch(4, 1);
 

@@ -4,14 +4,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include "QtColour.h"
 
 TfrmVarkoEditOptions::TfrmVarkoEditOptions(QWidget* parent) : QDialog(parent) {
   setObjectName("frmVarkoEditOptions");
   setWindowTitle("Choose how to open file");
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  setPalette(palette);
+  varko::gui::setDesignedLook(this, varko::kWhite);
   resize(714, 178);
 
   Label1 = new QLabel("Options to view file are to use Windows File Association,  or Notepad, or inbuilt Viewer", this);

@@ -19,25 +19,21 @@
 #include "setup/StringSets.h"
 #include "QtText.h"
 #include "QtColour.h"
+#include "SizedTabWidget.h"
 
 namespace {
-const QColor kNavy = varko::gui::toQColor(varko::kNavy);
-const QColor kMaroon = varko::gui::toQColor(varko::kMaroon);
+using varko::gui::setTextColour;
 using varko::gui::toQString;
 }  // namespace
 
 TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   setObjectName("frmVarkoHistory");
   setWindowTitle("Search History and Multiple Searches");
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  setPalette(palette);
+  varko::gui::setDesignedLook(this, varko::kWhite);
   resize(468, 443);
 
-  PageControl1 = new QTabWidget(this);
+  PageControl1 = new SizedTabWidget(QSize(132, 30), true, this);
   PageControl1->setObjectName("PageControl1");
-  PageControl1->setStyleSheet("QTabBar::tab { min-width: 132px; height: 30px; }");
 
   // Search History page.
   auto* historyPage = new QWidget;
@@ -45,9 +41,7 @@ TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   lstbxHistory->setObjectName("lstbxHistory");
   lstbxHistory->setAccessibleName("Search History");
   lstbxHistory->setFont(QFont("Verdana", 9));
-  QPalette listPalette = lstbxHistory->palette();
-  listPalette.setColor(QPalette::Text, kNavy);
-  lstbxHistory->setPalette(listPalette);
+  setTextColour(lstbxHistory, varko::kNavy);
   btnOK = new QPushButton("OK", historyPage);
   btnCancel = new QPushButton("Cancel", historyPage);
   btnOK->setObjectName("btnOK");
@@ -67,9 +61,7 @@ TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   QFont bold = Label1->font();
   bold.setBold(true);
   Label1->setFont(bold);
-  QPalette maroon = Label1->palette();
-  maroon.setColor(QPalette::WindowText, kMaroon);
-  Label1->setPalette(maroon);
+  setTextColour(Label1, varko::kMaroon);
   grdMultipleFind = new QTableWidget(1, 1, multiPage);
   grdMultipleFind->setObjectName("grdMultipleFind");
   grdMultipleFind->setAccessibleName("Find strings");
@@ -78,9 +70,7 @@ TfrmVarkoHistory::TfrmVarkoHistory(QWidget* parent) : QDialog(parent) {
   grdMultipleFind->setColumnWidth(0, 316);
   grdMultipleFind->verticalHeader()->setDefaultSectionSize(20);
   grdMultipleFind->setEditTriggers(QAbstractItemView::AllEditTriggers);
-  QPalette gridPalette = grdMultipleFind->palette();
-  gridPalette.setColor(QPalette::Text, kNavy);
-  grdMultipleFind->setPalette(gridPalette);
+  setTextColour(grdMultipleFind, varko::kNavy);
   Label12 = new QLabel("Number lines", multiPage);
   edtNumStrings = new QLineEdit("1", multiPage);
   edtNumStrings->setObjectName("edtNumStrings");

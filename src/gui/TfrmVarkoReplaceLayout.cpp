@@ -23,6 +23,7 @@
 
 #include "Launcher.h"
 #include "ListWindowParts.h"
+#include "ScreenFit.h"
 #include "lib/DateTime.h"
 #include "lib/Library.h"
 #include "save/UndoManifest.h"
@@ -34,9 +35,10 @@ using namespace varko::gui;
 
 namespace {
 
+// The labels of the cream notice.
 QLabel* colouredLabel(const QString& text, Rgb colour, bool bold, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  setTextColour(label, colour);
+  setTextColour(label, colour, kCream);
   if (bold) {
     QFont font = label->font();
     font.setBold(true);
@@ -75,10 +77,8 @@ void TfrmVarkoReplace::buildWindow() {
   setObjectName("frmVarkoReplace");
   setWindowTitle("Varko Search/Replace Options");
   setFont(QFont("Verdana", 8));
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
-  setAutoFillBackground(true);
+  setDesignedLook(this, kWhite);
+  fitToScreenWhenShown(this);
 
   Shape1 = new QFrame(this);
   Shape1->setObjectName("Shape1");

@@ -25,10 +25,7 @@ TfrmVarkoReplaceResults::TfrmVarkoReplaceResults(QWidget* parent) : QDialog(pare
   setObjectName("frmVarkoReplaceResults");
   setWindowTitle("Varko Replace Results");
   setFont(QFont("Verdana", 8));
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
-  setAutoFillBackground(true);
+  setDesignedLook(this, kWhite);
 
   Label1 = new QLabel("Changes for file", this);
   lblFilename = new QLabel(this);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "ListWindowParts.h"
+#include "ScreenFit.h"
 
 using namespace varko;
 using namespace varko::gui;
@@ -19,6 +20,8 @@ TfrmVarkoStrings::TfrmVarkoStrings(QWidget* parent, const QString& settingsFile)
       settingsFile_(settingsFile.isEmpty() ? toQString(SettingsFileName()) : settingsFile) {
   setObjectName("frmVarkoStrings");
   setWindowTitle("Strings - Advanced Search");
+  setDesignedLook(this);
+  fitToScreenWhenShown(this);
 
   auto* Label1 = greyLabel("You can search up to 200 Strings", this);
   auto* Label3 = greyLabel("Enter the strings to search for - one per line", this);
@@ -26,9 +29,7 @@ TfrmVarkoStrings::TfrmVarkoStrings(QWidget* parent, const QString& settingsFile)
   MemoStrings = new QPlainTextEdit(this);
   MemoStrings->setObjectName("MemoStrings");
   MemoStrings->setLineWrapMode(QPlainTextEdit::NoWrap);
-  QPalette green = MemoStrings->palette();
-  green.setColor(QPalette::Text, toQColor(kGreen));
-  MemoStrings->setPalette(green);
+  setTextColour(MemoStrings, kGreen);
   Label3->setBuddy(MemoStrings);
 
   btnFinish = new QPushButton("OK", this);

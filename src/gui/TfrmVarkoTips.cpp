@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ListWindowParts.h"
+#include "ScreenFit.h"
 #include "lib/DateTime.h"
 #include "lib/Library.h"
 #include "setup/Feedback.h"
@@ -96,9 +97,7 @@ QLabel* tipLabel(const QString& text, QWidget* parent, bool heading = false) {
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, toQColor(kNavy));
-    label->setPalette(palette);
+    setTextColour(label, kNavy);
   }
   return label;
 }
@@ -117,10 +116,8 @@ QPlainTextEdit* readOnlyText(const char* text, const QString& name, QWidget* par
 TfrmVarkoTips::TfrmVarkoTips(QWidget* parent) : QDialog(parent) {
   setObjectName("frmVarkoTips");
   setWindowTitle("Varko Tips");
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
-  setAutoFillBackground(true);
+  setDesignedLook(this, kWhite);
+  fitToScreenWhenShown(this);
 
   auto* Image1 = new QLabel(this);
   Image1->setPixmap(tipsPicture());

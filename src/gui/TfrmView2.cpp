@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include "LineGridView.h"
 #include "MarkedLineDelegate.h"
 #include "StringGridModel.h"
@@ -26,6 +27,8 @@ TfrmView2::TfrmView2(varko::Text& gridFindText, QWidget* parent)
     : QDialog(parent), findText_(gridFindText) {
   setObjectName("frmView2");
   setWindowTitle("frmView2");
+  // The navy lines were chosen for a white grid, whatever the desktop's theme.
+  varko::gui::setDesignedLook(this);
   resize(1100, 470);
 
   model_ = new StringGridModel(grid_, varko::gui::toQColor(varko::kNavy), this);
@@ -41,7 +44,7 @@ TfrmView2::TfrmView2(varko::Text& gridFindText, QWidget* parent)
   grdView2->setWordWrap(false);
   grdView2->setShowGrid(false);
   // Vertical lines only, as the grid was designed.
-  grdView2->setStyleSheet("QTableView::item { border-right: 1px solid #c0c0c0; }");
+  lineDelegate_->setColumnLines(true);
   // Fixed row heights keep a file of millions of lines as quick as a short one.
   grdView2->verticalHeader()->hide();
   grdView2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -112,12 +115,16 @@ void TfrmView2::placeOnWorkArea() {
   QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect area = screen->availableGeometry();
-  int left = x();
-  if (parentWidget()) left = parentWidget()->geometry().center().x() - width() / 2;
-  // The frame's own height (title bar) is only known once shown; before that it counts as none.
+  // The frame's own size (title bar) is only known once shown; before that it counts as none.
   const int frameExtra = isVisible() ? frameGeometry().height() - height() : 0;
+  const int frameWidth = isVisible() ? frameGeometry().width() - width() : 0;
+  // The designed width where the screen holds it, wholly on the screen where it does not.
+  const int fittedWidth = std::min(width(), area.width() - frameWidth);
+  int left = x();
+  if (parentWidget()) left = parentWidget()->geometry().center().x() - fittedWidth / 2;
+  left = std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - fittedWidth - frameWidth));
   move(left, area.top());
-  resize(width(), area.height() - frameExtra);
+  resize(fittedWidth, area.height() - frameExtra);
 }
 
 void TfrmView2::showEvent(QShowEvent* event) {

@@ -313,6 +313,49 @@ private slots:
     QCOMPARE(shown, QString("Text Output Options"));
   }
 
+  // "Open with" starts on its folder, whatever folder and mode the Settings button saved before;
+  // started plainly, the program takes the saved folder.
+  void a_folder_argument_wins_over_the_saved_folder_data() {
+    QTest::addColumn<int>("savedMode");
+    QTest::addColumn<bool>("startedOnFolder");
+    QTest::newRow("saved simple, started on a folder") << int(kSimpleMode) << true;
+    QTest::newRow("saved advanced, started on a folder") << int(kAdvancedMode) << true;
+    QTest::newRow("saved simple, started plainly") << int(kSimpleMode) << false;
+  }
+
+  void a_folder_argument_wins_over_the_saved_folder() {
+    QFETCH(int, savedMode);
+    QFETCH(bool, startedOnFolder);
+    const QString saved = dir_.filePath("saved");
+    QVERIFY(QDir().mkpath(saved));
+    auto launchNothing = [](const LaunchCommand&, Text&) { return true; };
+    {
+      VarkoProgram first(settingsFile());
+      first.main()->hooks.launch = launchNothing;
+      first.takeArguments({saved});
+      first.main()->show();
+      QVERIFY(QTest::qWaitForWindowExposed(first.main()));
+      if (savedMode == kAdvancedMode) control<QToolButton>(*first.main(), "ImageFolder")->click();
+      whenModal([](QWidget* tips) {
+        whenModal([](QWidget* question) { qobject_cast<QMessageBox*>(question)->button(QMessageBox::Yes)->click(); });
+        tips->close();
+      });
+      QTest::mouseClick(control<QPushButton>(*first.main(), "btnSetupOptions"), Qt::LeftButton);
+      QVERIFY(guitest::readFile(settingsFile()).contains("SavedFolder0=" + saved.toUtf8() + "\r\n"));
+    }
+
+    VarkoProgram second(settingsFile());
+    second.main()->hooks.launch = launchNothing;
+    if (startedOnFolder) second.takeArguments({fixture()});
+    second.main()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(second.main()));
+    const QString expected = startedOnFolder ? fixture() : saved;
+    QCOMPARE(control<QLineEdit>(*second.main(), "edtFolder")->text(), expected);
+    const SearchRequest request = second.main()->buildRequest();
+    QCOMPARE(int(request.folderMode), startedOnFolder ? int(kSimpleMode) : savedMode);
+    QCOMPARE(QString::fromStdU16String(request.folder), expected);
+  }
+
   void history_button_lists_the_searched_and_the_typed_string_newest_first() {
     auto program = start();
     TfrmVarko1* w = program->main();
