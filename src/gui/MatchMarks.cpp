@@ -16,6 +16,7 @@ SpanRules MatchRulesOf(const LineMatcher& matcher) {
     rules.strings = {matcher.searchString};
   rules.ignoreCase = matcher.ignoreCase;
   rules.wholeWords = matcher.wholeWords;
+  rules.patterns = matcher.patterns;
   return rules;
 }
 

@@ -203,3 +203,24 @@ TEST(CommandLine, TextTestOptionsAndExcludedFolders) {
 }
 
 }  // namespace
+
+TEST(CommandLine, PatternsAreMatchedPerLineAndABadOneIsRefusedBeforeAnyFileIsRead) {
+  TempDir dir;
+  std::string a = dir.write("a.txt", "MUTEX_TRYLOCK(m);\r\nmutex_lock\r\nend;\r\n");
+  auto r = runCli({"--folder", dir.path(), "--regex", "mutex_\\w+lock", "--string", ";$"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, a + ":1:1:MUTEX_TRYLOCK(m);\n" + a + ":3:4:end;\n");
+  struct Refusal {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  for (const Refusal& c : {Refusal{{"--regex", "a(b"}, "Regular expression \"a(b\": missing ): a(b"},
+                           Refusal{{"--regex", "--google", "a b"}, "\"Google Type Find\" cannot be used with"}}) {
+    std::vector<std::string> args = {"--folder", dir.path()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    r = runCli(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("varko-search: " + c.message), std::string::npos) << r.err;
+  }
+}

@@ -66,7 +66,11 @@ bool examineName(const Text& path, const ExamineOptions& options, FileOutcome& o
     out.skipReason = why;
     return false;
   }
-  if (options.searchFilename) out.pathMatch = xcWordPos(path, options.searchString, options.ignoreCase, false) > 0;
+  if (options.searchFilename) {
+    Patterns::Found found;
+    out.pathMatch = options.patterns ? options.patterns->firstMatch(toUtf8(path), found) >= 0
+                                     : xcWordPos(path, options.searchString, options.ignoreCase, false) > 0;
+  }
   if (options.exactExtension && !xcSameText(xcExtractFileExt(path), options.fileSpecExtension)) {
     // The path match above still counts; the file is not searched.
     out.skipped = !out.pathMatch;

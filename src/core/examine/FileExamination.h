@@ -20,6 +20,7 @@ struct ExamineOptions {
   bool mapFilesAsked = false;  // the filespec names ".map" files: the omit rules let them through
   bool searchFilename = false;
   Text searchString;          // for the file-name test
+  std::shared_ptr<const Patterns> patterns;  // regular expressions: they test the name instead
   bool ignoreCase = true;
   bool exactExtension = false;   // simple filespec mode with a 3-letter extension
   Text fileSpecExtension;

@@ -6,9 +6,33 @@
 
 namespace varko {
 
+namespace {
+
+void patternSpans(TextView line, const Patterns& patterns, std::vector<MatchSpan>& spans) {
+  const std::string utf8 = toUtf8(line);
+  Patterns::Found f;
+  for (size_t k = 0; k < patterns.size(); ++k) {
+    for (size_t from = 0; from <= utf8.size() && patterns.find(k, utf8, from, f);) {
+      if (f.length > 0) {
+        int start = static_cast<int>(utf16Offset(utf8, f.start));
+        spans.push_back({start, static_cast<int>(utf16Offset(utf8, f.start + f.length)) - start});
+      }
+      from = f.start + f.length;
+      if (f.length == 0) {
+        // On to the next character.
+        do ++from;
+        while (from < utf8.size() && (static_cast<unsigned char>(utf8[from]) & 0xC0) == 0x80);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<MatchSpan> matchSpans(TextView line, const SpanRules& rules) {
   std::vector<MatchSpan> spans;
-  for (const Text& find : rules.strings) {
+  if (rules.patterns) patternSpans(line, *rules.patterns, spans);
+  for (const Text& find : rules.patterns ? TextList() : rules.strings) {
     if (find.empty()) continue;
     size_t from = 0;
     while (from < line.size()) {

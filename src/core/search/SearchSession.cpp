@@ -213,7 +213,9 @@ void SearchSession::noteSkipped(const Text& path, SkipReason reason, const Text&
 Text SearchSession::skippedSummary() const {
   Text text = u"Skipped:";
   for (size_t r = 1; r < kSkipReasonCount; ++r)
-    text += xcFormat(u" %s=%d", {Text(skipReasonText(static_cast<SkipReason>(r))),
+    // A run that does not look at git's rules has no count for them.
+    if (gitignoreRun_ || static_cast<SkipReason>(r) != SkipReason::IgnoredByGit)
+      text += xcFormat(u" %s=%d", {Text(skipReasonText(static_cast<SkipReason>(r))),
                                  static_cast<long long>(skippedCounts_[r])});
   return text;
 }
@@ -358,6 +360,7 @@ void SearchSession::startCounts(const SearchRequest& request) {
   noMatchFiles_.clear();
   skippedCounts_.fill(0);
   finderSkips_.clear();
+  gitignoreRun_ = request.respectGitignore;
   running_ = true;
   runFailed_ = false;
   xcElapsedText(ElapsedStep::Start, runStamp_, elapsedText_, host_);
@@ -423,6 +426,7 @@ void SearchSession::prepareExamination(const SearchRequest& request) {
   options_.mapFilesAsked = xcTextPos(request.fileSpec, u".map", 1) > 0;
   options_.searchFilename = request.searchFilename;
   options_.searchString = searchString_;
+  options_.patterns = patterns_;
   options_.ignoreCase = request.caseInsensitive;
   options_.exactExtension = request.fileSpecMode == kSimpleMode && exactExtension;
   options_.fileSpecExtension = fileSpecExtension;

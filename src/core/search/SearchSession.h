@@ -187,6 +187,7 @@ private:
   FileOutcome ownOutcome_;  // and, without workers, one outcome
   LineMatcher matcher_;
   std::shared_ptr<const Patterns> patterns_;
+  bool gitignoreRun_ = false;  // the run skips what git ignores
   ExamineOptions options_;
   std::unique_ptr<PathFeed> feed_;
   std::unique_ptr<FilePrefetcher> prefetcher_;

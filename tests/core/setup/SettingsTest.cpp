@@ -135,6 +135,7 @@ SavedSettings sample() {
   s.folders.texts[3] = u"/docs";
   s.fileSpecs.texts[0] = u"*.cpp";
   s.listSkipped = true;
+  s.respectGitignore = true;
   s.excludedFolders = u"node_modules;build";
   return s;
 }
@@ -149,7 +150,8 @@ TEST_F(SettingsTest, SaveAsDefaultWritesEveryFolderKeyThenModesAndOptionsThenTes
     expected += "SavedFolderSelected" + n + "=" + (i == 0 ? "1" : "0") + "\n";
   }
   expected += "[Settings]\nSimpleOrAdvancedFolders=2\nSimpleOrAdvancedFileSpec=1\n"
-              "SimpleOrAdvancedStrings=2\nAsciiTextTest=0\nListSkippedFiles=1\nExcludeFolders=node_modules;build\n"
+              "SimpleOrAdvancedStrings=2\nAsciiTextTest=0\nListSkippedFiles=1\nRegularExpressions=0\nRespectGitignore=1\n"
+              "ExcludeFolders=node_modules;build\n"
               "[Testing]\nReplaceExtraInfo=1\n";
   std::string got = lines(test::U8(ini));
   // Blank lines between sections are the file writer's business, not ours.
@@ -170,6 +172,8 @@ TEST_F(SettingsTest, SavedSetupReadsBackAsWritten) {
   EXPECT_TRUE(read.replaceExtraInfo);
   EXPECT_FALSE(read.asciiTextTest);
   EXPECT_TRUE(read.listSkipped);
+  EXPECT_FALSE(read.regularExpressions);
+  EXPECT_TRUE(read.respectGitignore);
   EXPECT_EQ(read.excludedFolders, u"node_modules;build");
   EXPECT_EQ(read.folders.texts, written.folders.texts);
   EXPECT_EQ(read.folders.checked, written.folders.checked);
