@@ -21,6 +21,7 @@
 #include "FoundGridView.h"
 #include "FoundTableModel.h"
 #include "GuiTestSupport.h"
+#include "MatchMarks.h"
 #include "TfrmVarko1.h"
 #include "results/FoundRowStyle.h"
 #include "results/GridFind.h"
@@ -774,6 +775,44 @@ private slots:
     control<QPushButton>(w, "btnSetupOptions")->click();
     QCOMPARE(message, "Unable to write to " + unwritable);
     QCOMPARE(launches_.size(), size_t(1));
+  }
+
+  void regular_expressions_are_saved_mark_their_matches_and_a_bad_one_is_shown() {
+    auto w = makeWindow();
+    auto* regex = control<QCheckBox>(*w, "cbxRegularExpressions");
+    auto* gitignore = control<QCheckBox>(*w, "cbxRespectGitignore");
+    clickBox(regex);
+    clickBox(gitignore);
+    QVERIFY(regex->isChecked() && gitignore->isChecked());
+    // "Settings" saves them, and the next window starts with them.
+    whenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click(); });
+    control<QPushButton>(*w, "btnSetupOptions")->click();
+    const QByteArray saved = guitest::readFile(settingsFile());
+    QVERIFY2(saved.contains("RegularExpressions=1\r\n") && saved.contains("RespectGitignore=1\r\n"), saved.constData());
+    auto again = makeWindow();
+    QVERIFY(control<QCheckBox>(*again, "cbxRegularExpressions")->isChecked());
+    QVERIFY(control<QCheckBox>(*again, "cbxRespectGitignore")->isChecked());
+
+    search(*again, "ne+dle\\b");
+    QTRY_VERIFY(again->session().lastOutcome() == RunOutcome::Finished);
+    const SpanRules rules = gui::MatchRulesOf(again->session().lineMatcher());
+    const ResultTable& table = again->session().grdFound();
+    QStringList marked;
+    for (int r = 0; r < table.rowCount(); ++r) {
+      const QString text = QString::fromStdU16String(table.cell(1, r));
+      for (const MatchSpan& span : gui::MatchSpansOf(text, rules)) marked << text.mid(span.start, span.length);
+    }
+    QCOMPARE(marked, QStringList({"needle", "NEEDLE", "needle"}));
+
+    QString message;
+    whenModal([&message](QWidget* modal) {
+      message = qobject_cast<QMessageBox*>(modal)->text();
+      qobject_cast<QMessageBox*>(modal)->accept();
+    });
+    search(*again, "ne(dle");
+    QCOMPARE(message, QString("Regular expression \"ne(dle\": missing ): ne(dle"));
+    // No run: no file was searched.
+    QCOMPARE(rowWith(*again, 1, "needle one"), -1);
   }
 
   void a_failed_editor_start_is_reported() {
