@@ -224,3 +224,17 @@ TEST(CommandLine, PatternsAreMatchedPerLineAndABadOneIsRefusedBeforeAnyFileIsRea
     EXPECT_NE(r.err.find("varko-search: " + c.message), std::string::npos) << r.err;
   }
 }
+
+TEST(CommandLine, GitignoreSkipsWhatGitIgnoresAndListsItWithItsReason) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("git init -q '" + dir.path() + "'").c_str()), 0);
+  dir.write(".gitignore", "*.log\n");
+  std::string kept = dir.write("a.txt", "hit\n");
+  std::string log = dir.write("b.log", "hit\n");
+  auto r = runCli({"--folder", dir.path(), "--gitignore", "--list-skipped", "hit"});
+  EXPECT_EQ(r.out, kept + ":1:1:hit\n");
+  EXPECT_NE(r.err.find("varko-search: skipped (ignored by git): " + log + "\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(" excluded folder=0 ignored by git=1\n"), std::string::npos) << r.err;
+  // Without the option the ignore file means nothing.
+  EXPECT_EQ(runCli({"--folder", dir.path(), "hit"}).out, kept + ":1:1:hit\n" + log + ":1:1:hit\n");
+}

@@ -110,6 +110,15 @@ struct TZEQFindFiles::Listing {
   int fd = -1;
   std::vector<DirectoryEntry> entries;
   int error = 0;  // why it could not be opened or listed to the end
+  GitIgnoreFolderPtr git;     // its place in its work tree, when the scan respects .gitignore
+  std::vector<bool> ignored;  // the subfolders git ignores, by entry; empty when none
+  bool ignoresFolder(size_t i) const { return i < ignored.size() && ignored[i]; }
+};
+
+struct TZEQFindFiles::Root {
+  Text folder;
+  GitIgnoreFolderPtr above;
+  Text name;
 };
 
 // Lists the folders ahead of the scan, on a thread of its own, and hands the listings over in
@@ -119,10 +128,10 @@ struct TZEQFindFiles::Listing {
 // and memory stays bounded. Threads are woken only when one sleeps and there is work for it.
 class TZEQFindFiles::FolderLister {
 public:
-  FolderLister(const TZEQFindFiles& finder, const std::vector<Text>& roots, int threads)
+  FolderLister(const TZEQFindFiles& finder, const std::vector<Root>& roots, int threads)
       : finder_(finder), window_(1024) {
     for (const auto& root : roots) {
-      auto slot = std::make_shared<Slot>(root);
+      auto slot = std::make_shared<Slot>(root.folder, root.above, root.name);
       slot->at = order_.insert(order_.end(), slot);
       tasks_.push_back(slot);
     }
@@ -172,6 +181,8 @@ public:
     if (l.fd >= 0) --openAhead_;
     l.entries = std::move(slot->entries);
     l.error = slot->error;
+    l.git = std::move(slot->git);
+    l.ignored = std::move(slot->ignored);
     // Woken once the threads have room for a good few folders, not for every one.
     if (listersWaiting_ > 0 && readyAhead_ == window_ / 2) listersWake_.notify_all();
     return l;
@@ -180,7 +191,7 @@ public:
 private:
   struct Slot {
     enum State { Unlisted, Listing, Ready };
-    explicit Slot(Text f) : folder(std::move(f)) {}
+    Slot(Text f, GitIgnoreFolderPtr a, TextView n) : folder(std::move(f)), above(std::move(a)), name(n) {}
     ~Slot() {
       if (fd >= 0) ::close(fd);
     }
@@ -189,6 +200,10 @@ private:
     int fd = -1;
     std::vector<DirectoryEntry> entries;
     int error = 0;
+    GitIgnoreFolderPtr above;  // the folder above it in its work tree, and its name there
+    Text name;
+    GitIgnoreFolderPtr git;
+    std::vector<bool> ignored;
     std::list<std::shared_ptr<Slot>>::iterator at;  // its place in order_, until handed over
   };
   struct Made {
@@ -199,10 +214,14 @@ private:
   // Outside the lock: the system calls and the memory of one folder's listing.
   Made make(const Slot& slot) {
     Made made;
-    made.listed = finder_.listFolder(slot.folder);
-    if (finder_.InSubFolders)
-      for (const auto& e : made.listed.entries)
-        if (finder_.entersFolder(e)) made.subs.push_back(std::make_shared<Slot>(slot.folder + e.name + u"/"));
+    made.listed = finder_.listFolder(slot.folder, slot.above, slot.name);
+    if (finder_.InSubFolders) {
+      const auto& entries = made.listed.entries;
+      for (size_t i = 0; i < entries.size(); ++i)
+        if (finder_.entersFolder(entries[i]) && !made.listed.ignoresFolder(i))
+          made.subs.push_back(std::make_shared<Slot>(slot.folder + entries[i].name + u"/", made.listed.git,
+                                                     finder_.git_ ? TextView(entries[i].name) : TextView()));
+    }
     return made;
   }
 
@@ -214,6 +233,8 @@ private:
     slot->fd = made.listed.fd;
     slot->entries = std::move(made.listed.entries);
     slot->error = made.listed.error;
+    slot->git = std::move(made.listed.git);
+    slot->ignored = std::move(made.listed.ignored);
     slot->state = Slot::Ready;
     ++readyAhead_;
     auto after = std::next(slot->at);
@@ -290,20 +311,33 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   progressFiles_ = 0;
   found_ = 0;
   excluded_ = 0;
+  ignored_ = 0;
   nextReport_ = clock_.now();
   ContinueScan = true;
   masks_.assign(FileMask.size(), std::nullopt);
-  std::vector<Text> roots;
-  for (const auto& entry : Paths)
-    if (!xcTrim(entry).empty() && xcFolderExists(entry)) roots.push_back(xcIncludeTrailingSeparator(entry));
+  // The user's git configuration is read once a scan, before any thread lists.
+  git_ = RespectGitignore ? std::make_unique<GitIgnore>() : nullptr;
+  std::vector<Root> roots;
+  for (const auto& entry : Paths) {
+    if (xcTrim(entry).empty() || !xcFolderExists(entry)) continue;
+    Root root{xcIncludeTrailingSeparator(entry), nullptr, Text()};
+    if (git_) {
+      // A start folder is searched even where git ignores it: the user asked for it, and the
+      // rules still apply to what it holds.
+      GitIgnore::Start start = git_->start(root.folder);
+      root.above = std::move(start.above);
+      root.name = std::move(start.name);
+    }
+    roots.push_back(std::move(root));
+  }
   std::unique_ptr<FolderLister> lister;
   if (ListAhead) lister = std::make_unique<FolderLister>(*this, roots, 1);
   lister_ = lister.get();
   try {
-    for (const auto& folder : roots) {
+    for (const auto& root : roots) {
       if (!ContinueScan) break;
       ++progressFolders_;
-      scan(folder);
+      scan(root.folder, root.above, root.name);
     }
   } catch (...) {
     lister_ = nullptr;
@@ -314,19 +348,40 @@ const TextList& TZEQFindFiles::SearchForFiles() {
   return result_;
 }
 
-TZEQFindFiles::Listing TZEQFindFiles::listFolder(const Text& folder) const {
+TZEQFindFiles::Listing TZEQFindFiles::listFolder(const Text& folder, const GitIgnoreFolderPtr& above,
+                                                TextView name) const {
   Listing l;
   l.fd = openFolder(folder);
   if (l.fd < 0)
     l.error = errno;
   else
     l.entries = listDirectoryFd(l.fd, SelectOnDates, &l.error);
+  if (git_) {
+    // Subfolders are judged here, where the threads listing ahead need it; files as the scan
+    // meets them, only those the masks take.
+    l.git = git_->enter(above, name, folder, l.fd, l.entries);
+    for (size_t i = 0; i < l.entries.size(); ++i) {
+      const DirectoryEntry& e = l.entries[i];
+      if (!InSubFolders || !entersFolder(e)) continue;
+      // Git never lists its own folder.
+      if (e.name == u".git" || (l.git && l.git->ignores(e.name, true))) {
+        l.ignored.resize(l.entries.size());
+        l.ignored[i] = true;
+      }
+    }
+  }
   return l;
 }
 
-void TZEQFindFiles::scan(const Text& folder) {
+void TZEQFindFiles::skipIgnored(Text&& path) {
+  ++ignored_;
+  if (OnSkipped) OnSkipped(std::move(path), SkipReason::IgnoredByGit);
+}
+
+void TZEQFindFiles::scan(const Text& folder, const GitIgnoreFolderPtr& above, TextView name) {
   // Listings come from the lister in this very order, or are made here.
-  Listing listed = lister_ ? lister_->next() : listFolder(folder);
+  Listing listed = lister_ ? lister_->next() : listFolder(folder, above, name);
+  const GitIgnoreFolder* git = listed.git.get();
   int fd = listed.fd;
   // The folder is open (or -1) here and closed here, or handed on with the files in it, also
   // when a mask turns out invalid.
@@ -345,9 +400,13 @@ void TZEQFindFiles::scan(const Text& folder) {
     // Listing mask 0: hidden files, system files and folders are left out.
     if (!e.isFolder && !e.isHidden && !e.isSystem && nameMatches(e.name)) {
       bool selected = true;
-      if (SelectOnDates)
+      if (git && git->ignores(e.name, false)) {
+        selected = false;
+        skipIgnored(folder + e.name);
+      } else if (SelectOnDates) {
         selected = !(SelectStartDate > e.lastWrite || SelectEndDate <= 0 || e.lastWrite > SelectEndDate);
-      if (!selected && OnSkipped) OnSkipped(folder + e.name, SkipReason::DateWindow);
+        if (!selected && OnSkipped) OnSkipped(folder + e.name, SkipReason::DateWindow);
+      }
       if (selected) {
         ++found_;
         if (KeepList) {
@@ -362,7 +421,9 @@ void TZEQFindFiles::scan(const Text& folder) {
         }
       }
     } else if (OnSkipped && e.isSystem && !e.isFolder && !e.isHidden && nameMatches(e.name)) {
-      if (e.error)
+      if (git && git->ignores(e.name, false))
+        skipIgnored(folder + e.name);
+      else if (e.error)
         OnSkipped(folder + e.name, SkipReason::Unreadable, systemErrorText(e.error));
       else
         OnSkipped(folder + e.name, SkipReason::SpecialFile);
@@ -379,8 +440,9 @@ void TZEQFindFiles::scan(const Text& folder) {
   handle.reset();
   unshared.reset();
   if (!InSubFolders) return;
-  for (const auto& e : entries) {
+  for (size_t i = 0; i < entries.size(); ++i) {
     if (!ContinueScan) break;
+    const DirectoryEntry& e = entries[i];
     bool excluded = false;
     if (!entersFolder(e, &excluded)) {
       if (excluded) {
@@ -389,7 +451,11 @@ void TZEQFindFiles::scan(const Text& folder) {
       }
       continue;
     }
-    scan(folder + e.name + u"/");
+    if (listed.ignoresFolder(i)) {
+      skipIgnored(folder + e.name + u"/");
+      continue;
+    }
+    scan(folder + e.name + u"/", listed.git, e.name);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "lib/PosixFile.h"
 #include "lib/Text.h"
 #include "find/Directory.h"
+#include "find/GitIgnore.h"
 #include "find/Mask.h"
 #include "find/SkipReason.h"
 
@@ -179,13 +181,16 @@ public:
   // Off: entries go only to OnFound and the result list stays empty (the caller keeps them).
   bool KeepList = true;
   int64_t FoundCount() const { return found_; }
-  bool RespectGitignore = false;  // inside a git work tree, leave out what git ignores
+  // Inside a git work tree, leave out what git ignores (and .git itself), each through OnSkipped.
+  bool RespectGitignore = false;
   TextList ExcludedFolders;  // names of subfolders not entered
   // Each excluded folder and each that cannot be listed, and, as they are met, the files the
   // masks take that are special files, could not be looked at, or are outside the date window;
-  // unset, nothing is looked at for it.
+  // unset, nothing is looked at for it. With RespectGitignore, also each file the masks take
+  // and each folder (a start folder too) that git ignores.
   SkippedEntryCallback OnSkipped;
   int64_t ExcludedCount() const { return excluded_; }
+  int64_t IgnoredCount() const { return ignored_; }  // what git ignores, as reported to OnSkipped
 
   int64_t ProgressFolders() const { return progressFolders_; }
   int64_t ProgressFiles() const { return progressFiles_; }
@@ -196,9 +201,13 @@ public:
 
 private:
   struct Listing;
+  struct Root;
   class FolderLister;
-  void scan(const Text& folder);
-  Listing listFolder(const Text& folder) const;  // opened and listed here
+  // above and name: where the folder stands in its work tree (see GitIgnore::enter).
+  void scan(const Text& folder, const GitIgnoreFolderPtr& above, TextView name);
+  // Opened and listed here.
+  Listing listFolder(const Text& folder, const GitIgnoreFolderPtr& above, TextView name) const;
+  void skipIgnored(Text&& path);
   // excluded, when given, tells whether the name alone kept it out.
   bool entersFolder(const DirectoryEntry& e, bool* excluded = nullptr) const;
   FolderLister* lister_ = nullptr;
@@ -211,6 +220,8 @@ private:
   int64_t progressFiles_ = 0;
   int64_t found_ = 0;
   int64_t excluded_ = 0;
+  int64_t ignored_ = 0;
+  std::unique_ptr<GitIgnore> git_;  // the last scan's, when it respected .gitignore
   DateTimeValue nextReport_ = 0;
 };
 
