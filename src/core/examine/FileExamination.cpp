@@ -336,6 +336,8 @@ void searchLoaded(OpenedFile& file, const ExamineOptions& options, const LineMat
       known = KnownEncoding::Windows1252;
       bytesMatcher = matcher.windows1252();
     } else {
+      // Decoded whole: a mapped file is read into the buffer first.
+      if (inPlace && !readRest(file, clock, deadline, buffers, out)) return;
       return decodeAndMatch(file, options, matcher, clock, deadline, buffers, out);
     }
   }

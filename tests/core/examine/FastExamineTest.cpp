@@ -565,3 +565,26 @@ TEST(FastExamination, PathologicalPatternsFinishWithTheRightLines) {
     EXPECT_FALSE(out.tooSlow);
   }
 }
+
+// Fault: a mapped file with a UTF-8 mark and an ill-formed byte was decoded from its first read
+// alone, so strings beyond ASCII and patterns missed everything after it.
+TEST(FastExamination, AMappedFileDecodedWholeIsReadWhole) {
+  TempDir dir;
+  FakeClock clock;
+  ExamineBuffers buffers;
+  buffers.mapFrom = 100000;
+  std::string filler;
+  for (int i = 0; i < 5000; ++i) filler += std::string(100, 'x') + "\n";
+  std::string path = dir.write("big.txt", "\xEF\xBB\xBFx \xFF bad\n" + filler + "needle \xC3\xA9 here\n");
+  for (bool pattern : {false, true}) {
+    LineMatcher matcher;
+    Text error;
+    if (pattern) matcher.patterns = Patterns::compile({u"needle ."}, true, false, error);
+    else matcher.searchString = u"\u00e9";
+    matcher.prepare();
+    FileOutcome out = xcExamineFile(pathToText(path), ExamineOptions(), matcher, clock, buffers);
+    ASSERT_EQ(out.lines.size(), 1u) << pattern;
+    EXPECT_EQ(out.lines[0].lineNumber, 5002);
+    EXPECT_EQ(out.text(out.lines[0]), u"needle \u00e9 here");
+  }
+}
