@@ -35,6 +35,13 @@ std::string wrappedForWords(const std::string& pattern, bool atLineStart) {
          ")(?-i:[^0-9A-Za-z_]|$)";
 }
 
+// \C takes one byte, which could split a character (and a replace would break it).
+bool takesSingleBytes(std::string_view pattern) {
+  for (size_t i = 0; i + 1 < pattern.size(); ++i)
+    if (pattern[i] == '\\' && pattern[++i] == 'C') return true;
+  return false;
+}
+
 // The longest stretch of an atom whose bytes find every spelling RE2 may match: ASCII, and not
 // k or s, which RE2's case folding also matches with the Kelvin sign and the long s.
 std::string safeStretch(const std::string& atom) {
@@ -71,6 +78,10 @@ std::shared_ptr<const Patterns> Patterns::compile(const TextList& patterns, bool
     re2::RE2 plain(utf8.back(), options);
     if (!plain.ok()) {
       error = u"Regular expression \"" + pattern + u"\": " + fromUtf8(plain.error());
+      return nullptr;
+    }
+    if (takesSingleBytes(utf8.back())) {
+      error = u"Regular expression \"" + pattern + u"\": \\C (any byte) is not supported; use . (any character)";
       return nullptr;
     }
     auto re = std::make_unique<re2::RE2>(wholeWords ? wrappedForWords(utf8.back(), true) : utf8.back(), options);
@@ -162,7 +173,14 @@ int Patterns::firstMatch(std::string_view line, Found& found) const {
   }
   thread_local std::vector<int> matching;
   matching.clear();
-  if (!c_->set->Match(re2::StringPiece(line.data(), line.size()), &matching)) return -1;
+  re2::RE2::Set::ErrorInfo info{};
+  if (!c_->set->Match(re2::StringPiece(line.data(), line.size()), &matching, &info)) {
+    if (info.kind == re2::RE2::Set::kNoError) return -1;
+    // The set's automaton ran out of memory: one pattern at a time then.
+    for (size_t i = 0; i < c_->res.size(); ++i)
+      if (find(i, line, 0, found)) return static_cast<int>(i);
+    return -1;
+  }
   std::sort(matching.begin(), matching.end());
   for (int i : matching)
     if (find(static_cast<size_t>(i), line, 0, found)) return i;

@@ -165,54 +165,51 @@ struct UnitCursor {
 
 }  // namespace
 
-// The line's own text is copied between matches, so characters UTF-8 cannot hold (a lone
-// surrogate of a UTF-16 file) stay as they were.
+// The matches are found on the line as it was, so that anchors and word edges see its text,
+// not a replacement. The line's own text is copied between them, so characters UTF-8 cannot
+// hold (a lone surrogate of a UTF-16 file) stay as they were.
 void replaceAllMatches(Text& line, const Patterns& patterns, size_t k, TextView replace, int32_t& count,
                        bool keepSpacing) {
   count = 0;
   const std::string replaceUtf8 = toUtf8(replace);
-  Patterns::Found f;
-  Patterns::Groups groups;
-  if (keepSpacing) {
-    return replaceKeepingSpacing(line, count, [&](const Text& text, int start, Hit& hit) {
-      std::string utf8 = toUtf8(text);
-      // start counts UTF-16 units: the byte where that unit begins.
-      size_t from = 0;
-      for (size_t units = 0; from < utf8.size() && units < static_cast<size_t>(start - 1); ++from)
-        if ((static_cast<unsigned char>(utf8[from]) & 0xC0) != 0x80) units += static_cast<unsigned char>(utf8[from]) >= 0xF0 ? 2 : 1;
-      while (from < utf8.size() && (static_cast<unsigned char>(utf8[from]) & 0xC0) == 0x80) ++from;
-      if (!patterns.find(k, utf8, from, f, &groups)) return false;
-      size_t begin = utf16Offset(utf8, f.start);
-      hit.position = static_cast<int>(begin) + 1;
-      hit.length = static_cast<int>(utf16Offset(utf8, f.start + f.length) - begin);
-      hit.replacement = fromUtf8(expandGroups(replaceUtf8, groups));
-      return true;
-    });
-  }
   const std::string old = toUtf8(line);
   UnitCursor cursor{old};
-  Text result;
-  size_t copiedUnit = 0;
-  size_t from = 0;
-  while (from <= old.size() && patterns.find(k, old, from, f, &groups)) {
-    ++count;
-    size_t startUnit = cursor.at(f.start);
-    result.append(line, copiedUnit, startUnit - copiedUnit);
-    result += fromUtf8(expandGroups(replaceUtf8, groups));
+  std::vector<Hit> hits;
+  Patterns::Found f;
+  Patterns::Groups groups;
+  for (size_t from = 0; from <= old.size() && patterns.find(k, old, from, f, &groups);) {
+    Hit& hit = hits.emplace_back();
+    hit.position = static_cast<int>(cursor.at(f.start)) + 1;
+    hit.replacement = fromUtf8(expandGroups(replaceUtf8, groups));
     from = f.start + f.length;
-    copiedUnit = cursor.at(from);
+    hit.length = static_cast<int>(cursor.at(from)) + 1 - hit.position;
     if (f.length == 0) {
-      // After an empty match the next character is kept, and the scan goes on after it.
+      // After an empty match the scan goes on one character further.
       if (from >= old.size()) break;
       do ++from;
       while (from < old.size() && (static_cast<unsigned char>(old[from]) & 0xC0) == 0x80);
-      size_t nextUnit = cursor.at(from);
-      result.append(line, copiedUnit, nextUnit - copiedUnit);
-      copiedUnit = nextUnit;
     }
   }
-  if (count == 0) return;
-  result.append(line, std::min(copiedUnit, line.size()));
+  if (hits.empty()) return;
+  if (keepSpacing) {
+    // From the last: a hit rewrites only its own place and what follows it.
+    size_t left = hits.size();
+    return replaceKeepingSpacing(line, count, [&](const Text&, int, Hit& hit) {
+      if (left == 0) return false;
+      hit = std::move(hits[--left]);
+      return true;
+    });
+  }
+  Text result;
+  size_t copied = 0;
+  for (const Hit& hit : hits) {
+    const size_t at = static_cast<size_t>(hit.position - 1);
+    result.append(line, copied, at - copied);
+    result += hit.replacement;
+    copied = at + static_cast<size_t>(hit.length);
+  }
+  result.append(line, std::min(copied, line.size()));
+  count = static_cast<int32_t>(hits.size());
   line = std::move(result);
 }
 

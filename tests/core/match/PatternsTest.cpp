@@ -69,7 +69,7 @@ TEST(Patterns, TheFirstPatternInListOrderThatMatchesGivesThePosition) {
 }
 
 TEST(Patterns, ABadPatternIsRefusedWithItsTextAndRe2sReason) {
-  for (const char16_t* bad : {u"a(", u"[z-a]", u"x**", u"a{2000}", u"a\\", u"(a)\\1"}) {
+  for (const char16_t* bad : {u"a(", u"[z-a]", u"x**", u"a{2000}", u"a\\", u"(a)\\1", u"(\\C)"}) {
     Text error;
     EXPECT_FALSE(Patterns::compile({u"ok", bad}, true, false, error)) << toUtf8(bad);
     EXPECT_NE(error.find(bad), Text::npos) << toUtf8(error);

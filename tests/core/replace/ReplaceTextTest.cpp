@@ -161,15 +161,31 @@ TEST(ReplaceText, PatternMatchesAreReplacedWithTheirGroups) {
   }
 }
 
+// Anchors and word edges see the line as it was, not what a replacement put there.
 TEST(ReplaceText, PatternReplacesKeepTheColumnAfterARunOfBlanks) {
-  Text error;
-  auto patterns = Patterns::compile({u"n(a+)me"}, false, false, error);
-  ASSERT_TRUE(patterns);
-  Text line = u"x = naame      // \u00e9 naaame    end";
-  int32_t count = 0;
-  replaceAllMatches(line, *patterns, 0, u"\\1", count, true);
-  EXPECT_EQ(line, u"x = aa         // \u00e9 aaa       end");
-  EXPECT_EQ(count, 2);
+  struct Case {
+    const char16_t* pattern;
+    const char16_t* replace;
+    const char16_t* line;
+    const char16_t* expected;
+    int count;
+  };
+  const Case cases[] = {
+      {u"n(a+)me", u"\\1", u"x = naame      // \u00e9 naaame    end", u"x = aa         // \u00e9 aaa       end", 2},
+      {u"^a", u"", u"aaa   b", u"aa    b", 1},
+      {u"\\bx", u"-", u"xx", u"-x", 1},
+      {u"\\b\\w", u",", u"ab", u",b", 1},
+  };
+  for (const Case& c : cases) {
+    Text error;
+    auto patterns = Patterns::compile({c.pattern}, false, false, error);
+    ASSERT_TRUE(patterns);
+    Text line = c.line;
+    int32_t count = 0;
+    replaceAllMatches(line, *patterns, 0, c.replace, count, true);
+    EXPECT_EQ(line, Text(c.expected)) << toUtf8(c.pattern);
+    EXPECT_EQ(count, c.count) << toUtf8(c.pattern);
+  }
 }
 
 }  // namespace
