@@ -187,7 +187,7 @@ public:
   // Each excluded folder and each that cannot be listed, and, as they are met, the files the
   // masks take that are special files, could not be looked at, or are outside the date window;
   // unset, nothing is looked at for it. With RespectGitignore, also each file the masks take
-  // and each folder (a start folder too) that git ignores.
+  // and each folder that git ignores (a start folder is searched all the same).
   SkippedEntryCallback OnSkipped;
   int64_t ExcludedCount() const { return excluded_; }
   int64_t IgnoredCount() const { return ignored_; }  // what git ignores, as reported to OnSkipped

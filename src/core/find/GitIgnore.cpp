@@ -568,14 +568,17 @@ GitIgnore::Start GitIgnore::walk(const std::string& real, bool isFolder) const {
     return folder.isOpen() ? listOf(readIgnoreFile(folder.get(), ".gitignore")) : nullptr;
   };
   GitIgnoreFolderPtr at = place(nullptr, tree, std::string(), ignoreFileOf(std::string()));
-  // Git does not go into a folder it ignores, so nothing below one is taken back.
+  // Git does not go into a folder it ignores, so nothing below one is taken back. The rules are
+  // still gathered on down: a start folder git ignores is searched with them.
+  bool ignored = false;
   std::string_view rest = std::string_view(real).substr(base.size() + 1);
   for (;;) {
     const size_t slash = rest.find('/');
     const std::string_view name = rest.substr(0, slash);
     const bool last = slash == std::string_view::npos;
-    if (name == ".git" || at->ignoresBytes(name, last ? isFolder : true)) return Start{nullptr, Text(), true};
-    if (last) return Start{at, pathToText(name), false};
+    if (name == ".git") return Start{nullptr, Text(), true};
+    ignored = ignored || at->ignoresBytes(name, last ? isFolder : true);
+    if (last) return Start{at, pathToText(name), ignored};
     std::string path = at->path() + std::string(name) + "/";
     auto list = ignoreFileOf(path);
     at = place(at, tree, std::move(path), std::move(list));

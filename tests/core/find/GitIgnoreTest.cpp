@@ -297,7 +297,7 @@ TEST_F(GitIgnoreTest, FinderLeavesOutWhatGitIgnoresOnlyInsideAWorkTree) {
   dir.mkdir(repo);
   ASSERT_EQ(run("git init -q " + shellQuoted(dir.path() + repo)).second, 0);
   dir.write(repo + ".gitignore", "*.log\nbuild/\n!keep.log\n");
-  for (const char* file : {"a.txt", "x.log", "keep.log", "build/out.txt", "src/b.txt", "src/gen/g.txt"})
+  for (const char* file : {"a.txt", "x.log", "keep.log", "build/out.txt", "build/y.log", "src/b.txt", "src/gen/g.txt"})
     dir.write(repo + file, "x");
   dir.write(repo + "src/.gitignore", "/gen/\n");
   // A repository inside has its own rules.
@@ -312,11 +312,12 @@ TEST_F(GitIgnoreTest, FinderLeavesOutWhatGitIgnoresOnlyInsideAWorkTree) {
     EXPECT_EQ(findFiles(dir, listAhead, &skipped, starts),
               (std::set<std::string>{"plain/t.txt", "repo/a.txt", "repo/build/out.txt", "repo/inner/n.log",
                                      "repo/keep.log", "repo/src/b.txt"}));
-    // repo/build/ is searched as a start folder, though git ignores it as a folder of repo.
+    // repo/build/ is searched as a start folder, though git ignores it as a folder of repo; the
+    // work tree's rules hold inside it.
     std::multiset<std::string> ignored;
     for (const auto& skip : skipped)
       if (skip.reason == SkipReason::IgnoredByGit) ignored.insert(skip.path);
-    EXPECT_EQ(ignored, (std::multiset<std::string>{"repo/build/", "repo/.git/", "repo/inner/.git/",
+    EXPECT_EQ(ignored, (std::multiset<std::string>{"repo/build/", "repo/build/y.log", "repo/.git/", "repo/inner/.git/",
                                                    "repo/x.log", "repo/src/gen/"}));
     EXPECT_EQ(skipped.size(), ignored.size());
   }
