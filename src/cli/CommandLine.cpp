@@ -140,6 +140,7 @@ void WriteCommandLineExports(const CommandLineOptions& o, const SearchSession& s
   header.requestStrings = session.requestStringsText();
   for (const SearchPair& pair : RunPairs(r)) header.findStrings.push_back(pair.find);
   header.caseInsensitive = r.caseInsensitive;
+  header.matchedLength = patternMatchLength(session.patterns());
 
   ExportSet set;
   set.fileName = o.exportText.empty() ? o.exportReport : o.exportText;
@@ -148,6 +149,7 @@ void WriteCommandLineExports(const CommandLineOptions& o, const SearchSession& s
   set.requestStrings = header.requestStrings;
   set.findStrings = header.findStrings;
   set.caseInsensitive = header.caseInsensitive;
+  set.matchedLength = header.matchedLength;
 
   const ResultTable& grid = session.grdFound();
   if (!o.exportText.empty()) xcGridToText(grid, FoundGridColumnWidths(), o.exportText, set.header);

@@ -162,6 +162,7 @@ void VarkoProgram::btnPrintClick() {
   header.requestStrings = session.requestStringsText();
   for (const varko::SearchPair& pair : varko::RunPairs(request)) header.findStrings.push_back(pair.find);
   header.caseInsensitive = request.caseInsensitive;
+  header.matchedLength = varko::patternMatchLength(session.patterns());
   frmText_->showFor(session.grdFound(), header);
 }
 

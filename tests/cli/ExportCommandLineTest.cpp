@@ -53,6 +53,13 @@ TEST(ExportCommandLine, EveryExportIsWrittenAndStandardOutputStaysAsItWas) {
   EXPECT_TRUE(holds(readFileBytes(f.out("h.html")), "naïve &lt;<mark>hello</mark>&gt; &amp; &quot;q&quot;"));
 }
 
+TEST(ExportCommandLine, TheHtmlReportMarksWhatAPatternMatched) {
+  Fixture f;
+  const Result r = runCli({"--folder", f.folder, "--regex", "--export-html", f.out("h.html"), "<h\\w+>"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(holds(readFileBytes(f.out("h.html")), "naïve <mark>&lt;hello&gt;</mark> &amp;"));
+}
+
 TEST(ExportCommandLine, TsvFormFollowsTheFileNameAndHeadersCanBeLeftOut) {
   struct Case {
     std::string name;

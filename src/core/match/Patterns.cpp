@@ -187,6 +187,16 @@ int Patterns::firstMatch(std::string_view line, Found& found) const {
   return -1;
 }
 
+std::function<size_t(TextView, size_t)> patternMatchLength(std::shared_ptr<const Patterns> patterns) {
+  if (!patterns) return {};
+  return [patterns = std::move(patterns)](TextView line, size_t at) -> size_t {
+    const std::string utf8 = toUtf8(line);
+    Patterns::Found found;
+    if (patterns->firstMatch(utf8, found) < 0 || utf16Offset(utf8, found.start) != at) return 0;
+    return utf16Offset(utf8, found.start + found.length) - at;
+  };
+}
+
 size_t utf16Offset(std::string_view utf8, size_t byteOffset) {
   size_t units = 0;
   for (size_t i = 0; i < byteOffset && i < utf8.size(); ++i) {

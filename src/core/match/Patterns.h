@@ -3,6 +3,7 @@
 // pattern, so no pattern can hang a search. Each pattern is matched against one line at a time
 // (without its line break), in UTF-8.
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +45,10 @@ private:
   std::unique_ptr<Compiled> c_;
   TextList needles_;
 };
+
+// For a report: the length in UTF-16 units of the match a row's position (0-based at) gives;
+// empty without patterns.
+std::function<size_t(TextView line, size_t at)> patternMatchLength(std::shared_ptr<const Patterns> patterns);
 
 // The position of a UTF-8 byte offset in characters of the UTF-16 text (0-based).
 size_t utf16Offset(std::string_view utf8, size_t byteOffset);

@@ -139,7 +139,9 @@ std::string xcHtmlReport(const ResultTable& grid, const ExportSet& set) {
     appendEscaped(section.rows, lineNumber);
     section.rows += "</td><td class=\"line\">";
     const int position = grid.positionCell(r);
-    const size_t length = matchLength(text, position, set.findStrings, set.caseInsensitive);
+    const size_t length = set.matchedLength && position >= 1
+                              ? set.matchedLength(text, static_cast<size_t>(position) - 1)
+                              : matchLength(text, position, set.findStrings, set.caseInsensitive);
     if (length == 0) {
       appendEscaped(section.rows, text);
     } else {

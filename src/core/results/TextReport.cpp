@@ -88,6 +88,7 @@ ExportSet xcPrepareExport(const ReportHeader& header, const Clock& clock, const 
   set.requestStrings = header.requestStrings;
   set.findStrings = header.findStrings;
   set.caseInsensitive = header.caseInsensitive;
+  set.matchedLength = header.matchedLength;
   return set;
 }
 

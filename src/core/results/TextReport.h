@@ -3,6 +3,7 @@
 // button). Files are UTF-8 with CR LF line ends, so every character of a result survives; file
 // names keep their own bytes.
 #include <cstdint>
+#include <functional>
 #include <vector>
 #include "lib/Clock.h"
 #include "lib/Text.h"
@@ -21,6 +22,8 @@ struct ReportHeader {
   Text requestStrings;   // the request's strings, the spreadsheet's Text field
   TextList findStrings;  // the strings searched for, to mark the match in the HTML report
   bool caseInsensitive = true;
+  // Regular expressions: the length of the match at a row's position (0: none there).
+  std::function<size_t(TextView line, size_t at)> matchedLength = nullptr;
 };
 
 // "Varko results for: " ... the status line, CR LF.
@@ -34,6 +37,7 @@ struct ExportSet {
   Text requestStrings;
   TextList findStrings;
   bool caseInsensitive = true;
+  std::function<size_t(TextView line, size_t at)> matchedLength = nullptr;  // as in ReportHeader
 };
 
 // The export set of a click: the folder is created when missing (a failure shows later, when a
