@@ -16,6 +16,8 @@ namespace varko {
 // '\' escapes; with pathname, '*', '?' and sets do not take '/' and a "**" between slashes takes
 // any number of folders. Both texts end with a NUL.
 bool gitWildmatch(const char* pattern, const char* text, bool pathname);
+// The characters that make a pattern more than plain text.
+inline bool isGlobSpecial(unsigned char c) { return c == '*' || c == '?' || c == '[' || c == '\\'; }
 
 // The patterns of one ignore file.
 class GitIgnoreList {
